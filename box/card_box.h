@@ -1,0 +1,60 @@
+// CardBox: the card box in memory, six learning compartments and the archive
+// (compartment 7), with the learning rules and every operation that rearranges it.
+// Compartment numbers count from 1; other numbers are refused as each operation says.
+// The one instance is theCardBox, alive for the whole run.
+#ifndef TERMEL_BOX_CARD_BOX_H_
+#define TERMEL_BOX_CARD_BOX_H_
+
+#include <cstdint>
+
+#include "box/termel.h"
+#include "box/trm_liste.h"
+
+class CardBox {
+ public:
+  static constexpr int kListCount = 25;
+  static constexpr int16_t kCompartments = 7;
+
+  CardBox();
+  CardBox(const CardBox&) = delete;
+  CardBox& operator=(const CardBox&) = delete;
+
+  int16_t compartmentCount() const { return compartmentCount_; }
+  void addCard(const tTermel& card);
+  bool addCardTo(const tTermel& card, int n);
+  // Chooses the compartment to ask from; *compartment (when given) gets its number.
+  tTermel* chooseNext(int16_t* compartment = nullptr);
+  void answerKnown();
+  void answerUnknown();
+  tTermel* deleteCurrent(int16_t* compartment);
+  bool removeCard(const tTermel* card, int n);
+  void clearCompartment(int n);
+  void clearAll();
+  void allToFirst();
+  void shuffle(int n);
+  bool moveEmptyToEnd();
+  int32_t countIn(int n) const;
+  int32_t totalCount() const;
+  tTermel* firstIn(int n, tTermel* buffer);
+  tTermel* nextIn(int n, tTermel* buffer);
+  int firstCard(tTermel* buffer);
+  int nextCard(tTermel* buffer);
+  tTermel* findEither(const tTermel& card) const;
+  tTermel* findBoth(const tTermel& card) const;
+  // 0-based index of the compartment being asked.
+  int16_t current() const { return current_; }
+  int16_t capacity(int index) const { return capacity_[index]; }
+
+ private:
+  bool valid(int n) const { return n >= 1 && n <= compartmentCount_; }
+
+  tTrmListe lists_[kListCount];
+  int16_t capacity_[kListCount];
+  int16_t current_;
+  int16_t compartmentCount_;
+  int32_t iterCompartment_;
+};
+
+extern CardBox theCardBox;
+
+#endif  // TERMEL_BOX_CARD_BOX_H_

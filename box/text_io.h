@@ -1,0 +1,44 @@
+// Text import and export: one card per line, "term;translation".
+#ifndef TERMEL_BOX_TEXT_IO_H_
+#define TERMEL_BOX_TEXT_IO_H_
+
+#include <functional>
+#include <string>
+
+// Results of importLine for malformed lines; anything else means handled.
+enum : int {
+  kImportNoSeparator = 1301,   // "Kein Trennzeichen"
+  kImportNoFirstTerm = 1302,   // "Erster Begriff fehlt"
+  kImportNoSecondTerm = 1303,  // "Zweiter Begriff fehlt"
+  kImportNotEncodable = 1304,  // "Zeichen nicht darstellbar"
+  kImportAdded = 0,
+  kImportAlreadyPresent = 1,
+};
+
+class tImportIndex;
+
+// Splits a line (code page 1252, at most 1023 characters) in place and adds its card
+// to compartment 1 of theCardBox unless a card with both texts equal is present.
+// index, when given, stands in for the search of the whole box.
+int importLine(char* line, tImportIndex* index = nullptr);
+// Caption of the message shown for a malformed line, or nullptr.
+const char* importCaption(int code);
+
+// Called once per malformed line with its code, caption and the text to show.
+using tImportReporter = std::function<void(int code, const char* caption, const char* text)>;
+
+struct tImportResult {
+  bool opened = false;
+  int added = 0;
+  int malformed = 0;
+};
+
+// Imports a text file into theCardBox. A file that is valid UTF-8 (with or without
+// a byte-order mark) is decoded; any other file is taken as code page 1252.
+tImportResult importTextFile(const char* path, const tImportReporter& report);
+
+// Writes every card, compartment by compartment, as code page 1252 or UTF-8 lines.
+// False when the file could not be written completely.
+bool exportTextFile(const char* path, bool utf8 = false);
+
+#endif  // TERMEL_BOX_TEXT_IO_H_

@@ -1,0 +1,27 @@
+// National characters between code page 1252 (memory and screen) and code page 850
+// (character fields of table files), and the backslash escapes with which a user
+// types them (\"u for ü). All conversions work in place on NUL-terminated texts.
+#ifndef TERMEL_STORAGE_CHARSET_H_
+#define TERMEL_STORAGE_CHARSET_H_
+
+struct tCharRow {
+  unsigned char oem;   // code page 850
+  unsigned char ansi;  // code page 1252
+  char escape[3];      // one or two characters after the backslash, zero-filled
+};
+
+constexpr int kCharTableRows = 80;
+extern const tCharRow charTable[kCharTableRows];
+
+// Index of the first row whose escape begins text, or -1.
+int findEscape(const char* text);
+char ansiCharToOem(char c);
+char oemCharToAnsi(char c);
+// For storing: characters to code page 850, escapes expanded to OEM codes.
+void toFileCharset(char* text);
+// For display: every byte of 0x80 or above to code page 1252.
+void toScreenCharset(char* text);
+// Expands escapes to code page 1252 codes; other characters are left alone.
+void expandEscapes(char* text);
+
+#endif  // TERMEL_STORAGE_CHARSET_H_

@@ -1,0 +1,124 @@
+// dBASE III table files: creating an empty table from a field list (tCreateDBF) and
+// working on an open table record by record (tDBF).
+//
+// A tDBF holds the open file, the first 16 header bytes, the field list and one record
+// buffer (the current record). Field values are read and written by index here and by
+// name through the handles in fields.h. Failures are reported through the virtual
+// error() with the codes below and through each operation's result; nothing throws.
+//
+// A file is never trusted: open() refuses a header whose lengths, descriptors and
+// offsets do not agree, and no field operation reaches outside the record buffer.
+#ifndef TERMEL_STORAGE_DBF_H_
+#define TERMEL_STORAGE_DBF_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// Error codes passed to tDBF::error.
+enum : int {
+  kDbfShortHeader = 1,      // open: header unreadable, or inconsistent/truncated
+  kDbfNoMemory = 2,         // open: no memory for the record buffer or field list
+  kDbfCannotOpen = 3,       // open: file cannot be opened for reading and writing
+  kDbfShortWrite = 4,       // writeRecord, append: a record write came up short
+  kDbfBadRecordNumber = 5,  // goTo: record number greater than the record count
+  kDbfNoSuchField = 6,      // findField: no field of that name
+  kDbfNoCurrentRecord = 7,  // getField: no current record, or index out of range
+  kDbfTruncatedRecord = 8,  // goTo: the record lies (partly) beyond the end of the file
+  kDbfNameTooLong = 9,      // open: file name longer than 255 characters
+  kDbfNotNumeric = 20,      // numeric set on a field whose type is not 'N'
+};
+
+// One field of a table, as described by its 32-byte descriptor.
+struct tFieldEntry {
+  char name[11];     // at most 10 characters, NUL-terminated
+  char type;         // 'C', 'N', ...
+  int16_t length;    // 1..255
+  int16_t decimals;  // unused by this program
+  int16_t offset;    // first byte in the record buffer (the first field has 1)
+};
+
+class tDBF {
+ public:
+  static constexpr int kMaxFileName = 255;
+
+  tDBF();
+  virtual ~tDBF();
+  tDBF(const tDBF&) = delete;
+  tDBF& operator=(const tDBF&) = delete;
+
+  // Opens an existing table file for reading and writing. On failure the table is
+  // closed and error() has been called with 1, 2, 3 or 9.
+  bool open(const char* fileName);
+  // Writes a dirty record and closes the file. Returns false when any write since
+  // open() failed or the file could not be flushed and closed cleanly.
+  bool close();
+  // Makes record n current. n == recordCount() positions behind the last record.
+  bool goTo(uint32_t n);
+  // Writes a dirty record buffer back; false (and error 4) on a short write.
+  bool writeRecord();
+  // Adds a blank record at the end and makes it current; false on a failed write.
+  bool append();
+  // Flushes buffered writes and asks the system to put the file on disk.
+  bool sync();
+
+  bool isOpen() const { return file_ != nullptr; }
+  bool atEnd() const;
+  uint32_t recordCount() const;
+  uint16_t headerLength() const;
+  uint16_t recordLength() const;
+  int fieldCount() const;
+  int lastError() const { return lastError_; }
+  const char* fileName() const { return fileName_; }
+
+  // Field access by 0-based index; see fields.h for the handles.
+  int findField(const char* name);
+  // Copies the field's text without trailing spaces into dest (room for
+  // fieldLength(index) + 1 characters) and returns its length.
+  int getField(int index, char* dest);
+  // Stores text into the field, cut at and padded to the field length; returns the
+  // field length, or 0 when nothing was stored.
+  int putField(int index, const char* text);
+  char fieldType(int index) const;
+  int fieldLength(int index) const;
+
+ protected:
+  // Called synchronously by every failing operation. The default stores the code
+  // as lastError().
+  virtual void error(int code);
+
+ private:
+  bool validIndex(int index) const;
+  bool readHeader();
+  bool writeBytes(long offset, const void* data, size_t size);
+
+  char fileName_[kMaxFileName + 1];
+  int lastError_;
+  std::FILE* file_;
+  uint32_t current_;
+  std::vector<unsigned char> record_;
+  std::vector<tFieldEntry> fields_;
+  unsigned char header_[16];
+  bool dirty_;
+  bool writeFailed_;
+};
+
+// A list of field definitions from which a new, empty table file is written.
+class tCreateDBF {
+ public:
+  static constexpr int kMaxFields = 256;
+
+  tCreateDBF();
+  void clear();
+  // Adds a field; the name and type are stored in upper case. Returns 1, or 0 when
+  // the list is full.
+  int addField(const char* name, char type, int length, int decimals);
+  // Writes the header, descriptors, terminator and end mark; false on any failure.
+  bool create(const char* fileName) const;
+
+ private:
+  int count_;
+  std::vector<tFieldEntry> entries_;
+};
+
+#endif  // TERMEL_STORAGE_DBF_H_

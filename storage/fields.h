@@ -1,0 +1,52 @@
+// Field handles: a tCharField or tNumField is bound by name to a column of an open
+// tDBF and reads and writes that column of the current record. Character values are
+// converted between the in-memory code page 1252 and the file's code page 850.
+//
+// The table must outlive every handle bound to it; a handle does not notice when its
+// table is closed and must be bound again after the next open.
+#ifndef TERMEL_STORAGE_FIELDS_H_
+#define TERMEL_STORAGE_FIELDS_H_
+
+#include <cstdint>
+#include <vector>
+
+class tDBF;
+
+class tFeld {
+ public:
+  tFeld();
+  virtual ~tFeld() = default;
+  tFeld(const tFeld&) = delete;
+  tFeld& operator=(const tFeld&) = delete;
+
+  // Binds the handle to the field of that name (index -1 when it is missing).
+  void bind(tDBF* table, const char* name);
+  int index() const { return index_; }
+  int length() const;
+  char type() const;
+
+ protected:
+  int index_;
+  tDBF* table_;
+  std::vector<char> value_;  // field length + 1 characters
+};
+
+class tCharField : public tFeld {
+ public:
+  // text is in code page 1252; escapes are expanded before the text is cut.
+  tCharField& set(const char* text);
+  // The field's text in code page 1252, valid until the next get() on this handle.
+  const char* get();
+};
+
+class tNumField : public tFeld {
+ public:
+  tNumField& set(int32_t value);
+  int32_t get();
+};
+
+// Writes v right-aligned in exactly width characters into dest (width + 1 bytes).
+// Returns 1, or 0 after filling the width with '*' when v does not fit.
+int formatInteger(int32_t v, int width, char* dest);
+
+#endif  // TERMEL_STORAGE_FIELDS_H_
