@@ -4,6 +4,8 @@
 #ifndef TERMEL_STORAGE_CHARSET_H_
 #define TERMEL_STORAGE_CHARSET_H_
 
+#include <cstddef>
+
 struct tCharRow {
   unsigned char oem;   // code page 850
   unsigned char ansi;  // code page 1252
@@ -19,6 +21,9 @@ char ansiCharToOem(char c);
 char oemCharToAnsi(char c);
 // For storing: characters to code page 850, escapes expanded to OEM codes.
 void toFileCharset(char* text);
+// The same from text into dest, stopping after maxLength characters; dest needs room for
+// maxLength + 1. Lets a caller convert a long text into a short field without a copy.
+void toFileCharset(const char* text, char* dest, size_t maxLength);
 // For display: every byte of 0x80 or above to code page 1252.
 void toScreenCharset(char* text);
 // Expands escapes to code page 1252 codes; other characters are left alone.

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 // Error codes passed to tDBF::error.
@@ -53,11 +54,16 @@ class tDBF {
   // Writes a dirty record and closes the file. Returns false when any write since
   // open() failed or the file could not be flushed and closed cleanly.
   bool close();
-  // Makes record n current. n == recordCount() positions behind the last record.
+  // Makes record n current. n == recordCount() positions behind the last record. A
+  // record the file does not hold whole fails with error 8 and leaves no record
+  // current. When a dirty record cannot be written first, goTo fails and stays.
   bool goTo(uint32_t n);
   // Writes a dirty record buffer back; false (and error 4) on a short write.
   bool writeRecord();
-  // Adds a blank record at the end and makes it current; false on a failed write.
+  // Adds a blank record at the end and makes it current. Like a changed record it is
+  // written when another record becomes current or by writeRecord(); the end mark and
+  // the record count in the file's header follow with sync() and close(). False when
+  // the previous record could not be written.
   bool append();
   // Flushes buffered writes and asks the system to put the file on disk.
   bool sync();
@@ -67,7 +73,7 @@ class tDBF {
   uint32_t recordCount() const;
   uint16_t headerLength() const;
   uint16_t recordLength() const;
-  int fieldCount() const;
+  int fieldCount() const;  // the descriptors up to the header terminator
   int lastError() const { return lastError_; }
   const char* fileName() const { return fileName_; }
 
@@ -88,9 +94,19 @@ class tDBF {
   virtual void error(int code);
 
  private:
+  friend class tFeld;  // handles report their failures through error()
+  enum class tLastIo { kNone, kRead, kWrite };
+
   bool validIndex(int index) const;
+  bool hasRecord() const { return loaded_ && current_ < recordCount(); }
   bool readHeader();
-  bool writeBytes(long offset, const void* data, size_t size);
+  bool readDescriptors(const std::vector<unsigned char>& head);
+  uint64_t recordOffset(uint32_t n) const;
+  bool seekFor(uint64_t offset, tLastIo io);
+  bool readBytes(uint64_t offset, void* data, size_t size);
+  bool writeBytes(uint64_t offset, const void* data, size_t size);
+  bool finishAppends();
+  void release();
 
   char fileName_[kMaxFileName + 1];
   int lastError_;
@@ -100,7 +116,16 @@ class tDBF {
   std::vector<tFieldEntry> fields_;
   unsigned char header_[16];
   bool dirty_;
+  bool appended_;  // the file lacks the end mark and record count of appended records
   bool writeFailed_;
+  // The record buffer holds record current_ as read or appended; false after open, after
+  // a failed read and after a failed append, so no stale bytes are ever delivered.
+  bool loaded_;
+  // Where the stream stands after our last read or write, so reading records in order
+  // costs no seek. A seek is forced whenever the direction changes, as C streams need.
+  uint64_t position_;
+  tLastIo lastIo_;
+  std::vector<char> streamBuffer_;  // the stream's buffer; released after the stream
 };
 
 // A list of field definitions from which a new, empty table file is written.
@@ -110,11 +135,16 @@ class tCreateDBF {
 
   tCreateDBF();
   void clear();
-  // Adds a field; the name and type are stored in upper case. Returns 1, or 0 when
-  // the list is full.
+  // Adds a field; the name (cut to 10 characters) and type are stored in upper case.
+  // Returns 1, or 0 when the list is full or the field would make a table that cannot
+  // be read back: a length outside 1..255, a decimal count outside 0..255, or a record
+  // longer than 32767 bytes.
   int addField(const char* name, char type, int length, int decimals);
-  // Writes the header, descriptors, terminator and end mark; false on any failure.
+  // Writes the header, descriptors, terminator and end mark; false on any failure,
+  // including a file name longer than tDBF::kMaxFileName. The header carries today's
+  // local date, or the given date.
   bool create(const char* fileName) const;
+  bool create(const char* fileName, const std::tm& date) const;
 
  private:
   int count_;

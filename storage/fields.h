@@ -26,6 +26,9 @@ class tFeld {
   char type() const;
 
  protected:
+  // Reports a failure through the bound table's error(); nothing when unbound.
+  void raise(int code);
+
   int index_;
   tDBF* table_;
   std::vector<char> value_;  // field length + 1 characters

@@ -1,0 +1,425 @@
+#include "storage/dbf.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+#include "storage/little_endian.h"
+
+namespace {
+
+constexpr size_t kFixedHeader = 32;
+constexpr size_t kDescriptorSize = 32;
+constexpr unsigned char kHeaderTerminator = 0x0D;
+constexpr unsigned char kEndMark = 0x1A;
+// Offsets in the record are 16-bit signed, which bounds a record.
+constexpr int kMaxRecordLength = 32767;
+// Big enough that reading a whole card file costs few system calls.
+constexpr size_t kStreamBufferSize = 1 << 16;
+
+bool fitsFileName(const char* fileName) {
+  return fileName != nullptr && std::strlen(fileName) <= static_cast<size_t>(tDBF::kMaxFileName);
+}
+
+tFieldEntry decodeDescriptor(const unsigned char* d, int offset) {
+  tFieldEntry entry;
+  std::memcpy(entry.name, d, 10);
+  entry.name[10] = '\0';
+  entry.type = static_cast<char>(d[11]);
+  entry.length = d[16];
+  entry.decimals = d[17];
+  entry.offset = static_cast<int16_t>(offset);
+  return entry;
+}
+
+}  // namespace
+
+tDBF::tDBF()
+    : lastError_(0),
+      file_(nullptr),
+      current_(0),
+      dirty_(false),
+      appended_(false),
+      writeFailed_(false),
+      loaded_(false),
+      position_(0),
+      lastIo_(tLastIo::kNone) {
+  fileName_[0] = '\0';
+  std::memset(header_, 0, sizeof header_);
+}
+
+tDBF::~tDBF() {
+  close();
+}
+
+void tDBF::error(int code) {
+  lastError_ = code;
+}
+
+bool tDBF::open(const char* fileName) {
+  if (isOpen()) close();
+  if (!fitsFileName(fileName)) {
+    fileName_[0] = '\0';
+    error(fileName == nullptr ? kDbfCannotOpen : kDbfNameTooLong);
+    return false;
+  }
+  std::strcpy(fileName_, fileName);
+  file_ = std::fopen(fileName, "rb+");
+  if (file_ == nullptr) {
+    error(kDbfCannotOpen);
+    return false;
+  }
+  streamBuffer_.resize(kStreamBufferSize);
+  std::setvbuf(file_, streamBuffer_.data(), _IOFBF, streamBuffer_.size());
+  position_ = 0;
+  lastIo_ = tLastIo::kNone;
+  if (!readHeader()) {
+    release();
+    return false;
+  }
+  return true;
+}
+
+// Reads and checks the header and descriptors. A file is refused when they do not agree
+// with each other; what is merely unusual (padding behind the terminator, a record
+// longer than its fields, bytes this program does not use) is accepted.
+bool tDBF::readHeader() {
+  unsigned char fixed[kFixedHeader];
+  if (!readBytes(0, fixed, sizeof fixed)) {
+    error(kDbfShortHeader);
+    return false;
+  }
+  const uint16_t headerLen = decodeFixed16(fixed + 8);
+  std::vector<unsigned char> head;
+  try {
+    head.resize(std::max<size_t>(headerLen, kFixedHeader));
+  } catch (const std::bad_alloc&) {
+    error(kDbfNoMemory);
+    return false;
+  }
+  std::memcpy(head.data(), fixed, sizeof fixed);
+  if (headerLen <= kFixedHeader ||
+      !readBytes(kFixedHeader, head.data() + kFixedHeader, headerLen - kFixedHeader)) {
+    error(kDbfShortHeader);
+    return false;
+  }
+  std::memcpy(header_, fixed, sizeof header_);
+  if (!readDescriptors(head)) return false;
+  current_ = recordCount();
+  loaded_ = false;
+  dirty_ = false;
+  appended_ = false;
+  writeFailed_ = false;
+  return true;
+}
+
+bool tDBF::readDescriptors(const std::vector<unsigned char>& head) {
+  const size_t headerLen = head.size();
+  const int recordLen = decodeFixed16(head.data() + 10);
+  if (recordLen < 1) {
+    error(kDbfShortHeader);
+    return false;
+  }
+  int offset = 1;
+  try {
+    fields_.clear();
+    // The descriptors end at the terminator; writers that pad the header behind it
+    // make headerLength / 32 - 1 count descriptors that are not there.
+    size_t pos = kFixedHeader;
+    for (; pos < headerLen && head[pos] != kHeaderTerminator; pos += kDescriptorSize) {
+      if (pos + kDescriptorSize >= headerLen) {
+        error(kDbfShortHeader);
+        return false;
+      }
+      const tFieldEntry entry = decodeDescriptor(head.data() + pos, offset);
+      offset += entry.length;
+      if (entry.length == 0 || offset > recordLen || offset > kMaxRecordLength) {
+        error(kDbfShortHeader);
+        return false;
+      }
+      fields_.push_back(entry);
+    }
+    if (pos >= headerLen) {  // no terminator: the header length is not the header's
+      error(kDbfShortHeader);
+      return false;
+    }
+    record_.assign(static_cast<size_t>(recordLen), ' ');
+  } catch (const std::bad_alloc&) {
+    error(kDbfNoMemory);
+    return false;
+  }
+  return true;
+}
+
+// Closes the stream without writing anything and forgets the table; the name stays.
+void tDBF::release() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  streamBuffer_.clear();
+  streamBuffer_.shrink_to_fit();
+  record_.clear();
+  fields_.clear();
+  std::memset(header_, 0, sizeof header_);
+  current_ = 0;
+  dirty_ = false;
+  appended_ = false;
+  loaded_ = false;
+  lastIo_ = tLastIo::kNone;
+}
+
+bool tDBF::close() {
+  if (!isOpen()) return true;
+  if (dirty_) writeRecord();
+  finishAppends();
+  bool ok = !writeFailed_ && !dirty_;
+  if (std::fflush(file_) != 0) ok = false;
+  if (std::fclose(file_) != 0) ok = false;
+  file_ = nullptr;
+  release();
+  fileName_[0] = '\0';
+  return ok;
+}
+
+uint64_t tDBF::recordOffset(uint32_t n) const {
+  return headerLength() + static_cast<uint64_t>(n) * recordLength();
+}
+
+bool tDBF::seekFor(uint64_t offset, tLastIo io) {
+  if (lastIo_ == io && position_ == offset) return true;
+  if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+    lastIo_ = tLastIo::kNone;
+    return false;
+  }
+  position_ = offset;
+  lastIo_ = io;
+  return true;
+}
+
+bool tDBF::readBytes(uint64_t offset, void* data, size_t size) {
+  if (!seekFor(offset, tLastIo::kRead)) return false;
+  const size_t got = std::fread(data, 1, size, file_);
+  position_ += got;
+  if (got == size) return true;
+  std::clearerr(file_);
+  lastIo_ = tLastIo::kNone;
+  return false;
+}
+
+bool tDBF::writeBytes(uint64_t offset, const void* data, size_t size) {
+  if (seekFor(offset, tLastIo::kWrite)) {
+    const size_t put = std::fwrite(data, 1, size, file_);
+    position_ += put;
+    if (put == size) return true;
+  }
+  std::clearerr(file_);
+  lastIo_ = tLastIo::kNone;
+  writeFailed_ = true;
+  return false;
+}
+
+bool tDBF::goTo(uint32_t n) {
+  if (!isOpen()) return false;
+  if (dirty_) {
+    // The change is handed to the system before another record becomes current.
+    if (!writeRecord()) return false;
+    if (std::fflush(file_) != 0) writeFailed_ = true;
+  }
+  current_ = n;
+  loaded_ = false;
+  if (n > recordCount()) {
+    error(kDbfBadRecordNumber);
+    return false;
+  }
+  if (n == recordCount()) return true;
+  if (!readBytes(recordOffset(n), record_.data(), record_.size())) {
+    error(kDbfTruncatedRecord);
+    return false;
+  }
+  loaded_ = true;
+  return true;
+}
+
+bool tDBF::writeRecord() {
+  if (!isOpen() || !dirty_) {
+    dirty_ = false;
+    return true;
+  }
+  if (!writeBytes(recordOffset(current_), record_.data(), record_.size())) {
+    error(kDbfShortWrite);
+    return false;
+  }
+  dirty_ = false;
+  return true;
+}
+
+// Appended records are written like any dirty record; the end mark behind them and the
+// record count in the header follow here, once, instead of a seek back per record.
+bool tDBF::finishAppends() {
+  if (!appended_) return true;
+  if (!writeBytes(recordOffset(recordCount()), &kEndMark, 1)) return false;
+  if (!writeBytes(0, header_, sizeof header_)) return false;
+  appended_ = false;
+  return true;
+}
+
+bool tDBF::append() {
+  if (!isOpen()) return false;
+  if (dirty_ && !writeRecord()) return false;
+  const uint32_t count = recordCount();
+  if (count == UINT32_MAX) return false;
+  std::fill(record_.begin(), record_.end(), static_cast<unsigned char>(' '));
+  current_ = count;
+  loaded_ = true;
+  dirty_ = true;  // the blank record reaches the file with its values
+  encodeFixed32(header_ + 4, count + 1);
+  appended_ = true;
+  return true;
+}
+
+bool tDBF::sync() {
+  if (!isOpen()) return false;
+  if (dirty_ && !writeRecord()) return false;
+  finishAppends();
+  if (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0) writeFailed_ = true;
+  return !writeFailed_;
+}
+
+bool tDBF::atEnd() const {
+  return current_ >= recordCount();
+}
+
+uint32_t tDBF::recordCount() const {
+  return decodeFixed32(header_ + 4);
+}
+
+uint16_t tDBF::headerLength() const {
+  return decodeFixed16(header_ + 8);
+}
+
+uint16_t tDBF::recordLength() const {
+  return decodeFixed16(header_ + 10);
+}
+
+int tDBF::fieldCount() const {
+  return static_cast<int>(fields_.size());
+}
+
+bool tDBF::validIndex(int index) const {
+  return isOpen() && index >= 0 && index < fieldCount();
+}
+
+int tDBF::findField(const char* name) {
+  if (!isOpen()) return -1;
+  for (int i = fieldCount() - 1; i >= 0 && name != nullptr; --i) {
+    if (std::strcmp(fields_[i].name, name) == 0) return i;
+  }
+  // Only the first failure is reported, so one missing column does not bury the cause.
+  if (lastError_ == 0) error(kDbfNoSuchField);
+  return -1;
+}
+
+int tDBF::getField(int index, char* dest) {
+  if (!isOpen()) return 0;
+  if (!hasRecord() || !validIndex(index)) {
+    error(kDbfNoCurrentRecord);
+    if (dest != nullptr) dest[0] = '\0';
+    return 0;
+  }
+  const tFieldEntry& field = fields_[index];
+  const unsigned char* bytes = record_.data() + field.offset;
+  size_t n = static_cast<size_t>(field.length);
+  while (n > 0 && bytes[n - 1] == ' ') --n;
+  std::memcpy(dest, bytes, n);
+  dest[n] = '\0';
+  // A foreign file may hold a NUL inside a field; the text ends there.
+  return static_cast<int>(std::strlen(dest));
+}
+
+int tDBF::putField(int index, const char* text) {
+  if (!isOpen() || !hasRecord() || !validIndex(index)) return 0;
+  const tFieldEntry& field = fields_[index];
+  unsigned char* bytes = record_.data() + field.offset;
+  const size_t length = static_cast<size_t>(field.length);
+  const size_t n = text == nullptr ? 0 : strnlen(text, length);
+  std::memcpy(bytes, text, n);
+  std::memset(bytes + n, ' ', length - n);
+  dirty_ = true;
+  return field.length;
+}
+
+char tDBF::fieldType(int index) const {
+  return validIndex(index) ? fields_[index].type : 'U';
+}
+
+int tDBF::fieldLength(int index) const {
+  return validIndex(index) ? fields_[index].length : 0;
+}
+
+// ---------------------------------------------------------------------------
+
+tCreateDBF::tCreateDBF() : count_(0), entries_(kMaxFields) {}
+
+void tCreateDBF::clear() {
+  count_ = 0;
+}
+
+int tCreateDBF::addField(const char* name, char type, int length, int decimals) {
+  if (count_ >= kMaxFields || name == nullptr) return 0;
+  if (length < 1 || length > 255 || decimals < 0 || decimals > 255) return 0;
+  int recordLength = 1 + length;
+  for (int i = 0; i < count_; ++i) recordLength += entries_[i].length;
+  if (recordLength > kMaxRecordLength) return 0;
+
+  tFieldEntry& entry = entries_[count_];
+  std::memset(entry.name, 0, sizeof entry.name);
+  for (int i = 0; i < 10 && name[i] != '\0'; ++i) {
+    entry.name[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
+  }
+  entry.type = static_cast<char>(std::toupper(static_cast<unsigned char>(type)));
+  entry.length = static_cast<int16_t>(length);
+  entry.decimals = static_cast<int16_t>(decimals);
+  entry.offset = 0;
+  ++count_;
+  return 1;
+}
+
+bool tCreateDBF::create(const char* fileName) const {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return false;
+  return create(fileName, local);
+}
+
+bool tCreateDBF::create(const char* fileName, const std::tm& date) const {
+  if (!fitsFileName(fileName)) return false;
+  const size_t headerLen = kFixedHeader * (count_ + 1) + 1;
+  std::vector<unsigned char> bytes(headerLen + 1, 0);
+  int recordLen = 1;
+  for (int i = 0; i < count_; ++i) recordLen += entries_[i].length;
+
+  bytes[0] = 3;
+  bytes[1] = static_cast<unsigned char>(date.tm_year);
+  bytes[2] = static_cast<unsigned char>(date.tm_mon + 1);
+  bytes[3] = static_cast<unsigned char>(date.tm_mday);
+  encodeFixed16(&bytes[8], static_cast<uint16_t>(headerLen));
+  encodeFixed16(&bytes[10], static_cast<uint16_t>(recordLen));
+  for (int i = 0; i < count_; ++i) {
+    unsigned char* d = &bytes[kFixedHeader * (i + 1)];
+    std::memcpy(d, entries_[i].name, 10);
+    d[11] = static_cast<unsigned char>(entries_[i].type);
+    d[16] = static_cast<unsigned char>(entries_[i].length);
+    d[17] = static_cast<unsigned char>(entries_[i].decimals);
+    d[20] = 1;
+  }
+  bytes[headerLen - 1] = kHeaderTerminator;
+  bytes[headerLen] = kEndMark;
+
+  std::FILE* file = std::fopen(fileName, "w+b");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool closed = std::fclose(file) == 0;
+  return written && closed;
+}

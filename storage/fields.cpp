@@ -1,0 +1,131 @@
+#include "storage/fields.h"
+
+#include <climits>
+#include <cstring>
+
+#include "storage/charset.h"
+#include "storage/dbf.h"
+
+namespace {
+
+// Field lengths are one descriptor byte, so every field value fits in this.
+constexpr int kMaxFieldText = 256;
+
+bool isCSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Leading white space, an optional sign, then digits up to the first other character.
+// Values beyond the 32-bit range saturate instead of overflowing.
+int32_t parseInteger(const char* text) {
+  while (isCSpace(*text)) ++text;
+  const bool negative = *text == '-';
+  if (*text == '+' || *text == '-') ++text;
+  int64_t magnitude = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    magnitude = magnitude * 10 + (*text - '0');
+    if (magnitude > static_cast<int64_t>(INT32_MAX) + 1)
+      magnitude = static_cast<int64_t>(INT32_MAX) + 1;
+  }
+  const int64_t value = negative ? -magnitude : magnitude;
+  return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : value);
+}
+
+}  // namespace
+
+tFeld::tFeld() : index_(-1), table_(nullptr) {}
+
+void tFeld::bind(tDBF* table, const char* name) {
+  table_ = table;
+  index_ = table == nullptr ? -1 : table->findField(name);
+  if (index_ >= 0) {
+    value_.assign(static_cast<size_t>(table->fieldLength(index_)) + 1, '\0');
+  } else {
+    value_.clear();
+  }
+}
+
+int tFeld::length() const {
+  return table_ == nullptr ? 0 : table_->fieldLength(index_);
+}
+
+char tFeld::type() const {
+  return table_ == nullptr ? 'U' : table_->fieldType(index_);
+}
+
+void tFeld::raise(int code) {
+  if (table_ != nullptr) table_->error(code);
+}
+
+tCharField& tCharField::set(const char* text) {
+  const int width = length();
+  if (width <= 0 || text == nullptr) return *this;
+  // Escapes shrink the text, so it is converted before it is cut to the field.
+  char converted[kMaxFieldText];
+  toFileCharset(text, converted, static_cast<size_t>(width));
+  table_->putField(index_, converted);
+  return *this;
+}
+
+const char* tCharField::get() {
+  if (table_ == nullptr) return "";
+  if (index_ < 0 || value_.empty()) {
+    char none[1];
+    table_->getField(index_, none);  // reports the missing field
+    return "";
+  }
+  // The table may have been opened again on another file since bind(); the buffer
+  // must still hold whatever the field is now.
+  const size_t needed = static_cast<size_t>(length()) + 1;
+  if (value_.size() < needed) value_.resize(needed);
+  value_[0] = '\0';
+  table_->getField(index_, value_.data());
+  toScreenCharset(value_.data());
+  return value_.data();
+}
+
+tNumField& tNumField::set(int32_t value) {
+  if (type() != 'N') {
+    raise(kDbfNotNumeric);
+    return *this;
+  }
+  char text[kMaxFieldText];
+  formatInteger(value, length(), text);
+  table_->putField(index_, text);
+  return *this;
+}
+
+int32_t tNumField::get() {
+  if (type() != 'N') return 0;
+  char text[kMaxFieldText];
+  table_->getField(index_, text);
+  return parseInteger(text);
+}
+
+int formatInteger(int32_t v, int width, char* dest) {
+  if (width < 1) {
+    dest[0] = '\0';
+    return 0;
+  }
+  const bool negative = v < 0;
+  // Through unsigned arithmetic so that the most negative value has a magnitude.
+  uint32_t m = negative ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+  int pos = width - 1;
+  do {
+    dest[pos--] = static_cast<char>('0' + m % 10);
+    m /= 10;
+  } while (m != 0 && pos >= 0);
+  bool fits = m == 0;
+  if (negative) {
+    if (pos >= 0) {
+      dest[pos--] = '-';
+    } else {
+      fits = false;
+    }
+  }
+  while (pos >= 0) dest[pos--] = ' ';
+  dest[width] = '\0';
+  if (fits) return 1;
+  std::memset(dest, '*', static_cast<size_t>(width));
+  return 0;
+}

@@ -1,0 +1,177 @@
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <string>
+
+#include "storage/dbf.h"
+#include "temp_dir.h"
+
+namespace {
+
+std::string field(tDBF& table, int index) {
+  char text[256];
+  table.getField(index, text);
+  return text;
+}
+
+class RecordsTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    file_ = path("t.dbf");
+    createWordTable(file_, 3);
+    ASSERT_TRUE(table_.open(file_.c_str()));
+  }
+
+  std::string file_;
+  tDBF table_;
+};
+
+TEST_F(RecordsTest, GoToAtAndPastTheEnd) {
+  EXPECT_TRUE(table_.atEnd());  // no record is current after open
+  ASSERT_TRUE(table_.goTo(2));
+  EXPECT_FALSE(table_.atEnd());
+  EXPECT_EQ(field(table_, 0), "Wort2");
+
+  EXPECT_TRUE(table_.goTo(3));
+  EXPECT_TRUE(table_.atEnd());
+  EXPECT_EQ(table_.lastError(), 0);
+  char text[16] = "stale";
+  EXPECT_EQ(table_.getField(0, text), 0);
+  EXPECT_STREQ(text, "");
+  EXPECT_EQ(table_.lastError(), kDbfNoCurrentRecord);
+
+  EXPECT_FALSE(table_.goTo(4));
+  EXPECT_TRUE(table_.atEnd());
+  EXPECT_EQ(table_.lastError(), kDbfBadRecordNumber);
+}
+
+TEST_F(RecordsTest, ReadingWalksEveryRecordInOrder) {
+  int seen = 0;
+  for (uint32_t n = 0; table_.goTo(n) && !table_.atEnd(); ++n) {
+    EXPECT_EQ(field(table_, 0), "Wort" + std::to_string(n));
+    EXPECT_EQ(field(table_, 1), n == 0 ? "     0" : "    " + std::to_string(10 * n));
+    ++seen;
+  }
+  EXPECT_EQ(seen, 3);
+  // Going back reads the earlier record again, not what the stream holds next.
+  ASSERT_TRUE(table_.goTo(0));
+  EXPECT_EQ(field(table_, 0), "Wort0");
+}
+
+TEST_F(RecordsTest, ChangedRecordIsInTheFileWhenAnotherBecomesCurrent) {
+  ASSERT_TRUE(table_.goTo(1));
+  EXPECT_EQ(table_.putField(0, "neu"), 10);
+  ASSERT_TRUE(table_.goTo(2));
+  EXPECT_EQ(readBytes(file_).substr(97 + 17, 17), " neu           10");
+  ASSERT_TRUE(table_.goTo(1));
+  EXPECT_EQ(field(table_, 0), "neu");
+
+  table_.putField(1, "    77");  // written back by goTo to the end position too
+  ASSERT_TRUE(table_.goTo(3));
+  EXPECT_EQ(readBytes(file_).substr(97 + 17 + 11, 6), "    77");
+}
+
+TEST_F(RecordsTest, WriteRecordAndCloseWriteTheDirtyRecord) {
+  ASSERT_TRUE(table_.goTo(0));
+  table_.putField(0, "eins");
+  ASSERT_TRUE(table_.writeRecord());
+  ASSERT_TRUE(table_.sync());
+  EXPECT_EQ(readBytes(file_).substr(97, 17), " eins           0");
+  ASSERT_TRUE(table_.goTo(2));
+  table_.putField(0, "drei");
+  ASSERT_TRUE(table_.close());
+  EXPECT_FALSE(table_.isOpen());
+  EXPECT_STREQ(table_.fileName(), "");
+  EXPECT_EQ(readBytes(file_).substr(97 + 34, 17), " drei          20");
+  EXPECT_TRUE(table_.close());  // closing a closed table does nothing
+}
+
+TEST_F(RecordsTest, AppendAddsABlankCurrentRecordAndKeepsTheEndMark) {
+  ASSERT_TRUE(table_.goTo(1));
+  table_.putField(0, "vorher");
+  ASSERT_TRUE(table_.append());
+  EXPECT_EQ(table_.recordCount(), 4u);
+  EXPECT_FALSE(table_.atEnd());
+  EXPECT_EQ(field(table_, 0), "");
+  table_.putField(0, "vier");
+  ASSERT_TRUE(table_.goTo(0));  // the new record is written like any changed one
+  EXPECT_EQ(readBytes(file_).substr(97 + 51, 17), " vier            ");
+  ASSERT_TRUE(table_.close());
+
+  const tBytes bytes = readBytes(file_);
+  ASSERT_EQ(bytes.size(), 97u + 4 * 17 + 1);
+  EXPECT_EQ(bytes.substr(4, 4), tBytes("\x04\0\0\0", 4));
+  EXPECT_EQ(bytes.substr(97 + 17, 17), " vorher        10");
+  EXPECT_EQ(bytes.substr(97 + 51), " vier            \x1A");
+}
+
+TEST_F(RecordsTest, OperationsOnAClosedTableRefuse) {
+  ASSERT_TRUE(table_.close());
+  EXPECT_FALSE(table_.goTo(0));
+  EXPECT_FALSE(table_.append());
+  EXPECT_FALSE(table_.sync());
+  EXPECT_EQ(table_.recordCount(), 0u);
+  EXPECT_EQ(table_.fieldCount(), 0);
+  EXPECT_EQ(table_.findField("NAME"), -1);
+  char text[8] = "keep";
+  EXPECT_EQ(table_.getField(0, text), 0);
+  EXPECT_STREQ(text, "keep");
+  EXPECT_EQ(table_.lastError(), 0);  // none of these is reported
+}
+
+// Lets writes fail once the file reaches its present size, as on a full disk.
+class tFileSizeLimit {
+ public:
+  explicit tFileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~tFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, SIG_DFL);
+  }
+
+ private:
+  rlimit saved_;
+};
+
+TEST_F(RecordsTest, FailedWritesMakeCloseFail) {
+  {
+    tFileSizeLimit full(readBytes(file_).size());
+    for (int i = 0; i < 5; ++i) table_.append();
+    EXPECT_FALSE(table_.sync());
+    EXPECT_FALSE(table_.close());
+  }
+  EXPECT_FALSE(table_.isOpen());
+
+  // A later table on the same object starts with a clean slate.
+  ASSERT_TRUE(table_.open(file_.c_str()));
+  ASSERT_TRUE(table_.goTo(0));
+  table_.putField(0, "gut");
+  EXPECT_TRUE(table_.close());
+}
+
+TEST_F(RecordsTest, DiskFillingDuringAppendKeepsTheFileReadable) {
+  createWordTable(path("one.dbf"), 1);
+  const std::string file = path("one.dbf");
+  writeBytes(file, readBytes(file).substr(0, 97 + 17));  // no end mark
+  tDBF table;
+  ASSERT_TRUE(table.open(file.c_str()));
+  {
+    tFileSizeLimit full(97 + 17);
+    ASSERT_TRUE(table.goTo(0));
+    table.putField(0, "bleibt");
+    table.append();  // the new record no longer fits; buffered, this shows at the latest on close
+    EXPECT_FALSE(table.close());
+  }
+  ASSERT_TRUE(table.open(file.c_str()));
+  EXPECT_EQ(table.recordCount(), 1u);
+  ASSERT_TRUE(table.goTo(0));
+  EXPECT_EQ(field(table, 0), "bleibt");
+}
+
+}  // namespace
