@@ -37,6 +37,8 @@ class CardBox {
   int32_t totalCount() const;
   tTermel* firstIn(int n, tTermel* buffer);
   tTermel* nextIn(int n, tTermel* buffer);
+  // The card at the end of compartment n (the one added last), or none.
+  tTermel* lastIn(int n) const;
   int firstCard(tTermel* buffer);
   int nextCard(tTermel* buffer);
   tTermel* findEither(const tTermel& card) const;
@@ -47,6 +49,9 @@ class CardBox {
 
  private:
   bool valid(int n) const { return n >= 1 && n <= compartmentCount_; }
+  void moveHead(int from, int to);
+  int firstFrom(tTermel* buffer);
+  tTermel* findInAll(tTermel* (tTrmListe::*find)(const tTermel&) const, const tTermel& card) const;
 
   tTrmListe lists_[kListCount];
   int16_t capacity_[kListCount];

@@ -16,16 +16,22 @@ class tTrmListe {
   tTrmListe& operator=(const tTrmListe&) = delete;
   // Exchanges the whole contents of two lists in constant time.
   void swap(tTrmListe& other);
+  // Moves every card of other to the end of this list, in order, in constant time;
+  // the records are kept, so references to them stay valid.
+  void appendAll(tTrmListe& other);
 
   void append(const tTermel* card);
   tTermel* head() const;
+  // The last card, the one appended most recently; none when empty.
+  tTermel* tail() const;
   void removeHead();
   bool remove(const tTermel* card);
   tTermel* rotate();
   tTermel* first();
   tTermel* next();
   int32_t count() const { return count_; }
-  // Uniform random order in linear time; keeps every card and its counters.
+  // Uniform random order in linear time; keeps every card and its counters. The
+  // records are rewritten, so references taken before do not follow their cards.
   void shuffle();
   tTermel* findEither(const tTermel& card) const;
   tTermel* findBoth(const tTermel& card) const;
@@ -33,6 +39,11 @@ class tTrmListe {
 
  private:
   struct Node;
+  void linkAtEnd(Node* node);
+  void unlink(Node* prev, Node* node);
+  template <typename Match>
+  tTermel* findFirst(Match match) const;
+
   Node* firstNode_;
   Node* lastNode_;
   int32_t count_;

@@ -1,0 +1,201 @@
+// Speed of the card box at 10,000 and 100,000 cards. Every benchmark reports its
+// time per card ("per_card"), so linear scaling shows as equal figures at both
+// sizes; the plain file reads give the floor for loading and importing.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "box/card_box.h"
+#include "box/card_file.h"
+#include "box/text_io.h"
+
+namespace {
+
+// Files shared by the benchmarks, written once per size into one scratch directory.
+class BenchFiles {
+ public:
+  BenchFiles() {
+    char name[] = "/tmp/termel-bench-XXXXXX";
+    dir_ = mkdtemp(name) != nullptr ? name : "/tmp";
+  }
+  ~BenchFiles() {
+    for (const auto& entry : written_) std::remove(entry.second.c_str());
+    std::remove(boxPath(10000).c_str());
+    std::remove(boxPath(100000).c_str());
+    rmdir(dir_.c_str());
+  }
+
+  const std::string& cardFile(int n) {
+    return once("trm" + std::to_string(n), [this, n](const std::string& path) {
+      fillBox(n);
+      saveCardFile(path.c_str());
+      theCardBox.clearAll();
+    });
+  }
+
+  const std::string& textFile(int n) {
+    return once("txt" + std::to_string(n), [n](const std::string& path) {
+      std::FILE* f = std::fopen(path.c_str(), "w");
+      for (int i = 0; i < n; ++i) std::fprintf(f, "Wort %d;word %d\n", i, i);
+      std::fclose(f);
+    });
+  }
+
+  static void fillBox(int n, int compartments = 7) {
+    theCardBox.clearAll();
+    for (int i = 0; i < n; ++i) {
+      const std::string front = "Wort " + std::to_string(i);
+      const std::string back = "word " + std::to_string(i);
+      theCardBox.addCardTo(makeCard(front.c_str(), back.c_str()), 1 + i % compartments);
+    }
+  }
+
+  std::string boxPath(int n) const { return dir_ + "/trm" + std::to_string(n) + ".kas"; }
+
+ private:
+  template <typename Write>
+  const std::string& once(const std::string& key, Write write) {
+    auto found = written_.find(key);
+    if (found != written_.end()) return found->second;
+    const std::string path = dir_ + "/" + key + (key[1] == 'r' ? ".trm" : ".txt");
+    write(path);
+    return written_[key] = path;
+  }
+
+  std::string dir_;
+  std::map<std::string, std::string> written_;
+};
+
+BenchFiles& files() {
+  static BenchFiles instance;
+  return instance;
+}
+
+void perCard(benchmark::State& state, int cards) {
+  state.counters["per_card"] = benchmark::Counter(
+      cards, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+size_t readAll(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  static char buffer[1 << 20];
+  size_t total = 0, n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) total += n;
+  std::fclose(f);
+  return total;
+}
+
+// Runs fill(path) into an empty box per iteration; path is the file that the
+// given member of BenchFiles writes for this size.
+template <typename Fill>
+void intoEmptyBox(benchmark::State& state, const std::string& (BenchFiles::*file)(int), Fill fill) {
+  const int n = static_cast<int>(state.range(0));
+  const std::string& path = (files().*file)(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    theCardBox.clearAll();
+    state.ResumeTiming();
+    fill(path);
+  }
+  theCardBox.clearAll();
+  perCard(state, n);
+}
+
+void BM_ReadCardFileBytes(benchmark::State& state) {
+  intoEmptyBox(state, &BenchFiles::cardFile,
+               [](const std::string& path) { benchmark::DoNotOptimize(readAll(path)); });
+}
+
+void BM_Load(benchmark::State& state) {
+  intoEmptyBox(state, &BenchFiles::cardFile,
+               [](const std::string& path) { loadCardFile(path.c_str()); });
+}
+
+void BM_Save(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::string path = files().cardFile(n) + ".save.trm";
+  BenchFiles::fillBox(n);
+  for (auto _ : state) benchmark::DoNotOptimize(saveCardFile(path.c_str()));
+  theCardBox.clearAll();
+  std::remove(path.c_str());
+  std::remove(boxFileName(path).c_str());
+  perCard(state, n);
+}
+
+void BM_ReadTextFileBytes(benchmark::State& state) {
+  intoEmptyBox(state, &BenchFiles::textFile,
+               [](const std::string& path) { benchmark::DoNotOptimize(readAll(path)); });
+}
+
+// The least any line-based import must do: fetch the file line by line.
+void BM_ReadTextFileLines(benchmark::State& state) {
+  intoEmptyBox(state, &BenchFiles::textFile, [](const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    char line[1024];
+    int lines = 0;
+    while (std::fgets(line, sizeof line, f) != nullptr) ++lines;
+    std::fclose(f);
+    benchmark::DoNotOptimize(lines);
+  });
+}
+
+void BM_Import(benchmark::State& state) {
+  intoEmptyBox(state, &BenchFiles::textFile, [](const std::string& path) {
+    benchmark::DoNotOptimize(importTextFile(path.c_str(), nullptr));
+  });
+}
+
+// All cards spread over compartments 1..spread, then CardBox::shuffle(which).
+void shuffleBench(benchmark::State& state, int spread, int which) {
+  const int n = static_cast<int>(state.range(0));
+  BenchFiles::fillBox(n, spread);
+  for (auto _ : state) theCardBox.shuffle(which);
+  theCardBox.clearAll();
+  perCard(state, n);
+}
+
+void BM_ShuffleOneCompartment(benchmark::State& state) {
+  shuffleBench(state, 1, 1);
+}
+void BM_ShuffleAll(benchmark::State& state) {
+  shuffleBench(state, 7, 0);
+}
+
+// One drill step: choose the card, then answer; known and unknown alternate so the
+// compartments keep roughly their shape over millions of steps.
+void BM_DrillStep(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  BenchFiles::fillBox(n);
+  bool known = false;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(theCardBox.chooseNext());
+    if ((known = !known)) {
+      theCardBox.answerKnown();
+    } else {
+      theCardBox.answerUnknown();
+    }
+  }
+  theCardBox.clearAll();
+}
+
+void bothSizes(benchmark::internal::Benchmark* b) {
+  b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_ReadCardFileBytes)->Apply(bothSizes);
+BENCHMARK(BM_Load)->Apply(bothSizes);
+BENCHMARK(BM_Save)->Apply(bothSizes);
+BENCHMARK(BM_ReadTextFileBytes)->Apply(bothSizes);
+BENCHMARK(BM_ReadTextFileLines)->Apply(bothSizes);
+BENCHMARK(BM_Import)->Apply(bothSizes);
+BENCHMARK(BM_ShuffleOneCompartment)->Apply(bothSizes);
+BENCHMARK(BM_ShuffleAll)->Apply(bothSizes);
+BENCHMARK(BM_DrillStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kNanosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,194 @@
+#include "box/card_box.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+CardBox theCardBox;
+
+CardBox::CardBox() : current_(0), compartmentCount_(kCompartments), iterCompartment_(0) {
+  // Only the learning compartments' thresholds are consulted; the doubling is
+  // capped so the unused entries cannot overflow.
+  int32_t threshold = 10;
+  for (int i = 0; i < kListCount; ++i) {
+    capacity_[i] = static_cast<int16_t>(threshold);
+    threshold = std::min<int32_t>(threshold * 2, std::numeric_limits<int16_t>::max());
+  }
+}
+
+void CardBox::addCard(const tTermel& card) {
+  lists_[0].append(&card);
+}
+
+bool CardBox::addCardTo(const tTermel& card, int n) {
+  if (!valid(n)) return false;
+  lists_[n - 1].append(&card);
+  return true;
+}
+
+tTermel* CardBox::chooseNext(int16_t* compartment) {
+  const int archive = compartmentCount_ - 1;
+  int chosen = -1;
+  for (int k = 0; k < archive && chosen < 0; ++k) {
+    if (lists_[k].count() > capacity_[k]) chosen = k;
+  }
+  for (int k = 0; k <= archive && chosen < 0; ++k) {
+    if (lists_[k].count() > 0) chosen = k;
+  }
+  current_ = static_cast<int16_t>(chosen < 0 ? 0 : chosen);
+  if (compartment != nullptr) *compartment = static_cast<int16_t>(current_ + 1);
+  return lists_[current_].head();
+}
+
+// Moves the head card of list from to the end of list to, as a new record.
+void CardBox::moveHead(int from, int to) {
+  const tTermel card = *lists_[from].head();
+  lists_[from].removeHead();
+  lists_[to].append(&card);
+}
+
+void CardBox::answerKnown() {
+  tTrmListe& list = lists_[current_];
+  tTermel* card = list.head();
+  if (card == nullptr) return;
+  if (current_ == compartmentCount_ - 1) {
+    list.rotate();
+    return;
+  }
+  ++card->timesKnown;
+  moveHead(current_, current_ + 1);
+  ++current_;
+}
+
+void CardBox::answerUnknown() {
+  tTrmListe& list = lists_[current_];
+  tTermel* card = list.head();
+  if (card == nullptr) return;
+  ++card->timesUnknown;
+  if (current_ == 0) {
+    list.rotate();
+  } else {
+    moveHead(current_, 0);
+  }
+}
+
+tTermel* CardBox::deleteCurrent(int16_t* compartment) {
+  if (compartment == nullptr) return nullptr;
+  tTermel* result;
+  if (valid(*compartment)) {
+    lists_[*compartment - 1].removeHead();
+    result = chooseNext(compartment);
+  } else {
+    result = lists_[current_].head();
+  }
+  *compartment = static_cast<int16_t>(current_ + 1);
+  return result;
+}
+
+bool CardBox::removeCard(const tTermel* card, int n) {
+  if (!valid(n)) return false;
+  return lists_[n - 1].remove(card);
+}
+
+void CardBox::clearCompartment(int n) {
+  if (valid(n)) lists_[n - 1].clear();
+}
+
+void CardBox::clearAll() {
+  for (tTrmListe& list : lists_) list.clear();
+}
+
+void CardBox::allToFirst() {
+  for (int k = 1; k < compartmentCount_; ++k) lists_[0].appendAll(lists_[k]);
+  current_ = 0;
+}
+
+void CardBox::shuffle(int n) {
+  if (n == 0) {
+    for (int k = 0; k < compartmentCount_; ++k) lists_[k].shuffle();
+  } else if (valid(n)) {
+    lists_[n - 1].shuffle();
+  }
+}
+
+bool CardBox::moveEmptyToEnd() {
+  bool moved = false;
+  const int archive = compartmentCount_ - 1;
+  for (int i = 0; i < archive; ++i) {
+    if (lists_[i].count() > 0) continue;
+    int j = i + 1;
+    while (j <= archive && lists_[j].count() == 0) ++j;
+    if (j > archive) break;
+    lists_[i].swap(lists_[j]);
+    moved = true;
+  }
+  return moved;
+}
+
+int32_t CardBox::countIn(int n) const {
+  return valid(n) ? lists_[n - 1].count() : 0;
+}
+
+int32_t CardBox::totalCount() const {
+  int32_t total = 0;
+  for (int k = 0; k < compartmentCount_; ++k) total += lists_[k].count();
+  return total;
+}
+
+namespace {
+
+tTermel* copyOut(tTermel* card, tTermel* buffer) {
+  if (card != nullptr && buffer != nullptr) *buffer = *card;
+  return card;
+}
+
+}  // namespace
+
+tTermel* CardBox::firstIn(int n, tTermel* buffer) {
+  if (!valid(n)) return nullptr;
+  return copyOut(lists_[n - 1].first(), buffer);
+}
+
+tTermel* CardBox::nextIn(int n, tTermel* buffer) {
+  if (!valid(n)) return nullptr;
+  return copyOut(lists_[n - 1].next(), buffer);
+}
+
+tTermel* CardBox::lastIn(int n) const {
+  return valid(n) ? lists_[n - 1].tail() : nullptr;
+}
+
+int CardBox::firstCard(tTermel* buffer) {
+  iterCompartment_ = -1;
+  return firstFrom(buffer);
+}
+
+int CardBox::nextCard(tTermel* buffer) {
+  if (iterCompartment_ < 0 || iterCompartment_ >= compartmentCount_) return 0;
+  if (copyOut(lists_[iterCompartment_].next(), buffer) != nullptr) return iterCompartment_ + 1;
+  return firstFrom(buffer);
+}
+
+// Starts on the first card of the next non-empty compartment after iterCompartment_.
+int CardBox::firstFrom(tTermel* buffer) {
+  while (++iterCompartment_ < compartmentCount_) {
+    if (copyOut(lists_[iterCompartment_].first(), buffer) != nullptr) return iterCompartment_ + 1;
+  }
+  return 0;
+}
+
+tTermel* CardBox::findInAll(tTermel* (tTrmListe::*find)(const tTermel&) const,
+                            const tTermel& card) const {
+  for (int k = 0; k < compartmentCount_; ++k) {
+    if (tTermel* found = (lists_[k].*find)(card)) return found;
+  }
+  return nullptr;
+}
+
+tTermel* CardBox::findEither(const tTermel& card) const {
+  return findInAll(&tTrmListe::findEither, card);
+}
+
+tTermel* CardBox::findBoth(const tTermel& card) const {
+  return findInAll(&tTrmListe::findBoth, card);
+}

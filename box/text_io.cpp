@@ -1,0 +1,233 @@
+#include "box/text_io.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "box/card_box.h"
+#include "box/import_index.h"
+#include "box/termel.h"
+#include "storage/safe_replace.h"
+#include "storage/text_encoding.h"
+
+namespace {
+
+// Lines are read in pieces of at most this many characters, line end included; the
+// rest of a longer line is read as a line of its own.
+constexpr size_t kLineBuffer = 1024;
+const char kUtf8Bom[] = "\xEF\xBB\xBF";
+
+void trimTrailingSpaces(char* text) {
+  size_t n = std::strlen(text);
+  while (n > 0 && text[n - 1] == ' ') --n;
+  text[n] = '\0';
+}
+
+void removeLineEnd(char* text) {
+  size_t n = std::strlen(text);
+  if (n > 0 && text[n - 1] == '\n') --n;
+  if (n > 0 && text[n - 1] == '\r') --n;
+  text[n] = '\0';
+}
+
+bool readWholeFile(const char* path, std::string* bytes) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    if (size > 0) bytes->reserve(static_cast<size_t>(size));
+    std::rewind(file);
+  }
+  char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, n);
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
+
+bool writeWholeFile(const char* path, const std::string& bytes) {
+  if (path == nullptr || *path == '\0') return false;
+  tSafeReplace replace(path);
+  if (!replace.begin()) return false;
+  std::FILE* file = std::fopen(replace.tempPath().c_str(), "wb");
+  if (file == nullptr) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = std::fflush(file) == 0 && ok;
+  ok = std::fclose(file) == 0 && ok;
+  return ok && replace.commit();
+}
+
+size_t utf8SequenceLength(unsigned char lead) {
+  if (lead < 0xC0) return 1;
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  return 4;
+}
+
+// A UTF-8 line shown in code page 1252 as far as it goes: each character without a
+// code page 1252 form becomes '?'.
+std::string readableCp1252(const std::string& utf8) {
+  std::string result;
+  for (size_t i = 0; i < utf8.size();) {
+    const size_t length = utf8SequenceLength(static_cast<unsigned char>(utf8[i]));
+    std::string converted;
+    if (utf8ToCp1252(utf8.substr(i, length), &converted)) {
+      result += converted;
+    } else {
+      result += '?';
+    }
+    i += length;
+  }
+  return result;
+}
+
+// Calls handle(start, length) for every line of text, its line end included.
+template <typename Handle>
+void forEachLine(const std::string& text, Handle handle) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    const void* newline = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    const char* next = newline ? static_cast<const char*>(newline) + 1 : end;
+    handle(p, static_cast<size_t>(next - p));
+    p = next;
+  }
+}
+
+// One import run: the reporter, the duplicate index and the tallies.
+class tImportRun {
+ public:
+  tImportRun(const tImportReporter& report, tImportResult* result, size_t lines)
+      : report_(report), result_(result), index_(theCardBox, lines) {}
+
+  // text holds code page 1252 lines.
+  void importLines(const std::string& text) {
+    forEachLine(text, [this](const char* line, size_t size) { importPhysicalLine(line, size); });
+  }
+
+  // text holds UTF-8 lines; lines with a character outside code page 1252 are refused.
+  void importUtf8Lines(const std::string& text) {
+    forEachLine(text, [this](const char* start, size_t size) {
+      const std::string line(start, size);
+      std::string converted;
+      if (utf8ToCp1252(line, &converted)) {
+        importPhysicalLine(converted.data(), converted.size());
+        return;
+      }
+      std::string shown = readableCp1252(line);
+      removeLineEnd(&shown[0]);
+      shown.resize(std::strlen(shown.c_str()));
+      tell(kImportNotEncodable, shown.c_str());
+    });
+  }
+
+ private:
+  void importPhysicalLine(const char* line, size_t size) {
+    // A carriage return before the line feed belongs to the line end.
+    std::string withoutReturn;
+    if (size >= 2 && line[size - 2] == '\r' && line[size - 1] == '\n') {
+      withoutReturn.assign(line, size - 2);
+      withoutReturn += '\n';
+      line = withoutReturn.data();
+      size = withoutReturn.size();
+    }
+    for (size_t start = 0; start < size; start += kLineBuffer - 1) {
+      importPiece(line + start, std::min(kLineBuffer - 1, size - start));
+    }
+  }
+
+  void importPiece(const char* piece, size_t size) {
+    if (static_cast<unsigned char>(piece[0]) < 0x20) return;
+    char buffer[kLineBuffer];
+    std::memcpy(buffer, piece, size);
+    buffer[size] = '\0';
+    const int code = importLine(buffer, &index_);
+    if (code == kImportAdded) {
+      ++result_->added;
+    } else if (importCaption(code) != nullptr) {
+      tell(code, buffer);
+    }
+  }
+
+  void tell(int code, const char* text) {
+    ++result_->malformed;
+    if (report_) report_(code, importCaption(code), text);
+  }
+
+  const tImportReporter& report_;
+  tImportResult* result_;
+  tImportIndex index_;
+};
+
+}  // namespace
+
+int importLine(char* line, tImportIndex* index) {
+  char* separator = std::strchr(line, ';');
+  if (separator == nullptr) return kImportNoSeparator;
+  *separator = '\0';
+  trimTrailingSpaces(line);
+  if (line[0] == '\0') return kImportNoFirstTerm;
+  char* second = separator + 1;
+  removeLineEnd(second);
+  trimTrailingSpaces(second);
+  if (second[0] == '\0') return kImportNoSecondTerm;
+  const tTermel card = makeCard(line, second);
+  const bool present =
+      index != nullptr ? index->contains(card) : theCardBox.findBoth(card) != nullptr;
+  if (present) return kImportAlreadyPresent;
+  theCardBox.addCardTo(card, 1);
+  if (index != nullptr) index->insert(theCardBox.lastIn(1));
+  return kImportAdded;
+}
+
+const char* importCaption(int code) {
+  switch (code) {
+    case kImportNoSeparator:
+      return "Kein Trennzeichen";
+    case kImportNoFirstTerm:
+      return "Erster Begriff fehlt";
+    case kImportNoSecondTerm:
+      return "Zweiter Begriff fehlt";
+    case kImportNotEncodable:
+      return "Zeichen nicht darstellbar";
+    default:
+      return nullptr;
+  }
+}
+
+tImportResult importTextFile(const char* path, const tImportReporter& report) {
+  tImportResult result;
+  std::string bytes;
+  if (path == nullptr || !readWholeFile(path, &bytes)) return result;
+  result.opened = true;
+  const size_t lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+  tImportRun run(report, &result, lines);
+  if (!isValidUtf8(bytes)) {
+    run.importLines(bytes);
+    return result;
+  }
+  if (bytes.compare(0, 3, kUtf8Bom) == 0) bytes.erase(0, 3);
+  std::string converted;
+  // Converting the whole file at once is the common, fast case; only a file with an
+  // unrepresentable character is taken line by line.
+  if (utf8ToCp1252(bytes, &converted)) {
+    run.importLines(converted);
+  } else {
+    run.importUtf8Lines(bytes);
+  }
+  return result;
+}
+
+bool exportTextFile(const char* path, bool utf8) {
+  std::string text;
+  tTermel card;
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
+    text += card.front;
+    text += ';';
+    text += card.back;
+    text += '\n';
+  }
+  return writeWholeFile(path, utf8 ? cp1252ToUtf8(text) : text);
+}
