@@ -180,7 +180,9 @@ int CardBox::firstFrom(tTermel* buffer) {
 tTermel* CardBox::findInAll(tTermel* (tTrmListe::*find)(const tTermel&) const,
                             const tTermel& card) const {
   for (int k = 0; k < compartmentCount_; ++k) {
-    if (tTermel* found = (lists_[k].*find)(card)) return found;
+    // Calling through a reference: GCC 12's UBSan miscompiles (lists_[k].*find)(...).
+    const tTrmListe& list = lists_[k];
+    if (tTermel* found = (list.*find)(card)) return found;
   }
   return nullptr;
 }
