@@ -11,7 +11,9 @@ wxCSConv& cp1252Conv() {
 
 }  // namespace
 
-wxString toWx(const char* cp1252) { return wxString(cp1252, cp1252Conv()); }
+wxString toWx(const char* cp1252) {
+  return wxString(cp1252, cp1252Conv());
+}
 
 bool fromWx(const wxString& text, std::string* cp1252) {
   const wxScopedCharBuffer bytes = text.mb_str(cp1252Conv());

@@ -8,7 +8,9 @@
 #include <string>
 
 wxString toWx(const char* cp1252);
-inline wxString toWx(const std::string& cp1252) { return toWx(cp1252.c_str()); }
+inline wxString toWx(const std::string& cp1252) {
+  return toWx(cp1252.c_str());
+}
 // False when the text holds a character that code page 1252 cannot represent.
 bool fromWx(const wxString& text, std::string* cp1252);
 

@@ -1,0 +1,126 @@
+#include "dialogs/bearb_dialog.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/listbox.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "box/card_box.h"
+#include "box/termel.h"
+#include "dialogs/compartment_names.h"
+#include "dialogs/help.h"
+#include "dialogs/kasten_dialog.h"
+#include "dialogs/termel_dialog.h"
+#include "dialogs/wx_text.h"
+
+namespace {
+
+// Selected item indices in ascending order.
+std::vector<int> selectedIndices(const wxListBox* list) {
+  wxArrayInt selections;
+  list->GetSelections(selections);
+  std::vector<int> indices(selections.begin(), selections.end());
+  std::sort(indices.begin(), indices.end());
+  return indices;
+}
+
+tTermel* cardAt(const wxListBox* list, int index) {
+  return static_cast<tTermel*>(list->GetClientData(index));
+}
+
+}  // namespace
+
+void fillCardList(wxListBox* list, int n) {
+  wxArrayString texts;
+  std::vector<void*> cards;
+  tTermel buffer;
+  for (tTermel* card = theCardBox.firstIn(n, &buffer); card != nullptr;
+       card = theCardBox.nextIn(n, &buffer)) {
+    texts.Add(toWx(buffer.front));
+    cards.push_back(card);
+  }
+  list->Clear();
+  if (!cards.empty()) list->Append(texts, cards.data());
+}
+
+tBearbDialog::tBearbDialog(wxWindow* parent)
+    : tXrcDialog(parent, "500"),
+      shownCompartment(0),
+      cardList(control<wxListBox>(501)),
+      compartmentBox(control<wxChoice>(502)),
+      changeButton(control<wxButton>(503)),
+      moveButton(control<wxButton>(504)) {
+  if (!loaded()) return;
+  // A template's combo box height includes its drop-down list; a wxChoice draws its
+  // list itself and would otherwise be as tall as the list.
+  compartmentBox->SetInitialSize(wxSize(compartmentBox->GetSize().x, wxDefaultCoord));
+  fillCompartmentNames(compartmentBox);
+  compartmentBox->SetSelection(0);
+  refill();
+  Bind(wxEVT_CHOICE, &tBearbDialog::onCompartmentChosen, this, 502);
+  Bind(wxEVT_LISTBOX, &tBearbDialog::onSelectionChanged, this, 501);
+  Bind(wxEVT_LISTBOX_DCLICK, &tBearbDialog::onChange, this, 501);
+  Bind(wxEVT_BUTTON, &tBearbDialog::onChange, this, 503);
+  Bind(wxEVT_BUTTON, &tBearbDialog::onMove, this, 504);
+  Bind(wxEVT_BUTTON, &tBearbDialog::onHelp, this, 506);
+  Bind(wxEVT_BUTTON, &tBearbDialog::onClose, this, wxID_OK);
+}
+
+void tBearbDialog::refill() {
+  fillCardList(cardList, shownCompartment + 1);
+  changeButton->Disable();
+  moveButton->Disable();
+}
+
+void tBearbDialog::onCompartmentChosen(wxCommandEvent&) {
+  const int chosen = compartmentBox->GetSelection();
+  if (chosen == wxNOT_FOUND || chosen == shownCompartment) return;
+  shownCompartment = chosen;
+  refill();
+}
+
+void tBearbDialog::onSelectionChanged(wxCommandEvent&) {
+  changeButton->Enable();
+  moveButton->Enable();
+}
+
+void tBearbDialog::onChange(wxCommandEvent&) {
+  const std::vector<int> selected = selectedIndices(cardList);
+  if (selected.empty()) return;
+  if (runCardEntryDialog(this, cardAt(cardList, selected.front())) == wxID_OK) refill();
+}
+
+void tBearbDialog::onMove(wxCommandEvent&) {
+  tKastenDialog targetDialog(this);
+  if (!targetDialog.loaded() || targetDialog.ShowModal() != wxID_OK) return;
+  if (moveTarget < 0 || moveTarget == shownCompartment) return;
+  moveSelectedTo(moveTarget);
+}
+
+void tBearbDialog::moveSelectedTo(int target) {
+  const std::vector<int> selected = selectedIndices(cardList);
+  if (selected.empty()) return;
+  for (int index : selected) {
+    tTermel* stored = cardAt(cardList, index);
+    const tTermel copy = *stored;
+    // A card that is no longer where the list says stays put rather than being doubled.
+    if (theCardBox.removeCard(stored, shownCompartment + 1)) theCardBox.addCardTo(copy, target + 1);
+  }
+  refill();
+}
+
+void tBearbDialog::onHelp(wxCommandEvent&) {
+  callHelp(this, tHelpCommand::Keyword, "Korrektur");
+}
+
+void tBearbDialog::onClose(wxCommandEvent&) {
+  closeWith(wxID_OK);
+}
+
+int runCardEditingDialog(wxWindow* parent) {
+  tBearbDialog dialog(parent);
+  if (!dialog.loaded()) return -1;
+  return dialog.ShowModal();
+}

@@ -1,0 +1,13 @@
+#include "dialogs/compartment_names.h"
+
+#include <wx/arrstr.h>
+#include <wx/ctrlsub.h>
+
+#include "box/card_box.h"
+
+void fillCompartmentNames(wxItemContainer* items) {
+  wxArrayString names;
+  for (int n = 1; n <= theCardBox.compartmentCount(); ++n)
+    names.Add(wxString::Format("%d. Fach", n));
+  items->Set(names);
+}

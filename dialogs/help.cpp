@@ -1,0 +1,149 @@
+#include "dialogs/help.h"
+
+#include <wx/filename.h>
+#include <wx/filesys.h>
+#include <wx/fs_arc.h>
+#include <wx/html/helpctrl.h>
+#include <wx/html/helpfrm.h>
+#include <wx/html/helpwnd.h>
+#include <wx/html/htmlwin.h>
+#include <wx/module.h>
+#include <wx/msgdlg.h>
+#include <wx/stdpaths.h>
+
+#include <memory>
+
+#include "dialogs/wx_text.h"
+
+namespace {
+
+constexpr const char kBookName[] = "termel.htb";
+// The page that explains the help viewer itself.
+constexpr const char kHelpOnHelpPage[] = "hilfe.htm";
+
+struct tHelpState {
+  std::unique_ptr<wxHtmlHelpController> controller;
+  wxString lastRequest;
+};
+
+tHelpState& helpState() {
+  static tHelpState state;
+  return state;
+}
+
+wxHtmlHelpController* openController(wxWindow* owner) {
+  tHelpState& state = helpState();
+  if (state.controller) return state.controller.get();
+  const wxString book = helpBookPath();
+  if (book.empty()) {
+    wxMessageBox(wxString::Format("Die Hilfedatei %s wurde nicht gefunden.", kBookName), "Achtung",
+                 wxOK | wxICON_WARNING, owner);
+    return nullptr;
+  }
+  if (!wxFileSystem::HasHandlerForPath(book + "#zip:"))
+    wxFileSystem::AddHandler(new wxArchiveFSHandler);
+  auto controller = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE);
+  // Closing the main window ends the program even while help is open.
+  controller->SetShouldPreventAppExit(false);
+  if (!controller->AddBook(wxFileName(book))) {
+    wxMessageBox(wxString::Format("Die Hilfedatei %s ist beschädigt.", book), "Achtung",
+                 wxOK | wxICON_WARNING, owner);
+    return nullptr;
+  }
+  state.controller = std::move(controller);
+  return state.controller.get();
+}
+
+void quitHelp() {
+  tHelpState& state = helpState();
+  if (!state.controller) return;
+  state.controller->Quit();
+  state.controller.reset();
+}
+
+wxString requestName(tHelpCommand command, const char* keyword) {
+  switch (command) {
+    case tHelpCommand::Contents:
+      return "contents";
+    case tHelpCommand::Search:
+      return "search";
+    case tHelpCommand::HelpOnHelp:
+      return "helponhelp";
+    case tHelpCommand::Keyword:
+      return wxString("keyword:") + toWx(keyword != nullptr ? keyword : "");
+    case tHelpCommand::Quit:
+      return "quit";
+  }
+  return wxString();
+}
+
+// The viewer must go before wxWidgets shuts down, and the program may end without
+// asking help to quit.
+class tHelpModule : public wxModule {
+ public:
+  bool OnInit() override { return true; }
+  void OnExit() override { quitHelp(); }
+
+ private:
+  wxDECLARE_DYNAMIC_CLASS(tHelpModule);
+};
+
+wxIMPLEMENT_DYNAMIC_CLASS(tHelpModule, wxModule);
+
+}  // namespace
+
+wxString helpBookPath() {
+  wxFileName besideProgram(wxStandardPaths::Get().GetExecutablePath());
+  besideProgram.AppendDir("..");
+  besideProgram.AppendDir("share");
+  besideProgram.AppendDir("termel");
+  besideProgram.SetFullName(kBookName);
+  const wxString candidates[] = {besideProgram.GetFullPath(), TERMEL_HELP_BOOK_INSTALLED,
+                                 TERMEL_HELP_BOOK_BUILT};
+  for (const wxString& path : candidates) {
+    if (wxFileName::FileExists(path)) {
+      wxFileName found(path);
+      found.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+      return found.GetFullPath();
+    }
+  }
+  return wxString();
+}
+
+wxString lastHelpRequest() {
+  return helpState().lastRequest;
+}
+
+wxString shownHelpPage() {
+  wxHtmlHelpController* controller = helpState().controller.get();
+  if (controller == nullptr || controller->GetHelpWindow() == nullptr) return wxString();
+  // The viewer names pages by their location inside the book, "<book>#zip:<page>".
+  return controller->GetHelpWindow()->GetHtmlWindow()->GetOpenedPage().AfterLast(':').AfterLast(
+      '/');
+}
+
+void callHelp(wxWindow* owner, tHelpCommand command, const char* keyword) {
+  helpState().lastRequest = requestName(command, keyword);
+  if (command == tHelpCommand::Quit) {
+    quitHelp();
+    return;
+  }
+  wxHtmlHelpController* controller = openController(owner);
+  if (controller == nullptr) return;
+  switch (command) {
+    case tHelpCommand::Contents:
+      controller->DisplayContents();
+      break;
+    case tHelpCommand::Search:
+      controller->DisplayIndex();
+      break;
+    case tHelpCommand::HelpOnHelp:
+      controller->Display(kHelpOnHelpPage);
+      break;
+    case tHelpCommand::Keyword:
+      controller->Display(toWx(keyword != nullptr ? keyword : ""));
+      break;
+    case tHelpCommand::Quit:
+      break;
+  }
+}

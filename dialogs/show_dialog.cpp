@@ -1,0 +1,46 @@
+#include "dialogs/show_dialog.h"
+
+#include <wx/button.h>
+#include <wx/stattext.h>
+
+#include "box/termel.h"
+#include "dialogs/help.h"
+#include "dialogs/termel_dialog.h"
+#include "dialogs/wx_text.h"
+
+tShowDialog::tShowDialog(wxWindow* parent, tTermel* existingCard)
+    : tXrcDialog(parent, "1200"),
+      frontText(control<wxStaticText>(1201)),
+      backText(control<wxStaticText>(1202)),
+      existingCard(existingCard) {
+  if (!loaded()) return;
+  showCard();
+  Bind(wxEVT_BUTTON, &tShowDialog::onChange, this, 101);
+  Bind(wxEVT_BUTTON, &tShowDialog::onHelp, this, 9);
+  Bind(wxEVT_BUTTON, &tShowDialog::onOk, this, wxID_OK);
+}
+
+void tShowDialog::showCard() {
+  // SetLabelText: an ampersand in a card is text, not a mnemonic.
+  frontText->SetLabelText(toWx(existingCard->front));
+  backText->SetLabelText(toWx(existingCard->back));
+}
+
+void tShowDialog::onChange(wxCommandEvent&) {
+  runCardEntryDialog(this, existingCard);
+  showCard();
+}
+
+void tShowDialog::onHelp(wxCommandEvent&) {
+  callHelp(this, tHelpCommand::Keyword, "Eingabe");
+}
+
+void tShowDialog::onOk(wxCommandEvent&) {
+  closeWith(wxID_OK);
+}
+
+int runDuplicateDialog(wxWindow* parent, tTermel* existingCard) {
+  tShowDialog dialog(parent, existingCard);
+  if (!dialog.loaded()) return -1;
+  return dialog.ShowModal();
+}

@@ -1,0 +1,132 @@
+#include "dialogs/termel_dialog.h"
+
+#include <wx/button.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+
+#include <cstring>
+#include <string>
+
+#include "box/card_box.h"
+#include "box/termel.h"
+#include "dialogs/help.h"
+#include "dialogs/show_dialog.h"
+#include "dialogs/wx_text.h"
+#include "storage/charset.h"
+
+char workFront[64], workBack[64], lastFront[64], lastBack[64];
+
+namespace {
+
+constexpr size_t kMaxText = tTermel::kTextSize - 1;
+
+void copyText(char* buffer, const char* text) {
+  std::strncpy(buffer, text, kMaxText);
+  buffer[kMaxText] = '\0';
+}
+
+// The text as it will be stored: escapes expanded. Works on the whole typed text, since
+// escapes shrink it and only the result has to fit on a card.
+std::string expanded(std::string text) {
+  expandEscapes(&text[0]);
+  text.resize(std::strlen(text.c_str()));
+  return text;
+}
+
+void warn(wxWindow* owner, const char* text) {
+  wxMessageDialog message(owner, toWx(text), "Achtung", wxOK);
+  message.ShowModal();
+}
+
+}  // namespace
+
+tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
+    : tXrcDialog(parent, "300"),
+      frontField(control<wxTextCtrl>(301)),
+      backField(control<wxTextCtrl>(302)),
+      storeButton(control<wxButton>(wxID_OK)),
+      closeButton(control<wxButton>(wxID_CANCEL)),
+      newCardMode(newCardMode) {
+  if (!loaded()) return;
+  frontField->ChangeValue(toWx(workFront));
+  backField->ChangeValue(toWx(workBack));
+  if (!newCardMode) {
+    storeButton->SetLabel("Ok");
+    closeButton->SetLabel("Abbruch");
+  }
+  Bind(wxEVT_BUTTON, &tTermelDialog::onStore, this, wxID_OK);
+  Bind(wxEVT_BUTTON, &tTermelDialog::onHelp, this, 303);
+}
+
+void tTermelDialog::onStore(wxCommandEvent&) {
+  if (!readFields()) return;
+  if (!newCardMode) {
+    closeWith(wxID_OK);
+    return;
+  }
+  storeNewCard();
+  frontField->SetFocus();
+  frontField->SelectAll();
+}
+
+bool tTermelDialog::readFields() {
+  std::string front, back;
+  // Checked before anything changes, so a refused character leaves every buffer as it was.
+  if (!fromWx(frontField->GetValue(), &front) || !fromWx(backField->GetValue(), &back)) {
+    warn(this, "Zeichen nicht darstellbar");
+    return false;
+  }
+  if (newCardMode) {
+    copyText(lastFront, workFront);
+    copyText(lastBack, workBack);
+  }
+  copyText(workFront, front.c_str());
+  copyText(workBack, back.c_str());
+  const bool bothTyped = !front.empty() && !back.empty();
+  front = expanded(front);
+  back = expanded(back);
+  // The escape \0 ends a text; one that ends before it starts would make an empty card.
+  if (!bothTyped || front.empty() || back.empty()) {
+    warn(this, "Ein Feld ist leer");
+    return false;
+  }
+  // Cutting a longer text would lose its end unseen; the learner shortens it instead.
+  if (front.size() > kMaxText || back.size() > kMaxText) {
+    warn(this,
+         "Text zu lang (h\xF6"
+         "chstens 63 Zeichen)");
+    return false;
+  }
+  copyText(workFront, front.c_str());
+  copyText(workBack, back.c_str());
+  return true;
+}
+
+void tTermelDialog::storeNewCard() {
+  if (std::strcmp(workFront, lastFront) == 0 && std::strcmp(workBack, lastBack) == 0) return;
+  // Built before the duplicate dialog can correct anything, so a correction there does
+  // not change the card waiting here.
+  const tTermel card = makeCard(workFront, workBack);
+  tTermel* existing = theCardBox.findEither(card);
+  if (existing == nullptr || runDuplicateDialog(this, existing) == wxID_OK)
+    theCardBox.addCard(card);
+}
+
+void tTermelDialog::onHelp(wxCommandEvent&) {
+  callHelp(this, tHelpCommand::Keyword, "Eingabe");
+}
+
+int runCardEntryDialog(wxWindow* parent, tTermel* card) {
+  if (card != nullptr) {
+    copyText(workFront, card->front);
+    copyText(workBack, card->back);
+  } else {
+    workFront[0] = '\0';
+    workBack[0] = '\0';
+  }
+  tTermelDialog dialog(parent, card == nullptr);
+  if (!dialog.loaded()) return -1;
+  const int result = dialog.ShowModal();
+  if (result == wxID_OK && card != nullptr) card->set(workFront, workBack);
+  return result;
+}

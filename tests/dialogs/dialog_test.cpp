@@ -1,0 +1,114 @@
+#include "dialog_test.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/listbox.h>
+#include <wx/textctrl.h>
+
+#include <cstring>
+
+#include "box/card_box.h"
+#include "dialogs/wx_text.h"
+
+namespace dialogtest {
+
+namespace {
+
+void sendCommand(wxWindow* source, wxEventType type, int selection) {
+  wxCommandEvent event(type, source->GetId());
+  event.SetEventObject(source);
+  event.SetInt(selection);
+  source->ProcessWindowEvent(event);
+}
+
+std::string utf8(const wxString& text) {
+  return text.utf8_string();
+}
+
+}  // namespace
+
+void resetBox() {
+  theCardBox.clearAll();
+  for (char* buffer : {workFront, workBack, lastFront, lastBack}) buffer[0] = '\0';
+}
+
+void addCard(int n, const char* front, const char* back, int known, int unknown) {
+  tTermel card = makeCard(front, back);
+  card.timesKnown = known;
+  card.timesUnknown = unknown;
+  ASSERT_TRUE(theCardBox.addCardTo(card, n));
+}
+
+std::vector<std::string> fronts(int n) {
+  std::vector<std::string> result;
+  tTermel buffer;
+  for (tTermel* card = theCardBox.firstIn(n, &buffer); card != nullptr;
+       card = theCardBox.nextIn(n, &buffer)) {
+    result.push_back(utf8(toWx(buffer.front)));
+  }
+  return result;
+}
+
+std::vector<std::string> cardsWithCounters(int n) {
+  std::vector<std::string> result;
+  tTermel buffer;
+  for (tTermel* card = theCardBox.firstIn(n, &buffer); card != nullptr;
+       card = theCardBox.nextIn(n, &buffer)) {
+    result.push_back(utf8(wxString::Format("%s/%s/%d/%d", toWx(buffer.front), toWx(buffer.back),
+                                           buffer.timesKnown, buffer.timesUnknown)));
+  }
+  return result;
+}
+
+void type(wxWindow* dialog, int id, const char* utf8Text) {
+  auto* field = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id));
+  ASSERT_NE(field, nullptr) << "no edit field " << id;
+  field->SetValue(wxString::FromUTF8(utf8Text));
+}
+
+wxString valueOf(wxWindow* dialog, int id) {
+  auto* field = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id));
+  return field ? field->GetValue() : wxString("<missing>");
+}
+
+void press(wxWindow* dialog, int id) {
+  auto* button = dynamic_cast<wxButton*>(dialog->FindWindow(id));
+  ASSERT_NE(button, nullptr) << "no button " << id;
+  ASSERT_TRUE(button->IsThisEnabled()) << "button " << id << " is disabled";
+  sendCommand(button, wxEVT_BUTTON, 0);
+}
+
+int resultOf(wxDialog* dialog) {
+  return dialog->GetReturnCode();
+}
+
+void selectItems(wxListBox* list, std::initializer_list<int> items) {
+  list->DeselectAll();
+  for (int item : items) list->SetSelection(item);
+  sendCommand(list, wxEVT_LISTBOX, items.size() == 0 ? wxNOT_FOUND : *items.begin());
+}
+
+void doubleClick(wxListBox* list, int item) {
+  list->DeselectAll();
+  list->SetSelection(item);
+  sendCommand(list, wxEVT_LISTBOX_DCLICK, item);
+}
+
+wxListBox* listOf(wxWindow* dialog, int id) {
+  return dynamic_cast<wxListBox*>(dialog->FindWindow(id));
+}
+
+std::vector<std::string> itemsOf(wxListBox* list) {
+  std::vector<std::string> result;
+  for (unsigned i = 0; i < list->GetCount(); ++i) result.push_back(utf8(list->GetString(i)));
+  return result;
+}
+
+void chooseCompartment(wxWindow* dialog, int index) {
+  auto* chooser = dynamic_cast<wxChoice*>(dialog->FindWindow(502));
+  ASSERT_NE(chooser, nullptr);
+  chooser->SetSelection(index);
+  sendCommand(chooser, wxEVT_CHOICE, index);
+}
+
+}  // namespace dialogtest

@@ -1,0 +1,199 @@
+// The card entry dialog and the duplicate warning it opens.
+#include <wx/button.h>
+#include <wx/textctrl.h>
+#include <wx/window.h>
+
+#include <string>
+
+#include "box/card_box.h"
+#include "dialog_test.h"
+
+using dialogtest::fronts;
+using dialogtest::press;
+using dialogtest::type;
+using dialogtest::valueOf;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class TermelDialogTest : public testing::Test {
+ protected:
+  void SetUp() override { dialogtest::resetBox(); }
+  void TearDown() override { dialogtest::resetBox(); }
+};
+
+// Types a card and presses "Speichern".
+void storeCard(tTermelDialog* dialog, const char* front, const char* back) {
+  type(dialog, 301, front);
+  type(dialog, 302, back);
+  press(dialog, wxID_OK);
+}
+
+// A duplicate warning that checks the card it shows and answers with `answer`.
+wxExpectModal<tShowDialog> duplicateShowing(const char* front, const char* back, int answer) {
+  return wxExpectModal<tShowDialog>([=](tShowDialog* dialog) {
+    EXPECT_EQ(u8(guitest::labelOf(dialog, 1201)), front);
+    EXPECT_EQ(u8(guitest::labelOf(dialog, 1202)), back);
+    return answer;
+  });
+}
+
+}  // namespace
+
+TEST_F(TermelDialogTest, RepeatedPressStoresOneCardAndSelectsTheFrontForTheNext) {
+  int result = 0;
+  wxTEST_DIALOG(result = runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  EXPECT_EQ(u8(guitest::labelOf(dialog, wxID_OK)), "Speichern");
+                  EXPECT_EQ(u8(guitest::labelOf(dialog, wxID_CANCEL)), "Schließen");
+                  EXPECT_EQ(u8(dialog->GetTitle()), "Termeln eingeben");
+                  storeCard(dialog, "Haus", "house");
+                  press(dialog, wxID_OK);
+                  auto* front = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(301));
+                  long from = -1, to = -1;
+                  front->GetSelection(&from, &to);
+                  EXPECT_EQ(from, 0);
+                  EXPECT_EQ(to, 4);
+                  EXPECT_EQ(wxWindow::FindFocus(), front);
+                  EXPECT_EQ(u8(valueOf(dialog, 302)), "house");
+                  EXPECT_EQ(dialogtest::resultOf(dialog), 0) << "stays open after storing";
+                  return wxID_CANCEL;
+                }));
+  EXPECT_EQ(result, wxID_CANCEL);
+  EXPECT_EQ(fronts(1), Strings{"Haus"});
+}
+
+TEST_F(TermelDialogTest, SameFrontOrSameBackAsAStoredCardOpensTheDuplicateWarning) {
+  dialogtest::addCard(7, "Tisch", "table");
+  wxTEST_DIALOG(
+      runCardEntryDialog(nullptr, nullptr), wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+        storeCard(dialog, "Haus", "house");
+        storeCard(dialog, "Haus", "home");   // same front: dropped
+        storeCard(dialog, "Heim", "house");  // same back: stored anyway
+        storeCard(dialog, "Tisch", "desk");  // front of an archived card: dropped
+        storeCard(dialog, "haus", "HOUSE");  // letter case differs: no warning
+        return wxID_CANCEL;
+      }),
+      duplicateShowing("Haus", "house", wxID_CANCEL), duplicateShowing("Haus", "house", wxID_OK),
+      duplicateShowing("Tisch", "table", wxID_CANCEL));
+  EXPECT_EQ(fronts(1), (Strings{"Haus", "Heim", "haus"}));
+  EXPECT_EQ(fronts(7), Strings{"Tisch"});
+}
+
+TEST_F(TermelDialogTest, CorrectingTheExistingCardFromTheWarningKeepsTheTypedCard) {
+  dialogtest::addCard(7, "Haus", "house", 3, 4);
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Haus", "home");
+                  return wxID_CANCEL;
+                }),
+                wxExpectModal<tShowDialog>([](tShowDialog* dialog) {
+                  press(dialog, 101);
+                  EXPECT_EQ(u8(guitest::labelOf(dialog, 1201)), "Haus & Hof");
+                  EXPECT_EQ(u8(guitest::labelOf(dialog, 1202)), "farm");
+                  EXPECT_EQ(dialogtest::resultOf(dialog), 0) << "stays open after a correction";
+                  return wxID_OK;
+                }),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  EXPECT_EQ(u8(guitest::labelOf(dialog, wxID_OK)), "Ok");
+                  EXPECT_EQ(u8(guitest::labelOf(dialog, wxID_CANCEL)), "Abbruch");
+                  EXPECT_EQ(u8(valueOf(dialog, 301)), "Haus");
+                  EXPECT_EQ(u8(valueOf(dialog, 302)), "house");
+                  storeCard(dialog, "Haus & Hof", "farm");
+                  return dialogtest::resultOf(dialog);
+                }));
+  EXPECT_EQ(dialogtest::cardsWithCounters(7), Strings{"Haus & Hof/farm/3/4"});
+  EXPECT_EQ(dialogtest::cardsWithCounters(1), Strings{"Haus/home/0/0"});
+}
+
+TEST_F(TermelDialogTest, EmptyFieldIsReportedAndNothingIsStored) {
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Haus", "");
+                  EXPECT_EQ(u8(valueOf(dialog, 301)), "Haus");
+                  storeCard(dialog, "", "house");
+                  storeCard(dialog, " ", " ");  // spaces are text
+                  return wxID_CANCEL;
+                }),
+                tExpectMessage("Ein Feld ist leer", "Achtung", wxOK, wxID_OK),
+                tExpectMessage("Ein Feld ist leer", "Achtung", wxOK, wxID_OK));
+  EXPECT_EQ(fronts(1), Strings{" "});
+}
+
+TEST_F(TermelDialogTest, EscapesAreExpandedBeforeTheRepeatAndDuplicateChecks) {
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "M\\\"utze", "cap");
+                  storeCard(dialog, "Mütze", "cap");      // the same card: a repeat
+                  storeCard(dialog, "M\\\"utze", "hat");  // same front once expanded
+                  return wxID_CANCEL;
+                }),
+                duplicateShowing("Mütze", "cap", wxID_CANCEL));
+  EXPECT_EQ(fronts(1), Strings{"Mütze"});
+}
+
+TEST_F(TermelDialogTest, CorrectionRewritesTheCardOnOkOnlyWithoutDuplicateCheck) {
+  dialogtest::addCard(1, "Maus", "mouse");
+  dialogtest::addCard(2, "Haus", "house", 5, 6);
+  tTermel buffer;
+  tTermel* card = theCardBox.firstIn(2, &buffer);
+  int result = 0;
+  wxTEST_DIALOG(result = runCardEntryDialog(nullptr, card),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Haus", "Z\\\"ahne");
+                  return wxID_CANCEL;  // "Abbruch" drops the correction
+                }));
+  EXPECT_EQ(result, wxID_CANCEL);
+  EXPECT_EQ(dialogtest::cardsWithCounters(2), Strings{"Haus/house/5/6"});
+
+  wxTEST_DIALOG(result = runCardEntryDialog(nullptr, card),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Maus", "m\\\"ause");  // equals another card's front
+                  return dialogtest::resultOf(dialog);
+                }));
+  EXPECT_EQ(result, wxID_OK);
+  EXPECT_EQ(dialogtest::cardsWithCounters(2), Strings{"Maus/mäuse/5/6"});
+  EXPECT_EQ(fronts(1), Strings{"Maus"});
+}
+
+TEST_F(TermelDialogTest, CharacterOutsideTheCodePageIsRefusedAndKept) {
+  dialogtest::addCard(1, "Haus", "house");
+  tTermel buffer;
+  tTermel* card = theCardBox.firstIn(1, &buffer);
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Omega", "Ω");
+                  EXPECT_EQ(u8(valueOf(dialog, 302)), "Ω");
+                  storeCard(dialog, "Euro", "€");  // in the code page
+                  return wxID_CANCEL;
+                }),
+                tExpectMessage("Zeichen nicht darstellbar", "Achtung", wxOK, wxID_OK));
+  EXPECT_EQ(fronts(1), (Strings{"Haus", "Euro"}));
+
+  int result = 0;
+  wxTEST_DIALOG(result = runCardEntryDialog(nullptr, card),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Ω", "house");
+                  return dialogtest::resultOf(dialog) == 0 ? wxID_CANCEL : wxID_OK;
+                }),
+                tExpectMessage("Zeichen nicht darstellbar", "Achtung", wxOK, wxID_OK));
+  EXPECT_EQ(result, wxID_CANCEL) << "the correction stayed open";
+  EXPECT_EQ(fronts(1), (Strings{"Haus", "Euro"}));
+}
+
+TEST_F(TermelDialogTest, OverlongOrEscapedAwayTextIsRefusedNotCut) {
+  const std::string tooLong(64, 'x');
+  const std::string fitsOnceExpanded = std::string(62, 'y') + "\\\"u";
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([&](tTermelDialog* dialog) {
+                  storeCard(dialog, tooLong.c_str(), "long");
+                  EXPECT_EQ(u8(valueOf(dialog, 301)), tooLong);
+                  storeCard(dialog, "\\0gone", "empty");
+                  storeCard(dialog, fitsOnceExpanded.c_str(), "fits");
+                  return wxID_CANCEL;
+                }),
+                tExpectMessage(wxString::FromUTF8("Text zu lang (h\u00f6chstens 63 Zeichen)"),
+                               "Achtung", wxOK, wxID_OK),
+                tExpectMessage("Ein Feld ist leer", "Achtung", wxOK, wxID_OK));
+  EXPECT_EQ(fronts(1), Strings{std::string(62, 'y') + "\u00fc"});
+}
