@@ -34,14 +34,19 @@ void removeLineEnd(char* text) {
 bool readWholeFile(const char* path, std::string* bytes) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
+  size_t expected = 65536;
   if (std::fseek(file, 0, SEEK_END) == 0) {
     const long size = std::ftell(file);
-    if (size > 0) bytes->reserve(static_cast<size_t>(size));
+    if (size > 0) expected = static_cast<size_t>(size) + 1;  // + 1 to see the end
     std::rewind(file);
   }
-  char chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, n);
+  // Read straight into the string, grown only when the file has grown meanwhile.
+  size_t total = 0;
+  for (size_t n = 1; n > 0; total += n) {
+    if (total == bytes->size()) bytes->resize(total + expected);
+    n = std::fread(&(*bytes)[total], 1, bytes->size() - total, file);
+  }
+  bytes->resize(total);
   const bool ok = !std::ferror(file);
   std::fclose(file);
   return ok;
@@ -57,6 +62,12 @@ bool writeWholeFile(const char* path, const std::string& bytes) {
   ok = std::fflush(file) == 0 && ok;
   ok = std::fclose(file) == 0 && ok;
   return ok && replace.commit();
+}
+
+bool isAscii(const char* text, size_t size) {
+  unsigned char any = 0;
+  for (size_t i = 0; i < size; ++i) any |= static_cast<unsigned char>(text[i]);
+  return any < 0x80;
 }
 
 size_t utf8SequenceLength(unsigned char lead) {
@@ -108,15 +119,19 @@ class tImportRun {
   }
 
   // text holds UTF-8 lines; lines with a character outside code page 1252 are refused.
+  // A line of ASCII alone reads the same in both code pages and is taken as it is.
   void importUtf8Lines(const std::string& text) {
     forEachLine(text, [this](const char* start, size_t size) {
-      const std::string line(start, size);
-      std::string converted;
-      if (utf8ToCp1252(line, &converted)) {
-        importPhysicalLine(converted.data(), converted.size());
+      if (isAscii(start, size)) {
+        importPhysicalLine(start, size);
         return;
       }
-      std::string shown = readableCp1252(line);
+      line_.assign(start, size);
+      if (utf8ToCp1252(line_, &converted_)) {
+        importPhysicalLine(converted_.data(), converted_.size());
+        return;
+      }
+      std::string shown = readableCp1252(line_);
       removeLineEnd(&shown[0]);
       shown.resize(std::strlen(shown.c_str()));
       tell(kImportNotEncodable, shown.c_str());
@@ -126,12 +141,11 @@ class tImportRun {
  private:
   void importPhysicalLine(const char* line, size_t size) {
     // A carriage return before the line feed belongs to the line end.
-    std::string withoutReturn;
     if (size >= 2 && line[size - 2] == '\r' && line[size - 1] == '\n') {
-      withoutReturn.assign(line, size - 2);
-      withoutReturn += '\n';
-      line = withoutReturn.data();
-      size = withoutReturn.size();
+      withoutReturn_.assign(line, size - 2);
+      withoutReturn_ += '\n';
+      line = withoutReturn_.data();
+      size = withoutReturn_.size();
     }
     for (size_t start = 0; start < size; start += kLineBuffer - 1) {
       importPiece(line + start, std::min(kLineBuffer - 1, size - start));
@@ -159,6 +173,8 @@ class tImportRun {
   const tImportReporter& report_;
   tImportResult* result_;
   tImportIndex index_;
+  // Reused from line to line, so a line costs no allocation.
+  std::string line_, converted_, withoutReturn_;
 };
 
 }  // namespace
@@ -209,14 +225,9 @@ tImportResult importTextFile(const char* path, const tImportReporter& report) {
     return result;
   }
   if (bytes.compare(0, 3, kUtf8Bom) == 0) bytes.erase(0, 3);
-  std::string converted;
-  // Converting the whole file at once is the common, fast case; only a file with an
-  // unrepresentable character is taken line by line.
-  if (utf8ToCp1252(bytes, &converted)) {
-    run.importLines(converted);
-  } else {
-    run.importUtf8Lines(bytes);
-  }
+  // Line by line gives what converting the whole file would, as far as that succeeds:
+  // no character of code page 1252 holds a line feed.
+  run.importUtf8Lines(bytes);
   return result;
 }
 

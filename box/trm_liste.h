@@ -1,5 +1,6 @@
 // tTrmListe: the ordered cards of one compartment. The head is the card asked next;
-// cards enter at the end. The list owns its card records. A reference handed out
+// cards enter at the end. The list owns its card records (taken from a node pool
+// shared by all lists and kept by it once freed). A reference handed out
 // stays valid until that record is removed (moving a card between lists frees it).
 #ifndef TERMEL_BOX_TRM_LISTE_H_
 #define TERMEL_BOX_TRM_LISTE_H_
@@ -39,6 +40,7 @@ class tTrmListe {
 
  private:
   struct Node;
+  class NodePool;
   void linkAtEnd(Node* node);
   void unlink(Node* prev, Node* node);
   template <typename Match>

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 // Rows with the same character come once per form of the escape's modifier (acute
 // typed as 0xEF or 0xB4, ring as 0xF8 or 0xB0); every lookup takes the first match.
@@ -142,6 +143,24 @@ void expandEscapes(char* text) {
 }
 
 void toScreenCharset(char* text) {
-  const tByteMap& map = byteMap(false);
-  for (char* p = text; *p != '\0'; ++p) *p = static_cast<char>(mapByte(map, *p));
+  copyToScreenCharset(text, text, std::strlen(text));
+}
+
+void copyToScreenCharset(char* dest, const char* text, size_t length) {
+  // Most texts are plain ASCII, which maps to itself and is copied as it is.
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  uint64_t high = 0;
+  size_t i = 0;
+  for (uint64_t word; i + 8 <= length; i += 8) {
+    std::memcpy(&word, text + i, sizeof word);
+    high |= word;
+  }
+  for (; i < length; ++i) high |= static_cast<unsigned char>(text[i]);
+  if ((high & kHighBits) == 0) {
+    std::memmove(dest, text, length);
+  } else {
+    const tByteMap& map = byteMap(false);
+    for (i = 0; i < length; ++i) dest[i] = static_cast<char>(mapByte(map, text[i]));
+  }
+  dest[length] = '\0';
 }

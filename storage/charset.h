@@ -26,6 +26,8 @@ void toFileCharset(char* text);
 void toFileCharset(const char* text, char* dest, size_t maxLength);
 // For display: every byte of 0x80 or above to code page 1252.
 void toScreenCharset(char* text);
+// The same from the length bytes at text into dest (length + 1 bytes, NUL added).
+void copyToScreenCharset(char* dest, const char* text, size_t length);
 // Expands escapes to code page 1252 codes; other characters are left alone.
 void expandEscapes(char* text);
 

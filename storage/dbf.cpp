@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -17,8 +18,11 @@ constexpr unsigned char kHeaderTerminator = 0x0D;
 constexpr unsigned char kEndMark = 0x1A;
 // Offsets in the record are 16-bit signed, which bounds a record.
 constexpr int kMaxRecordLength = 32767;
-// Big enough that reading a whole card file costs few system calls.
+// Big enough that reading or writing a whole card file costs few system calls.
 constexpr size_t kStreamBufferSize = 1 << 16;
+// Records are read ahead in pieces of this size, so going through a table record by
+// record costs one read per piece rather than one per record.
+constexpr size_t kReadAheadSize = 1 << 16;
 
 bool fitsFileName(const char* fileName) {
   return fileName != nullptr && std::strlen(fileName) <= static_cast<size_t>(tDBF::kMaxFileName);
@@ -35,6 +39,43 @@ tFieldEntry decodeDescriptor(const unsigned char* d, int offset) {
   return entry;
 }
 
+// Length without trailing spaces. Character fields are mostly padding, so whole words
+// of spaces are skipped first.
+size_t trimmedLength(const unsigned char* bytes, size_t n) {
+  constexpr uint64_t kEightSpaces = 0x2020202020202020ull;
+  while (n >= 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + n - 8, sizeof word);
+    const uint64_t nonSpace = word ^ kEightSpaces;
+    if (nonSpace == 0) {
+      n -= 8;
+      continue;
+    }
+#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // The last byte of the text is the highest one of the word that is not a space.
+    return n - 8 + static_cast<size_t>(63 - __builtin_clzll(nonSpace)) / 8 + 1;
+#else
+    break;
+#endif
+  }
+  while (n > 0 && bytes[n - 1] == ' ') --n;
+  return n;
+}
+
+// The first n bytes up to a NUL: a foreign file may hold one inside a field, and the
+// text ends there. Whole words without a zero byte are passed over.
+size_t lengthBeforeNul(const unsigned char* bytes, size_t n) {
+  constexpr uint64_t kLowBits = 0x0101010101010101ull;
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  size_t i = 0;
+  for (uint64_t word; i + 8 <= n; i += 8) {
+    std::memcpy(&word, bytes + i, sizeof word);
+    if (((word - kLowBits) & ~word & kHighBits) != 0) break;
+  }
+  while (i < n && bytes[i] != '\0') ++i;
+  return i;
+}
+
 }  // namespace
 
 tDBF::tDBF()
@@ -46,7 +87,9 @@ tDBF::tDBF()
       writeFailed_(false),
       loaded_(false),
       position_(0),
-      lastIo_(tLastIo::kNone) {
+      lastIo_(tLastIo::kNone),
+      readAheadStart_(0),
+      recordView_(nullptr) {
   fileName_[0] = '\0';
   std::memset(header_, 0, sizeof header_);
 }
@@ -147,6 +190,7 @@ bool tDBF::readDescriptors(const std::vector<unsigned char>& head) {
       return false;
     }
     record_.assign(static_cast<size_t>(recordLen), ' ');
+    recordView_ = record_.data();
   } catch (const std::bad_alloc&) {
     error(kDbfNoMemory);
     return false;
@@ -160,7 +204,11 @@ void tDBF::release() {
   file_ = nullptr;
   streamBuffer_.clear();
   streamBuffer_.shrink_to_fit();
+  readAhead_.clear();
+  readAhead_.shrink_to_fit();
+  readAheadStart_ = 0;
   record_.clear();
+  recordView_ = nullptr;
   fields_.clear();
   std::memset(header_, 0, sizeof header_);
   current_ = 0;
@@ -209,15 +257,91 @@ bool tDBF::readBytes(uint64_t offset, void* data, size_t size) {
 }
 
 bool tDBF::writeBytes(uint64_t offset, const void* data, size_t size) {
+  ownRecord();  // the bytes read ahead may change below
   if (seekFor(offset, tLastIo::kWrite)) {
     const size_t put = std::fwrite(data, 1, size, file_);
     position_ += put;
-    if (put == size) return true;
+    if (put == size) {
+      patchReadAhead(offset, data, size);
+      return true;
+    }
   }
   std::clearerr(file_);
   lastIo_ = tLastIo::kNone;
   writeFailed_ = true;
+  readAhead_.clear();  // what the file holds now is not known
   return false;
+}
+
+// Makes the record at offset current where it stands in the bytes read ahead,
+// reading the next piece of the file when they do not hold it whole.
+bool tDBF::readRecord(uint64_t offset) {
+  const size_t size = record_.size();
+  const auto holds = [&] {
+    return offset >= readAheadStart_ && offset - readAheadStart_ + size <= readAhead_.size();
+  };
+  if (!holds()) {
+    fillReadAhead(offset);
+    if (!holds()) return false;
+  }
+  recordView_ = readAhead_.data() + (offset - readAheadStart_);
+  return true;
+}
+
+// Reads up to kReadAheadSize bytes from offset on; fewer at the end of the file.
+void tDBF::fillReadAhead(uint64_t offset) {
+  readAhead_.resize(kReadAheadSize);
+  readAheadStart_ = offset;
+  size_t got = 0;
+  if (!readDirect(offset, &got)) {
+    // Not a plain file: read through the stream instead.
+    got = 0;
+    if (seekFor(offset, tLastIo::kRead)) {
+      got = std::fread(readAhead_.data(), 1, readAhead_.size(), file_);
+      position_ += got;
+      if (got < readAhead_.size()) {
+        std::clearerr(file_);
+        lastIo_ = tLastIo::kNone;
+      }
+    }
+  }
+  readAhead_.resize(got);
+}
+
+// Fills the read-ahead bytes past the stream, which would copy every byte twice. The
+// stream is flushed first, so none of its writes are missed and it keeps no input
+// that could go stale; its next use seeks. False when the file cannot be read so.
+bool tDBF::readDirect(uint64_t offset, size_t* got) {
+  if (std::fflush(file_) != 0) return true;  // nothing read, as from a failed seek
+  lastIo_ = tLastIo::kNone;
+  const int fd = fileno(file_);
+  while (*got < readAhead_.size()) {
+    const ssize_t n = pread(fd, readAhead_.data() + *got, readAhead_.size() - *got,
+                            static_cast<off_t>(offset + *got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return *got > 0;
+    if (n == 0) break;
+    *got += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Copies a record read in place into the record buffer, before it is changed or the
+// bytes it stands in are.
+void tDBF::ownRecord() {
+  if (recordView_ == record_.data()) return;
+  if (loaded_) std::memcpy(record_.data(), recordView_, record_.size());
+  recordView_ = record_.data();
+}
+
+// Keeps the bytes read ahead equal to the file's when a write changes them.
+void tDBF::patchReadAhead(uint64_t offset, const void* data, size_t size) {
+  const uint64_t end = readAheadStart_ + readAhead_.size();
+  if (readAhead_.empty() || offset >= end || offset + size <= readAheadStart_) return;
+  const uint64_t from = std::max(offset, readAheadStart_);
+  const uint64_t to = std::min<uint64_t>(offset + size, end);
+  std::memcpy(readAhead_.data() + (from - readAheadStart_),
+              static_cast<const unsigned char*>(data) + (from - offset), to - from);
 }
 
 bool tDBF::goTo(uint32_t n) {
@@ -229,12 +353,13 @@ bool tDBF::goTo(uint32_t n) {
   }
   current_ = n;
   loaded_ = false;
+  recordView_ = record_.data();
   if (n > recordCount()) {
     error(kDbfBadRecordNumber);
     return false;
   }
   if (n == recordCount()) return true;
-  if (!readBytes(recordOffset(n), record_.data(), record_.size())) {
+  if (!readRecord(recordOffset(n))) {
     error(kDbfTruncatedRecord);
     return false;
   }
@@ -271,6 +396,7 @@ bool tDBF::append() {
   const uint32_t count = recordCount();
   if (count == UINT32_MAX) return false;
   std::fill(record_.begin(), record_.end(), static_cast<unsigned char>(' '));
+  recordView_ = record_.data();
   current_ = count;
   loaded_ = true;
   dirty_ = true;  // the blank record reaches the file with its values
@@ -307,10 +433,6 @@ int tDBF::fieldCount() const {
   return static_cast<int>(fields_.size());
 }
 
-bool tDBF::validIndex(int index) const {
-  return isOpen() && index >= 0 && index < fieldCount();
-}
-
 int tDBF::findField(const char* name) {
   if (!isOpen()) return -1;
   for (int i = fieldCount() - 1; i >= 0 && name != nullptr; --i) {
@@ -321,26 +443,40 @@ int tDBF::findField(const char* name) {
   return -1;
 }
 
-int tDBF::getField(int index, char* dest) {
-  if (!isOpen()) return 0;
+const unsigned char* tDBF::currentField(int index, size_t* length) {
+  if (!isOpen()) return nullptr;
   if (!hasRecord() || !validIndex(index)) {
     error(kDbfNoCurrentRecord);
-    if (dest != nullptr) dest[0] = '\0';
-    return 0;
+    return nullptr;
   }
   const tFieldEntry& field = fields_[index];
-  const unsigned char* bytes = record_.data() + field.offset;
-  size_t n = static_cast<size_t>(field.length);
-  while (n > 0 && bytes[n - 1] == ' ') --n;
-  std::memcpy(dest, bytes, n);
+  *length = static_cast<size_t>(field.length);
+  return recordView_ + field.offset;
+}
+
+const unsigned char* tDBF::fieldText(int index, size_t* length) {
+  const unsigned char* bytes = currentField(index, length);
+  if (bytes == nullptr) return nullptr;
+  *length = lengthBeforeNul(bytes, trimmedLength(bytes, *length));
+  return bytes;
+}
+
+int tDBF::getField(int index, char* dest) {
+  size_t n = 0;
+  const unsigned char* text = fieldText(index, &n);
+  if (text == nullptr) {
+    if (isOpen() && dest != nullptr) dest[0] = '\0';
+    return 0;
+  }
+  std::memcpy(dest, text, n);
   dest[n] = '\0';
-  // A foreign file may hold a NUL inside a field; the text ends there.
-  return static_cast<int>(std::strlen(dest));
+  return static_cast<int>(n);
 }
 
 int tDBF::putField(int index, const char* text) {
   if (!isOpen() || !hasRecord() || !validIndex(index)) return 0;
   const tFieldEntry& field = fields_[index];
+  ownRecord();
   unsigned char* bytes = record_.data() + field.offset;
   const size_t length = static_cast<size_t>(field.length);
   const size_t n = text == nullptr ? 0 : strnlen(text, length);
@@ -348,14 +484,6 @@ int tDBF::putField(int index, const char* text) {
   std::memset(bytes + n, ' ', length - n);
   dirty_ = true;
   return field.length;
-}
-
-char tDBF::fieldType(int index) const {
-  return validIndex(index) ? fields_[index].type : 'U';
-}
-
-int tDBF::fieldLength(int index) const {
-  return validIndex(index) ? fields_[index].length : 0;
 }
 
 // ---------------------------------------------------------------------------

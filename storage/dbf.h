@@ -1,13 +1,14 @@
 // dBASE III table files: creating an empty table from a field list (tCreateDBF) and
 // working on an open table record by record (tDBF).
 //
-// A tDBF holds the open file, the first 16 header bytes, the field list and one record
-// buffer (the current record). Field values are read and written by index here and by
-// name through the handles in fields.h. Failures are reported through the virtual
+// A tDBF holds the open file, the first 16 header bytes, the field list, the bytes
+// read ahead and one record buffer (the current record once it is changed). Field
+// values are read and written by index here and by name through the handles in
+// fields.h. Failures are reported through the virtual
 // error() with the codes below and through each operation's result; nothing throws.
 //
 // A file is never trusted: open() refuses a header whose lengths, descriptors and
-// offsets do not agree, and no field operation reaches outside the record buffer.
+// offsets do not agree, and no field operation reaches outside the current record.
 #ifndef TERMEL_STORAGE_DBF_H_
 #define TERMEL_STORAGE_DBF_H_
 
@@ -85,8 +86,9 @@ class tDBF {
   // Stores text into the field, cut at and padded to the field length; returns the
   // field length, or 0 when nothing was stored.
   int putField(int index, const char* text);
-  char fieldType(int index) const;
-  int fieldLength(int index) const;
+  // Both are asked once per value read, so they stay inline.
+  char fieldType(int index) const { return validIndex(index) ? fields_[index].type : 'U'; }
+  int fieldLength(int index) const { return validIndex(index) ? fields_[index].length : 0; }
 
  protected:
   // Called synchronously by every failing operation. The default stores the code
@@ -94,16 +96,30 @@ class tDBF {
   virtual void error(int code);
 
  private:
-  friend class tFeld;  // handles report their failures through error()
+  // Handles report their failures through error() and read values where they stand
+  // in the record buffer.
+  friend class tFeld;
   enum class tLastIo { kNone, kRead, kWrite };
 
-  bool validIndex(int index) const;
+  bool validIndex(int index) const {
+    return isOpen() && index >= 0 && static_cast<size_t>(index) < fields_.size();
+  }
+  // The bytes of a field of the current record and their count, or nullptr (error 7
+  // raised when the table is open).
+  const unsigned char* currentField(int index, size_t* length);
+  // The same cut to the field's text: no trailing spaces, nothing from a NUL on.
+  const unsigned char* fieldText(int index, size_t* length);
   bool hasRecord() const { return loaded_ && current_ < recordCount(); }
   bool readHeader();
   bool readDescriptors(const std::vector<unsigned char>& head);
   uint64_t recordOffset(uint32_t n) const;
   bool seekFor(uint64_t offset, tLastIo io);
   bool readBytes(uint64_t offset, void* data, size_t size);
+  bool readRecord(uint64_t offset);
+  void fillReadAhead(uint64_t offset);
+  bool readDirect(uint64_t offset, size_t* got);
+  void patchReadAhead(uint64_t offset, const void* data, size_t size);
+  void ownRecord();
   bool writeBytes(uint64_t offset, const void* data, size_t size);
   bool finishAppends();
   void release();
@@ -126,6 +142,13 @@ class tDBF {
   uint64_t position_;
   tLastIo lastIo_;
   std::vector<char> streamBuffer_;  // the stream's buffer; released after the stream
+  // File bytes from readAheadStart_ on, read in one piece for the records that follow;
+  // every write through this table is copied into them, so they never go stale.
+  std::vector<unsigned char> readAhead_;
+  uint64_t readAheadStart_;
+  // The current record's bytes: read in place among the bytes read ahead, or the record
+  // buffer once a value is put or a record appended (dirty implies the buffer).
+  const unsigned char* recordView_;
 };
 
 // A list of field definitions from which a new, empty table file is written.

@@ -1,5 +1,6 @@
 #include "storage/fields.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -11,24 +12,26 @@ namespace {
 // Field lengths are one descriptor byte, so every field value fits in this.
 constexpr int kMaxFieldText = 256;
 
-bool isCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+bool isCSpace(unsigned char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// Leading white space, an optional sign, then digits up to the first other character.
-// Values beyond the 32-bit range saturate instead of overflowing.
-int32_t parseInteger(const char* text) {
-  while (isCSpace(*text)) ++text;
+// Leading white space, an optional sign, then digits up to the first other character
+// or the end of the n bytes. Values beyond the 32-bit range saturate instead of
+// overflowing.
+int32_t parseInteger(const unsigned char* text, size_t n) {
+  const unsigned char* const end = text + n;
+  while (text < end && isCSpace(*text)) ++text;
+  if (text == end) return 0;
   const bool negative = *text == '-';
   if (*text == '+' || *text == '-') ++text;
+  constexpr int64_t kLimit = static_cast<int64_t>(INT32_MAX) + 1;
   int64_t magnitude = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    magnitude = magnitude * 10 + (*text - '0');
-    if (magnitude > static_cast<int64_t>(INT32_MAX) + 1)
-      magnitude = static_cast<int64_t>(INT32_MAX) + 1;
+  for (; text < end && static_cast<unsigned char>(*text - '0') <= 9; ++text) {
+    magnitude = std::min(magnitude * 10 + (*text - '0'), kLimit);
   }
   const int64_t value = negative ? -magnitude : magnitude;
-  return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : value);
+  return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
 }
 
 }  // namespace
@@ -57,6 +60,14 @@ void tFeld::raise(int code) {
   if (table_ != nullptr) table_->error(code);
 }
 
+const unsigned char* tFeld::fieldBytes(size_t* length) {
+  return table_ == nullptr ? nullptr : table_->currentField(index_, length);
+}
+
+const unsigned char* tFeld::fieldText(size_t* length) {
+  return table_ == nullptr ? nullptr : table_->fieldText(index_, length);
+}
+
 tCharField& tCharField::set(const char* text) {
   const int width = length();
   if (width <= 0 || text == nullptr) return *this;
@@ -74,13 +85,14 @@ const char* tCharField::get() {
     table_->getField(index_, none);  // reports the missing field
     return "";
   }
+  value_[0] = '\0';
+  size_t n = 0;
+  const unsigned char* text = fieldText(&n);
+  if (text == nullptr) return value_.data();
   // The table may have been opened again on another file since bind(); the buffer
   // must still hold whatever the field is now.
-  const size_t needed = static_cast<size_t>(length()) + 1;
-  if (value_.size() < needed) value_.resize(needed);
-  value_[0] = '\0';
-  table_->getField(index_, value_.data());
-  toScreenCharset(value_.data());
+  if (value_.size() < n + 1) value_.resize(n + 1);
+  copyToScreenCharset(value_.data(), reinterpret_cast<const char*>(text), n);
   return value_.data();
 }
 
@@ -97,9 +109,11 @@ tNumField& tNumField::set(int32_t value) {
 
 int32_t tNumField::get() {
   if (type() != 'N') return 0;
-  char text[kMaxFieldText];
-  table_->getField(index_, text);
-  return parseInteger(text);
+  // Parsed where it stands: the digits end at the first other byte (a padding space
+  // or a NUL) just as they would in a copy of the trimmed text.
+  size_t n = 0;
+  const unsigned char* bytes = fieldBytes(&n);
+  return bytes == nullptr ? 0 : parseInteger(bytes, n);
 }
 
 int formatInteger(int32_t v, int width, char* dest) {

@@ -7,6 +7,7 @@
 #ifndef TERMEL_STORAGE_FIELDS_H_
 #define TERMEL_STORAGE_FIELDS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +29,10 @@ class tFeld {
  protected:
   // Reports a failure through the bound table's error(); nothing when unbound.
   void raise(int code);
+  // The field's bytes in the current record (all of them, or only its text), read in
+  // place; nullptr after raising the failure, when there is no such value.
+  const unsigned char* fieldBytes(size_t* length);
+  const unsigned char* fieldText(size_t* length);
 
   int index_;
   tDBF* table_;

@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -59,11 +61,63 @@ bool convert(const char* to, const char* from, const std::string& in, std::strin
   return ok;
 }
 
+// Code page 1252's characters outside Latin-1, by their byte 0x80 + index; 0 where
+// the byte is undefined.
+constexpr char16_t kWindowsRow[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// Index of the first byte at or after i that is not ASCII, or size.
+size_t skipAscii(const char* bytes, size_t i, size_t size) {
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  for (uint64_t word; i + 8 <= size; i += 8) {
+    std::memcpy(&word, bytes + i, sizeof word);
+    if ((word & kHighBits) != 0) break;
+  }
+  while (i < size && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+  return i;
+}
+
+// The code page 1252 byte of a code point of at most three UTF-8 bytes, or -1.
+int windowsByte(uint32_t codePoint) {
+  if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+    return static_cast<int>(codePoint);
+  }
+  for (int i = 0; i < 32; ++i) {
+    if (kWindowsRow[i] != 0 && kWindowsRow[i] == codePoint) return 0x80 + i;
+  }
+  return -1;
+}
+
+// Converts valid UTF-8 without iconv as long as every character has a code page 1252
+// byte; false at the first that has none (out is then unspecified).
+bool decodeToWindows(const char* bytes, size_t size, std::string* out) {
+  out->clear();
+  out->reserve(size);
+  size_t i = 0;
+  while (i < size) {
+    const size_t ascii = skipAscii(bytes, i, size);
+    out->append(bytes + i, ascii - i);
+    if ((i = ascii) == size) break;
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    const int more = continuationCount(lead);
+    if (more > 2) return false;
+    uint32_t codePoint = lead & (more == 1 ? 0x1F : 0x0F);
+    for (int k = 1; k <= more; ++k) codePoint = (codePoint << 6) | (bytes[i + k] & 0x3F);
+    const int byte = windowsByte(codePoint);
+    if (byte < 0) return false;
+    out->push_back(static_cast<char>(byte));
+    i += 1 + more;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool isValidUtf8(const std::string& bytes) {
   size_t i = hasByteOrderMark(bytes) ? 3 : 0;
-  while (i < bytes.size()) {
+  while ((i = skipAscii(bytes.data(), i, bytes.size())) < bytes.size()) {
     const unsigned char lead = static_cast<unsigned char>(bytes[i]);
     const int more = continuationCount(lead);
     if (more < 0 || i + more >= bytes.size()) return false;
@@ -79,8 +133,11 @@ bool isValidUtf8(const std::string& bytes) {
 
 bool utf8ToCp1252(const std::string& utf8, std::string* out) {
   if (!isValidUtf8(utf8)) return false;
-  const std::string text = hasByteOrderMark(utf8) ? utf8.substr(3) : utf8;
-  return convert("CP1252", "UTF-8", text, out, [](std::string*) { return false; });
+  const size_t start = hasByteOrderMark(utf8) ? 3 : 0;
+  // The table covers every character that has a byte; the rest is left to iconv, so
+  // whatever it makes of them (it drops the tag characters, for one) stays as it was.
+  if (decodeToWindows(utf8.data() + start, utf8.size() - start, out)) return true;
+  return convert("CP1252", "UTF-8", utf8.substr(start), out, [](std::string*) { return false; });
 }
 
 std::string cp1252ToUtf8(const std::string& cp1252) {

@@ -1,5 +1,6 @@
 // Conversions between the program's code page 1252 texts and UTF-8, for text files
-// and terminals. Both use the C library's iconv.
+// and terminals. Code page 1252 characters are decoded by table, anything else and
+// the encoding by the C library's iconv.
 #ifndef TERMEL_STORAGE_TEXT_ENCODING_H_
 #define TERMEL_STORAGE_TEXT_ENCODING_H_
 

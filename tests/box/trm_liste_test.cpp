@@ -191,3 +191,39 @@ TEST(TrmListeTest, FindEitherAndFindBoth) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records freed by one list are taken again by others; every list must still hold
+// exactly its own cards, in order, across removals, moves and clearing.
+TEST(TrmListeTest, FreedRecordsServeOtherListsWithoutMixingCards) {
+  tTrmListe a, b;
+  Fronts expectA, expectB;
+  for (int i = 0; i < 1500; ++i) {
+    appendNamed(&a, {"a" + std::to_string(i)});
+    expectA.push_back("a" + std::to_string(i));
+  }
+  for (int i = 0; i < 1500; i += 2) a.removeHead(), a.rotate();
+  expectA.clear();
+  for (int i = 0; i < 1500; i += 2) expectA.push_back("a" + std::to_string(i + 1));
+  ASSERT_EQ(fronts(&a), expectA);
+  for (int i = 0; i < 2000; ++i) {
+    appendNamed(&b, {"b" + std::to_string(i)});
+    expectB.push_back("b" + std::to_string(i));
+  }
+  EXPECT_EQ(fronts(&a), expectA);
+  EXPECT_EQ(fronts(&b), expectB);
+  const tTermel* kept = b.head();
+  b.appendAll(a);
+  expectB.insert(expectB.end(), expectA.begin(), expectA.end());
+  EXPECT_EQ(a.count(), 0);
+  EXPECT_EQ(fronts(&b), expectB);
+  EXPECT_EQ(b.head(), kept);
+  a.clear();
+  b.clear();
+  appendNamed(&a, {"x", "y"});
+  EXPECT_EQ(fronts(&a), (Fronts{"x", "y"}));
+  EXPECT_STREQ(a.tail()->back, "back y");
+}
+
+}  // namespace

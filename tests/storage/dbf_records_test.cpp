@@ -175,3 +175,61 @@ TEST_F(RecordsTest, DiskFillingDuringAppendKeepsTheFileReadable) {
 }
 
 }  // namespace
+
+namespace {
+
+// Enough records that reading runs through several read-ahead pieces, with records
+// cut at their borders.
+class ManyRecordsTest : public TempDirTest {
+ protected:
+  static constexpr int kRecords = 10000;
+
+  void SetUp() override {
+    TempDirTest::SetUp();
+    file_ = path("many.dbf");
+    createWordTable(file_, kRecords);
+  }
+
+  static std::string expected(int n) { return (n % 7 == 0 ? "neu" : "Wort") + std::to_string(n); }
+
+  std::string file_;
+};
+
+TEST_F(ManyRecordsTest, ChangesMadeWhileWalkingAreReadBackAndReachTheFile) {
+  tDBF table;
+  ASSERT_TRUE(table.open(file_.c_str()));
+  for (uint32_t n = 0; table.goTo(n) && !table.atEnd(); ++n) {
+    ASSERT_EQ(field(table, 0), "Wort" + std::to_string(n));
+    if (n % 7 == 0) table.putField(0, ("neu" + std::to_string(n)).c_str());
+  }
+  // Backwards, so records already read ahead are asked for again after their change.
+  for (int n = kRecords - 1; n >= 0; --n) {
+    ASSERT_TRUE(table.goTo(static_cast<uint32_t>(n)));
+    ASSERT_EQ(field(table, 0), expected(n)) << n;
+    ASSERT_EQ(field(table, 1),
+              std::to_string(10 * n).insert(0, 6 - std::to_string(10 * n).size(), ' '));
+  }
+  ASSERT_TRUE(table.close());
+
+  ASSERT_TRUE(table.open(file_.c_str()));
+  ASSERT_EQ(table.recordCount(), static_cast<uint32_t>(kRecords));
+  for (uint32_t n = 0; table.goTo(n) && !table.atEnd(); ++n) {
+    ASSERT_EQ(field(table, 0), expected(static_cast<int>(n))) << n;
+  }
+  EXPECT_EQ(table.lastError(), 0);
+}
+
+TEST_F(ManyRecordsTest, AppendedRecordsAreReadAfterTheOldEnd) {
+  tDBF table;
+  ASSERT_TRUE(table.open(file_.c_str()));
+  ASSERT_TRUE(table.goTo(kRecords - 1));  // the last piece read ahead ends with the file
+  ASSERT_TRUE(table.append());
+  table.putField(0, "neu");
+  ASSERT_TRUE(table.goTo(kRecords - 1));
+  EXPECT_EQ(field(table, 0), "Wort" + std::to_string(kRecords - 1));
+  ASSERT_TRUE(table.goTo(kRecords));
+  EXPECT_EQ(field(table, 0), "neu");
+  EXPECT_TRUE(table.close());
+}
+
+}  // namespace

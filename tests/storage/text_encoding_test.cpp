@@ -1,8 +1,11 @@
 #include "storage/text_encoding.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -88,6 +91,79 @@ TEST(TextEncodingTest, CharactersOutsideTheCodePageAreRefused) {
   EXPECT_FALSE(utf8ToCp1252("\xE6\x97\xA5", &out));          // a CJK character
   EXPECT_FALSE(utf8ToCp1252("\xF0\x9F\x98\x80", &out));      // an emoji
   EXPECT_FALSE(utf8ToCp1252("\xC2\x81", &out));              // U+0081 has no 1252 byte
+}
+
+std::string utf8Of(uint32_t cp) {
+  std::string s;
+  if (cp < 0x80) {
+    s += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    s += static_cast<char>(0xC0 | cp >> 6);
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    s += static_cast<char>(0xE0 | cp >> 12);
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | cp >> 18);
+    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return s;
+}
+
+// What the C library's converter makes of one character: false when it refuses it.
+bool systemConversion(iconv_t cd, std::string in, std::string* out) {
+  char buffer[8];
+  char* src = &in[0];
+  size_t srcLeft = in.size();
+  char* dst = buffer;
+  size_t dstLeft = sizeof buffer;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) return false;
+  out->assign(buffer, sizeof buffer - dstLeft);
+  return true;
+}
+
+TEST(TextEncodingTest, EveryCharacterConvertsAsTheSystemConverterHasIt) {
+  iconv_t cd = iconv_open("CP1252", "UTF-8");
+  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  std::vector<uint32_t> points;
+  for (uint32_t cp = 0; cp < 0x10000; ++cp) {
+    if (cp < 0xD800 || cp > 0xDFFF) points.push_back(cp);
+  }
+  for (uint32_t cp = 0xE0000; cp <= 0xE0080; ++cp) points.push_back(cp);
+  points.push_back(0x1F600);
+  points.push_back(0x10FFFF);
+  int mismatches = 0;
+  for (uint32_t cp : points) {
+    // Between ASCII letters, so a conversion that eats or adds bytes shows.
+    const std::string in = "a" + utf8Of(cp) + "z";
+    std::string expected, actual = "stale";
+    const bool expectOk = systemConversion(cd, in, &expected);
+    const bool ok = utf8ToCp1252(in, &actual);
+    if (ok != expectOk || (ok && actual != expected)) {
+      if (++mismatches < 10) ADD_FAILURE() << "U+" << std::hex << cp;
+    }
+  }
+  iconv_close(cd);
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(TextEncodingTest, LongMixedTextsConvertAcrossWordBoundaries) {
+  // ASCII runs of every length up to two words around umlauts, so the word-wise scan
+  // meets a multi-byte character at every offset.
+  for (size_t run = 0; run <= 17; ++run) {
+    const std::string ascii(run, 'x');
+    const std::string utf8 = ascii + "\xC3\xA4" + ascii + "\xE2\x82\xAC" + ascii;
+    std::string out;
+    ASSERT_TRUE(isValidUtf8(utf8)) << run;
+    ASSERT_TRUE(utf8ToCp1252(utf8, &out)) << run;
+    EXPECT_EQ(out, ascii + "\xE4" + ascii + "\x80" + ascii) << run;
+    EXPECT_FALSE(isValidUtf8(ascii + ascii + "\xC3")) << run;
+    EXPECT_FALSE(isValidUtf8(ascii + "\x80" + ascii)) << run;
+  }
 }
 
 }  // namespace
