@@ -134,10 +134,10 @@ bool isValidUtf8(const std::string& bytes) {
 bool utf8ToCp1252(const std::string& utf8, std::string* out) {
   if (!isValidUtf8(utf8)) return false;
   const size_t start = hasByteOrderMark(utf8) ? 3 : 0;
-  // The table covers every character that has a byte; the rest is left to iconv, so
-  // whatever it makes of them (it drops the tag characters, for one) stays as it was.
-  if (decodeToWindows(utf8.data() + start, utf8.size() - start, out)) return true;
-  return convert("CP1252", "UTF-8", utf8.substr(start), out, [](std::string*) { return false; });
+  // The table covers every character that has a byte, so whatever it refuses has
+  // none. iconv is not asked again: it silently drops some such characters (the tag
+  // characters), which would change a card's text without a word.
+  return decodeToWindows(utf8.data() + start, utf8.size() - start, out);
 }
 
 std::string cp1252ToUtf8(const std::string& cp1252) {
