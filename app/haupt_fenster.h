@@ -42,7 +42,7 @@ enum : int {
   CM_HILFE_INFO = 134,
   CM_LEERFAECHER = 142,
   CM_ANTWORT_ALS_FRAGE = 51684,
-  CM_WEITER = 1202,  // Enter, "g"
+  CM_WEITER = 1202,     // Enter, "g"
   CM_UNBEKANNT = 1203,  // Esc, "u", button "Unbekannt"
   ID_QUESTION = 201,
   ID_ANSWER = 202,

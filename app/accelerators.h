@@ -1,0 +1,11 @@
+// The main frame's keyboard commands: Enter and "g" go on (1202), Esc and "u" count
+// the card as unknown (1203). Only the lower-case letters count, as typed with the
+// Shift and Caps Lock states at the time.
+#ifndef TERMEL_APP_ACCELERATORS_H_
+#define TERMEL_APP_ACCELERATORS_H_
+
+// keyCode as wxKeyEvent::GetKeyCode gives it (letters in upper case), modifiers as
+// wxKeyEvent::GetModifiers. Returns the command id, or 0 when the key is no command.
+int acceleratorCommand(int keyCode, int modifiers, bool capsLockOn);
+
+#endif  // TERMEL_APP_ACCELERATORS_H_

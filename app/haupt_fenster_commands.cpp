@@ -1,0 +1,314 @@
+// The menu commands of the training window: files, import and export, cards,
+// compartments, options and help, with their message boxes and file dialogs.
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+
+#include "app/haupt_fenster.h"
+#include "box/card_box.h"
+#include "box/card_file.h"
+#include "box/text_io.h"
+#include "dialogs/bearb_dialog.h"
+#include "dialogs/help.h"
+#include "dialogs/termel_dialog.h"
+#include "dialogs/wx_text.h"
+
+namespace {
+
+const char kCardFileWildcard[] = "Termeln (*.trm)|*.trm";
+const char kCardFilePattern[] = "*.trm";
+const char kImportWildcard[] = "Alle (*.*)|*.*|Text Files (*.txt)|*.txt";
+const char kCannotRead[] = "Die Datei kann nicht gelesen werden:\n";
+const char kCannotWrite[] = "Die Datei kann nicht geschrieben werden:\n";
+const char kSaveFailed[] = "Die Termeln wurden nicht gesichert.";
+
+int ask(wxWindow* owner, const char* text, const char* caption, long style) {
+  wxMessageDialog box(owner, toWx(text), toWx(caption), style);
+  return box.ShowModal();
+}
+
+int askOkCancel(wxWindow* owner, const char* text) {
+  return ask(owner, text, "Warnung", wxOK | wxCANCEL | wxICON_QUESTION);
+}
+
+int askYesNo(wxWindow* owner, const char* text) {
+  return ask(owner, text, "Achtung", wxYES_NO | wxICON_NONE);
+}
+
+void warn(wxWindow* owner, const wxString& text) {
+  wxMessageDialog box(owner, text, "Achtung", wxOK | wxICON_WARNING);
+  box.ShowModal();
+}
+
+// Runs the dialog; on OK, *path gets the chosen path as the bytes the file system
+// knows it by, whatever its length. A dialog that hands back no path counts as
+// cancelled.
+bool choosePath(wxFileDialog& dialog, std::string* path) {
+  if (dialog.ShowModal() != wxID_OK) return false;
+  // The buffer may point into the string, which must therefore outlive it.
+  const wxString chosen = dialog.GetPath();
+  const wxScopedCharBuffer bytes = chosen.fn_str();
+  path->assign(bytes.data(), bytes.length());
+  return !path->empty();
+}
+
+}  // namespace
+
+bool tHauptFenster::queryClose() {
+  if (!modified_) return true;
+  switch (askYesNo(this, "Speichern?")) {
+    case wxID_YES:
+      saveBox();
+      return true;
+    case wxID_NO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void tHauptFenster::newBox() {
+  if (askOkCancel(this, "Alle Termeln werden geloescht!") != wxID_OK) return;
+  theCardBox.clearAll();
+  refresh();
+}
+
+void tHauptFenster::openBox() {
+  if (modified_ && askYesNo(this, "Bisherige Daten sichern") == wxID_YES) saveBox();
+  theCardBox.clearAll();
+  // The shown card is gone with the box; show the empty box before anything else.
+  refresh();
+  wxFileDialog dialog(this, wxFileSelectorPromptStr, wxString(), kCardFilePattern,
+                      kCardFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  std::string chosen;
+  if (!choosePath(dialog, &chosen)) return;
+  currentFileName = chosen;
+  tFileReport report;
+  loadCardFile(currentFileName.c_str(), &report);
+  modified_ = false;
+  refresh();
+  showErrors(report.errors);
+}
+
+void tHauptFenster::saveBox() {
+  if (currentFileName.empty()) {
+    saveBoxAs();
+    return;
+  }
+  tFileReport report;
+  const bool saved = saveCardFile(currentFileName.c_str(), &report);
+  // A box that did not reach the file stays changed, so closing asks again.
+  if (saved) modified_ = false;
+  if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);
+  showErrors(report.errors);
+}
+
+void tHauptFenster::saveBoxAs() {
+  wxFileDialog dialog(this, wxFileSelectorPromptStr, wxString(), kCardFilePattern,
+                      kCardFileWildcard, wxFD_SAVE);
+  std::string chosen;
+  if (!choosePath(dialog, &chosen)) return;
+  currentFileName = chosen;
+  saveBox();
+}
+
+void tHauptFenster::importText() {
+  wxFileDialog dialog(this, "Importieren", wxString(), wxString(), kImportWildcard,
+                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  std::string chosen;
+  if (!choosePath(dialog, &chosen)) return;
+  const tImportResult result =
+      importTextFile(chosen.c_str(), [this](int, const char* caption, const char* text) {
+        wxMessageDialog box(this, toWx(text), toWx(caption), wxOK | wxICON_NONE);
+        box.ShowModal();
+      });
+  if (!result.opened) warn(this, toWx(kCannotRead) + dialog.GetPath());
+  refresh();
+}
+
+void tHauptFenster::exportText() {
+  wxFileDialog dialog(this, "Exportieren", wxString(), wxString(), wxFileSelectorDefaultWildcardStr,
+                      wxFD_SAVE);
+  std::string chosen;
+  if (!choosePath(dialog, &chosen)) return;
+  if (!exportTextFile(chosen.c_str())) {
+    warn(this, toWx(kCannotWrite) + dialog.GetPath());
+  }
+}
+
+void tHauptFenster::quit() {
+  if (!queryClose()) return;
+  callHelp(this, tHelpCommand::Quit);
+  wxGetTopLevelParent(this)->Destroy();
+}
+
+void tHauptFenster::enterCards() {
+  runCardEntryDialog(this, nullptr);
+  modified_ = true;
+  refresh();
+}
+
+void tHauptFenster::correctCard() {
+  if (currentCard_ == nullptr) return;
+  runCardEntryDialog(this, currentCard_);
+  modified_ = true;
+  updateTexts();
+}
+
+void tHauptFenster::deleteCard() {
+  if (currentCard_ == nullptr) return;
+  theCardBox.deleteCurrent(&currentCompartment_);
+  refresh();
+}
+
+void tHauptFenster::allToFirst() {
+  theCardBox.allToFirst();
+  refresh();
+}
+
+void tHauptFenster::editCards() {
+  runCardEditingDialog(this);
+  modified_ = true;
+  refresh();
+}
+
+void tHauptFenster::clearArchive() {
+  if (askOkCancel(this, "Alle Termeln aus der Ablage wirklich entfernen?") != wxID_OK) return;
+  theCardBox.clearCompartment(theCardBox.compartmentCount());
+  modified_ = true;
+  refresh();
+}
+
+void tHauptFenster::shuffleFirst() {
+  theCardBox.shuffle(1);
+  refresh();
+}
+
+void tHauptFenster::shuffleAll() {
+  modified_ = true;
+  theCardBox.shuffle(0);
+  refresh();
+}
+
+void tHauptFenster::toggleSwapSides() {
+  swapSides_ = !swapSides_;
+  refresh();
+}
+
+void tHauptFenster::toggleEmptyToEnd() {
+  emptyToEnd_ = !emptyToEnd_;
+}
+
+void tHauptFenster::help(int command) {
+  switch (command) {
+    case CM_HILFE_INHALT:
+      callHelp(this, tHelpCommand::Contents);
+      break;
+    case CM_HILFE_SUCHEN:
+      callHelp(this, tHelpCommand::Search);
+      break;
+    case CM_HILFE_BENUTZEN:
+      callHelp(this, tHelpCommand::HelpOnHelp);
+      break;
+    default:
+      callHelp(this, tHelpCommand::Keyword, "Copyright");
+      break;
+  }
+}
+
+void tHauptFenster::showErrors(const std::vector<std::string>& errors) {
+  if (errors.empty()) return;
+  std::string text;
+  for (const std::string& error : errors) text += (text.empty() ? "" : "\n") + error;
+  warn(this, toWx(text));
+}
+
+void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
+  switch (event.GetId()) {
+    case CM_ANTWORT_ALS_FRAGE:
+      event.Check(swapSides_);
+      break;
+    case CM_LEERFAECHER:
+      event.Check(emptyToEnd_);
+      break;
+    default:  // "Korrigieren" and "Löschen" need a card to act on
+      event.Enable(currentCard_ != nullptr);
+      break;
+  }
+}
+
+void tHauptFenster::onCommand(wxCommandEvent& event) {
+  switch (event.GetId()) {
+    case CM_NEU:
+      newBox();
+      break;
+    case CM_OEFFNEN:
+      openBox();
+      break;
+    case CM_IMPORT:
+      importText();
+      break;
+    case CM_EXPORT:
+      exportText();
+      break;
+    case CM_SICHERN:
+      saveBox();
+      break;
+    case CM_SICHERN_ALS:
+      saveBoxAs();
+      break;
+    case CM_BEENDEN:
+      quit();
+      break;
+    case CM_KORRIGIEREN:
+      correctCard();
+      break;
+    case CM_LOESCHEN:
+      deleteCard();
+      break;
+    case CM_IN_1_FACH:
+      allToFirst();
+      break;
+    case CM_TERMEL_NEU:
+      enterCards();
+      break;
+    case CM_AENDERN:
+      editCards();
+      break;
+    case CM_LOESCHEN_ABLAGE:
+      clearArchive();
+      break;
+    case CM_ALLE_MISCHEN:
+      shuffleAll();
+      break;
+    case CM_MISCHEN:
+      shuffleFirst();
+      break;
+    case CM_HILFE_INHALT:
+    case CM_HILFE_SUCHEN:
+    case CM_HILFE_BENUTZEN:
+    case CM_HILFE_INFO:
+      help(event.GetId());
+      break;
+    case CM_LEERFAECHER:
+      toggleEmptyToEnd();
+      break;
+    case CM_ANTWORT_ALS_FRAGE:
+      toggleSwapSides();
+      break;
+    case CM_WEITER:
+      advance();
+      break;
+    case CM_UNBEKANNT:
+      markUnknown();
+      break;
+    case ID_SEHEN:
+      showAnswer();
+      break;
+    case ID_GEWUSST:
+      markKnown();
+      break;
+    default:
+      event.Skip();
+      break;
+  }
+}

@@ -1,0 +1,121 @@
+#include "app/my_app.h"
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/timer.h>
+#include <wx/utils.h>
+#include <wx/xrc/xmlres.h>
+
+#include <algorithm>
+
+#include "app/accelerators.h"
+#include "app/haupt_fenster.h"
+
+void termelInitResources();
+
+namespace {
+
+enum : int { kCountField, kScoreField, kCapsField, kNumField, kFieldCount };
+
+constexpr int kScoreWidthChars = 30;
+// Lock keys can change while another program has the keyboard, so they are polled.
+constexpr int kLockPollMs = 250;
+
+// The frame's status bar: counts, score and the Caps Lock and Num Lock indicators,
+// which it keeps up to date itself.
+class tStatusBar : public wxStatusBar {
+ public:
+  explicit tStatusBar(wxWindow* parent) : wxStatusBar(parent, wxID_ANY), timer_(this) {
+    const int lockWidth = std::max(GetTextExtent("CAPS").x, GetTextExtent("NUM").x) + 16;
+    const int widths[kFieldCount] = {-1, kScoreWidthChars * GetCharWidth(), lockWidth, lockWidth};
+    const int styles[kFieldCount] = {wxSB_SUNKEN, wxSB_SUNKEN, wxSB_SUNKEN, wxSB_SUNKEN};
+    SetFieldsCount(kFieldCount, widths);
+    SetStatusStyles(kFieldCount, styles);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { showLockStates(); });
+    timer_.Start(kLockPollMs);
+    showLockStates();
+  }
+
+  void showLockStates() {
+    showIndicator(kCapsField, wxGetKeyState(WXK_CAPITAL), "CAPS");
+    showIndicator(kNumField, wxGetKeyState(WXK_NUMLOCK), "NUM");
+  }
+
+ private:
+  void showIndicator(int field, bool on, const char* name) {
+    const wxString text = on ? wxString(name) : wxString();
+    if (GetStatusText(field) != text) SetStatusText(text, field);
+  }
+
+  wxTimer timer_;
+};
+
+// Menu and keyboard commands arrive at the frame; the training window handles them all.
+void routeCommands(wxFrame* frame, tHauptFenster* window, tStatusBar* bar) {
+  auto forward = [window](auto& event) {
+    if (event.GetId() == menuItemId(CM_ANTWORT_ALS_FRAGE)) event.SetId(CM_ANTWORT_ALS_FRAGE);
+    if (!window->GetEventHandler()->ProcessEventLocally(event)) event.Skip();
+  };
+  frame->Bind(wxEVT_MENU, forward);
+  frame->Bind(wxEVT_UPDATE_UI, forward);
+  // The hook sees keys before the focused button does, so Enter and Esc always act
+  // as commands instead of pressing a button.
+  frame->Bind(wxEVT_CHAR_HOOK, [window, bar](wxKeyEvent& event) {
+    bar->showLockStates();
+    const int command =
+        acceleratorCommand(event.GetKeyCode(), event.GetModifiers(), wxGetKeyState(WXK_CAPITAL));
+    if (command == 0) {
+      event.Skip();
+      return;
+    }
+    wxCommandEvent commandEvent(wxEVT_MENU, command);
+    commandEvent.SetEventObject(window);
+    window->GetEventHandler()->ProcessEventLocally(commandEvent);
+  });
+  frame->Bind(wxEVT_CLOSE_WINDOW, [frame, window](wxCloseEvent& event) {
+    if (!window->queryClose() && event.CanVeto()) {
+      event.Veto();
+      return;
+    }
+    frame->Destroy();
+  });
+}
+
+}  // namespace
+
+int menuItemId(int command) {
+  return command == CM_ANTWORT_ALS_FRAGE ? XRCID("antwort_als_frage") : command;
+}
+
+TMyApp::~TMyApp() = default;
+
+bool TMyApp::OnInit() {
+  wxXmlResource::Get()->InitAllHandlers();
+  termelInitResources();
+  wxFrame* frame = createMainWindow();
+  if (frame == nullptr) return false;
+  SetTopWindow(frame);
+  frame->Show();
+  return true;
+}
+
+wxFrame* TMyApp::createMainWindow() {
+  const wxSize outerSize(600, 250);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "Deruvuvodiru", wxDefaultPosition, outerSize);
+  wxMenuBar* menu = wxXmlResource::Get()->LoadMenuBar(frame, "100");
+  if (menu == nullptr) {
+    delete frame;
+    return nullptr;
+  }
+  auto* window = new tHauptFenster(frame);
+  auto* bar = new tStatusBar(frame);
+  frame->SetStatusBar(bar);
+  frame->SetStatusBarPane(-1);  // menu help texts would overwrite the counts
+  window->setGadgets(bar);
+  frame->SetMenuBar(menu);
+  frame->SetSize(outerSize);
+  routeCommands(frame, window, bar);
+  window->setup();
+  return frame;
+}

@@ -1,0 +1,27 @@
+// TMyApp: the application object. It builds the main frame around the training
+// window, with menu 100, the keyboard commands and the four-field status bar, and
+// shows it. The frame owns the training window and the status bar; theCardBox
+// outlives both.
+#ifndef TERMEL_APP_MY_APP_H_
+#define TERMEL_APP_MY_APP_H_
+
+#include <wx/app.h>
+
+class wxFrame;
+
+class TMyApp : public wxApp {
+ public:
+  ~TMyApp() override;
+  bool OnInit() override;
+
+  // Builds the main frame, not yet shown; its training window has run its set-up, so
+  // the card file named in currentFileName is loaded and asked. Null when the menu
+  // resource is missing.
+  static wxFrame* createMainWindow();
+};
+
+// The menu item id of a command: the command id itself, but for 51684, which lies
+// beyond the ids wxWidgets allows for menu items.
+int menuItemId(int command);
+
+#endif  // TERMEL_APP_MY_APP_H_

@@ -1,0 +1,34 @@
+#include "app/accelerators.h"
+
+#include <gtest/gtest.h>
+#include <wx/defs.h>
+#include <wx/xrc/xmlres.h>
+
+#include "app/haupt_fenster.h"
+
+TEST(AcceleratorTest, EnterAndEscActOnlyWithoutModifiers) {
+  EXPECT_EQ(acceleratorCommand(WXK_RETURN, wxMOD_NONE, false), CM_WEITER);
+  EXPECT_EQ(acceleratorCommand(WXK_NUMPAD_ENTER, wxMOD_NONE, true), CM_WEITER);
+  EXPECT_EQ(acceleratorCommand(WXK_ESCAPE, wxMOD_NONE, false), CM_UNBEKANNT);
+  EXPECT_EQ(acceleratorCommand(WXK_RETURN, wxMOD_CONTROL, false), 0);
+  EXPECT_EQ(acceleratorCommand(WXK_ESCAPE, wxMOD_SHIFT, false), 0);
+  EXPECT_EQ(acceleratorCommand(WXK_SPACE, wxMOD_NONE, false), 0);
+}
+
+TEST(AcceleratorTest, OnlyLowerCaseLettersAreCommands) {
+  EXPECT_EQ(acceleratorCommand('G', wxMOD_NONE, false), CM_WEITER);
+  EXPECT_EQ(acceleratorCommand('U', wxMOD_NONE, false), CM_UNBEKANNT);
+  // Shift or Caps Lock types the capital letter; both together give lower case again.
+  EXPECT_EQ(acceleratorCommand('G', wxMOD_SHIFT, false), 0);
+  EXPECT_EQ(acceleratorCommand('U', wxMOD_NONE, true), 0);
+  EXPECT_EQ(acceleratorCommand('G', wxMOD_SHIFT, true), CM_WEITER);
+  EXPECT_EQ(acceleratorCommand('G', wxMOD_CONTROL, false), 0);
+  EXPECT_EQ(acceleratorCommand('U', wxMOD_ALT, false), 0);
+  EXPECT_EQ(acceleratorCommand('H', wxMOD_NONE, false), 0);
+}
+
+TEST(MenuResourceTest, NumericItemNamesAreTheCommandIds) {
+  for (int id : {CM_NEU, CM_OEFFNEN, CM_BEENDEN, CM_LOESCHEN, CM_HILFE_INFO, CM_LEERFAECHER}) {
+    EXPECT_EQ(wxXmlResource::GetXRCID(wxString::Format("%d", id)), id);
+  }
+}

@@ -1,0 +1,214 @@
+// The file commands and the close query: which files get written, under which name,
+// and what the learner is asked on the way.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "box/card_box.h"
+#include "box/card_file.h"
+#include "gui_test.h"
+#include "main_frame_fixture.h"
+
+namespace {
+
+const long kYesNo = wxYES_NO | wxICON_NONE;
+const long kOkCancel = wxOK | wxCANCEL | wxICON_QUESTION;
+const std::vector<tBoxCard> kBox = {{1, "Haus", "house"}, {1, "Baum", "tree"}};
+const std::vector<tBoxCard> kOtherBox = {{3, "Tisch", "table"}};
+
+tFileDialogLook cardFileDialog(long style) {
+  tFileDialogLook look;
+  look.wildcard = "Termeln (*.trm)|*.trm";
+  look.style = style;
+  return look;
+}
+
+tExpectFile openDialog(const std::string& path) {
+  return tExpectFile(path, cardFileDialog(wxFD_OPEN | wxFD_FILE_MUST_EXIST));
+}
+
+tExpectFile saveDialog(const std::string& path) {
+  return tExpectFile(path, cardFileDialog(wxFD_SAVE));
+}
+
+// Fronts per compartment 1 to 7 as a file holds them, read back through a fresh box.
+std::vector<std::vector<std::string>> boxInFile(const std::string& file) {
+  theCardBox.clearAll();
+  tFileReport report;
+  loadCardFile(file.c_str(), &report);
+  EXPECT_TRUE(report.opened) << file;
+  std::vector<std::vector<std::string>> compartments;
+  for (int n = 1; n <= 7; ++n) {
+    std::vector<std::string> fronts;
+    tTermel card;
+    for (tTermel* it = theCardBox.firstIn(n, &card); it; it = theCardBox.nextIn(n, &card)) {
+      fronts.push_back(card.front);
+    }
+    compartments.push_back(fronts);
+  }
+  theCardBox.clearAll();
+  return compartments;
+}
+
+std::vector<std::string> front1(const std::string& file) {
+  return boxInFile(file)[0];
+}
+
+bool dirIsEmpty(const std::string& dir) {
+  return std::filesystem::is_empty(dir);
+}
+
+}  // namespace
+
+TEST_F(MainFrameTest, CloseQueryNoClosesWithoutWriting) {
+  const std::string file = writeBox("close.trm", kBox);
+  start(file);
+  window_->advance();
+  window_->advance();  // Haus moves to compartment 2
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
+                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_NO));
+  EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
+}
+
+TEST_F(MainFrameTest, CloseQueryYesSavesIntoTheOpenFile) {
+  const std::string file = writeBox("close.trm", kBox);
+  start(file);
+  window_->advance();
+  window_->advance();
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
+                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_YES));
+  EXPECT_EQ(boxInFile(file)[1], std::vector<std::string>{"Haus"});
+}
+
+TEST_F(MainFrameTest, CloseQueryYesWithoutFileAsksForNameAndCancelStillCloses) {
+  start();
+  window_->markUnknown();
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
+                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_YES), saveDialog(""));
+  EXPECT_TRUE(dirIsEmpty(dir_));
+}
+
+TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
+  start(writeBox("box.trm", kBox));
+  window_->markUnknown();
+  // No file can be created there, not even by root.
+  const std::string unreachable = "/proc/termel_test.trm";
+  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(unreachable),
+                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  EXPECT_TRUE(window_->modified());
+  EXPECT_EQ(currentFileName, unreachable);
+  // A failed save must not pass for success when closing either.
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
+                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_YES),
+                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+}
+
+TEST_F(MainFrameTest, OpenOnChangedBoxOffersToSaveFirst) {
+  for (int answer : {wxID_NO, wxID_YES}) {
+    SCOPED_TRACE(answer == wxID_YES ? "Yes" : "No");
+    const std::string file = writeBox("first.trm", kBox);
+    const std::string other = writeBox("other.trm", kOtherBox);
+    start(file);
+    window_->advance();
+    window_->advance();  // Haus moves to compartment 2
+    wxTEST_DIALOG(window_->openBox(),
+                  tExpectMessage("Bisherige Daten sichern", "Achtung", kYesNo, answer),
+                  openDialog(other));
+    EXPECT_EQ(currentFileName, other);
+    EXPECT_EQ(label(ID_QUESTION), "Tisch");
+    EXPECT_EQ(label(ID_COMPARTMENT), "3");
+    EXPECT_EQ(status(0), "Fach: 1 Gesamt: 1");
+    EXPECT_FALSE(window_->modified());
+    stop();
+    const std::vector<std::string> saved = {"Haus"};
+    EXPECT_EQ(boxInFile(file)[1], answer == wxID_YES ? saved : std::vector<std::string>{});
+  }
+}
+
+TEST_F(MainFrameTest, CancelledOpenShowsTheEmptiedBoxAndKeepsTheName) {
+  const std::string file = writeBox("first.trm", kBox);
+  start(file);
+  window_->markUnknown();
+  wxTEST_DIALOG(window_->openBox(),
+                tExpectMessage("Bisherige Daten sichern", "Achtung", kYesNo, wxID_NO),
+                openDialog(""));
+  EXPECT_EQ(window_->currentCard(), nullptr);
+  EXPECT_EQ(label(ID_QUESTION), " ");
+  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
+  EXPECT_FALSE(menuEnabled(CM_LOESCHEN));
+  EXPECT_EQ(currentFileName, file);
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
+                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_NO));
+}
+
+TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
+  const std::string bad = path("bad.trm");
+  std::ofstream(bad) << "this is no table file at all, just some text";
+  start();
+  wxTEST_DIALOG(window_->openBox(), openDialog(bad),
+                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  EXPECT_EQ(currentFileName, bad);
+  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
+  stop();
+  // Named on the command line, the errors appear once the frame is up.
+  wxTEST_DIALOG(start(bad), tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
+}
+
+TEST_F(MainFrameTest, SaveAsWritesTheFileAndLaterSavesUseItsName) {
+  start(writeBox("first.trm", kBox));
+  const std::string copy = path("copy.trm");
+  std::ofstream(copy) << "replaced without a question";
+  window_->markUnknown();
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(copy));
+  EXPECT_EQ(front1(copy), (std::vector<std::string>{"Haus", "Baum"}));
+  EXPECT_EQ(currentFileName, copy);
+  EXPECT_FALSE(window_->modified());
+  EXPECT_TRUE(std::filesystem::exists(path("copy.kas")));
+}
+
+TEST_F(MainFrameTest, SaveWithoutFileAsksForAName) {
+  start();
+  window_->markUnknown();
+  wxTEST_DIALOG(menu(CM_SICHERN), saveDialog(path("named.trm")));
+  EXPECT_EQ(currentFileName, path("named.trm"));
+  EXPECT_TRUE(std::filesystem::exists(path("named.trm")));
+  EXPECT_FALSE(window_->modified());
+}
+
+TEST_F(MainFrameTest, LongPathsAreSavedOrRefusedWithAMessage) {
+  std::string deep = dir_;
+  while (deep.size() < 200) deep += "/ein_langer_ordnername";
+  std::filesystem::create_directories(deep);
+  start(writeBox("box.trm", kBox));
+  const std::string file = deep + "/box.trm";
+  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(file));
+  EXPECT_EQ(currentFileName, file);
+  EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
+
+  while (deep.size() < 400) deep += "/ein_langer_ordnername";
+  std::filesystem::create_directories(deep);
+  const std::string tooLong = deep + "/box.trm";
+  window_->markUnknown();
+  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(tooLong),
+                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  EXPECT_EQ(currentFileName, tooLong);
+  EXPECT_TRUE(window_->modified());
+  EXPECT_FALSE(std::filesystem::exists(tooLong));
+}
+
+TEST_F(MainFrameTest, NewBoxEmptiesAndSaveWritesItUnderTheOldName) {
+  const std::string file = writeBox("box.trm", kBox);
+  start(file);
+  wxTEST_DIALOG(menu(CM_NEU), tExpectMessage("Alle Termeln werden geloescht!", "Warnung", kOkCancel,
+                                             wxID_CANCEL));
+  EXPECT_EQ(theCardBox.totalCount(), 2);
+  wxTEST_DIALOG(menu(CM_NEU),
+                tExpectMessage("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_OK));
+  EXPECT_EQ(theCardBox.totalCount(), 0);
+  EXPECT_EQ(label(ID_QUESTION), " ");
+  EXPECT_EQ(status(1), " --- ");
+  EXPECT_FALSE(window_->modified());
+  menu(CM_SICHERN);  // no dialog: the old name is still current
+  EXPECT_EQ(boxInFile(file), std::vector<std::vector<std::string>>(7));
+}

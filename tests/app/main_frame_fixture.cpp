@@ -1,0 +1,116 @@
+#include "main_frame_fixture.h"
+
+#include <wx/menu.h>
+#include <wx/uiaction.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/my_app.h"
+#include "box/card_box.h"
+#include "box/card_file.h"
+#include "box/termel.h"
+#include "gui_test.h"
+
+void MainFrameTest::SetUp() {
+  char pattern[] = "/tmp/termel_app_test_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  dir_ = pattern;
+  theCardBox.clearAll();
+  currentFileName.clear();
+  answerShown = false;
+}
+
+void MainFrameTest::TearDown() {
+  stop();
+  std::filesystem::remove_all(dir_);
+}
+
+void MainFrameTest::stop() {
+  if (frame_) frame_->Destroy();
+  EXPECT_TRUE(guitest::waitFor([this] { return !frame_; }));
+  window_ = nullptr;
+  theCardBox.clearAll();
+  currentFileName.clear();
+  answerShown = false;
+}
+
+void MainFrameTest::start(const std::string& file) {
+  currentFileName = file;
+  wxFrame* frame = TMyApp::createMainWindow();
+  ASSERT_NE(frame, nullptr);
+  frame_ = frame;
+  for (wxWindow* child : frame->GetChildren()) {
+    if (auto* window = dynamic_cast<tHauptFenster*>(child)) window_ = window;
+  }
+  ASSERT_NE(window_, nullptr);
+  frame->Show();
+  frame->Raise();
+  guitest::waitFor([frame] { return frame->IsShownOnScreen(); });
+  guitest::yield(100);
+}
+
+std::string MainFrameTest::writeBox(const std::string& name, const std::vector<tBoxCard>& cards) {
+  theCardBox.clearAll();
+  for (const tBoxCard& entry : cards) {
+    tTermel card = makeCard(entry.front.c_str(), entry.back.c_str());
+    card.timesKnown = entry.known;
+    card.timesUnknown = entry.unknown;
+    EXPECT_TRUE(theCardBox.addCardTo(card, entry.compartment));
+  }
+  const std::string file = path(name);
+  EXPECT_TRUE(saveCardFile(file.c_str()));
+  theCardBox.clearAll();
+  return file;
+}
+
+void MainFrameTest::menu(int id) {
+  frame_->UpdateWindowUI();
+  frame_->ProcessCommand(menuItemId(id));
+  guitest::yield(10);
+}
+
+void MainFrameTest::press(int keyCode, int modifiers) {
+  wxUIActionSimulator simulator;
+  window_->SetFocus();
+  guitest::yield(20);
+  simulator.KeyDown(keyCode, modifiers);
+  simulator.KeyUp(keyCode, modifiers);
+  guitest::yield(100);
+}
+
+bool MainFrameTest::closeFrame() {
+  frame_->Close();
+  guitest::waitFor([this] { return !frame_; }, 1000);
+  return !frame_;
+}
+
+wxString MainFrameTest::status(int field) const {
+  return guitest::statusText(frame_, field);
+}
+wxString MainFrameTest::label(int id) const {
+  return guitest::labelOf(window_, id);
+}
+bool MainFrameTest::enabled(int id) const {
+  return guitest::isEnabled(window_, id);
+}
+
+bool MainFrameTest::menuEnabled(int id) {
+  frame_->UpdateWindowUI();
+  return frame_->GetMenuBar()->IsEnabled(menuItemId(id));
+}
+
+bool MainFrameTest::menuChecked(int id) {
+  frame_->UpdateWindowUI();
+  return frame_->GetMenuBar()->IsChecked(menuItemId(id));
+}
+
+std::vector<std::string> MainFrameTest::frontsIn(int n) {
+  std::vector<std::string> fronts;
+  tTermel card;
+  for (tTermel* it = theCardBox.firstIn(n, &card); it != nullptr;
+       it = theCardBox.nextIn(n, &card)) {
+    fronts.push_back(card.front);
+  }
+  return fronts;
+}

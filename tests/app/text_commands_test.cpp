@@ -1,0 +1,95 @@
+// Import and export of text files through the file menu.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "box/card_box.h"
+#include "gui_test.h"
+#include "main_frame_fixture.h"
+
+namespace {
+
+const long kNoteStyle = wxOK | wxICON_NONE;
+
+tExpectFile importDialog(const std::string& path) {
+  tFileDialogLook look;
+  look.title = "Importieren";
+  look.wildcard = "Alle (*.*)|*.*|Text Files (*.txt)|*.txt";
+  look.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+  return tExpectFile(path, look);
+}
+
+tExpectFile exportDialog(const std::string& path) {
+  tFileDialogLook look;
+  look.title = "Exportieren";
+  look.style = wxFD_SAVE;
+  return tExpectFile(path, look);
+}
+
+// Chooses the file, then takes it away before the program can read it.
+class tExpectVanishingFile : public tExpectFile {
+ public:
+  explicit tExpectVanishingFile(const std::string& path) : tExpectFile(path), path_(path) {}
+
+ protected:
+  int OnInvoked(wxFileDialog* dialog) const override {
+    const int result = tExpectFile::OnInvoked(dialog);
+    std::remove(path_.c_str());
+    return result;
+  }
+
+ private:
+  std::string path_;
+};
+
+std::string readAll(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+TEST_F(MainFrameTest, ImportReportsEachMalformedLineAndGoesOn) {
+  start();
+  const std::string file = path("karten.txt");
+  std::ofstream(file, std::ios::binary)
+      << "Haus;house\nkaputt\n;leer\nBaum;\n\n\tTab;tab\nTisch;table\nHaus;house\n";
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(file),
+                tExpectMessage("kaputt\n", "Kein Trennzeichen", kNoteStyle, wxID_OK),
+                tExpectMessage("", "Erster Begriff fehlt", kNoteStyle, wxID_OK),
+                tExpectMessage("Baum", "Zweiter Begriff fehlt", kNoteStyle, wxID_OK));
+  EXPECT_EQ(frontsIn(1), (std::vector<std::string>{"Haus", "Tisch"}));
+  EXPECT_EQ(label(ID_QUESTION), "Haus") << "the window shows the imported cards at once";
+  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
+  EXPECT_EQ(status(1), "Gewusst: 0 Unbekannt: 0");
+  EXPECT_FALSE(window_->modified());
+}
+
+TEST_F(MainFrameTest, ImportCancelledOrUnreadable) {
+  start();
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(""));
+  EXPECT_EQ(status(0), "") << "a cancelled import does not even refresh";
+  const std::string file = path("weg.txt");
+  std::ofstream(file) << "Haus;house\n";
+  wxTEST_DIALOG(menu(CM_IMPORT), tExpectVanishingFile(file),
+                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
+}
+
+TEST_F(MainFrameTest, ExportWritesTheCardsCompartmentByCompartment) {
+  start(writeBox("box.trm", {{7, "Ablage", "archive"},
+                             {2, "Zwei;a", "two a"},
+                             {1, "Eins", "one"},
+                             {2, "Zwei b", "two b"}}));
+  const std::string file = path("export.txt");
+  wxTEST_DIALOG(menu(CM_EXPORT), exportDialog(file));
+  EXPECT_EQ(readAll(file), "Eins;one\nZwei;a;two a\nZwei b;two b\nAblage;archive\n");
+  EXPECT_EQ(theCardBox.totalCount(), 4);
+  EXPECT_FALSE(window_->modified());
+
+  wxTEST_DIALOG(menu(CM_EXPORT), exportDialog("/proc/termel_export.txt"),
+                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+}
