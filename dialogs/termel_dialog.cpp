@@ -4,6 +4,7 @@
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -21,8 +22,9 @@ namespace {
 constexpr size_t kMaxText = tTermel::kTextSize - 1;
 
 void copyText(char* buffer, const char* text) {
-  std::strncpy(buffer, text, kMaxText);
-  buffer[kMaxText] = '\0';
+  const size_t length = std::min(std::strlen(text), kMaxText);
+  std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
 }
 
 // The text as it will be stored: escapes expanded. Works on the whole typed text, since
