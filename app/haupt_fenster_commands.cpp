@@ -122,6 +122,8 @@ void tHauptFenster::importText() {
         box.ShowModal();
       });
   if (!result.opened) warn(this, toWx(kCannotRead) + dialog.GetPath());
+  // New cards exist nowhere but in memory: closing must offer to save them.
+  if (result.added > 0) modified_ = true;
   refresh();
 }
 
