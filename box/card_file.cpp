@@ -27,8 +27,21 @@ const char kBoxError[] = "Fehler in Kastendatei: %d";
 
 // A column missing from a foreign file reads as the empty text without raising a
 // read error for every record.
-const char* textOf(tCharField& field) {
-  return field.index() < 0 ? "" : field.get();
+void copyText(tCharField& field, char* dest, size_t size) {
+  if (field.index() < 0) {
+    dest[0] = '\0';
+  } else {
+    field.copyTo(dest, size);
+  }
+}
+
+// The current record as a card, built where it is kept: a longer text of a foreign
+// file is cut like any other.
+void readCard(tTrmDB& db, tTermel* card) {
+  copyText(db.DEUTSCH, card->front, sizeof card->front);
+  copyText(db.UEBERSETZT, card->back, sizeof card->back);
+  card->timesKnown = db.GEWUSST.get();
+  card->timesUnknown = db.UNBEKANNT.get();
 }
 
 int compartmentOfLetter(char letter) {
@@ -183,11 +196,12 @@ void loadCardFile(const char* path, tFileReport* report) {
   tTrmDB db(&report->errors);
   report->opened = db.open(path);
   if (!report->opened) return;
+  tTermel card;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
-    tTermel card = makeCard(textOf(db.DEUTSCH), textOf(db.UEBERSETZT));
-    card.timesKnown = db.GEWUSST.get();
-    card.timesUnknown = db.UNBEKANNT.get();
-    if (theCardBox.addCardTo(card, compartmentOfLetter(textOf(db.KASTEN)[0]))) {
+    readCard(db, &card);
+    char letter[2];
+    copyText(db.KASTEN, letter, sizeof letter);
+    if (theCardBox.addCardTo(card, compartmentOfLetter(letter[0]))) {
       ++report->loaded;
     } else {
       ++report->skipped;

@@ -143,11 +143,16 @@ void expandEscapes(char* text) {
 }
 
 void toScreenCharset(char* text) {
-  copyToScreenCharset(text, text, std::strlen(text));
+  toScreenCharset(text, std::strlen(text));
 }
 
 void copyToScreenCharset(char* dest, const char* text, size_t length) {
-  // Most texts are plain ASCII, which maps to itself and is copied as it is.
+  std::memmove(dest, text, length);
+  toScreenCharset(dest, length);
+}
+
+void toScreenCharset(char* text, size_t length) {
+  // Most texts are plain ASCII, which maps to itself and is left as it is.
   constexpr uint64_t kHighBits = 0x8080808080808080ull;
   uint64_t high = 0;
   size_t i = 0;
@@ -156,11 +161,9 @@ void copyToScreenCharset(char* dest, const char* text, size_t length) {
     high |= word;
   }
   for (; i < length; ++i) high |= static_cast<unsigned char>(text[i]);
-  if ((high & kHighBits) == 0) {
-    std::memmove(dest, text, length);
-  } else {
+  if ((high & kHighBits) != 0) {
     const tByteMap& map = byteMap(false);
-    for (i = 0; i < length; ++i) dest[i] = static_cast<char>(mapByte(map, text[i]));
+    for (i = 0; i < length; ++i) text[i] = static_cast<char>(mapByte(map, text[i]));
   }
-  dest[length] = '\0';
+  text[length] = '\0';
 }

@@ -28,6 +28,8 @@ void toFileCharset(const char* text, char* dest, size_t maxLength);
 void toScreenCharset(char* text);
 // The same from the length bytes at text into dest (length + 1 bytes, NUL added).
 void copyToScreenCharset(char* dest, const char* text, size_t length);
+// The same for the first length bytes of text, in place; the NUL goes to text[length].
+void toScreenCharset(char* text, size_t length);
 // Expands escapes to code page 1252 codes; other characters are left alone.
 void expandEscapes(char* text);
 

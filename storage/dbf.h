@@ -17,6 +17,8 @@
 #include <ctime>
 #include <vector>
 
+#include "storage/little_endian.h"
+
 // Error codes passed to tDBF::error.
 enum : int {
   kDbfShortHeader = 1,      // open: header unreadable, or inconsistent/truncated
@@ -70,8 +72,8 @@ class tDBF {
   bool sync();
 
   bool isOpen() const { return file_ != nullptr; }
-  bool atEnd() const;
-  uint32_t recordCount() const;
+  bool atEnd() const { return current_ >= recordCount(); }
+  uint32_t recordCount() const { return decodeFixed32(header_ + 4); }
   uint16_t headerLength() const;
   uint16_t recordLength() const;
   int fieldCount() const;  // the descriptors up to the header terminator
@@ -105,8 +107,15 @@ class tDBF {
     return isOpen() && index >= 0 && static_cast<size_t>(index) < fields_.size();
   }
   // The bytes of a field of the current record and their count, or nullptr (error 7
-  // raised when the table is open).
-  const unsigned char* currentField(int index, size_t* length);
+  // raised when the table is open). Asked for every value read, so the checks stay
+  // inline and only the failure is a call.
+  const unsigned char* currentField(int index, size_t* length) {
+    if (!hasRecord() || !validIndex(index)) return noCurrentField();
+    const tFieldEntry& field = fields_[static_cast<size_t>(index)];
+    *length = static_cast<size_t>(field.length);
+    return recordView_ + field.offset;
+  }
+  const unsigned char* noCurrentField();
   // The same cut to the field's text: no trailing spaces, nothing from a NUL on.
   const unsigned char* fieldText(int index, size_t* length);
   bool hasRecord() const { return loaded_ && current_ < recordCount(); }

@@ -12,6 +12,9 @@ namespace {
 // Field lengths are one descriptor byte, so every field value fits in this.
 constexpr int kMaxFieldText = 256;
 
+// Nine digits always fit into 32 bits, whatever their sign.
+constexpr ptrdiff_t kSafeDigits = 9;
+
 bool isCSpace(unsigned char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -21,10 +24,19 @@ bool isCSpace(unsigned char c) {
 // overflowing.
 int32_t parseInteger(const unsigned char* text, size_t n) {
   const unsigned char* const end = text + n;
+  while (text < end && *text == ' ') ++text;  // the padding of right-aligned numbers
   while (text < end && isCSpace(*text)) ++text;
   if (text == end) return 0;
   const bool negative = *text == '-';
   if (*text == '+' || *text == '-') ++text;
+  if (end - text <= kSafeDigits) {
+    // Too few digits to leave the range: no saturation needed.
+    int32_t value = 0;
+    for (; text < end && static_cast<unsigned char>(*text - '0') <= 9; ++text) {
+      value = value * 10 + (*text - '0');
+    }
+    return negative ? -value : value;
+  }
   constexpr int64_t kLimit = static_cast<int64_t>(INT32_MAX) + 1;
   int64_t magnitude = 0;
   for (; text < end && static_cast<unsigned char>(*text - '0') <= 9; ++text) {
@@ -94,6 +106,21 @@ const char* tCharField::get() {
   if (value_.size() < n + 1) value_.resize(n + 1);
   copyToScreenCharset(value_.data(), reinterpret_cast<const char*>(text), n);
   return value_.data();
+}
+
+size_t tCharField::copyTo(char* dest, size_t size) {
+  if (size == 0) return 0;
+  dest[0] = '\0';
+  size_t n = 0;
+  const unsigned char* text = fieldText(&n);
+  if (text == nullptr) return 0;
+  // The whole field is copied and then cut: its width is the same for every record,
+  // which makes the copy cheaper than one of each text's own length.
+  const size_t copied = std::min(static_cast<size_t>(length()), size - 1);
+  std::memcpy(dest, text, copied);
+  n = std::min(n, copied);
+  toScreenCharset(dest, n);
+  return n;
 }
 
 tNumField& tNumField::set(int32_t value) {

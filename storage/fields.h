@@ -45,6 +45,10 @@ class tCharField : public tFeld {
   tCharField& set(const char* text);
   // The field's text in code page 1252, valid until the next get() on this handle.
   const char* get();
+  // The same text straight into dest, cut to size - 1 characters and NUL-terminated;
+  // returns its length. Any of the size bytes of dest may be written, none when size is
+  // 0. Failures are raised as by get().
+  size_t copyTo(char* dest, size_t size);
 };
 
 class tNumField : public tFeld {

@@ -113,6 +113,23 @@ TEST(CharsetTest, ExpandingWritesScreenCodes) {
   EXPECT_EQ(expanded("C:\\temp"), "C:temp");
 }
 
+TEST(CharsetTest, ShowingInPlaceConvertsOnlyTheGivenLength) {
+  // A high byte anywhere in the first length bytes, also behind eight plain ones.
+  char text[] =
+      "Stra\xE1"
+      "enbahn\x81x\x84";
+  toScreenCharset(text, 12);
+  EXPECT_EQ(std::string(text, 14), std::string("Stra\xDF"
+                                               "enbahn\xFC\0\x84",
+                                               14));
+  char plain[] = "abcdefghijk";
+  toScreenCharset(plain, 9);
+  EXPECT_STREQ(plain, "abcdefghi");
+  char bytes[] = "\x81\x94";
+  toScreenCharset(bytes, 0);
+  EXPECT_EQ(std::string(bytes, 2), std::string("\0\x94", 2));
+}
+
 TEST(CharsetTest, BoundedStoringStopsAtTheLimit) {
   char dest[5];
   toFileCharset("\\\"a\\\"o\\\"uxyz", dest, 4);

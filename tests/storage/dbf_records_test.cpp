@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 
 #include <string>
+#include <vector>
 
 #include "storage/dbf.h"
 #include "temp_dir.h"
@@ -230,6 +231,47 @@ TEST_F(ManyRecordsTest, AppendedRecordsAreReadAfterTheOldEnd) {
   ASSERT_TRUE(table.goTo(kRecords));
   EXPECT_EQ(field(table, 0), "neu");
   EXPECT_TRUE(table.close());
+}
+
+// The text of a field as its bytes give it: up to a NUL, without trailing spaces.
+std::string expectedText(const tBytes& bytes) {
+  std::string text = bytes.substr(0, bytes.find('\0'));
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+TEST_F(TempDirTest, FieldTextIsCutAtNulAndTrailingSpacesAtEveryWidth) {
+  const int widths[] = {1, 7, 15, 16, 17, 31, 33, 63, 64, 65, 100};
+  for (const int width : widths) {
+    const std::string file = path("w" + std::to_string(width) + ".dbf");
+    tCreateDBF create;
+    create.addField("VOR", 'C', 1, 0);
+    create.addField("TEXT", 'C', width, 0);
+    ASSERT_TRUE(create.create(file.c_str()));
+    std::vector<tBytes> values = {tBytes(width, ' '), tBytes(width, 'x'), tBytes(width, '\0')};
+    for (int at = 0; at < width; at += 1 + width / 5) {
+      tBytes spaced(width, ' ');
+      spaced[at] = 'a';  // the text's last byte
+      spaced[0] = 'b';
+      values.push_back(spaced);
+      tBytes nul(width, 'c');
+      nul[at] = '\0';  // ends the text even before more text or spaces
+      if (at + 1 < width) nul[at + 1] = ' ';
+      values.push_back(nul);
+    }
+    tBytes bytes = readBytes(file);
+    bytes.pop_back();  // the end mark goes behind the records
+    for (const tBytes& value : values) bytes += " V" + value;
+    bytes[4] = static_cast<char>(values.size());  // the record count's low byte
+    writeBytes(file, bytes + "\x1A");
+    tDBF table;
+    ASSERT_TRUE(table.open(file.c_str()));
+    for (size_t i = 0; i < values.size(); ++i) {
+      ASSERT_TRUE(table.goTo(static_cast<uint32_t>(i)));
+      EXPECT_EQ(field(table, 1), expectedText(values[i])) << "width " << width << ", value " << i;
+      EXPECT_EQ(field(table, 0), "V");
+    }
+    EXPECT_EQ(table.lastError(), 0);
+  }
 }
 
 }  // namespace

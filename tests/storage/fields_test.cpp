@@ -222,6 +222,42 @@ TEST_F(FieldsTest, CharacterHandlesOfMissingFieldsAndRecords) {
   unbound.set("x");
 }
 
+TEST_F(FieldsTest, CopyToCutsConvertsAndFailsLikeGet) {
+  char dest[12];
+  name_.set("M\\\"adchen  x");  // the escape shrinks it to ten characters
+  EXPECT_EQ(name_.copyTo(dest, sizeof dest), 10u);
+  EXPECT_STREQ(dest,
+               "M\xE4"
+               "dchen  x");
+  EXPECT_EQ(name_.copyTo(dest, 3), 2u);
+  EXPECT_STREQ(dest, "M\xE4");
+  EXPECT_EQ(name_.copyTo(dest, 1), 0u);
+  EXPECT_STREQ(dest, "");
+  dest[0] = '?';
+  EXPECT_EQ(name_.copyTo(dest, 0), 0u);
+  EXPECT_EQ(dest[0], '?');
+  name_.set("ab ");
+  EXPECT_EQ(name_.copyTo(dest, sizeof dest), 2u);
+  EXPECT_STREQ(dest, "ab");
+  EXPECT_EQ(table_.lastError(), 0);
+
+  tLoudDBF loud;
+  ASSERT_TRUE(loud.open(file_.c_str()));
+  tCharField missing, name, unbound;
+  missing.bind(&loud, "FEHLT");
+  name.bind(&loud, "NAME");
+  EXPECT_EQ(missing.copyTo(dest, sizeof dest), 0u);
+  EXPECT_STREQ(dest, "");
+  dest[0] = '?';
+  EXPECT_EQ(name.copyTo(dest, sizeof dest), 0u);  // no current record after open
+  EXPECT_STREQ(dest, "");
+  EXPECT_EQ(loud.codes,
+            (std::vector<int>{kDbfNoSuchField, kDbfNoCurrentRecord, kDbfNoCurrentRecord}));
+  dest[0] = '?';
+  EXPECT_EQ(unbound.copyTo(dest, sizeof dest), 0u);
+  EXPECT_STREQ(dest, "");
+}
+
 TEST_F(FieldsTest, HandleSurvivesItsTableOpeningAWiderFile) {
   tCreateDBF create;
   create.addField("NAME", 'C', 60, 0);
