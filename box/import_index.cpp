@@ -56,8 +56,7 @@ uint64_t tImportIndex::hashOf(const tTermel& card) {
   return finish(hashText(hashText(0, card.front), card.back));
 }
 
-bool tImportIndex::contains(const tTermel& card) const {
-  const uint64_t hash = hashOf(card);
+bool tImportIndex::contains(const tTermel& card, uint64_t hash) const {
   const size_t mask = slots_.size() - 1;
   for (size_t i = hash & mask; slots_[i].record != nullptr; i = (i + 1) & mask) {
     if (slots_[i].hash == hash && slots_[i].record->matchesBoth(card)) return true;
@@ -65,10 +64,14 @@ bool tImportIndex::contains(const tTermel& card) const {
   return false;
 }
 
-void tImportIndex::insert(const tTermel* record) {
+void tImportIndex::insert(const tTermel* record, uint64_t hash) {
   if ((used_ + 1) * 2 > slots_.size()) grow();
-  place(hashOf(*record), record);
+  place(hash, record);
   ++used_;
+}
+
+void tImportIndex::prefetch(uint64_t hash) const {
+  __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
 }
 
 void tImportIndex::place(uint64_t hash, const tTermel* record) {

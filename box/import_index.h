@@ -17,10 +17,17 @@ class tImportIndex {
  public:
   // expected: how many cards are about to be added, so the table need not grow.
   explicit tImportIndex(CardBox& box, size_t expected = 0);
-  // Same matching as CardBox::findBoth: exact bytes of both texts.
-  bool contains(const tTermel& card) const;
+  static uint64_t hashOf(const tTermel& card);
+  // Same matching as CardBox::findBoth: exact bytes of both texts. hash is
+  // hashOf(card).
+  bool contains(const tTermel& card) const { return contains(card, hashOf(card)); }
+  bool contains(const tTermel& card, uint64_t hash) const;
   // record must stay in the box for as long as the index is used.
-  void insert(const tTermel* record);
+  void insert(const tTermel* record) { insert(record, hashOf(*record)); }
+  void insert(const tTermel* record, uint64_t hash);
+  // Starts fetching the slot a later contains() with this hash will look at first:
+  // on a large box the table is far bigger than the caches.
+  void prefetch(uint64_t hash) const;
 
  private:
   struct Slot {
@@ -28,7 +35,6 @@ class tImportIndex {
     const tTermel* record;  // nullptr: free
   };
 
-  static uint64_t hashOf(const tTermel& card);
   void grow();
   void place(uint64_t hash, const tTermel* record);
 

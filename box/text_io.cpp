@@ -1,9 +1,11 @@
 #include "box/text_io.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "box/card_box.h"
 #include "box/import_index.h"
@@ -107,6 +109,29 @@ void forEachLine(const std::string& text, Handle handle) {
   }
 }
 
+// Splits a line in place into the card it stands for; kImportAdded when it is well
+// formed, otherwise the code of the fault. The line is left as the message shows it.
+int splitLine(char* line, tTermel* card) {
+  char* separator = std::strchr(line, ';');
+  if (separator == nullptr) return kImportNoSeparator;
+  *separator = '\0';
+  trimTrailingSpaces(line);
+  if (line[0] == '\0') return kImportNoFirstTerm;
+  char* second = separator + 1;
+  removeLineEnd(second);
+  trimTrailingSpaces(second);
+  if (second[0] == '\0') return kImportNoSecondTerm;
+  *card = makeCard(line, second);
+  return kImportAdded;
+}
+
+int addIndexed(const tTermel& card, uint64_t hash, tImportIndex* index) {
+  if (index->contains(card, hash)) return kImportAlreadyPresent;
+  theCardBox.addCardTo(card, 1);
+  index->insert(theCardBox.lastIn(1), hash);
+  return kImportAdded;
+}
+
 // One import run: the reporter, the duplicate index and the tallies.
 class tImportRun {
  public:
@@ -116,6 +141,7 @@ class tImportRun {
   // text holds code page 1252 lines.
   void importLines(const std::string& text) {
     forEachLine(text, [this](const char* line, size_t size) { importPhysicalLine(line, size); });
+    flush();
   }
 
   // text holds UTF-8 lines; lines with a character outside code page 1252 are refused.
@@ -134,8 +160,10 @@ class tImportRun {
       std::string shown = readableCp1252(line_);
       removeLineEnd(&shown[0]);
       shown.resize(std::strlen(shown.c_str()));
+      flush();  // the lines before it come first, in the box and in the messages
       tell(kImportNotEncodable, shown.c_str());
     });
+    flush();
   }
 
  private:
@@ -152,17 +180,33 @@ class tImportRun {
     }
   }
 
+  // Lines are split as they come but checked against the index in small batches:
+  // the slot of each card is fetched while the others are split, since on a large
+  // box nearly every lookup would otherwise wait for memory.
   void importPiece(const char* piece, size_t size) {
     if (static_cast<unsigned char>(piece[0]) < 0x20) return;
-    char buffer[kLineBuffer];
-    std::memcpy(buffer, piece, size);
-    buffer[size] = '\0';
-    const int code = importLine(buffer, &index_);
-    if (code == kImportAdded) {
-      ++result_->added;
-    } else if (importCaption(code) != nullptr) {
-      tell(code, buffer);
+    tPending& line = pending_[pendingCount_++];
+    std::memcpy(line.buffer, piece, size);
+    line.buffer[size] = '\0';
+    line.code = splitLine(line.buffer, &line.card);
+    if (line.code == kImportAdded) {
+      line.hash = tImportIndex::hashOf(line.card);
+      index_.prefetch(line.hash);
     }
+    if (pendingCount_ == kBatch) flush();
+  }
+
+  // Adds or reports the pending lines, in file order.
+  void flush() {
+    for (size_t i = 0; i < pendingCount_; ++i) {
+      tPending& line = pending_[i];
+      if (line.code != kImportAdded) {
+        tell(line.code, line.buffer);
+      } else if (addIndexed(line.card, line.hash, &index_) == kImportAdded) {
+        ++result_->added;
+      }
+    }
+    pendingCount_ = 0;
   }
 
   void tell(int code, const char* text) {
@@ -170,9 +214,19 @@ class tImportRun {
     if (report_) report_(code, importCaption(code), text);
   }
 
+  struct tPending {
+    char buffer[kLineBuffer];
+    tTermel card;
+    uint64_t hash;
+    int code;
+  };
+  static constexpr size_t kBatch = 16;
+
   const tImportReporter& report_;
   tImportResult* result_;
   tImportIndex index_;
+  std::vector<tPending> pending_ = std::vector<tPending>(kBatch);
+  size_t pendingCount_ = 0;
   // Reused from line to line, so a line costs no allocation.
   std::string line_, converted_, withoutReturn_;
 };
@@ -180,21 +234,12 @@ class tImportRun {
 }  // namespace
 
 int importLine(char* line, tImportIndex* index) {
-  char* separator = std::strchr(line, ';');
-  if (separator == nullptr) return kImportNoSeparator;
-  *separator = '\0';
-  trimTrailingSpaces(line);
-  if (line[0] == '\0') return kImportNoFirstTerm;
-  char* second = separator + 1;
-  removeLineEnd(second);
-  trimTrailingSpaces(second);
-  if (second[0] == '\0') return kImportNoSecondTerm;
-  const tTermel card = makeCard(line, second);
-  const bool present =
-      index != nullptr ? index->contains(card) : theCardBox.findBoth(card) != nullptr;
-  if (present) return kImportAlreadyPresent;
+  tTermel card;
+  const int code = splitLine(line, &card);
+  if (code != kImportAdded) return code;
+  if (index != nullptr) return addIndexed(card, tImportIndex::hashOf(card), index);
+  if (theCardBox.findBoth(card) != nullptr) return kImportAlreadyPresent;
   theCardBox.addCardTo(card, 1);
-  if (index != nullptr) index->insert(theCardBox.lastIn(1));
   return kImportAdded;
 }
 
