@@ -26,7 +26,7 @@ constexpr int kMaxRecordLength = 32767;
 constexpr size_t kStreamBufferSize = 1 << 16;
 // Records are read ahead in pieces of this size, so going through a table record by
 // record costs one read per piece rather than one per record.
-constexpr size_t kReadAheadSize = 1 << 16;
+constexpr size_t kReadAheadSize = 1 << 18;
 
 bool fitsFileName(const char* fileName) {
   return fileName != nullptr && std::strlen(fileName) <= static_cast<size_t>(tDBF::kMaxFileName);

@@ -183,7 +183,7 @@ namespace {
 // cut at their borders.
 class ManyRecordsTest : public TempDirTest {
  protected:
-  static constexpr int kRecords = 10000;
+  static constexpr int kRecords = 40000;  // 680,000 bytes: three pieces and a part
 
   void SetUp() override {
     TempDirTest::SetUp();
