@@ -2,6 +2,7 @@
 // texts and the layout of the six controls.
 #include "app/haupt_fenster.h"
 
+#include <wx/dcclient.h>
 #include <wx/settings.h>
 
 #include <cstdio>
@@ -46,6 +47,7 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
     Bind(wxEVT_UPDATE_UI, &tHauptFenster::onUpdateUI, this, id);
   }
   Bind(wxEVT_SIZE, &tHauptFenster::onSize, this);
+  Bind(wxEVT_PAINT, &tHauptFenster::onPaint, this);
 }
 
 tHauptFenster::~tHauptFenster() = default;
@@ -153,6 +155,17 @@ void tHauptFenster::onSize(wxSizeEvent& event) {
   const wxSize client = GetClientSize();
   layout(client.x, client.y);
   event.Skip();
+}
+
+// GTK draws no border around a static text, so the window frames the question and
+// the answer itself.
+void tHauptFenster::onPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWFRAME)));
+  dc.SetBrush(*wxTRANSPARENT_BRUSH);
+  for (const wxStaticText* field : {questionField_, answerField_}) {
+    dc.DrawRectangle(field->GetRect().Inflate(1));
+  }
 }
 
 void tHauptFenster::setField(wxStaticText* field, const char* cp1252) {

@@ -112,6 +112,7 @@ class tHauptFenster : public wxPanel {
   void onCommand(wxCommandEvent& event);
   void onUpdateUI(wxUpdateUIEvent& event);
   void onSize(wxSizeEvent& event);
+  void onPaint(wxPaintEvent& event);
   // Shows collected load or save errors once, in one message box.
   void showErrors(const std::vector<std::string>& errors);
   void setField(wxStaticText* field, const char* cp1252);
