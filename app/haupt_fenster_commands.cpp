@@ -51,6 +51,18 @@ bool choosePath(wxFileDialog& dialog, std::string* path) {
   return !path->empty();
 }
 
+// The name field of a save dialog starts with a pattern such as "*.trm". GTK hands a
+// name left like that back as a file name instead of applying it as a filter, which
+// would write a file called "*.trm"; the learner gets the dialog again instead.
+bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name,
+                    const wxString& wildcard, std::string* path) {
+  for (;;) {
+    wxFileDialog dialog(owner, title, wxString(), name, wildcard, wxFD_SAVE);
+    if (!choosePath(dialog, path)) return false;
+    if (dialog.GetFilename().find_first_of("*?") == wxString::npos) return true;
+  }
+}
+
 }  // namespace
 
 bool tHauptFenster::queryClose() {
@@ -103,10 +115,11 @@ void tHauptFenster::saveBox() {
 }
 
 void tHauptFenster::saveBoxAs() {
-  wxFileDialog dialog(this, wxFileSelectorPromptStr, wxString(), kCardFilePattern,
-                      kCardFileWildcard, wxFD_SAVE);
   std::string chosen;
-  if (!choosePath(dialog, &chosen)) return;
+  if (!chooseSavePath(this, wxFileSelectorPromptStr, kCardFilePattern, kCardFileWildcard,
+                      &chosen)) {
+    return;
+  }
   currentFileName = chosen;
   saveBox();
 }
@@ -128,13 +141,12 @@ void tHauptFenster::importText() {
 }
 
 void tHauptFenster::exportText() {
-  wxFileDialog dialog(this, "Exportieren", wxString(), wxString(), wxFileSelectorDefaultWildcardStr,
-                      wxFD_SAVE);
   std::string chosen;
-  if (!choosePath(dialog, &chosen)) return;
-  if (!exportTextFile(chosen.c_str())) {
-    warn(this, toWx(kCannotWrite) + dialog.GetPath());
+  if (!chooseSavePath(this, "Exportieren", wxString(), wxFileSelectorDefaultWildcardStr, &chosen)) {
+    return;
   }
+  if (!exportTextFile(chosen.c_str()))
+    warn(this, toWx(kCannotWrite) + wxString(chosen.c_str(), *wxConvFileName));
 }
 
 void tHauptFenster::quit() {

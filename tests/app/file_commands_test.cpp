@@ -167,6 +167,21 @@ TEST_F(MainFrameTest, SaveAsWritesTheFileAndLaterSavesUseItsName) {
   EXPECT_TRUE(std::filesystem::exists(path("copy.kas")));
 }
 
+TEST_F(MainFrameTest, SaveAsWithThePatternLeftAsNameAsksAgain) {
+  start(writeBox("box.trm", kBox));
+  tFileDialogLook look = cardFileDialog(wxFD_SAVE);
+  look.fileName = "*.trm";
+  const std::string file = path("named.trm");
+  wxTEST_DIALOG(window_->saveBoxAs(), tExpectFile(path("*.trm"), look), tExpectFile(file, look));
+  EXPECT_EQ(currentFileName, file);
+  EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
+  EXPECT_FALSE(std::filesystem::exists(path("*.trm")));
+  // Cancelled the second time, nothing is written and the old name stays.
+  wxTEST_DIALOG(window_->saveBoxAs(), tExpectFile(path("*.trm"), look), saveDialog(""));
+  EXPECT_EQ(currentFileName, file);
+  EXPECT_FALSE(std::filesystem::exists(path("*.trm")));
+}
+
 TEST_F(MainFrameTest, SaveWithoutFileAsksForAName) {
   start();
   window_->markUnknown();
