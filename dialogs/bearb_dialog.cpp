@@ -56,16 +56,24 @@ tBearbDialog::tBearbDialog(wxWindow* parent)
   // A template's combo box height includes its drop-down list; a wxChoice draws its
   // list itself and would otherwise be as tall as the list.
   compartmentBox->SetInitialSize(wxSize(compartmentBox->GetSize().x, wxDefaultCoord));
+  // The list is reached by the mouse only; Tab goes round the chooser and the buttons,
+  // and the chooser has the focus first.
+  cardList->DisableFocusFromKeyboard();
+  compartmentBox->SetFocus();
   fillCompartmentNames(compartmentBox);
   compartmentBox->SetSelection(0);
   refill();
   Bind(wxEVT_CHOICE, &tBearbDialog::onCompartmentChosen, this, 502);
   Bind(wxEVT_LISTBOX, &tBearbDialog::onSelectionChanged, this, 501);
-  Bind(wxEVT_LISTBOX_DCLICK, &tBearbDialog::onChange, this, 501);
+  // The mouse's own double click, not the list's: GTK reports Enter in the list as a
+  // list double click too, where Enter must close the dialog.
+  cardList->Bind(wxEVT_LEFT_DCLICK, &tBearbDialog::onDoubleClick, this);
   Bind(wxEVT_BUTTON, &tBearbDialog::onChange, this, 503);
   Bind(wxEVT_BUTTON, &tBearbDialog::onMove, this, 504);
   Bind(wxEVT_BUTTON, &tBearbDialog::onHelp, this, 506);
   Bind(wxEVT_BUTTON, &tBearbDialog::onClose, this, wxID_OK);
+  Bind(wxEVT_CHAR_HOOK, &tBearbDialog::onKey, this);
+  Bind(wxEVT_CLOSE_WINDOW, &tBearbDialog::onCloseBox, this);
 }
 
 void tBearbDialog::refill() {
@@ -90,6 +98,17 @@ void tBearbDialog::onChange(wxCommandEvent&) {
   const std::vector<int> selected = selectedIndices(cardList);
   if (selected.empty()) return;
   if (runCardEntryDialog(this, cardAt(cardList, selected.front())) == wxID_OK) refill();
+}
+
+void tBearbDialog::onDoubleClick(wxMouseEvent& event) {
+  event.Skip();
+  if (cardList->HitTest(event.GetPosition()) == wxNOT_FOUND) return;
+  // After the list has taken the click into its selection; a dialog closed meanwhile
+  // discards the pending call, a hidden one ignores it.
+  CallAfter([this] {
+    wxCommandEvent change;
+    if (IsShown()) onChange(change);
+  });
 }
 
 void tBearbDialog::onMove(wxCommandEvent&) {
@@ -117,6 +136,27 @@ void tBearbDialog::onHelp(wxCommandEvent&) {
 
 void tBearbDialog::onClose(wxCommandEvent&) {
   closeWith(wxID_OK);
+}
+
+void tBearbDialog::onKey(wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  // No button carries the cancel id, so wx would turn Escape into "Schließen".
+  if (key == WXK_ESCAPE) {
+    closeWith(wxID_CANCEL);
+    return;
+  }
+  // Enter closes unless a button has the focus; the chooser would take it as a request
+  // to drop down.
+  const bool enter = key == WXK_RETURN || key == WXK_NUMPAD_ENTER;
+  if (enter && dynamic_cast<wxButton*>(FindFocus()) == nullptr) {
+    closeWith(wxID_OK);
+    return;
+  }
+  event.Skip();
+}
+
+void tBearbDialog::onCloseBox(wxCloseEvent&) {
+  closeWith(wxID_CANCEL);
 }
 
 int runCardEditingDialog(wxWindow* parent) {

@@ -23,9 +23,12 @@ class tBearbDialog : public tXrcDialog {
   void onCompartmentChosen(wxCommandEvent& event);
   void onSelectionChanged(wxCommandEvent& event);
   void onChange(wxCommandEvent& event);
+  void onDoubleClick(wxMouseEvent& event);
   void onMove(wxCommandEvent& event);
   void onHelp(wxCommandEvent& event);
   void onClose(wxCommandEvent& event);
+  void onKey(wxKeyEvent& event);
+  void onCloseBox(wxCloseEvent& event);
   // Shows the cards of shownCompartment again, with no selection and the card buttons off.
   void refill();
   void moveSelectedTo(int target);

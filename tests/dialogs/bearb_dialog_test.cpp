@@ -1,6 +1,8 @@
 // The card editing dialog and the move target dialog it opens.
 #include <wx/listbox.h>
+#include <wx/uiaction.h>
 
+#include <functional>
 #include <string>
 
 #include "box/card_box.h"
@@ -184,4 +186,80 @@ TEST_F(BearbDialogTest, MoveTargetListsEveryCompartmentAndStartsOnTheFirst) {
   }
   EXPECT_EQ(result, wxID_OK);
   EXPECT_EQ(moveTarget, 6);
+}
+
+TEST_F(BearbDialogTest, ChooserHasTheFocusFirstAndTheListIsNoTabStop) {
+  wxTEST_DIALOG(runCardEditingDialog(nullptr),
+                wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+                  wxWindow* chooser = dialog->FindWindow(502);
+                  EXPECT_TRUE(guitest::waitFor([&] { return wxWindow::FindFocus() == chooser; }));
+                  EXPECT_FALSE(listOf(dialog, 501)->AcceptsFocusFromKeyboard());
+                  EXPECT_TRUE(chooser->AcceptsFocusFromKeyboard());
+                  return wxID_OK;
+                }));
+}
+
+namespace {
+
+void sendKey(wxWindow* dialog, int key) {
+  wxKeyEvent event(wxEVT_CHAR_HOOK);
+  event.m_keyCode = key;
+  event.SetEventObject(dialog);
+  dialog->ProcessWindowEvent(event);
+}
+
+// The result of a card editing dialog to which `action` was done.
+int resultAfter(const std::function<void(tBearbDialog*)>& action) {
+  int result = 0;
+  wxTEST_DIALOG(runCardEditingDialog(nullptr),
+                wxExpectModal<tBearbDialog>([&](tBearbDialog* dialog) {
+                  action(dialog);
+                  result = dialogtest::resultOf(dialog);
+                  return wxID_OK;
+                }));
+  return result;
+}
+
+}  // namespace
+
+TEST_F(BearbDialogTest, EscapeAndCloseBoxCancelWhileEnterCloses) {
+  EXPECT_EQ(resultAfter([](tBearbDialog* dialog) { sendKey(dialog, WXK_ESCAPE); }), wxID_CANCEL);
+  EXPECT_EQ(resultAfter([](tBearbDialog* dialog) { dialog->Close(); }), wxID_CANCEL);
+  EXPECT_EQ(resultAfter([](tBearbDialog* dialog) {
+              dialog->FindWindow(502)->SetFocus();
+              sendKey(dialog, WXK_RETURN);
+            }),
+            wxID_OK);
+  EXPECT_EQ(resultAfter([](tBearbDialog* dialog) {
+              dialog->FindWindow(506)->SetFocus();
+              sendKey(dialog, WXK_RETURN);  // left to the focused button
+            }),
+            0);
+}
+
+TEST_F(BearbDialogTest, EnterInTheListClosesWhereADoubleClickCorrects) {
+  dialogtest::addCard(1, "Haus", "house");
+  int result = 0;
+  int corrections = 0;
+  wxTEST_DIALOG(result = runCardEditingDialog(nullptr),
+                wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+                  wxListBox* list = listOf(dialog, 501);
+                  guitest::yield(200);
+                  wxUIActionSimulator input;
+                  input.MouseMove(list->GetScreenPosition() + wxPoint(20, 8));
+                  guitest::yield(100);
+                  input.MouseDblClick();
+                  guitest::yield(300);
+                  EXPECT_TRUE(list->IsSelected(0));
+                  EXPECT_EQ(dialogtest::resultOf(dialog), 0);
+                  input.Char(WXK_RETURN);
+                  EXPECT_TRUE(guitest::waitFor([&] { return dialogtest::resultOf(dialog) != 0; }));
+                  return dialogtest::resultOf(dialog);
+                }),
+                wxExpectModal<tTermelDialog>([&](tTermelDialog*) {
+                  ++corrections;
+                  return wxID_CANCEL;
+                }));
+  EXPECT_EQ(result, wxID_OK);
+  EXPECT_EQ(corrections, 1);
 }

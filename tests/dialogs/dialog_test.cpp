@@ -1,5 +1,6 @@
 #include "dialog_test.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/listbox.h>
@@ -19,6 +20,25 @@ void sendCommand(wxWindow* source, wxEventType type, int selection) {
   event.SetEventObject(source);
   event.SetInt(selection);
   source->ProcessWindowEvent(event);
+}
+
+// A point inside the item's row, found by hit-testing down the list once GTK has laid
+// it out; (-1, -1) when the item cannot be seen.
+wxPoint pointOnItem(wxListBox* list, int item) {
+  list->EnsureVisible(item);
+  wxPoint point(-1, -1);
+  guitest::waitFor(
+      [&] {
+        for (int y = 0; y < list->GetClientSize().y; y += 2) {
+          if (list->HitTest(wxPoint(10, y)) == item) {
+            point = wxPoint(10, y);
+            return true;
+          }
+        }
+        return false;
+      },
+      1000);
+  return point;
 }
 
 std::string utf8(const wxString& text) {
@@ -91,7 +111,14 @@ void selectItems(wxListBox* list, std::initializer_list<int> items) {
 void doubleClick(wxListBox* list, int item) {
   list->DeselectAll();
   list->SetSelection(item);
+  // GTK reports both the list's double click and the mouse's; dialogs listen to either.
   sendCommand(list, wxEVT_LISTBOX_DCLICK, item);
+  wxMouseEvent mouse(wxEVT_LEFT_DCLICK);
+  mouse.SetEventObject(list);
+  mouse.SetPosition(pointOnItem(list, item));
+  list->ProcessWindowEvent(mouse);
+  // A dialog may act on a double click only on the next turn of the event loop.
+  wxTheApp->ProcessPendingEvents();
 }
 
 wxListBox* listOf(wxWindow* dialog, int id) {
