@@ -83,8 +83,9 @@ class tHauptFenster : public wxPanel {
   // File commands.
   void newBox();
   void openBox();
-  void saveBox();
-  void saveBoxAs();
+  // False when the box could not be written; a cancelled file dialog is no failure.
+  bool saveBox();
+  bool saveBoxAs();
   void importText();
   void exportText();
   void quit();

@@ -69,8 +69,9 @@ bool tHauptFenster::queryClose() {
   if (!modified_) return true;
   switch (askYesNo(this, "Speichern?")) {
     case wxID_YES:
-      saveBox();
-      return true;
+      // A save that failed keeps the program open rather than losing the box; a
+      // cancelled save dialog closes all the same.
+      return saveBox();
     case wxID_NO:
       return true;
     default:
@@ -85,7 +86,8 @@ void tHauptFenster::newBox() {
 }
 
 void tHauptFenster::openBox() {
-  if (modified_ && askYesNo(this, "Bisherige Daten sichern") == wxID_YES) saveBox();
+  // The box is emptied next: after a failed save it must stay as it is.
+  if (modified_ && askYesNo(this, "Bisherige Daten sichern") == wxID_YES && !saveBox()) return;
   theCardBox.clearAll();
   // The shown card is gone with the box; show the empty box before anything else.
   refresh();
@@ -101,27 +103,25 @@ void tHauptFenster::openBox() {
   showErrors(report.errors);
 }
 
-void tHauptFenster::saveBox() {
-  if (currentFileName.empty()) {
-    saveBoxAs();
-    return;
-  }
+bool tHauptFenster::saveBox() {
+  if (currentFileName.empty()) return saveBoxAs();
   tFileReport report;
   const bool saved = saveCardFile(currentFileName.c_str(), &report);
   // A box that did not reach the file stays changed, so closing asks again.
   if (saved) modified_ = false;
   if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);
   showErrors(report.errors);
+  return saved;
 }
 
-void tHauptFenster::saveBoxAs() {
+bool tHauptFenster::saveBoxAs() {
   std::string chosen;
   if (!chooseSavePath(this, wxFileSelectorPromptStr, kCardFilePattern, kCardFileWildcard,
                       &chosen)) {
-    return;
+    return true;
   }
   currentFileName = chosen;
-  saveBox();
+  return saveBox();
 }
 
 void tHauptFenster::importText() {

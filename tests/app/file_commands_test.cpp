@@ -97,10 +97,18 @@ TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
                 tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
   EXPECT_TRUE(window_->modified());
   EXPECT_EQ(currentFileName, unreachable);
-  // A failed save must not pass for success when closing either.
-  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
+  // Nor may a failed save discard the box: opening another file stops, and closing
+  // stays open until the learner answers No.
+  wxTEST_DIALOG(window_->openBox(),
+                tExpectMessage("Bisherige Daten sichern", "Achtung", kYesNo, wxID_YES),
+                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  EXPECT_EQ(theCardBox.totalCount(), 2);
+  EXPECT_TRUE(window_->modified());
+  wxTEST_DIALOG(EXPECT_FALSE(closeFrame()),
                 tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_YES),
                 tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
+                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_NO));
 }
 
 TEST_F(MainFrameTest, OpenOnChangedBoxOffersToSaveFirst) {
