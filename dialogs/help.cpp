@@ -10,6 +10,7 @@
 #include <wx/module.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
+#include <wx/weakref.h>
 
 #include <memory>
 
@@ -23,6 +24,9 @@ constexpr const char kHelpOnHelpPage[] = "hilfe.htm";
 
 struct tHelpState {
   std::unique_ptr<wxHtmlHelpController> controller;
+  // The viewer's frame while it exists: it calls back into the controller until it is
+  // really destroyed, which after Quit() happens only later, at idle time or at exit.
+  wxWeakRef<wxWindow> viewer;
   wxString lastRequest;
 };
 
@@ -54,11 +58,30 @@ wxHtmlHelpController* openController(wxWindow* owner) {
   return state.controller.get();
 }
 
+// Closes the viewer. The controller stays for the next request: deleting it now
+// would leave the viewer, whose deletion is only scheduled, calling into freed memory.
 void quitHelp() {
   tHelpState& state = helpState();
+  if (state.controller) state.controller->Quit();
+}
+
+// At the end of the program, when the windows are gone.
+void releaseHelp() {
+  tHelpState& state = helpState();
   if (!state.controller) return;
-  state.controller->Quit();
+  if (state.viewer) {
+    // A viewer that outlived the windows would still call into the controller:
+    // leaving the controller to the end of the process is the safe way out.
+    state.controller->Quit();
+    state.controller.release();
+    return;
+  }
   state.controller.reset();
+}
+
+void rememberViewer(wxHtmlHelpController* controller) {
+  wxWindow* window = controller->GetHelpWindow();
+  helpState().viewer = window != nullptr ? wxGetTopLevelParent(window) : nullptr;
 }
 
 wxString requestName(tHelpCommand command, const char* keyword) {
@@ -82,7 +105,7 @@ wxString requestName(tHelpCommand command, const char* keyword) {
 class tHelpModule : public wxModule {
  public:
   bool OnInit() override { return true; }
-  void OnExit() override { quitHelp(); }
+  void OnExit() override { releaseHelp(); }
 
  private:
   wxDECLARE_DYNAMIC_CLASS(tHelpModule);
@@ -146,4 +169,5 @@ void callHelp(wxWindow* owner, tHelpCommand command, const char* keyword) {
     case tHelpCommand::Quit:
       break;
   }
+  rememberViewer(controller);
 }
