@@ -2,10 +2,7 @@
 
 #include <cstring>
 
-namespace {
-
-// Copies at most 63 characters so the text always fits with its NUL.
-void copyText(char* dest, const char* text) {
+void copyCardText(char* dest, const char* text) {
   if (text == nullptr) text = "";
   size_t n = std::strlen(text);
   if (n > tTermel::kTextSize - 1) n = tTermel::kTextSize - 1;
@@ -13,16 +10,14 @@ void copyText(char* dest, const char* text) {
   dest[n] = '\0';
 }
 
-}  // namespace
-
 void tTermel::clear() {
   front[0] = '\0';
   back[0] = '\0';
 }
 
 void tTermel::set(const char* frontText, const char* backText) {
-  copyText(front, frontText);
-  copyText(back, backText);
+  copyCardText(front, frontText);
+  copyCardText(back, backText);
 }
 
 bool tTermel::matchesEither(const tTermel& other) const {

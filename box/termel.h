@@ -20,6 +20,10 @@ struct tTermel {
   bool matchesBoth(const tTermel& other) const;
 };
 
+// Copies text into a card-sized buffer (tTermel::kTextSize bytes), cut to 63
+// characters so it always fits with its NUL.
+void copyCardText(char* dest, const char* text);
+
 // A cleared card with both counters 0.
 tTermel makeCard(const char* front, const char* back);
 

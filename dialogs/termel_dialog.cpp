@@ -19,14 +19,6 @@ char workFront[64], workBack[64], lastFront[64], lastBack[64];
 
 namespace {
 
-constexpr size_t kMaxText = tTermel::kTextSize - 1;
-
-void copyText(char* buffer, const char* text) {
-  const size_t length = std::min(std::strlen(text), kMaxText);
-  std::memcpy(buffer, text, length);
-  buffer[length] = '\0';
-}
-
 // The text as it will be stored: escapes expanded. Works on the whole typed text, since
 // escapes shrink it and only the result has to fit on a card.
 std::string expanded(std::string text) {
@@ -79,11 +71,11 @@ bool tTermelDialog::readFields() {
     return false;
   }
   if (newCardMode) {
-    copyText(lastFront, workFront);
-    copyText(lastBack, workBack);
+    copyCardText(lastFront, workFront);
+    copyCardText(lastBack, workBack);
   }
-  copyText(workFront, front.c_str());
-  copyText(workBack, back.c_str());
+  copyCardText(workFront, front.c_str());
+  copyCardText(workBack, back.c_str());
   const bool bothTyped = !front.empty() && !back.empty();
   front = expanded(front);
   back = expanded(back);
@@ -93,14 +85,15 @@ bool tTermelDialog::readFields() {
     return false;
   }
   // Cutting a longer text would lose its end unseen; the learner shortens it instead.
+  constexpr size_t kMaxText = tTermel::kTextSize - 1;
   if (front.size() > kMaxText || back.size() > kMaxText) {
     warn(this,
          "Text zu lang (h\xF6"
          "chstens 63 Zeichen)");
     return false;
   }
-  copyText(workFront, front.c_str());
-  copyText(workBack, back.c_str());
+  copyCardText(workFront, front.c_str());
+  copyCardText(workBack, back.c_str());
   return true;
 }
 
@@ -120,8 +113,8 @@ void tTermelDialog::onHelp(wxCommandEvent&) {
 
 int runCardEntryDialog(wxWindow* parent, tTermel* card) {
   if (card != nullptr) {
-    copyText(workFront, card->front);
-    copyText(workBack, card->back);
+    copyCardText(workFront, card->front);
+    copyCardText(workBack, card->back);
   } else {
     workFront[0] = '\0';
     workBack[0] = '\0';
