@@ -4,7 +4,6 @@
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
