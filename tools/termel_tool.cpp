@@ -22,7 +22,8 @@ const char kUsage[] =
     "übernehmen\n"
     "  export [--utf8] BOX.trm WORDS.txt  alle Karten als Wortliste schreiben\n"
     "  check BOX.trm                   Kartendatei prüfen\n"
-    "  --help                          diese Hilfe\n";
+    "  --help                          diese Hilfe\n"
+    "  --version                       Version ausgeben\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
@@ -113,6 +114,10 @@ int run(const std::vector<std::string>& args) {
   const std::string& command = args[0];
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (command == "--version" && args.size() == 1) {
+    std::printf("termel-tool %s\n", TERMEL_VERSION);
     return 0;
   }
   if (command == "info" && args.size() == 2) return info(args[1].c_str());
