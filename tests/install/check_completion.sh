@@ -18,6 +18,8 @@ make_scratch
 cd "$scratch" || exit 1
 mkdir "Alte Kisten"
 touch "Englisch Klasse 7.trm" spanisch.trm spanisch.kas wörter.txt vokabeln.csv notizen.md
+# Would match the option "[--utf8]" in the usage line if it were taken as a pattern.
+touch u
 
 # shellcheck source=/dev/null
 . "$bash_completion" || { echo "cannot load $bash_completion" >&2; exit 1; }
