@@ -89,7 +89,9 @@ bool tSafeReplace::begin() {
     errno = ENOENT;
     return fail(tReplaceError::kSystem);
   }
-  if (!resolveLinks(target_, &resolved_)) return fail(tReplaceError::kSystem);
+  if (!resolveLinks(target_, &resolved_)) {
+    return fail(errno == ENAMETOOLONG ? tReplaceError::kNameTooLong : tReplaceError::kSystem);
+  }
   name_ = baseNameOf(resolved_);
   if (!checkTarget(&mode_)) return false;
   dirFd_ = sysCalls().openat(AT_FDCWD, directoryOf(resolved_).c_str(),
