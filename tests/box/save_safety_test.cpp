@@ -96,8 +96,8 @@ TEST_F(SaveSafetyTest, BoxFileFailureAloneStillSavesCards) {
   tFileReport report;
   EXPECT_TRUE(saveCardFile(path.c_str(), &report));
   EXPECT_EQ(report.errors, Strings({"Die Datei " + dir_.file("neu.kas") +
-                                     " ist ein Verzeichnis und kann nicht \xFC"
-                                     "berschrieben werden."}));
+                                    " ist ein Verzeichnis und kann nicht \xFC"
+                                    "berschrieben werden."}));
   theCardBox.clearAll();
   loadCardFile(path.c_str());
   EXPECT_EQ(theCardBox.countIn(2), 2000);
