@@ -37,6 +37,7 @@ const char kNotRegular[] =
     "\xFC"
     "berschrieben werden.";
 const char kWriteProtected[] = "Die Datei %s ist schreibgesch\xFCtzt.";
+const char kDirectoryWriteProtected[] = "Das Verzeichnis der Datei %s ist schreibgesch\xFCtzt.";
 const char kNameTooLong[] = "Der Dateiname %s ist zu lang.";
 const char kNotSynced[] =
     "Die Datei %s wurde gesichert, aber das Verzeichnis lie\xDF "
@@ -63,6 +64,14 @@ std::string formatWithPath(const char* format, const std::string& path) {
   return text.data();
 }
 
+// True when a save could not replace the card file at path: the file, or the directory
+// in which its replacement is made, is write-protected.
+bool isSaveProtected(const char* path) {
+  std::string resolved;
+  if (!resolveLinks(path, &resolved)) return false;
+  return isWriteProtected(resolved) || isWriteProtected(directoryOf(resolved));
+}
+
 // The reason begin() refused the target, as the learner reads it.
 std::string replaceErrorText(const tSafeReplace& replace, const std::string& path,
                              const char* errorFormat) {
@@ -73,6 +82,8 @@ std::string replaceErrorText(const tSafeReplace& replace, const std::string& pat
       return formatWithPath(kNotRegular, path);
     case tReplaceError::kWriteProtected:
       return formatWithPath(kWriteProtected, path);
+    case tReplaceError::kDirectoryWriteProtected:
+      return formatWithPath(kDirectoryWriteProtected, path);
     case tReplaceError::kNameTooLong:
       return formatWithPath(kNameTooLong, path);
     default:
@@ -257,7 +268,7 @@ void loadCardFile(const char* path, tFileReport* report) {
   if (path != nullptr) report->stamp = tFileStamp::ofPath(path);
   report->opened = db.open(path, tDBF::tMode::kReadOnly);
   if (!report->opened) return;
-  report->readOnly = isWriteProtected(path);
+  report->readOnly = isSaveProtected(path);
   tTermel card;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
     readCard(db, &card);

@@ -21,7 +21,8 @@ struct tFileReport {
   int loaded = 0;                     // records appended to the box
   int skipped = 0;                    // records whose compartment letter was unusable
   bool opened = false;                // the card file could be opened
-  // Load: this user may not write the card file, so "Sichern" cannot replace it.
+  // Load: this user may not write the card file or its directory, so "Sichern" cannot
+  // replace it.
   bool readOnly = false;
   // The card file as it was loaded or as it was saved (links followed): hand it to
   // changedSince() before the next save to learn whether someone else wrote it since.
@@ -69,10 +70,10 @@ void loadCardFile(const char* path, tFileReport* report = nullptr);
 // Writes theCardBox into the card file and its box file, each replaced atomically.
 // A symbolic link is followed: the file it names is replaced, and the box file is
 // written beside that file under that file's name. False whenever the card file could
-// not be replaced (a directory, a FIFO or device, write-protected, or any failure on
-// the way); the previous files are then untouched. Once the card file is replaced the
-// save counts as done: a failure of the box file alone, or a directory that could not
-// be synced, is reported but does not change the result.
+// not be replaced (a directory, a FIFO or device, a write-protected file or directory,
+// or any failure on the way); the previous files are then untouched. Once the card
+// file is replaced the save counts as done: a failure of the box file alone, or a
+// directory that could not be synced, is reported but does not change the result.
 bool saveCardFile(const char* path, tFileReport* report = nullptr);
 bool createCardTable(const char* path);
 bool createBoxTable(const char* path);

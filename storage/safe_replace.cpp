@@ -117,12 +117,15 @@ bool tSafeReplace::checkTarget(mode_t* mode) {
   if (sysCalls().fstatat(AT_FDCWD, resolved_.c_str(), &st, 0) != 0) {
     if (errno != ENOENT) return fail(tReplaceError::kSystem);
     *mode = newFileMode();
-    return true;
+  } else {
+    if (S_ISDIR(st.st_mode)) return fail(tReplaceError::kIsDirectory);
+    if (!S_ISREG(st.st_mode)) return fail(tReplaceError::kNotRegular);
+    if (isWriteProtected(resolved_)) return fail(tReplaceError::kWriteProtected);
+    *mode = st.st_mode & 07777;
   }
-  if (S_ISDIR(st.st_mode)) return fail(tReplaceError::kIsDirectory);
-  if (!S_ISREG(st.st_mode)) return fail(tReplaceError::kNotRegular);
-  if (isWriteProtected(resolved_)) return fail(tReplaceError::kWriteProtected);
-  *mode = st.st_mode & 07777;
+  if (isWriteProtected(directoryOf(resolved_))) {
+    return fail(tReplaceError::kDirectoryWriteProtected);
+  }
   return true;
 }
 

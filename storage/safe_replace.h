@@ -26,11 +26,12 @@
 
 enum class tReplaceError {
   kNone,
-  kIsDirectory,     // the target is a directory
-  kNotRegular,      // the target is a FIFO, a device or a socket
-  kWriteProtected,  // the target exists and this process may not write it
-  kNameTooLong,     // the target's name is longer than the system allows
-  kSystem,          // a system call failed; systemError() is its errno
+  kIsDirectory,              // the target is a directory
+  kNotRegular,               // the target is a FIFO, a device or a socket
+  kWriteProtected,           // the target exists and this process may not write it
+  kDirectoryWriteProtected,  // no file can be made in the target's directory
+  kNameTooLong,              // the target's name is longer than the system allows
+  kSystem,                   // a system call failed; systemError() is its errno
 };
 
 class tSafeReplace {

@@ -145,10 +145,11 @@ int asOrdinaryUser(Check check) {
 
 TEST_F(SavePathsTest, WriteProtectedBoxLoadsReportsItAndIsNotSavedOver) {
   const std::string path = dir_.file("box.trm");
+  const std::string fresh = dir_.file("neu.trm");
   ASSERT_TRUE(saveCardFile(path.c_str()));
   const std::string before = readBytes(path);
-  ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  ASSERT_EQ(chmod(dir_.path().c_str(), 0555), 0);
 
   const int code = asOrdinaryUser([&] {
     theCardBox.clearAll();
@@ -158,15 +159,20 @@ TEST_F(SavePathsTest, WriteProtectedBoxLoadsReportsItAndIsNotSavedOver) {
     if (!loaded.readOnly) return 2;
     tFileReport saved;
     if (saveCardFile(path.c_str(), &saved)) return 3;
-    const Strings expected = {"Die Datei " + path + " ist schreibgesch\xFCtzt."};
-    return saved.errors == expected ? 0 : 4;
+    if (saved.errors != Strings({"Die Datei " + path + " ist schreibgesch\xFCtzt."})) return 4;
+    tFileReport created;
+    if (saveCardFile(fresh.c_str(), &created)) return 5;
+    const Strings expected = {"Das Verzeichnis der Datei " + fresh + " ist schreibgesch\xFCtzt."};
+    return created.errors == expected ? 0 : 6;
   });
+  ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
   EXPECT_EQ(code, 0) << "1: not loaded, 2: not reported write-protected, 3: saved over, "
-                        "4: other error text";
+                        "4: other error text, 5: saved in a write-protected directory, "
+                        "6: other error text";
   EXPECT_EQ(readBytes(path), before);
   EXPECT_EQ(dir_.entries(), std::set<std::string>({"box.trm", "box.kas"}));
 
-  // A file that may be written is not reported write-protected.
+  // A file that may be written, in a directory that may be, is not reported protected.
   ASSERT_EQ(chmod(path.c_str(), 0644), 0);
   tFileReport writable;
   reload(path, &writable);
