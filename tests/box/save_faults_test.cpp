@@ -25,6 +25,7 @@ enum class tFault {
   kFail,            // the call fails
   kFailAndCleanup,  // the call fails, and so does the first removal after it
   kEnd,             // the process ends at the call, as if killed
+  kShort,           // a read or write moves only part of the bytes, as it may
 };
 
 // Exit codes of the child that saves.
@@ -39,6 +40,7 @@ struct tInjector {
   long at = 0;
   tFault fault = tFault::kNone;
   bool failNextRemoval = false;
+  bool shortNow = false;
   std::vector<std::string> names;  // of every call, in order
 };
 tInjector injector;
@@ -46,11 +48,21 @@ tInjector injector;
 bool strike(const char* name) {
   ++injector.calls;
   injector.names.push_back(name);
+  injector.shortNow = false;
   if (injector.fault == tFault::kNone || injector.calls != injector.at) return false;
   if (injector.fault == tFault::kEnd) _exit(kEnded);
+  if (injector.fault == tFault::kShort) {
+    injector.shortNow = true;
+    return false;
+  }
   injector.failNextRemoval = injector.fault == tFault::kFailAndCleanup;
   errno = EIO;
   return true;
+}
+
+// The bytes a read or write moves: half of them when the call is to come up short.
+size_t ioSize(size_t n) {
+  return injector.shortNow && n > 1 ? n / 2 : n;
 }
 
 const tSysCalls& libc() {
@@ -69,17 +81,17 @@ int faultyClose(int fd) {
   return libc().close(fd);
 }
 ssize_t faultyRead(int fd, void* b, size_t n) {
-  return strike("read") ? -1 : libc().read(fd, b, n);
+  return strike("read") ? -1 : libc().read(fd, b, ioSize(n));
 }
 ssize_t faultyPread(int fd, void* b, size_t n, off_t o) {
-  return strike("pread") ? -1 : libc().pread(fd, b, n, o);
+  return strike("pread") ? -1 : libc().pread(fd, b, ioSize(n), o);
 }
 ssize_t faultyWrite(int fd, const void* b, size_t n) {
   if (strike("write")) {
     errno = ENOSPC;
     return -1;
   }
-  return libc().write(fd, b, n);
+  return libc().write(fd, b, ioSize(n));
 }
 off_t faultyLseek(int fd, off_t o, int w) {
   return strike("lseek") ? -1 : libc().lseek(fd, o, w);
@@ -221,6 +233,16 @@ TEST_F(SaveFaultTest, EveryFailingOrFatalCallLeavesTheOldBoxOrTheNewOne) {
         EXPECT_EQ(box, oldBox_);
       }
     }
+  }
+  // Reads and writes that move only part of the bytes are carried on, not failures.
+  for (long at = 1; at <= calls; ++at) {
+    const std::string& name = names[at - 1];
+    if (name != "read" && name != "pread" && name != "write") continue;
+    SCOPED_TRACE("short " + name + " at call " + std::to_string(at));
+    restoreOldFiles();
+    EXPECT_EQ(saveInChild(at, tFault::kShort), kSaved);
+    EXPECT_EQ(readBytes(path_), newCards);
+    EXPECT_EQ(readBytes(boxPath()), newBox);
   }
   // Both outcomes really occurred: failures before the rename, successes after it.
   EXPECT_GT(outcomes[kSaved], 0);
