@@ -6,6 +6,16 @@
 
 CardBox theCardBox;
 
+namespace {
+
+// A counter read from a foreign file may already stand at the largest value; it stays
+// there rather than overflow.
+void countOneMore(int32_t* counter) {
+  if (*counter < std::numeric_limits<int32_t>::max()) ++*counter;
+}
+
+}  // namespace
+
 CardBox::CardBox() : current_(0), compartmentCount_(kCompartments), iterCompartment_(0) {
   // Only the learning compartments' thresholds are consulted; the doubling is
   // capped so the unused entries cannot overflow.
@@ -55,7 +65,7 @@ void CardBox::answerKnown() {
     list.rotate();
     return;
   }
-  ++card->timesKnown;
+  countOneMore(&card->timesKnown);
   moveHead(current_, current_ + 1);
   ++current_;
 }
@@ -64,7 +74,7 @@ void CardBox::answerUnknown() {
   tTrmListe& list = lists_[current_];
   tTermel* card = list.head();
   if (card == nullptr) return;
-  ++card->timesUnknown;
+  countOneMore(&card->timesUnknown);
   if (current_ == 0) {
     list.rotate();
   } else {

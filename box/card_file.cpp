@@ -1,11 +1,13 @@
 #include "box/card_file.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "box/card_box.h"
 #include "box/termel.h"
 #include "storage/safe_replace.h"
+#include "storage/text_encoding.h"
 
 namespace {
 
@@ -24,6 +26,70 @@ void addError(std::vector<std::string>* errors, const char* format, int code) {
 
 const char kCardError[] = "Fehler in Termeldatei: %d";
 const char kBoxError[] = "Fehler in Kastendatei: %d";
+// Why a file cannot be saved over, and a save whose rename may not yet be on disk.
+// Code page 1252, each with the file's name.
+const char kIsDirectory[] =
+    "Die Datei %s ist ein Verzeichnis und kann nicht "
+    "\xFC"
+    "berschrieben werden.";
+const char kNotRegular[] =
+    "Die Datei %s ist keine gew\xF6hnliche Datei und kann nicht "
+    "\xFC"
+    "berschrieben werden.";
+const char kWriteProtected[] = "Die Datei %s ist schreibgesch\xFCtzt.";
+const char kDirectoryWriteProtected[] = "Das Verzeichnis der Datei %s ist schreibgesch\xFCtzt.";
+const char kNameTooLong[] = "Der Dateiname %s ist zu lang.";
+const char kNotSynced[] =
+    "Die Datei %s wurde gesichert, aber das Verzeichnis lie\xDF "
+    "sich nicht auf den Datentr\xE4ger schreiben; bei einem Absturz "
+    "kann die alte Fassung zur\xFC"
+    "ckkehren.";
+
+// A path as it can stand in a code page 1252 text: paths are UTF-8 on this system, and
+// what code page 1252 cannot show becomes '?'.
+std::string pathForText(const std::string& path) {
+  std::string text;
+  if (utf8ToCp1252(path, &text)) return text;
+  text = path;
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  }
+  return text;
+}
+
+std::string formatWithPath(const char* format, const std::string& path) {
+  const std::string shown = pathForText(path);
+  std::vector<char> text(std::strlen(format) + shown.size() + 1);
+  std::snprintf(text.data(), text.size(), format, shown.c_str());
+  return text.data();
+}
+
+// True when a save could not replace the card file at path: the file, or the directory
+// in which its replacement is made, is write-protected.
+bool isSaveProtected(const char* path) {
+  std::string resolved;
+  if (!resolveLinks(path, &resolved)) return false;
+  return isWriteProtected(resolved) || isWriteProtected(directoryOf(resolved));
+}
+
+// The reason begin() refused the target, as the learner reads it.
+std::string replaceErrorText(const tSafeReplace& replace, const std::string& path,
+                             const char* errorFormat) {
+  switch (replace.error()) {
+    case tReplaceError::kIsDirectory:
+      return formatWithPath(kIsDirectory, path);
+    case tReplaceError::kNotRegular:
+      return formatWithPath(kNotRegular, path);
+    case tReplaceError::kWriteProtected:
+      return formatWithPath(kWriteProtected, path);
+    case tReplaceError::kDirectoryWriteProtected:
+      return formatWithPath(kDirectoryWriteProtected, path);
+    case tReplaceError::kNameTooLong:
+      return formatWithPath(kNameTooLong, path);
+    default:
+      return formatError(errorFormat, kDbfCannotOpen);
+  }
+}
 
 // A column missing from a foreign file reads as the empty text without raising a
 // read error for every record.
@@ -91,13 +157,15 @@ bool writeCompartments(tKastenDB& db, const tSaveTally& tally) {
 }
 
 // Writes one table into a temporary file and renames it over path only when the
-// whole table is on disk. errorFormat turns a failure into its report text.
+// whole table is on disk. errorFormat turns a failure into its report text; *stamp
+// gets the stamp of the new file.
 template <typename Table, typename Create, typename Fill>
-bool replaceTable(const std::string& path, std::vector<std::string>* errors,
-                  const char* errorFormat, Create create, Fill fill) {
+bool replaceTable(const std::string& path, tFileReport* report, const char* errorFormat,
+                  Create create, Fill fill, tFileStamp* stamp) {
+  std::vector<std::string>* errors = &report->errors;
   tSafeReplace replace(path);
   if (!replace.begin()) {
-    addError(errors, errorFormat, kDbfCannotOpen);
+    errors->push_back(replaceErrorText(replace, path, errorFormat));
     return false;
   }
   if (!create(replace.tempPath().c_str())) {
@@ -116,6 +184,8 @@ bool replaceTable(const std::string& path, std::vector<std::string>* errors,
     addError(errors, errorFormat, kDbfShortWrite);
     return false;
   }
+  if (!replace.directorySynced()) report->warnings.push_back(formatWithPath(kNotSynced, path));
+  *stamp = replace.stamp();
   return true;
 }
 
@@ -123,8 +193,8 @@ bool replaceTable(const std::string& path, std::vector<std::string>* errors,
 
 tTrmDB::~tTrmDB() = default;
 
-bool tTrmDB::open(const char* path) {
-  if (!tDBF::open(path)) return false;
+bool tTrmDB::open(const char* path, tMode mode) {
+  if (!tDBF::open(path, mode)) return false;
   DEUTSCH.bind(this, "DEUTSCH");
   UEBERSETZT.bind(this, "UEBERSETZT");
   KASTEN.bind(this, "KASTEN");
@@ -194,8 +264,11 @@ void loadCardFile(const char* path, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   tTrmDB db(&report->errors);
-  report->opened = db.open(path);
+  // Stamped before it is read: a change made meanwhile is then taken for one made later.
+  if (path != nullptr) report->stamp = tFileStamp::ofPath(path);
+  report->opened = db.open(path, tDBF::tMode::kReadOnly);
   if (!report->opened) return;
+  report->readOnly = isSaveProtected(path);
   tTermel card;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
     readCard(db, &card);
@@ -216,11 +289,20 @@ bool saveCardFile(const char* path, tFileReport* report) {
     addError(&report->errors, kCardError, kDbfCannotOpen);
     return false;
   }
+  // The box file belongs beside the file the card file's path really names.
+  std::string cardPath;
+  if (!resolveLinks(path, &cardPath)) {
+    addError(&report->errors, kCardError, kDbfCannotOpen);
+    return false;
+  }
   tSaveTally tally;
-  const bool saved = replaceTable<tTrmDB>(path, &report->errors, kCardError, createCardTable,
-                                          [&tally](tTrmDB& db) { return writeCards(db, &tally); });
+  const bool saved = replaceTable<tTrmDB>(
+      cardPath, report, kCardError, createCardTable,
+      [&tally](tTrmDB& db) { return writeCards(db, &tally); }, &report->stamp);
   if (!saved) return false;
-  replaceTable<tKastenDB>(boxFileName(path), &report->errors, kBoxError, createBoxTable,
-                          [&tally](tKastenDB& db) { return writeCompartments(db, tally); });
+  tFileStamp boxStamp;
+  replaceTable<tKastenDB>(
+      boxFileName(cardPath), report, kBoxError, createBoxTable,
+      [&tally](tKastenDB& db) { return writeCompartments(db, tally); }, &boxStamp);
   return true;
 }

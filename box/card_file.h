@@ -2,8 +2,9 @@
 // compartment, written on every save and never read), and loading and saving
 // theCardBox through them.
 //
-// Error texts ("Fehler in Termeldatei: %d", "Fehler in Kastendatei: %d") are collected
-// in a tFileReport for the caller to show once or print.
+// Error texts ("Fehler in Termeldatei: %d", "Fehler in Kastendatei: %d", and texts
+// naming the file for targets that cannot be saved over) and warnings are collected in
+// a tFileReport for the caller to show once or print. Texts are code page 1252.
 #ifndef TERMEL_BOX_CARD_FILE_H_
 #define TERMEL_BOX_CARD_FILE_H_
 
@@ -12,12 +13,20 @@
 
 #include "storage/dbf.h"
 #include "storage/fields.h"
+#include "storage/file_status.h"
 
 struct tFileReport {
-  std::vector<std::string> errors;  // formatted error texts, in the order raised
-  int loaded = 0;                   // records appended to the box
-  int skipped = 0;                  // records whose compartment letter was unusable
-  bool opened = false;              // the card file could be opened
+  std::vector<std::string> errors;    // formatted error texts, in the order raised
+  std::vector<std::string> warnings;  // the file was saved, but the learner should know this
+  int loaded = 0;                     // records appended to the box
+  int skipped = 0;                    // records whose compartment letter was unusable
+  bool opened = false;                // the card file could be opened
+  // Load: this user may not write the card file or its directory, so "Sichern" cannot
+  // replace it.
+  bool readOnly = false;
+  // The card file as it was loaded or as it was saved (links followed): hand it to
+  // changedSince() before the next save to learn whether someone else wrote it since.
+  tFileStamp stamp;
 };
 
 // Card file table: DEUTSCH C64, UEBERSETZT C64, KASTEN C1, ALTER N4, GEWUSST N5,
@@ -26,7 +35,7 @@ class tTrmDB : public tDBF {
  public:
   explicit tTrmDB(std::vector<std::string>* errors = nullptr) : errors_(errors) {}
   ~tTrmDB() override;
-  bool open(const char* path);
+  bool open(const char* path, tMode mode = tMode::kReadWrite);
 
   tCharField DEUTSCH, UEBERSETZT, KASTEN;
   tNumField ALTER, GEWUSST, UNBEKANNT;
@@ -55,11 +64,16 @@ class tKastenDB : public tDBF {
   std::vector<std::string>* errors_;
 };
 
-// Appends the cards of the card file to theCardBox.
+// Appends the cards of the card file to theCardBox. The file is only read, so a
+// write-protected one loads too (report->readOnly tells).
 void loadCardFile(const char* path, tFileReport* report = nullptr);
 // Writes theCardBox into the card file and its box file, each replaced atomically.
-// False whenever the card file could not be written completely; the previous files
-// are then untouched. A failure of the box file alone does not change the result.
+// A symbolic link is followed: the file it names is replaced, and the box file is
+// written beside that file under that file's name. False whenever the card file could
+// not be replaced (a directory, a FIFO or device, a write-protected file or directory,
+// or any failure on the way); the previous files are then untouched. Once the card
+// file is replaced the save counts as done: a failure of the box file alone, or a
+// directory that could not be synced, is reported but does not change the result.
 bool saveCardFile(const char* path, tFileReport* report = nullptr);
 bool createCardTable(const char* path);
 bool createBoxTable(const char* path);

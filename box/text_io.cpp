@@ -55,15 +55,7 @@ bool readWholeFile(const char* path, std::string* bytes) {
 }
 
 bool writeWholeFile(const char* path, const std::string& bytes) {
-  if (path == nullptr || *path == '\0') return false;
-  tSafeReplace replace(path);
-  if (!replace.begin()) return false;
-  std::FILE* file = std::fopen(replace.tempPath().c_str(), "wb");
-  if (file == nullptr) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  return ok && replace.commit();
+  return path != nullptr && writeFileReplacing(path, bytes);
 }
 
 bool isAscii(const char* text, size_t size) {

@@ -1,5 +1,6 @@
 #include "storage/dbf.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #endif
 
 #include "storage/little_endian.h"
+#include "storage/sys_calls.h"
 
 namespace {
 
@@ -27,6 +29,48 @@ constexpr size_t kStreamBufferSize = 1 << 16;
 // Records are read ahead in pieces of this size, so going through a table record by
 // record costs one read per piece rather than one per record.
 constexpr size_t kReadAheadSize = 1 << 18;
+
+// A C stream over a file descriptor whose reads, writes, seeks and close go through
+// sysCalls(), so the table code keeps its buffering and every call it makes can be
+// made to fail in a test.
+int fdOf(void* cookie) {
+  return static_cast<int>(reinterpret_cast<intptr_t>(cookie));
+}
+
+ssize_t streamRead(void* cookie, char* data, size_t size) {
+  for (;;) {
+    const ssize_t n = sysCalls().read(fdOf(cookie), data, size);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+// The stream takes anything short of size as a failed write.
+ssize_t streamWrite(void* cookie, const char* data, size_t size) {
+  return writeFully(fdOf(cookie), data, size) ? static_cast<ssize_t>(size) : 0;
+}
+
+int streamSeek(void* cookie, off64_t* offset, int whence) {
+  const off_t at = sysCalls().lseek(fdOf(cookie), static_cast<off_t>(*offset), whence);
+  if (at < 0) return -1;
+  *offset = at;
+  return 0;
+}
+
+int streamClose(void* cookie) {
+  return sysCalls().close(fdOf(cookie)) == 0 ? 0 : EOF;
+}
+
+// Opens path with flags as a stream; *fd gets its descriptor.
+std::FILE* openStream(const char* path, int flags, mode_t mode, int* fd) {
+  *fd = sysCalls().openat(AT_FDCWD, path, flags | O_CLOEXEC, mode);
+  if (*fd < 0) return nullptr;
+  const cookie_io_functions_t io = {streamRead, streamWrite, streamSeek, streamClose};
+  const bool writable = (flags & O_ACCMODE) != O_RDONLY;
+  std::FILE* file =
+      fopencookie(reinterpret_cast<void*>(static_cast<intptr_t>(*fd)), writable ? "rb+" : "rb", io);
+  if (file == nullptr) sysCalls().close(*fd);
+  return file;
+}
 
 bool fitsFileName(const char* fileName) {
   return fileName != nullptr && std::strlen(fileName) <= static_cast<size_t>(tDBF::kMaxFileName);
@@ -130,6 +174,7 @@ size_t textLength(const unsigned char* bytes, size_t n) {
 tDBF::tDBF()
     : lastError_(0),
       file_(nullptr),
+      fd_(-1),
       current_(0),
       dirty_(false),
       appended_(false),
@@ -151,7 +196,7 @@ void tDBF::error(int code) {
   lastError_ = code;
 }
 
-bool tDBF::open(const char* fileName) {
+bool tDBF::open(const char* fileName, tMode mode) {
   if (isOpen()) close();
   if (!fitsFileName(fileName)) {
     fileName_[0] = '\0';
@@ -159,7 +204,7 @@ bool tDBF::open(const char* fileName) {
     return false;
   }
   std::strcpy(fileName_, fileName);
-  file_ = std::fopen(fileName, "rb+");
+  file_ = openStream(fileName, mode == tMode::kReadOnly ? O_RDONLY : O_RDWR, 0, &fd_);
   if (file_ == nullptr) {
     error(kDbfCannotOpen);
     return false;
@@ -251,6 +296,7 @@ bool tDBF::readDescriptors(const std::vector<unsigned char>& head) {
 void tDBF::release() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
+  fd_ = -1;
   streamBuffer_.clear();
   streamBuffer_.shrink_to_fit();
   readAhead_.clear();
@@ -363,10 +409,9 @@ void tDBF::fillReadAhead(uint64_t offset) {
 bool tDBF::readDirect(uint64_t offset, size_t* got) {
   if (std::fflush(file_) != 0) return true;  // nothing read, as from a failed seek
   lastIo_ = tLastIo::kNone;
-  const int fd = fileno(file_);
   while (*got < readAhead_.size()) {
-    const ssize_t n = pread(fd, readAhead_.data() + *got, readAhead_.size() - *got,
-                            static_cast<off_t>(offset + *got));
+    const ssize_t n = sysCalls().pread(fd_, readAhead_.data() + *got, readAhead_.size() - *got,
+                                       static_cast<off_t>(offset + *got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return *got > 0;
     if (n == 0) break;
@@ -458,7 +503,7 @@ bool tDBF::sync() {
   if (!isOpen()) return false;
   if (dirty_ && !writeRecord()) return false;
   finishAppends();
-  if (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0) writeFailed_ = true;
+  if (std::fflush(file_) != 0 || sysCalls().fsync(fd_) != 0) writeFailed_ = true;
   return !writeFailed_;
 }
 
@@ -580,9 +625,10 @@ bool tCreateDBF::create(const char* fileName, const std::tm& date) const {
   bytes[headerLen - 1] = kHeaderTerminator;
   bytes[headerLen] = kEndMark;
 
-  std::FILE* file = std::fopen(fileName, "w+b");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
+  const int fd =
+      sysCalls().openat(AT_FDCWD, fileName, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  const bool written = writeFully(fd, bytes.data(), bytes.size());
+  const bool closed = sysCalls().close(fd) == 0;
   return written && closed;
 }

@@ -23,7 +23,7 @@
 enum : int {
   kDbfShortHeader = 1,      // open: header unreadable, or inconsistent/truncated
   kDbfNoMemory = 2,         // open: no memory for the record buffer or field list
-  kDbfCannotOpen = 3,       // open: file cannot be opened for reading and writing
+  kDbfCannotOpen = 3,       // open: file cannot be opened (for reading and writing)
   kDbfShortWrite = 4,       // writeRecord, append: a record write came up short
   kDbfBadRecordNumber = 5,  // goTo: record number greater than the record count
   kDbfNoSuchField = 6,      // findField: no field of that name
@@ -45,15 +45,18 @@ struct tFieldEntry {
 class tDBF {
  public:
   static constexpr int kMaxFileName = 255;
+  // Tables that are only looked at are opened for reading alone, so a write-protected
+  // file can still be read; every write to such a table fails.
+  enum class tMode { kReadWrite, kReadOnly };
 
   tDBF();
   virtual ~tDBF();
   tDBF(const tDBF&) = delete;
   tDBF& operator=(const tDBF&) = delete;
 
-  // Opens an existing table file for reading and writing. On failure the table is
-  // closed and error() has been called with 1, 2, 3 or 9.
-  bool open(const char* fileName);
+  // Opens an existing table file, for reading and writing unless told otherwise. On
+  // failure the table is closed and error() has been called with 1, 2, 3 or 9.
+  bool open(const char* fileName, tMode mode = tMode::kReadWrite);
   // Writes a dirty record and closes the file. Returns false when any write since
   // open() failed or the file could not be flushed and closed cleanly.
   bool close();
@@ -135,7 +138,8 @@ class tDBF {
 
   char fileName_[kMaxFileName + 1];
   int lastError_;
-  std::FILE* file_;
+  std::FILE* file_;  // a stream whose system calls go through sysCalls()
+  int fd_;           // the stream's file, for reads past the stream and sync()
   uint32_t current_;
   std::vector<unsigned char> record_;
   std::vector<tFieldEntry> fields_;

@@ -1,83 +1,200 @@
+// Replacing a file through a temporary file and a rename, in the directory of the
+// file a path really names.
 #include "storage/safe_replace.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <vector>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+#include "storage/sys_calls.h"
 
 namespace {
 
-// Temporary names are kept within the length the table code accepts, so a target that
-// can be saved directly can also be saved through a temporary file.
-constexpr size_t kMaxPath = 255;
-const char kTempSuffix[] = ".tmp-XXXXXX";
+const char kTempSuffix[] = ".tmp-";
+constexpr size_t kRandomLetters = 6;
+// "." + at least one letter of the name + suffix + random letters.
+constexpr size_t kMinTempName = 2 + sizeof kTempSuffix - 1 + kRandomLetters;
+constexpr int kTempAttempts = 100;
 
-std::string directoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string tempTemplate(const std::string& target) {
-  const size_t slash = target.rfind('/');
-  const std::string prefix = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  const size_t fixed = prefix.size() + 1 + sizeof kTempSuffix - 1;
-  if (fixed + name.size() > kMaxPath && fixed < kMaxPath) name.resize(kMaxPath - fixed);
-  return prefix + "." + name + kTempSuffix;
-}
-
-// New files get the mode the target has, or the one the umask gives a new file.
-mode_t modeFor(const std::string& target) {
-  struct stat st;
-  if (stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
+// The mode a new file gets from the umask.
+mode_t newFileMode() {
   const mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
 }
 
-bool syncPath(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = fsync(fd) == 0;
-  return (::close(fd) == 0) && synced;
+std::string randomLetters() {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char bytes[kRandomLetters];
+  if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const unsigned long mix =
+        static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20);
+    for (size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(mix >> (i * 5));
+  }
+  std::string letters;
+  for (unsigned char b : bytes) letters += kLetters[b % (sizeof kLetters - 1)];
+  return letters;
 }
 
 }  // namespace
 
-tSafeReplace::tSafeReplace(std::string target) : target_(std::move(target)), committed_(false) {}
+tSafeReplace::tSafeReplace(std::string target)
+    : target_(std::move(target)),
+      mode_(0),
+      dirFd_(-1),
+      committed_(false),
+      directorySynced_(false),
+      error_(tReplaceError::kNone),
+      errno_(0) {}
 
 tSafeReplace::~tSafeReplace() {
-  if (!committed_ && !temp_.empty()) unlink(temp_.c_str());
+  discard();
+}
+
+// Removes an uncommitted temporary file and lets go of the directory. A removal that
+// fails is tried once more, so one failed call does not leave the file behind.
+void tSafeReplace::discard() {
+  if (!committed_ && !tempName_.empty()) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      if (sysCalls().unlinkat(dirFd_, tempName_.c_str(), 0) == 0 || errno == ENOENT) break;
+    }
+  }
+  if (dirFd_ >= 0) sysCalls().close(dirFd_);
+  dirFd_ = -1;
+  tempName_.clear();
+  temp_.clear();
+}
+
+bool tSafeReplace::fail(tReplaceError error) {
+  error_ = error;
+  errno_ = error == tReplaceError::kSystem ? errno : 0;
+  return false;
 }
 
 bool tSafeReplace::begin() {
-  if (!committed_ && !temp_.empty()) unlink(temp_.c_str());
-  temp_.clear();
+  discard();
   committed_ = false;
-  if (target_.empty()) return false;
-  std::string pattern = tempTemplate(target_);
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return false;
-  temp_ = name.data();
-  const bool ok = fchmod(fd, modeFor(target_)) == 0;
-  if (::close(fd) != 0 || !ok) {
-    unlink(temp_.c_str());
-    temp_.clear();
-    return false;
+  directorySynced_ = false;
+  error_ = tReplaceError::kNone;
+  errno_ = 0;
+  if (target_.empty()) {
+    errno = ENOENT;
+    return fail(tReplaceError::kSystem);
+  }
+  if (!resolveLinks(target_, &resolved_)) {
+    return fail(errno == ENAMETOOLONG ? tReplaceError::kNameTooLong : tReplaceError::kSystem);
+  }
+  name_ = baseNameOf(resolved_);
+  if (!checkTarget(&mode_)) return false;
+  dirFd_ = sysCalls().openat(AT_FDCWD, directoryOf(resolved_).c_str(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (dirFd_ < 0) return fail(tReplaceError::kSystem);
+  if (!createTemp()) {
+    const int saved = errno;
+    discard();
+    errno = saved;
+    return fail(tReplaceError::kSystem);
   }
   return true;
 }
 
+// Refuses what cannot be replaced by a regular file; *mode gets the mode the new file
+// is to have: the target's own, or the one the umask gives a new file. The temporary
+// file gets it only when complete, so the table code can write it meanwhile whatever
+// the mode.
+bool tSafeReplace::checkTarget(mode_t* mode) {
+  if (name_.empty() || name_ == "." || name_ == "..") return fail(tReplaceError::kIsDirectory);
+  if (name_.size() > NAME_MAX) return fail(tReplaceError::kNameTooLong);
+  struct stat st;
+  if (sysCalls().fstatat(AT_FDCWD, resolved_.c_str(), &st, 0) != 0) {
+    if (errno != ENOENT) return fail(tReplaceError::kSystem);
+    *mode = newFileMode();
+  } else {
+    if (S_ISDIR(st.st_mode)) return fail(tReplaceError::kIsDirectory);
+    if (!S_ISREG(st.st_mode)) return fail(tReplaceError::kNotRegular);
+    if (isWriteProtected(resolved_)) return fail(tReplaceError::kWriteProtected);
+    *mode = st.st_mode & 07777;
+  }
+  if (isWriteProtected(directoryOf(resolved_))) {
+    return fail(tReplaceError::kDirectoryWriteProtected);
+  }
+  return true;
+}
+
+// Where the table code finds the temporary file: beside the target, or, when the
+// directory's path leaves no room for a name, through the open directory.
+std::string tSafeReplace::tempPrefix() const {
+  const size_t slash = resolved_.rfind('/');
+  const std::string prefix = slash == std::string::npos ? "" : resolved_.substr(0, slash + 1);
+  if (prefix.size() + kMinTempName <= kMaxTempPath) return prefix;
+  return "/proc/self/fd/" + std::to_string(dirFd_) + "/";
+}
+
+bool tSafeReplace::createTemp() {
+  const std::string prefix = tempPrefix();
+  const size_t room = std::min<size_t>(NAME_MAX, kMaxTempPath - prefix.size());
+  const size_t fixed = 1 + sizeof kTempSuffix - 1 + kRandomLetters;
+  const std::string stem = "." + name_.substr(0, room - fixed) + kTempSuffix;
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    const std::string name = stem + randomLetters();
+    const int fd =
+        sysCalls().openat(dirFd_, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return false;
+    tempName_ = name;
+    temp_ = prefix + name;
+    return sysCalls().close(fd) == 0;
+  }
+  errno = EEXIST;
+  return false;
+}
+
 bool tSafeReplace::commit() {
-  if (temp_.empty() || committed_) return false;
-  if (!syncPath(temp_, O_RDONLY)) return false;
-  if (std::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+  if (tempName_.empty() || committed_) return false;
+  const int fd = sysCalls().openat(dirFd_, tempName_.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) return fail(tReplaceError::kSystem);
+  struct stat st;
+  bool ok = sysCalls().fchmod(fd, mode_) == 0 && sysCalls().fsync(fd) == 0 &&
+            sysCalls().fstat(fd, &st) == 0;
+  const int savedErrno = errno;
+  ok = sysCalls().close(fd) == 0 && ok;
+  if (!ok) {
+    errno = savedErrno;
+    return fail(tReplaceError::kSystem);
+  }
+  if (sysCalls().renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) != 0) {
+    return fail(tReplaceError::kSystem);
+  }
   committed_ = true;
-  return syncPath(directoryOf(target_), O_RDONLY | O_DIRECTORY);
+  stamp_ = tFileStamp::of(st);
+  directorySynced_ = sysCalls().fsync(dirFd_) == 0;
+  discard();
+  return true;
+}
+
+bool writeFileReplacing(const std::string& path, const std::string& bytes) {
+  struct stat st;
+  if (!path.empty() && sysCalls().fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0 &&
+      !S_ISREG(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) return false;
+    const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool written = writeFully(fd, bytes.data(), bytes.size());
+    return sysCalls().close(fd) == 0 && written;
+  }
+  tSafeReplace replace(path);
+  if (!replace.begin()) return false;
+  const int fd =
+      sysCalls().openat(AT_FDCWD, replace.tempPath().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool written = writeFully(fd, bytes.data(), bytes.size());
+  return sysCalls().close(fd) == 0 && written && replace.commit();
 }

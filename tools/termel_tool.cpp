@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "box/box_lock.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "box/text_io.h"
@@ -37,6 +38,7 @@ void printLine(std::FILE* out, const std::string& cp1252) {
 
 void printErrors(const tFileReport& report, std::FILE* out) {
   for (const std::string& error : report.errors) printLine(out, error);
+  for (const std::string& warning : report.warnings) printLine(out, warning);
 }
 
 // Messages and paths are printed as they are: paths come from the system in its
@@ -69,6 +71,11 @@ int info(const char* box) {
 }
 
 int import(const char* box, const char* words) {
+  // The box must not change under a program that has it open and would save over it.
+  tBoxLock lock;
+  if (lock.acquire(box) == tLockState::kHeldElsewhere) {
+    return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
+  }
   // A missing box is started empty; one that exists but can't be read is never
   // overwritten.
   if (exists(box) && !loadExisting(box)) {

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <set>
@@ -53,6 +54,11 @@ inline std::string readBytes(const std::string& path) {
     std::fclose(f);
   }
   return bytes;
+}
+
+inline bool fileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {

@@ -111,6 +111,22 @@ TEST_F(CardBoxTest, UnknownAnswerSendsBackToFirstCompartment) {
   EXPECT_EQ(theCardBox.firstIn(1, nullptr)->timesUnknown, 9);
 }
 
+TEST_F(CardBoxTest, CountersStopAtTheirLargestValue) {
+  // Counters of this size come from foreign files with wide number columns.
+  constexpr int32_t kMax = INT32_MAX;
+  theCardBox.addCardTo(card("voll", "full", kMax, kMax), 2);
+  theCardBox.chooseNext();
+  theCardBox.answerKnown();
+  EXPECT_EQ(cardAt(3, 0).timesKnown, kMax);
+  theCardBox.chooseNext();
+  theCardBox.answerUnknown();
+  EXPECT_EQ(cardAt(1, 0).timesUnknown, kMax);
+  EXPECT_EQ(cardAt(1, 0).timesKnown, kMax);
+  theCardBox.chooseNext();
+  theCardBox.answerUnknown();  // rotated within compartment 1, counted again
+  EXPECT_EQ(cardAt(1, 0).timesUnknown, kMax);
+}
+
 TEST_F(CardBoxTest, RefusesCompartmentNumbersOutsideOneToSeven) {
   EXPECT_FALSE(theCardBox.addCardTo(card("x", "y"), 0));
   EXPECT_FALSE(theCardBox.addCardTo(card("x", "y"), 8));

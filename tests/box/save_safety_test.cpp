@@ -95,8 +95,9 @@ TEST_F(SaveSafetyTest, BoxFileFailureAloneStillSavesCards) {
   ASSERT_EQ(mkdir(dir_.file("neu.kas").c_str(), 0755), 0);  // cannot be replaced by a file
   tFileReport report;
   EXPECT_TRUE(saveCardFile(path.c_str(), &report));
-  ASSERT_EQ(report.errors.size(), 1u);
-  EXPECT_EQ(report.errors[0].rfind("Fehler in Kastendatei: ", 0), 0u);
+  EXPECT_EQ(report.errors, Strings({"Die Datei " + dir_.file("neu.kas") +
+                                    " ist ein Verzeichnis und kann nicht \xFC"
+                                    "berschrieben werden."}));
   theCardBox.clearAll();
   loadCardFile(path.c_str());
   EXPECT_EQ(theCardBox.countIn(2), 2000);

@@ -23,6 +23,34 @@ printf 'Haus;house\nGlück;luck\nStraße;street\n' | cmp - "$dir/back.txt"
 "$tool" import "$dir/box.trm" "$dir/back.txt" | grep -qx 'Hinzugefügt: 0'
 "$tool" check "$dir/box.trm" | grep -qx 'Geladen: 3'
 
+# Exported to a pipe through /dev/stdout: written straight into it.
+"$tool" export --utf8 "$dir/box.trm" /dev/stdout | cmp - "$dir/back.txt"
+
+# A box another program has open is not imported into, and stays as it was.
+cp "$dir/box.trm" "$dir/before.trm"
+if flock "$dir/.box.trm.lock" "$tool" import "$dir/box.trm" "$dir/words.txt" 2> "$dir/err"; then
+  exit 1
+fi
+grep -q 'ist in einem anderen Programm geöffnet' "$dir/err"
+cmp "$dir/box.trm" "$dir/before.trm"
+
+# A write-protected box can be looked at and exported, not imported into. Modes do not
+# hold for root, so root runs these as nobody.
+as_user=""
+if [ "$(id -u)" = 0 ]; then as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"; fi
+chmod 755 "$dir"
+mkdir "$dir/ro"
+chmod 777 "$dir/ro"
+chmod 444 "$dir/box.trm"
+$as_user "$tool" info "$dir/box.trm" | grep -qx 'Gesamt: 3'
+$as_user "$tool" check "$dir/box.trm" | grep -qx 'Geladen: 3'
+$as_user "$tool" export --utf8 "$dir/box.trm" "$dir/ro/ro.txt"
+cmp "$dir/ro/ro.txt" "$dir/back.txt"
+if $as_user "$tool" import "$dir/box.trm" "$dir/words.txt" 2> "$dir/ro/err"; then exit 1; fi
+grep -q 'schreibgeschützt' "$dir/ro/err"
+cmp "$dir/box.trm" "$dir/before.trm"
+chmod 644 "$dir/box.trm"
+
 # Files that can't be read are refused with a message and a failing exit code.
 if "$tool" info "$dir/missing.trm" 2> "$dir/err"; then exit 1; fi
 test -s "$dir/err"

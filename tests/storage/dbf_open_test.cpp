@@ -1,9 +1,13 @@
+#include <errno.h>
+#include <fcntl.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "storage/dbf.h"
 #include "storage/fields.h"
+#include "storage/sys_calls.h"
 #include "temp_dir.h"
 
 namespace {
@@ -103,6 +107,40 @@ TEST_F(OpenTest, FailedOpenClosesThePreviousTableAfterWritingIt) {
   ASSERT_TRUE(table.open(path("t.dbf").c_str()));
   ASSERT_TRUE(table.goTo(0));
   EXPECT_EQ(field(table, 0), "neu");
+}
+
+// Files as a write-protected file is for anyone but root: not to be opened for writing.
+int openForReadingOnly(int dirFd, const char* path, int flags, mode_t mode) {
+  if ((flags & O_ACCMODE) != O_RDONLY) {
+    errno = EACCES;
+    return -1;
+  }
+  return libcSysCalls().openat(dirFd, path, flags, mode);
+}
+
+TEST_F(OpenTest, WriteProtectedTableOpensForReadingAndRefusesEveryWrite) {
+  createWordTable(path("t.dbf"), 3);
+  const tBytes before = readBytes(path("t.dbf"));
+  tSysCalls protectedFiles = libcSysCalls();
+  protectedFiles.openat = openForReadingOnly;
+  replaceSysCallsForTesting(&protectedFiles);
+  struct tRestore {
+    ~tRestore() { replaceSysCallsForTesting(nullptr); }
+  } restore;
+
+  tRecordingDBF table;
+  EXPECT_FALSE(table.open(path("t.dbf").c_str()));
+  EXPECT_EQ(table.codes, std::vector<int>{kDbfCannotOpen});
+  ASSERT_TRUE(table.open(path("t.dbf").c_str(), tDBF::tMode::kReadOnly));
+  ASSERT_EQ(table.recordCount(), 3u);
+  ASSERT_TRUE(table.goTo(2));
+  EXPECT_EQ(field(table, 0), "Wort2");
+  // A change is refused when it would reach the file.
+  table.putField(0, "neu");
+  EXPECT_FALSE(table.goTo(0));
+  EXPECT_FALSE(table.append());
+  EXPECT_FALSE(table.close());
+  EXPECT_EQ(readBytes(path("t.dbf")), before);
 }
 
 TEST_F(OpenTest, InconsistentHeadersAreRefused) {

@@ -1,12 +1,16 @@
 #include "storage/safe_replace.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "storage/dbf.h"
+#include "storage/file_status.h"
 #include "temp_dir.h"
 
 namespace {
@@ -90,6 +94,142 @@ TEST_F(SafeReplaceTest, TemporaryNameOfALongTargetStaysWithinTheNameLimit) {
   EXPECT_EQ(replace.tempPath().rfind(dir() + "/.kkk", 0), 0u);
   ASSERT_TRUE(replace.commit());
   EXPECT_TRUE(fileExists(target));
+}
+
+bool isLink(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+TEST_F(SafeReplaceTest, LinksAreFollowedToTheFileTheyNameWhichIsReplacedInItsDirectory) {
+  ASSERT_EQ(mkdir(path("echt").c_str(), 0755), 0);
+  const std::string real = path("echt/box.trm");
+  writeBytes(real, "alt");
+  // A chain: an absolute link to a relative one that names the real file.
+  ASSERT_EQ(symlink("echt/box.trm", path("relativ.trm").c_str()), 0);
+  ASSERT_EQ(symlink(path("relativ.trm").c_str(), path("box.trm").c_str()), 0);
+  std::string resolved;
+  ASSERT_TRUE(resolveLinks(path("box.trm"), &resolved));
+  EXPECT_EQ(resolved, path("echt/box.trm"));
+
+  EXPECT_TRUE(writeFileReplacing(path("box.trm"), "neu"));
+  EXPECT_TRUE(isLink(path("box.trm")));
+  EXPECT_TRUE(isLink(path("relativ.trm")));
+  EXPECT_EQ(readBytes(real), "neu");
+  EXPECT_EQ(entries().size(), 3u);  // no temporary file beside the link
+
+  // A link to a file not yet there creates it where the link points.
+  ASSERT_EQ(symlink("echt/neu.trm", path("neu.trm").c_str()), 0);
+  EXPECT_TRUE(writeFileReplacing(path("neu.trm"), "erst"));
+  EXPECT_TRUE(isLink(path("neu.trm")));
+  EXPECT_EQ(readBytes(path("echt/neu.trm")), "erst");
+
+  ASSERT_EQ(symlink("schleife", path("schleife").c_str()), 0);
+  tSafeReplace loop(path("schleife"));
+  EXPECT_FALSE(loop.begin());
+  EXPECT_EQ(loop.error(), tReplaceError::kSystem);
+  EXPECT_EQ(loop.systemError(), ELOOP);
+}
+
+TEST_F(SafeReplaceTest, PathsUpToTheTableLimitCanBeReplacedHoweverLongTheirDirectory) {
+  // A directory of 245 characters leaves no room beside it for the usual temporary name.
+  const std::string longDir = dir() + "/" + std::string(244 - dir().size(), 'v');
+  ASSERT_EQ(longDir.size(), 245u);
+  ASSERT_EQ(mkdir(longDir.c_str(), 0755), 0);
+  for (const std::string name : {"a.trm", "box.trm", "lang.trm"}) {
+    const std::string target = longDir + "/" + name;
+    ASSERT_LE(target.size(), static_cast<size_t>(tDBF::kMaxFileName));
+    writeBytes(target, "alt");
+    tSafeReplace replace(target);
+    ASSERT_TRUE(replace.begin()) << target.size();
+    EXPECT_LE(replace.tempPath().size(), tSafeReplace::kMaxTempPath);
+    tCreateDBF create;
+    create.addField("NAME", 'C', 10, 0);
+    ASSERT_TRUE(create.create(replace.tempPath().c_str()));
+    ASSERT_TRUE(replace.commit());
+    tDBF table;
+    EXPECT_TRUE(table.open(target.c_str()));
+    EXPECT_EQ(table.fieldCount(), 1);
+  }
+
+  // A name as long as a name may be still gets a temporary name; a longer one is refused.
+  const std::string longest = path(std::string(NAME_MAX, 'n'));
+  tSafeReplace longName(longest);
+  ASSERT_TRUE(longName.begin());
+  EXPECT_LE(baseNameOf(longName.tempPath()).size(), static_cast<size_t>(NAME_MAX));
+  ASSERT_TRUE(longName.commit());
+  EXPECT_TRUE(fileExists(longest));
+  tSafeReplace tooLong(longest + "x");
+  EXPECT_FALSE(tooLong.begin());
+  EXPECT_EQ(tooLong.error(), tReplaceError::kNameTooLong);
+}
+
+TEST_F(SafeReplaceTest, DirectoriesAndSpecialFilesAreNeverReplaced) {
+  ASSERT_EQ(mkdir(path("ordner.trm").c_str(), 0755), 0);
+  tSafeReplace directory(path("ordner.trm"));
+  EXPECT_FALSE(directory.begin());
+  EXPECT_EQ(directory.error(), tReplaceError::kIsDirectory);
+  EXPECT_FALSE(writeFileReplacing(path("ordner.trm"), "x"));
+
+  ASSERT_EQ(mkfifo(path("rohr").c_str(), 0644), 0);
+  tSafeReplace fifo(path("rohr"));
+  EXPECT_FALSE(fifo.begin());
+  EXPECT_EQ(fifo.error(), tReplaceError::kNotRegular);
+  EXPECT_EQ(entries().size(), 2u);
+}
+
+TEST_F(SafeReplaceTest, SpecialFilesAreWrittenDirectly) {
+  // A FIFO keeps being a FIFO, and what is written comes out of it.
+  const std::string fifo = path("rohr");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_TRUE(writeFileReplacing(fifo, "Haus;house\n"));
+  char got[64] = {};
+  EXPECT_EQ(read(reader, got, sizeof got), 11);
+  EXPECT_STREQ(got, "Haus;house\n");
+  close(reader);
+  struct stat st;
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(entries(), std::vector<std::string>{"rohr"});
+
+  // A device, also through a link such as /dev/stdout is.
+  ASSERT_EQ(symlink("/dev/null", path("nichts").c_str()), 0);
+  EXPECT_TRUE(writeFileReplacing(path("nichts"), "weg"));
+  EXPECT_TRUE(isLink(path("nichts")));
+  ASSERT_EQ(stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST_F(SafeReplaceTest, StampTellsWhetherSomeoneElseChangedTheFile) {
+  const std::string target = path("box.trm");
+  tSafeReplace replace(target);
+  ASSERT_TRUE(replace.begin());
+  writeBytes(replace.tempPath(), "eigene Fassung");
+  ASSERT_TRUE(replace.commit());
+  EXPECT_TRUE(replace.directorySynced());
+  const tFileStamp saved = replace.stamp();
+  ASSERT_TRUE(saved.known);
+  EXPECT_EQ(saved, tFileStamp::ofPath(target));
+  EXPECT_FALSE(changedSince(target, saved));
+
+  // Rewritten in place with the same size and modification time: the inode is the
+  // same, but the modification time in nanoseconds tells.
+  struct stat before;
+  ASSERT_EQ(stat(target.c_str(), &before), 0);
+  writeBytes(target, "fremde Fassung");
+  EXPECT_TRUE(changedSince(target, saved));
+  // Replaced by another file of the same size and time: the inode tells.
+  writeBytes(path("andere"), "eigene Fassung");
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, path("andere").c_str(), times, 0), 0);
+  ASSERT_EQ(rename(path("andere").c_str(), target.c_str()), 0);
+  EXPECT_TRUE(changedSince(target, saved));
+  // Removed.
+  ASSERT_EQ(unlink(target.c_str()), 0);
+  EXPECT_TRUE(changedSince(target, saved));
+  EXPECT_FALSE(changedSince(target, tFileStamp()));
 }
 
 TEST_F(SafeReplaceTest, TableIsWrittenThroughTheTemporaryFile) {
