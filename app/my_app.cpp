@@ -1,6 +1,7 @@
 #include "app/my_app.h"
 
 #include <wx/frame.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/timer.h>
@@ -91,6 +92,12 @@ int menuItemId(int command) {
 TMyApp::~TMyApp() = default;
 
 bool TMyApp::OnInit() {
+  {
+    // A desktop language the system has no locale for leaves the texts in English,
+    // which is no reason to trouble the learner with a message.
+    wxLogNull quiet;
+    locale_ = std::make_unique<wxLocale>(wxLANGUAGE_DEFAULT);
+  }
   wxXmlResource::Get()->InitAllHandlers();
   termelInitResources();
   wxFrame* frame = createMainWindow();
