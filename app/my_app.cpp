@@ -104,6 +104,9 @@ bool TMyApp::OnInit() {
   if (frame == nullptr) return false;
   SetTopWindow(frame);
   frame->Show();
+  // Asks for the keyboard too, so the drill can start with a key even where no
+  // window manager hands the new window the focus.
+  frame->Raise();
   return true;
 }
 
