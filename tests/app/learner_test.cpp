@@ -142,3 +142,19 @@ TEST_F(MainFrameTest, LongTextsFitTheirFieldsAtTheDefaultSize) {
   guitest::yield(50);
   EXPECT_EQ(fits(ID_ANSWER), normal);
 }
+
+TEST_F(MainFrameTest, FileMenuOpensABoxWithTheKeyboardAlone) {
+  const std::string other = writeBox("other.trm", {{3, "Tisch", "table"}});
+  start(writeBox("first.trm", kTen));
+  tFileDialogLook look;
+  look.title = wxString::FromUTF8("Kartei öffnen");
+  wxTEST_DIALOG(
+      {
+        press('D', wxMOD_ALT);
+        press('F');
+      },
+      tExpectFile(other, look));
+  EXPECT_EQ(label(ID_QUESTION), "Tisch");
+  press(WXK_RETURN);
+  EXPECT_EQ(label(ID_ANSWER), "table") << "keys act after the menu and the file dialog";
+}
