@@ -6,6 +6,9 @@
 #define TERMEL_APP_MY_APP_H_
 
 #include <wx/app.h>
+#include <wx/intl.h>
+
+#include <memory>
 
 class wxFrame;
 
@@ -18,7 +21,16 @@ class TMyApp : public wxApp {
   // the card file named in currentFileName is loaded and asked. Null when the menu
   // resource is missing.
   static wxFrame* createMainWindow();
+
+ private:
+  // The desktop's language for wxWidgets' and GTK's own texts (file dialogs, stock
+  // buttons); lives as long as the application.
+  std::unique_ptr<wxLocale> locale_;
 };
+
+// Sets the C library, GTK and wxWidgets to the desktop's language and loads
+// wxWidgets' catalog for it; the language stays in force while the result lives.
+std::unique_ptr<wxLocale> useDesktopLanguage();
 
 // The menu item id of a command: the command id itself, but for 51684, which lies
 // beyond the ids wxWidgets allows for menu items.
