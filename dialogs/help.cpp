@@ -10,6 +10,7 @@
 #include <wx/module.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
+#include <wx/sysopt.h>
 #include <wx/weakref.h>
 
 #include <memory>
@@ -46,6 +47,11 @@ wxHtmlHelpController* openController(wxWindow* owner) {
   }
   if (!wxFileSystem::HasHandlerForPath(book + "#zip:"))
     wxFileSystem::AddHandler(new wxArchiveFSHandler);
+  // The viewer renders a page only when its type is text/html. wx asks the desktop's
+  // MIME database for the type of a .htm page, and some databases answer
+  // application/xhtml+xml, which the viewer shows as plain text, tags and all. wx's own
+  // table knows .htm as HTML on every system.
+  wxSystemOptions::SetOption("filesys.no-mimetypesmanager", 1);
   auto controller = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE);
   // Closing the main window ends the program even while help is open.
   controller->SetShouldPreventAppExit(false);
