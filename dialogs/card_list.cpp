@@ -13,8 +13,10 @@ constexpr int kTextMargin = 3;
 
 }  // namespace
 
+// Made at some size: the place in the dialog sizes it later, and GTK complains about
+// scroll bars laid out in no room at all.
 tCardList::tCardList(wxWindow* parent, wxWindowID id)
-    : wxVListBox(parent, id, wxDefaultPosition, wxSize(100, 100), wxLB_MULTIPLE | wxBORDER_SUNKEN),
+    : wxVListBox(parent, id, wxDefaultPosition, wxSize(100, 100), wxLB_MULTIPLE | wxBORDER_THEME),
       view_(theCardBox),
       // Every row is one line of the list's font; measured once, since the scrolling
       // asks for row heights often.

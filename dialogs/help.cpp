@@ -82,6 +82,8 @@ wxHtmlHelpController* openController(wxWindow* owner) {
   auto controller = std::make_unique<tHelpController>();
   // Closing the main window ends the program even while help is open.
   controller->SetShouldPreventAppExit(false);
+  // The viewer's caption, "%s" the title of the page shown.
+  controller->SetTitleFormat("Hilfe: %s");
   if (!controller->AddBook(wxFileName(book))) {
     wxMessageBox(wxString::Format("Die Hilfedatei %s ist beschädigt.", book), "Achtung",
                  wxOK | wxICON_WARNING, owner);
