@@ -98,6 +98,8 @@ TEST_F(HelpTest, EveryTopicReadsAsFormattedGermanText) {
     EXPECT_EQ(text.find("&auml;"), std::string::npos);
     EXPECT_EQ(text.find("&nbsp;"), std::string::npos);
     EXPECT_EQ(text.rfind(topic.heading, 0), 0u) << text.substr(0, 200);
+    ASSERT_NE(helpFrame(), nullptr);
+    EXPECT_EQ(u8(helpFrame()->GetTitle()).rfind("Hilfe: ", 0), 0u);
   }
   callHelp(nullptr, tHelpCommand::Contents);
   EXPECT_NE(shownText().find("Die Menübefehle – alle Befehle"), std::string::npos);
