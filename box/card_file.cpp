@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "box/backups.h"
 #include "box/card_box.h"
 #include "box/termel.h"
 #include "storage/safe_replace.h"
@@ -216,11 +217,13 @@ bool saveCardFile(const char* path, tFileReport* report) {
     addError(&report->errors, kCardError, kDbfCannotOpen);
     return false;
   }
+  keepBeforeSave(path, &report->warnings);
   tSaveTally tally;
   const bool saved = replaceTable<tTrmDB>(path, &report->errors, kCardError, createCardTable,
                                           [&tally](tTrmDB& db) { return writeCards(db, &tally); });
   if (!saved) return false;
   replaceTable<tKastenDB>(boxFileName(path), &report->errors, kBoxError, createBoxTable,
                           [&tally](tKastenDB& db) { return writeCompartments(db, tally); });
+  pruneAfterSave(path, &report->warnings);
   return true;
 }

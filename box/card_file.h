@@ -15,9 +15,11 @@
 
 struct tFileReport {
   std::vector<std::string> errors;  // formatted error texts, in the order raised
-  int loaded = 0;                   // records appended to the box
-  int skipped = 0;                  // records whose compartment letter was unusable
-  bool opened = false;              // the card file could be opened
+  // What went wrong without failing the operation (a backup not kept), in German.
+  std::vector<std::string> warnings;
+  int loaded = 0;       // records appended to the box
+  int skipped = 0;      // records whose compartment letter was unusable
+  bool opened = false;  // the card file could be opened
 };
 
 // Card file table: DEUTSCH C64, UEBERSETZT C64, KASTEN C1, ALTER N4, GEWUSST N5,
@@ -58,6 +60,8 @@ class tKastenDB : public tDBF {
 // Appends the cards of the card file to theCardBox.
 void loadCardFile(const char* path, tFileReport* report = nullptr);
 // Writes theCardBox into the card file and its box file, each replaced atomically.
+// The versions replaced are kept as backups first (box/backups.h); a backup that
+// fails is a warning in the report and never stops the save.
 // False whenever the card file could not be written completely; the previous files
 // are then untouched. A failure of the box file alone does not change the result.
 bool saveCardFile(const char* path, tFileReport* report = nullptr);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "box/backups.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "box/text_io.h"
@@ -22,6 +23,7 @@ const char kUsage[] =
     "übernehmen\n"
     "  export [--utf8] BOX.trm WORDS.txt  alle Karten als Wortliste schreiben\n"
     "  check BOX.trm                   Kartendatei prüfen\n"
+    "  backups BOX.trm                 Sicherungen (Datum, Uhrzeit, Karten, Datei)\n"
     "  --help                          diese Hilfe\n";
 
 int usageError() {
@@ -36,6 +38,7 @@ void printLine(std::FILE* out, const std::string& cp1252) {
 
 void printErrors(const tFileReport& report, std::FILE* out) {
   for (const std::string& error : report.errors) printLine(out, error);
+  for (const std::string& warning : report.warnings) printLine(out, warning);
 }
 
 // Messages and paths are printed as they are: paths come from the system in its
@@ -108,6 +111,18 @@ int check(const char* box) {
   return 0;
 }
 
+// Newest first; a count that cannot be read shows as "?".
+int listBackups(const char* box) {
+  const std::vector<tBackup> backups = tBackupStore::forUser().list(box);
+  if (backups.empty()) std::printf("Keine Sicherungen.\n");
+  for (const tBackup& backup : backups) {
+    const std::string count = backup.cards < 0 ? "?" : std::to_string(backup.cards);
+    std::printf("%s %s %7s  %s\n", backup.date().c_str(), backup.time().c_str(), count.c_str(),
+                backup.cardPath.c_str());
+  }
+  return 0;
+}
+
 int run(const std::vector<std::string>& args) {
   if (args.empty()) return usageError();
   const std::string& command = args[0];
@@ -117,6 +132,7 @@ int run(const std::vector<std::string>& args) {
   }
   if (command == "info" && args.size() == 2) return info(args[1].c_str());
   if (command == "check" && args.size() == 2) return check(args[1].c_str());
+  if (command == "backups" && args.size() == 2) return listBackups(args[1].c_str());
   if (command == "import" && args.size() == 3) return import(args[1].c_str(), args[2].c_str());
   if (command == "export" && args.size() == 3) {
     return exportWords(args[1].c_str(), args[2].c_str(), false);
