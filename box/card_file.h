@@ -15,11 +15,11 @@
 
 struct tFileReport {
   std::vector<std::string> errors;  // formatted error texts, in the order raised
-  // What went wrong without failing the operation (a backup not kept), in German.
+  int loaded = 0;                   // records appended to the box
+  int skipped = 0;                  // records whose compartment letter was unusable
+  bool opened = false;              // the card file could be opened
+  // German texts of what went wrong without failing the operation (a backup not kept).
   std::vector<std::string> warnings;
-  int loaded = 0;       // records appended to the box
-  int skipped = 0;      // records whose compartment letter was unusable
-  bool opened = false;  // the card file could be opened
 };
 
 // Card file table: DEUTSCH C64, UEBERSETZT C64, KASTEN C1, ALTER N4, GEWUSST N5,
