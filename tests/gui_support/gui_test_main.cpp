@@ -8,6 +8,10 @@
 #include <wx/modalhook.h>
 #include <wx/xrc/xmlres.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 void termelInitResources();
 
 namespace {
@@ -38,9 +42,29 @@ void failCurrentTest(const wxString& file, int line, const wxString& func, const
                                                << func.utf8_str() << ": " << msg.utf8_str();
 }
 
+// Every save over an existing box keeps a backup in XDG_DATA_HOME; the window tests
+// keep theirs in a scratch directory, removed at the end, never in the real home.
+class tScratchDataHome {
+ public:
+  tScratchDataHome() {
+    char name[] = "/tmp/termel-test-data-XXXXXX";
+    if (mkdtemp(name) == nullptr) return;
+    path_ = name;
+    setenv("XDG_DATA_HOME", name, 1);
+  }
+  ~tScratchDataHome() {
+    const std::string command = "rm -rf '" + path_ + "'";
+    if (!path_.empty() && std::system(command.c_str()) != 0) std::perror("rm");
+  }
+
+ private:
+  std::string path_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  tScratchDataHome dataHome;
   testing::InitGoogleTest(&argc, argv);
   wxApp::SetInstance(new tTestApp);
   if (!wxEntryStart(argc, argv)) return 1;

@@ -1,0 +1,43 @@
+// The backups dialog ("Sicherungen"): lists the kept versions of the open box, newest
+// first, with date, time and card count, and lets the learner choose one to restore.
+// Loading the chosen backup is left to the caller.
+#ifndef TERMEL_DIALOGS_BACKUPS_DIALOG_H_
+#define TERMEL_DIALOGS_BACKUPS_DIALOG_H_
+
+#include <string>
+#include <vector>
+
+#include "box/backups.h"
+#include "dialogs/xrc_dialog.h"
+
+class wxButton;
+class wxListCtrl;
+class wxListEvent;
+class wxWindow;
+
+class tBackupsDialog : public tXrcDialog {
+ public:
+  // The newest backup starts selected.
+  tBackupsDialog(wxWindow* parent, std::vector<tBackup> backups);
+
+  // The card file of the backup chosen with "Wiederherstellen" (or Enter), empty before.
+  const std::string& chosenPath() const { return chosen; }
+
+ private:
+  void fillList();
+  void updateButton();
+  void restore(long item);
+  void onRestore(wxCommandEvent& event);
+  void onActivated(wxListEvent& event);
+
+  wxListCtrl* backupList;
+  wxButton* restoreButton;
+  std::vector<tBackup> backups;
+  std::string chosen;
+};
+
+// Shows the backups of the box in cardPath. True when the learner chose one to
+// restore; its card file is then in *chosenBackupPath.
+bool runBackupsDialog(wxWindow* parent, const std::string& cardPath, std::string* chosenBackupPath);
+
+#endif  // TERMEL_DIALOGS_BACKUPS_DIALOG_H_
