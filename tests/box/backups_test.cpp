@@ -17,6 +17,7 @@
 
 #include "box/card_file.h"
 #include "tests/box/box_test_support.h"
+#include "tests/box/file_times.h"
 
 namespace {
 
@@ -39,24 +40,6 @@ class ScratchDataHome : public ::testing::Environment {
 
 [[maybe_unused]] const ::testing::Environment* const kDataHome =
     ::testing::AddGlobalTestEnvironment(new ScratchDataHome);
-
-// Local time as a time_t.
-std::time_t at(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t = {};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  t.tm_isdst = -1;
-  return std::mktime(&t);
-}
-
-void setModified(const std::string& path, std::time_t when, long nanoseconds = 0) {
-  const struct timespec times[2] = {{when, nanoseconds}, {when, nanoseconds}};
-  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
-}
 
 ino_t inodeOf(const std::string& path) {
   struct stat st;
@@ -102,13 +85,13 @@ class BackupsTest : public CardBoxTest {
 };
 
 TEST_F(BackupsTest, SaveKeepsTheReplacedFilesThemselvesNamedByTheirTime) {
-  saveBox(3, "alt", at(2026, 3, 14, 15, 9, 26));
+  saveBox(3, "alt", localTime(2026, 3, 14, 15, 9, 26));
   EXPECT_TRUE(backupFiles().empty()) << "a new file replaces nothing";
   const std::string oldCards = readBytes(box_), oldBox = readBytes(boxFileName(box_));
   const ino_t oldInode = inodeOf(box_);
 
   tFileReport report;
-  saveBox(5, "neu", at(2026, 3, 15, 8, 0, 0), &report);
+  saveBox(5, "neu", localTime(2026, 3, 15, 8, 0, 0), &report);
   EXPECT_TRUE(report.warnings.empty());
   EXPECT_EQ(backupFiles(), (std::set<std::string>{"Vokabeln 7b-20260314-150926.trm",
                                                   "Vokabeln 7b-20260314-150926.kas"}));
@@ -126,7 +109,7 @@ TEST_F(BackupsTest, SaveKeepsTheReplacedFilesThemselvesNamedByTheirTime) {
 }
 
 TEST_F(BackupsTest, AVersionIsKeptOnceAndAnotherOfTheSameSecondGetsASuffix) {
-  const std::time_t second = at(2026, 12, 24, 18, 30, 0);
+  const std::time_t second = localTime(2026, 12, 24, 18, 30, 0);
   saveBox(1, "a", second);
   const tBackupStore store = tBackupStore::forUser();
   EXPECT_EQ(store.directory(), backups_);
@@ -158,8 +141,8 @@ TEST_F(BackupsTest, AFileSystemWithoutLinksGetsACopyRecognisedAsTheSameVersion) 
   char name[] = "/dev/shm/termel-backups-XXXXXX";
   ASSERT_NE(mkdtemp(name), nullptr);
   const tBackupStore store(std::string(name) + "/backups");
-  saveBox(2, "alt", at(2026, 1, 2, 3, 4, 5));
-  setModified(box_, at(2026, 1, 2, 3, 4, 5), 123456789);
+  saveBox(2, "alt", localTime(2026, 1, 2, 3, 4, 5));
+  setModified(box_, localTime(2026, 1, 2, 3, 4, 5), 123456789);
   const std::string oldCards = readBytes(box_);
   EXPECT_TRUE(store.keep(box_, nullptr));
   EXPECT_TRUE(store.keep(box_, nullptr));
@@ -175,7 +158,7 @@ TEST_F(BackupsTest, AFileSystemWithoutLinksGetsACopyRecognisedAsTheSameVersion) 
 }
 
 TEST_F(BackupsTest, AFailedBackupIsReportedAndTheSaveGoesOn) {
-  saveBox(1, "alt", at(2026, 5, 1, 12, 0, 0));
+  saveBox(1, "alt", localTime(2026, 5, 1, 12, 0, 0));
   writeBytes(dir_.file("blocked"), "a file where a directory should be");
   setenv("XDG_DATA_HOME", dir_.file("blocked").c_str(), 1);
   tFileReport report;
@@ -196,7 +179,7 @@ TEST_F(BackupsTest, ASymlinkedCardFileIsKeptByItsContent) {
   theCardBox.clearAll();
   fill(1, 2, "x");
   ASSERT_TRUE(saveCardFile(real.c_str()));
-  setModified(real, at(2026, 2, 3, 4, 5, 6));
+  setModified(real, localTime(2026, 2, 3, 4, 5, 6));
   ASSERT_EQ(symlink(real.c_str(), box_.c_str()), 0);
   ASSERT_TRUE(tBackupStore::forUser().keep(box_, nullptr));
   const std::string kept = backup("Vokabeln 7b-20260203-040506.trm");
@@ -208,9 +191,9 @@ TEST_F(BackupsTest, ASymlinkedCardFileIsKeptByItsContent) {
 
 TEST_F(BackupsTest, ListShowsTheBoxsOwnBackupsNewestFirstWithDateTimeAndCount) {
   const tBackupStore store = tBackupStore::forUser();
-  saveBox(7, "w", at(2025, 11, 30, 23, 59, 59));
+  saveBox(7, "w", localTime(2025, 11, 30, 23, 59, 59));
   ASSERT_TRUE(store.keep(box_, nullptr));
-  saveBox(2, "w", at(2026, 1, 1, 0, 0, 1));
+  saveBox(2, "w", localTime(2026, 1, 1, 0, 0, 1));
   ASSERT_TRUE(store.keep(box_, nullptr));
   // Other boxes' backups and files that only look alike are not this box's.
   for (const char* other :
@@ -254,12 +237,12 @@ TEST_F(BackupsTest, PruneKeepsTheTenNewestAndTheNewestOfEachOfThirtyDays) {
     writeBytes(backup(std::string(name) + ".kas"), "");
     if (kept) expected.insert({std::string(name) + ".trm", std::string(name) + ".kas"});
   };
-  const std::time_t now = at(2026, 6, 30, 20, 0, 0);
+  const std::time_t now = localTime(2026, 6, 30, 20, 0, 0);
   // Twelve today: the ten newest stay.
   for (int hour = 1; hour <= 12; ++hour) make(now, hour, hour > 2);
   // Two a day for 40 days before: the later one of each day up to 29 days back stays.
   for (int days = 1; days <= 40; ++days) {
-    const std::time_t day = at(2026, 6, 30 - days, 12, 0, 0);
+    const std::time_t day = localTime(2026, 6, 30 - days, 12, 0, 0);
     make(day, 9, false);
     make(day, 10, days < tBackupStore::kDaysKept);
   }
@@ -273,10 +256,10 @@ TEST_F(BackupsTest, PruneKeepsTheTenNewestAndTheNewestOfEachOfThirtyDays) {
 }
 
 TEST_F(BackupsTest, ASuccessfulSavePrunesAndAFailedOneDoesNot) {
-  saveBox(1, "a", at(2020, 1, 1, 0, 0, 0));
+  saveBox(1, "a", localTime(2020, 1, 1, 0, 0, 0));
   // Fifteen old backups, long past the thirty days, as earlier saves leave them.
   for (int i = 0; i < 15; ++i) {
-    setModified(box_, at(2020, 1, 1, 0, 0, i));
+    setModified(box_, localTime(2020, 1, 1, 0, 0, i));
     ASSERT_TRUE(tBackupStore::forUser().keep(box_, nullptr));
   }
   ASSERT_EQ(tBackupStore::forUser().list(box_).size(), 15u);
@@ -286,7 +269,7 @@ TEST_F(BackupsTest, ASuccessfulSavePrunesAndAFailedOneDoesNot) {
   EXPECT_FALSE(saveCardFile(lost.c_str()));
   EXPECT_EQ(tBackupStore::forUser().list(box_).size(), 15u);
 
-  saveBox(2, "b", at(2026, 6, 2, 10, 0, 0));
+  saveBox(2, "b", localTime(2026, 6, 2, 10, 0, 0));
   const std::vector<tBackup> left = tBackupStore::forUser().list(box_);
   ASSERT_EQ(left.size(), static_cast<size_t>(tBackupStore::kNewestKept));
   EXPECT_EQ(left.front().time(), "00:00:14");

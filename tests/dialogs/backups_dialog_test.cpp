@@ -15,6 +15,7 @@
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "dialog_test.h"
+#include "tests/box/file_times.h"
 
 template <>
 class wxExpectModal<tBackupsDialog> : public tDriveDialog<tBackupsDialog> {
@@ -24,18 +25,6 @@ class wxExpectModal<tBackupsDialog> : public tDriveDialog<tBackupsDialog> {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-std::time_t at(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t = {};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  t.tm_isdst = -1;
-  return std::mktime(&t);
-}
 
 class BackupsDialogTest : public testing::Test {
  protected:
@@ -61,8 +50,7 @@ class BackupsDialogTest : public testing::Test {
       dialogtest::addCard(1, text.c_str(), text.c_str());
     }
     ASSERT_TRUE(saveCardFile(box_.c_str()));
-    const struct timespec times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, box_.c_str(), times, 0), 0);
+    setModified(box_, when);
   }
 
   std::string dir_, box_;
@@ -92,10 +80,10 @@ bool focusIsIn(wxWindow* window) {
 }  // namespace
 
 TEST_F(BackupsDialogTest, ListsNewestFirstAndRestoresTheOneChosenWithArrowAndEnter) {
-  saveVersion(3, at(2026, 10, 2, 9, 15, 0));
-  saveVersion(12, at(2026, 11, 20, 18, 5, 42));
-  saveVersion(1, at(2026, 11, 21, 7, 0, 3));
-  saveVersion(4, at(2026, 11, 22, 7, 0, 3));  // the open box, not a backup yet
+  saveVersion(3, localTime(2026, 10, 2, 9, 15, 0));
+  saveVersion(12, localTime(2026, 11, 20, 18, 5, 42));
+  saveVersion(1, localTime(2026, 11, 21, 7, 0, 3));
+  saveVersion(4, localTime(2026, 11, 22, 7, 0, 3));  // the open box, not a backup yet
   std::string chosen;
   bool restored = false;
   wxTEST_DIALOG(restored = runBackupsDialog(nullptr, box_, &chosen),
@@ -125,8 +113,8 @@ TEST_F(BackupsDialogTest, ListsNewestFirstAndRestoresTheOneChosenWithArrowAndEnt
 }
 
 TEST_F(BackupsDialogTest, EscapeClosesWithoutChoosing) {
-  saveVersion(2, at(2026, 1, 5, 10, 0, 0));
-  saveVersion(3, at(2026, 1, 6, 10, 0, 0));
+  saveVersion(2, localTime(2026, 1, 5, 10, 0, 0));
+  saveVersion(3, localTime(2026, 1, 6, 10, 0, 0));
   std::string chosen = "unchanged";
   bool restored = true;
   wxTEST_DIALOG(restored = runBackupsDialog(nullptr, box_, &chosen),
@@ -143,7 +131,7 @@ TEST_F(BackupsDialogTest, EscapeClosesWithoutChoosing) {
 }
 
 TEST_F(BackupsDialogTest, ABoxWithoutBackupsOffersNothingToRestore) {
-  saveVersion(2, at(2026, 1, 5, 10, 0, 0));
+  saveVersion(2, localTime(2026, 1, 5, 10, 0, 0));
   wxTEST_DIALOG(runBackupsDialog(nullptr, box_, nullptr),
                 wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
                   EXPECT_EQ(listOf(dialog)->GetItemCount(), 0);
