@@ -8,7 +8,7 @@
 namespace {
 
 // Column widths in dialog units: date, time, card count.
-constexpr int kColumnWidths[] = {64, 50, 50};
+constexpr int kColumnWidths[] = {64, 50, 60};
 
 }  // namespace
 
@@ -48,18 +48,29 @@ void tBackupsDialog::fillList() {
   }
 }
 
+// A backup whose card file cannot be read is shown but cannot be restored: loading it
+// would leave the learner an empty box in place of the open one.
 void tBackupsDialog::updateButton() {
-  restoreButton->Enable(backupList->GetSelectedItemCount() > 0);
+  restoreButton->Enable(restorable(selected()));
+}
+
+long tBackupsDialog::selected() const {
+  return backupList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+}
+
+bool tBackupsDialog::restorable(long item) const {
+  return item >= 0 && static_cast<size_t>(item) < backups.size() &&
+         backups[static_cast<size_t>(item)].cards >= 0;
 }
 
 void tBackupsDialog::restore(long item) {
-  if (item < 0 || static_cast<size_t>(item) >= backups.size()) return;
+  if (!restorable(item)) return;
   chosen = backups[static_cast<size_t>(item)].cardPath;
   closeWith(wxID_OK);
 }
 
 void tBackupsDialog::onRestore(wxCommandEvent&) {
-  restore(backupList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+  restore(selected());
 }
 
 void tBackupsDialog::onActivated(wxListEvent& event) {

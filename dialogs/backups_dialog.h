@@ -1,5 +1,6 @@
 // The backups dialog ("Sicherungen"): lists the kept versions of the open box, newest
-// first, with date, time and card count, and lets the learner choose one to restore.
+// first, with date, time and card count ("?" where the card file cannot be read), and
+// lets the learner choose one to restore; one that cannot be read cannot be chosen.
 // Loading the chosen backup is left to the caller.
 #ifndef TERMEL_DIALOGS_BACKUPS_DIALOG_H_
 #define TERMEL_DIALOGS_BACKUPS_DIALOG_H_
@@ -26,6 +27,8 @@ class tBackupsDialog : public tXrcDialog {
  private:
   void fillList();
   void updateButton();
+  long selected() const;  // -1 without selection
+  bool restorable(long item) const;
   void restore(long item);
   void onRestore(wxCommandEvent& event);
   void onActivated(wxListEvent& event);

@@ -139,3 +139,34 @@ TEST_F(BackupsDialogTest, ABoxWithoutBackupsOffersNothingToRestore) {
                   return wxID_CANCEL;
                 }));
 }
+
+TEST_F(BackupsDialogTest, AnUnreadableBackupCannotBeRestoredAndAClickRestoresAnother) {
+  saveVersion(5, localTime(2026, 4, 1, 8, 0, 0));
+  saveVersion(6, localTime(2026, 4, 2, 8, 0, 0));
+  const std::string backups = dir_ + "/data/termel/backups/";
+  std::FILE* f = std::fopen((backups + "Grundwortschatz-20260403-080000.trm").c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("kein Kasten", f);
+  std::fclose(f);
+  std::string chosen;
+  wxTEST_DIALOG(
+      runBackupsDialog(nullptr, box_, &chosen),
+      wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
+        wxListCtrl* list = listOf(dialog);
+        EXPECT_EQ(rows(list), (Strings{"03.04.2026 08:00:00 ?", "01.04.2026 08:00:00 5"}));
+        EXPECT_FALSE(guitest::isEnabled(dialog, 702));
+        EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(list); }));
+        wxUIActionSimulator input;
+        input.Char(WXK_RETURN);  // nothing to restore
+        guitest::yield(200);
+        EXPECT_EQ(dialogtest::resultOf(dialog), 0);
+        input.Char(WXK_DOWN);
+        EXPECT_TRUE(guitest::waitFor([&] { return guitest::isEnabled(dialog, 702); }));
+        input.MouseMove(dialog->FindWindow(702)->GetScreenRect().GetPosition() + wxPoint(10, 6));
+        guitest::yield(100);
+        input.MouseClick();
+        EXPECT_TRUE(guitest::waitFor([&] { return dialogtest::resultOf(dialog) != 0; }));
+        return dialogtest::resultOf(dialog);
+      }));
+  EXPECT_EQ(chosen, backups + "Grundwortschatz-20260401-080000.trm");
+}
