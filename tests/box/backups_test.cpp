@@ -276,4 +276,26 @@ TEST_F(BackupsTest, ASuccessfulSavePrunesAndAFailedOneDoesNot) {
   EXPECT_EQ(left.back().time(), "00:00:05");
 }
 
+TEST_F(BackupsTest, ARestoredBackupSavedBackKeepsTheVersionItReplaces) {
+  saveBox(2, "gestern", localTime(2026, 7, 1, 9, 0, 0));
+  saveBox(3, "heute", localTime(2026, 7, 2, 9, 0, 0));
+  const std::vector<tBackup> before = tBackupStore::forUser().list(box_);
+  ASSERT_EQ(before.size(), 1u);
+
+  // Restoring: the backup is loaded as the box and saved under the box's own name.
+  theCardBox.clearAll();
+  loadCardFile(before[0].cardPath.c_str());
+  ASSERT_TRUE(saveCardFile(box_.c_str()));
+
+  theCardBox.clearAll();
+  loadCardFile(box_.c_str());
+  EXPECT_EQ(textsIn(1), (Strings{"gestern1;gestern1", "gestern2;gestern2"}));
+  const std::vector<tBackup> after = tBackupStore::forUser().list(box_);
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0].date(), "02.07.2026");
+  EXPECT_EQ(after[0].cards, 3);
+  EXPECT_EQ(after[1].cardPath, before[0].cardPath);
+  EXPECT_EQ(after[1].cards, 2);
+}
+
 }  // namespace
