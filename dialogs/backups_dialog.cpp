@@ -5,6 +5,9 @@
 
 #include <utility>
 
+#include "box/card_box.h"
+#include "box/card_file.h"
+
 namespace {
 
 // Column widths in dialog units: date, time, card count.
@@ -84,5 +87,13 @@ bool runBackupsDialog(wxWindow* parent, const std::string& cardPath,
     return false;
   }
   if (chosenBackupPath != nullptr) *chosenBackupPath = dialog.chosenPath();
+  return true;
+}
+
+bool restoreBackup(wxWindow* parent, const std::string& cardPath, tFileReport* report) {
+  std::string backup;
+  if (!runBackupsDialog(parent, cardPath, &backup)) return false;
+  theCardBox.clearAll();
+  loadCardFile(backup.c_str(), report);
   return true;
 }

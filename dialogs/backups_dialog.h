@@ -11,6 +11,7 @@
 #include "box/backups.h"
 #include "dialogs/xrc_dialog.h"
 
+struct tFileReport;
 class wxButton;
 class wxListCtrl;
 class wxListEvent;
@@ -42,5 +43,11 @@ class tBackupsDialog : public tXrcDialog {
 // Shows the backups of the box in cardPath. True when the learner chose one to
 // restore; its card file is then in *chosenBackupPath.
 bool runBackupsDialog(wxWindow* parent, const std::string& cardPath, std::string* chosenBackupPath);
+
+// "Sicherungen..." of the main window: shows the dialog and, when the learner chose a
+// backup, replaces the cards of theCardBox by those of the backup (errors in *report).
+// The caller keeps the box's own file name, marks the box changed and shows it anew,
+// so the next save writes the restored cards back (keeping the version they replace).
+bool restoreBackup(wxWindow* parent, const std::string& cardPath, tFileReport* report);
 
 #endif  // TERMEL_DIALOGS_BACKUPS_DIALOG_H_

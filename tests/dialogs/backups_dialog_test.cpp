@@ -107,9 +107,30 @@ TEST_F(BackupsDialogTest, ListsNewestFirstAndRestoresTheOneChosenWithArrowAndEnt
                 }));
   EXPECT_TRUE(restored);
   EXPECT_EQ(chosen, dir_ + "/data/termel/backups/Grundwortschatz-20261120-180542.trm");
-  dialogtest::resetBox();
-  loadCardFile(chosen.c_str());
-  EXPECT_EQ(theCardBox.totalCount(), 12);
+}
+
+TEST_F(BackupsDialogTest, RestoringReplacesTheCardsOfTheBoxByTheBackups) {
+  saveVersion(3, localTime(2026, 10, 2, 9, 15, 0));
+  saveVersion(4, localTime(2026, 10, 3, 9, 15, 0));
+  tFileReport report;
+  bool restored = false;
+  wxTEST_DIALOG(restored = restoreBackup(nullptr, box_, &report),
+                wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
+                  EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(listOf(dialog)); }));
+                  wxUIActionSimulator input;
+                  input.Char(WXK_RETURN);
+                  EXPECT_TRUE(guitest::waitFor([&] { return dialogtest::resultOf(dialog) != 0; }));
+                  return dialogtest::resultOf(dialog);
+                }));
+  EXPECT_TRUE(restored);
+  EXPECT_TRUE(report.opened);
+  EXPECT_EQ(dialogtest::fronts(1), (Strings{"Wort 0", "Wort 1", "Wort 2"}));
+  EXPECT_EQ(theCardBox.totalCount(), 3);
+
+  wxTEST_DIALOG(restored = restoreBackup(nullptr, box_, &report),
+                wxExpectModal<tBackupsDialog>([](tBackupsDialog*) { return wxID_CANCEL; }));
+  EXPECT_FALSE(restored);
+  EXPECT_EQ(theCardBox.totalCount(), 3) << "a closed dialog leaves the box alone";
 }
 
 TEST_F(BackupsDialogTest, EscapeClosesWithoutChoosing) {
