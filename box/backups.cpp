@@ -176,10 +176,13 @@ tPlaced place(const std::string& source, const struct stat& original, const std:
   return sameVersion(target, original) ? tPlaced::kAlreadyKept : tPlaced::kNameTaken;
 }
 
-// The box file goes with the card file's backup; a stale one under its name (left by a
+// The box file goes with the card file's backup. It lies beside the file the card
+// path really names, links followed. A stale one under the backup's name (left by a
 // backup whose card file was removed by hand) gives way.
 bool keepBoxFile(const std::string& cardPath, const std::string& stem) {
-  const std::string source = boxFileName(cardPath);
+  char* real = realpath(cardPath.c_str(), nullptr);
+  const std::string source = boxFileName(real != nullptr ? real : cardPath);
+  std::free(real);
   struct stat original;
   if (stat(source.c_str(), &original) != 0 || !S_ISREG(original.st_mode)) return true;
   const std::string target = stem + kBoxExtension;

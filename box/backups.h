@@ -49,8 +49,10 @@ class tBackupStore {
   const std::string& directory() const { return directory_; }
 
   // Keeps the current version of cardPath and of its box file, creating the directory
-  // when needed. A missing card file needs no backup. Failures are added to warnings
-  // as German texts (code page 1252); false when the card file could not be kept.
+  // when needed. The backups are named after cardPath as given; the files kept are
+  // those it really names (links followed), the box file beside the card file. A missing card file
+  // needs no backup. Failures are added to warnings as German texts (code page 1252); false when
+  // the card file could not be kept.
   bool keep(const std::string& cardPath, std::vector<std::string>* warnings) const;
   // Removes the backups of cardPath's box that the rules above do not keep, counting
   // days back from now. False (and a warning) when one could not be removed.

@@ -182,11 +182,13 @@ TEST_F(BackupsTest, ASymlinkedCardFileIsKeptByItsContent) {
   setModified(real, localTime(2026, 2, 3, 4, 5, 6));
   ASSERT_EQ(symlink(real.c_str(), box_.c_str()), 0);
   ASSERT_TRUE(tBackupStore::forUser().keep(box_, nullptr));
+  // Backups are named after the box as the learner opened it.
   const std::string kept = backup("Vokabeln 7b-20260203-040506.trm");
   struct stat st;
   ASSERT_EQ(lstat(kept.c_str(), &st), 0);
   EXPECT_TRUE(S_ISREG(st.st_mode));
   EXPECT_EQ(readBytes(kept), readBytes(real));
+  EXPECT_EQ(readBytes(backup("Vokabeln 7b-20260203-040506.kas")), readBytes(dir_.file("real.kas")));
 }
 
 TEST_F(BackupsTest, ListShowsTheBoxsOwnBackupsNewestFirstWithDateTimeAndCount) {
