@@ -19,11 +19,11 @@ namespace {
 const char kUsage[] =
     "Aufruf: termel-tool BEFEHL ...\n"
     "  info BOX.trm                    Karten je Fach\n"
+    "  backups BOX.trm                 Sicherungen (Datum, Uhrzeit, Karten, Datei)\n"
     "  import BOX.trm WORDS.txt        Wortliste (Begriff;Übersetzung) in Fach 1 "
     "übernehmen\n"
     "  export [--utf8] BOX.trm WORDS.txt  alle Karten als Wortliste schreiben\n"
     "  check BOX.trm                   Kartendatei prüfen\n"
-    "  backups BOX.trm                 Sicherungen (Datum, Uhrzeit, Karten, Datei)\n"
     "  --help                          diese Hilfe\n";
 
 int usageError() {

@@ -1,16 +1,14 @@
 // main() of the window test programs: starts wxWidgets with the program's resources
 // loaded, turns every wx assertion (unmet dialog expectations included) into a failure
 // of the running test, runs the tests and shuts wx down again.
+#include "scratch_data_home.h"
+
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/init.h>
 #include <wx/modalhook.h>
 #include <wx/xrc/xmlres.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 void termelInitResources();
 
@@ -41,25 +39,6 @@ void failCurrentTest(const wxString& file, int line, const wxString& func, const
   ADD_FAILURE_AT(file.utf8_str().data(), line) << "wx assertion \"" << cond.utf8_str() << "\" in "
                                                << func.utf8_str() << ": " << msg.utf8_str();
 }
-
-// Every save over an existing box keeps a backup in XDG_DATA_HOME; the window tests
-// keep theirs in a scratch directory, removed at the end, never in the real home.
-class tScratchDataHome {
- public:
-  tScratchDataHome() {
-    char name[] = "/tmp/termel-test-data-XXXXXX";
-    if (mkdtemp(name) == nullptr) return;
-    path_ = name;
-    setenv("XDG_DATA_HOME", name, 1);
-  }
-  ~tScratchDataHome() {
-    const std::string command = "rm -rf '" + path_ + "'";
-    if (!path_.empty() && std::system(command.c_str()) != 0) std::perror("rm");
-  }
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 
