@@ -77,6 +77,16 @@ bool focusIsIn(wxWindow* window) {
   return false;
 }
 
+// Once the list has the keyboard, presses key there and returns the result the dialog
+// closes with (0 if it stays open).
+int resultAfterKey(tBackupsDialog* dialog, int key) {
+  EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(listOf(dialog)); }));
+  wxUIActionSimulator input;
+  input.Char(key);
+  guitest::waitFor([&] { return dialogtest::resultOf(dialog) != 0; });
+  return dialogtest::resultOf(dialog);
+}
+
 }  // namespace
 
 TEST_F(BackupsDialogTest, ListsNewestFirstAndRestoresTheOneChosenWithArrowAndEnter) {
@@ -115,13 +125,8 @@ TEST_F(BackupsDialogTest, RestoringReplacesTheCardsOfTheBoxByTheBackups) {
   tFileReport report;
   bool restored = false;
   wxTEST_DIALOG(restored = restoreBackup(nullptr, box_, &report),
-                wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
-                  EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(listOf(dialog)); }));
-                  wxUIActionSimulator input;
-                  input.Char(WXK_RETURN);
-                  EXPECT_TRUE(guitest::waitFor([&] { return dialogtest::resultOf(dialog) != 0; }));
-                  return dialogtest::resultOf(dialog);
-                }));
+                wxExpectModal<tBackupsDialog>(
+                    [](tBackupsDialog* dialog) { return resultAfterKey(dialog, WXK_RETURN); }));
   EXPECT_TRUE(restored);
   EXPECT_TRUE(report.opened);
   EXPECT_EQ(dialogtest::fronts(1), (Strings{"Wort 0", "Wort 1", "Wort 2"}));
@@ -141,11 +146,9 @@ TEST_F(BackupsDialogTest, EscapeClosesWithoutChoosing) {
   wxTEST_DIALOG(restored = runBackupsDialog(nullptr, box_, &chosen),
                 wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
                   EXPECT_EQ(rows(listOf(dialog)), (Strings{"05.01.2026 10:00:00 2"}));
-                  EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(listOf(dialog)); }));
-                  wxUIActionSimulator input;
-                  input.Char(WXK_ESCAPE);
-                  EXPECT_TRUE(guitest::waitFor([&] { return dialogtest::resultOf(dialog) != 0; }));
-                  return dialogtest::resultOf(dialog);
+                  const int result = resultAfterKey(dialog, WXK_ESCAPE);
+                  EXPECT_EQ(result, wxID_CANCEL);
+                  return result;
                 }));
   EXPECT_FALSE(restored);
   EXPECT_EQ(chosen, "unchanged");
