@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "box/backups.h"
 #include "box/card_box.h"
 #include "box/termel.h"
 #include "storage/safe_replace.h"
@@ -295,6 +296,7 @@ bool saveCardFile(const char* path, tFileReport* report) {
     addError(&report->errors, kCardError, kDbfCannotOpen);
     return false;
   }
+  keepBeforeSave(path, &report->warnings);
   tSaveTally tally;
   const bool saved = replaceTable<tTrmDB>(
       cardPath, report, kCardError, createCardTable,
@@ -304,5 +306,6 @@ bool saveCardFile(const char* path, tFileReport* report) {
   replaceTable<tKastenDB>(
       boxFileName(cardPath), report, kBoxError, createBoxTable,
       [&tally](tKastenDB& db) { return writeCompartments(db, tally); }, &boxStamp);
+  pruneAfterSave(path, &report->warnings);
   return true;
 }

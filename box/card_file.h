@@ -74,6 +74,8 @@ void loadCardFile(const char* path, tFileReport* report = nullptr);
 // or any failure on the way); the previous files are then untouched. Once the card
 // file is replaced the save counts as done: a failure of the box file alone, or a
 // directory that could not be synced, is reported but does not change the result.
+// The versions replaced are kept as backups first (box/backups.h); a backup that
+// fails is a warning in the report and never stops the save.
 bool saveCardFile(const char* path, tFileReport* report = nullptr);
 bool createCardTable(const char* path);
 bool createBoxTable(const char* path);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "box/backups.h"
 #include "box/box_lock.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
@@ -19,6 +20,7 @@ namespace {
 const char kUsage[] =
     "Aufruf: termel-tool BEFEHL ...\n"
     "  info BOX.trm                    Karten je Fach\n"
+    "  backups BOX.trm                 Sicherungen (Datum, Uhrzeit, Karten, Datei)\n"
     "  import BOX.trm WORDS.txt        Wortliste (Begriff;Übersetzung) in Fach 1 "
     "übernehmen\n"
     "  export [--utf8] BOX.trm WORDS.txt  alle Karten als Wortliste schreiben\n"
@@ -116,6 +118,18 @@ int check(const char* box) {
   return 0;
 }
 
+// Newest first; a count that cannot be read shows as "?".
+int listBackups(const char* box) {
+  const std::vector<tBackup> backups = tBackupStore::forUser().list(box);
+  if (backups.empty()) std::printf("Keine Sicherungen.\n");
+  for (const tBackup& backup : backups) {
+    const std::string count = backup.cards < 0 ? "?" : std::to_string(backup.cards);
+    std::printf("%s %s %7s  %s\n", backup.date().c_str(), backup.time().c_str(), count.c_str(),
+                backup.cardPath.c_str());
+  }
+  return 0;
+}
+
 int run(const std::vector<std::string>& args) {
   if (args.empty()) return usageError();
   const std::string& command = args[0];
@@ -129,6 +143,7 @@ int run(const std::vector<std::string>& args) {
   }
   if (command == "info" && args.size() == 2) return info(args[1].c_str());
   if (command == "check" && args.size() == 2) return check(args[1].c_str());
+  if (command == "backups" && args.size() == 2) return listBackups(args[1].c_str());
   if (command == "import" && args.size() == 3) return import(args[1].c_str(), args[2].c_str());
   if (command == "export" && args.size() == 3) {
     return exportWords(args[1].c_str(), args[2].c_str(), false);

@@ -1,6 +1,8 @@
 // main() of the window test programs: starts wxWidgets with the program's resources
 // loaded, turns every wx assertion (unmet dialog expectations included) into a failure
 // of the running test, runs the tests and shuts wx down again.
+#include "scratch_data_home.h"
+
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/dialog.h>
@@ -54,6 +56,7 @@ void failCurrentTest(const wxString& file, int line, const wxString& func, const
 }  // namespace
 
 int main(int argc, char** argv) {
+  tScratchDataHome dataHome;
   testing::InitGoogleTest(&argc, argv);
   wxApp::SetInstance(new tTestApp);
   if (!wxEntryStart(argc, argv)) return 1;
