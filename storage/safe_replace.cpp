@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -80,4 +81,20 @@ bool tSafeReplace::commit() {
   if (std::rename(temp_.c_str(), target_.c_str()) != 0) return false;
   committed_ = true;
   return syncPath(directoryOf(target_), O_RDONLY | O_DIRECTORY);
+}
+
+bool replaceFileWith(const std::string& path, const std::string& bytes) {
+  tSafeReplace replace(path);
+  if (!replace.begin()) return false;
+  const int fd = ::open(replace.tempPath().c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = ::close(fd) == 0 && ok;
+  return ok && replace.commit();
 }

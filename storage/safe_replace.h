@@ -32,4 +32,8 @@ class tSafeReplace {
   bool committed_;
 };
 
+// Writes bytes as the new content of path through a tSafeReplace. False when
+// anything failed; the previous file is then still there, unchanged.
+bool replaceFileWith(const std::string& path, const std::string& bytes);
+
 #endif  // TERMEL_STORAGE_SAFE_REPLACE_H_
