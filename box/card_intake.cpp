@@ -1,12 +1,18 @@
 #include "box/card_intake.h"
 
+#include <algorithm>
+
 #include "box/card_box.h"
 #include "box/termel.h"
 #include "storage/text_encoding.h"
 
 namespace {
 
-void trimTrailingSpaces(std::string* text) {
+// The text as a card holds it: cut to 63 characters, and without trailing spaces
+// after the cut too, so a card never ends in one and reads back the same from any
+// export.
+void fitToCard(std::string* text) {
+  text->resize(std::min(text->size(), static_cast<size_t>(tTermel::kTextSize - 1)));
   const size_t end = text->find_last_not_of(' ');
   text->erase(end == std::string::npos ? 0 : end + 1);
 }
@@ -48,8 +54,7 @@ const char* wordListCaption(int code) {
 int cardTextFromUtf8(const std::string& utf8, std::string* cp1252) {
   // Characters are judged here and nowhere else, so a rule that replaces some of them
   // by plain forms instead of refusing the card has a single place to go.
-  const std::string flat = withoutLineBreaks(utf8);
-  if (hasControlCharacter(flat) || !utf8ToCp1252(flat, cp1252)) return kImportNotEncodable;
+  if (hasControlCharacter(utf8) || !utf8ToCp1252(utf8, cp1252)) return kImportNotEncodable;
   return kImportAdded;
 }
 
@@ -57,17 +62,15 @@ tCardIntake::tCardIntake(const tWordListReporter& report, tImportResult* result,
     : report_(report), result_(result), index_(theCardBox, expected) {}
 
 int tCardIntake::add(tWordCard card) {
-  trimTrailingSpaces(&card.front);
-  trimTrailingSpaces(&card.back);
-  const std::string shown = card.front + ";" + card.back;
-  int code = card.front.empty()  ? kImportNoFirstTerm
-             : card.back.empty() ? kImportNoSecondTerm
-                                 : kImportAdded;
   std::string front, back;
-  if (code == kImportAdded) code = cardTextFromUtf8(card.front, &front);
-  if (code == kImportAdded) code = cardTextFromUtf8(card.back, &back);
+  int code = cardTextFromUtf8(withoutLineBreaks(card.front), &front);
+  if (code == kImportAdded) code = cardTextFromUtf8(withoutLineBreaks(card.back), &back);
+  fitToCard(&front);
+  fitToCard(&back);
+  if (code == kImportAdded && front.empty()) code = kImportNoFirstTerm;
+  if (code == kImportAdded && back.empty()) code = kImportNoSecondTerm;
   if (code != kImportAdded) {
-    refuse(code, card.line, shown);
+    refuse(code, card.line, card.front + ";" + card.back);
     return code;
   }
   tTermel made = makeCard(front.c_str(), back.c_str());

@@ -4,8 +4,9 @@
 // in the card file, texts are cut to 63 characters, a card already in the box is not
 // added twice, and each refused card is reported with the line it came from.
 //
-// Readers pass texts as UTF-8; the intake converts them to the card file's code
-// page 1252 in cardTextFromUtf8, the single point where characters are checked.
+// Readers pass texts as UTF-8; the intake turns line breaks and tabs inside a text
+// into spaces and converts it to the card file's code page 1252 in
+// cardTextFromUtf8, the single point where characters are checked.
 // An intake refers to theCardBox and must not outlive an import run: nothing else
 // may change the box while it is in use.
 #ifndef TERMEL_BOX_CARD_INTAKE_H_
@@ -35,8 +36,8 @@ using tWordListReporter =
 const char* wordListCaption(int code);
 
 // Converts one card text from UTF-8 into code page 1252: kImportAdded, or the code
-// that refuses the card (kImportNotEncodable for a character the card file can't
-// hold). Line breaks and tabs inside a text become single spaces.
+// that refuses the card (kImportNotEncodable for a control character or a character
+// the card file can't hold).
 int cardTextFromUtf8(const std::string& utf8, std::string* cp1252);
 
 // One card as a reader found it.

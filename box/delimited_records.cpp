@@ -28,6 +28,8 @@ bool tDelimitedRecords::next(tDelimitedRecord* record) {
   record->fields.clear();
   record->line = line_;
   record->openQuote = false;
+  record->looseQuote = false;
+  record->quotedFields = 0;
   for (;;) {
     record->fields.emplace_back();
     readField(record, &record->fields.back());
@@ -39,11 +41,11 @@ bool tDelimitedRecords::next(tDelimitedRecord* record) {
 }
 
 void tDelimitedRecords::readField(tDelimitedRecord* record, std::string* field) {
-  if (pos_ < text_.size() && text_[pos_] == '"' && readQuoted(field, &record->openQuote)) return;
-  readPlain(field);
+  if (pos_ < text_.size() && text_[pos_] == '"' && readQuoted(field, record)) return;
+  readPlain(field, record);
 }
 
-bool tDelimitedRecords::readQuoted(std::string* field, bool* openQuote) {
+bool tDelimitedRecords::readQuoted(std::string* field, tDelimitedRecord* record) {
   const size_t start = pos_;
   const int startLine = line_;
   field->clear();
@@ -60,26 +62,30 @@ bool tDelimitedRecords::readQuoted(std::string* field, bool* openQuote) {
       continue;
     }
     pos_ = i + 1;
-    if (atLineEnd() || text_[pos_] == separator_) return true;
+    if (atLineEnd() || text_[pos_] == separator_) {
+      ++record->quotedFields;
+      return true;
+    }
     break;  // text after the closing quote: not a quoted field after all
   }
-  if (pos_ <= start) *openQuote = true;
+  if (pos_ <= start) record->openQuote = true;
   pos_ = start;
   line_ = startLine;
   field->clear();
   return false;
 }
 
-void tDelimitedRecords::readPlain(std::string* field) {
+void tDelimitedRecords::readPlain(std::string* field, tDelimitedRecord* record) {
   const size_t start = pos_;
   while (!atLineEnd() && text_[pos_] != separator_) ++pos_;
   field->assign(text_, start, pos_ - start);
+  if (field->find('"') != std::string::npos) record->looseQuote = true;
 }
 
 std::string quotedField(const std::string& text, const char* separators) {
   const bool needsQuotes =
       text.find_first_of(std::string("\"\r\n") + separators) != std::string::npos ||
-      (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+      (!text.empty() && (text.front() == ' ' || text.front() == '#' || text.back() == ' '));
   if (!needsQuotes) return text;
   std::string quoted = "\"";
   for (const char c : text) {

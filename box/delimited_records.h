@@ -20,6 +20,10 @@ struct tDelimitedRecord {
   std::vector<std::string> fields;
   int line = 0;            // where the record starts, counted from 1
   bool openQuote = false;  // a quoted field was never closed
+  // A quote where RFC 4180 allows none: inside a field that isn't quoted, or behind
+  // the closing quote of one.
+  bool looseQuote = false;
+  int quotedFields = 0;  // fields read as quoted
   // True when no field holds anything but spaces (a blank line, or ";;;").
   bool blank() const;
 };
@@ -37,8 +41,8 @@ class tDelimitedRecords {
   void skipLineEnd();
   void readField(tDelimitedRecord* record, std::string* field);
   // Reads a quoted field; false when it is not one after all (pos_ is then unchanged).
-  bool readQuoted(std::string* field, bool* openQuote);
-  void readPlain(std::string* field);
+  bool readQuoted(std::string* field, tDelimitedRecord* record);
+  void readPlain(std::string* field, tDelimitedRecord* record);
 
   const std::string& text_;
   const char separator_;
@@ -47,7 +51,8 @@ class tDelimitedRecords {
 };
 
 // text as one field of a record: quoted when it holds one of the separators, a quote,
-// a line break, or (so any reader keeps them) leading or trailing spaces.
+// a line break, or (so any reader keeps them) leading or trailing spaces, or starts
+// with '#', which at the top of a file would pass for a header line.
 std::string quotedField(const std::string& text, const char* separators);
 
 #endif  // TERMEL_BOX_DELIMITED_RECORDS_H_

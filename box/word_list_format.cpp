@@ -46,13 +46,6 @@ bool readRegularFile(const char* path, std::string* bytes) {
   return ok;
 }
 
-// Text files come as UTF-8, or as code page 1252 from older Windows programs.
-std::string asUtf8(std::string bytes) {
-  if (!isValidUtf8(bytes)) return cp1252ToUtf8(bytes);
-  if (bytes.compare(0, 3, kByteOrderMark) == 0) bytes.erase(0, 3);
-  return bytes;
-}
-
 size_t lineCount(const std::string& text) {
   return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
 }
@@ -64,6 +57,13 @@ tImportResult importText(const char* path, const tWordListReporter& report) {
 }
 
 }  // namespace
+
+std::string wordListText(std::string bytes) {
+  // Text files come as UTF-8, or as code page 1252 from older Windows programs.
+  if (!isValidUtf8(bytes)) return cp1252ToUtf8(bytes);
+  if (bytes.compare(0, 3, kByteOrderMark) == 0) bytes.erase(0, 3);
+  return bytes;
+}
 
 tWordListFormat wordListFormatOf(const char* path) {
   if (hasExtension(path, ".csv")) return tWordListFormat::kCsv;
@@ -93,7 +93,7 @@ tImportResult importWordList(const char* path, const tWordListOptions& options,
     importKvtml(bytes, &intake);
     return result;
   }
-  const std::string text = asUtf8(std::move(bytes));
+  const std::string text = wordListText(std::move(bytes));
   tCardIntake intake(report, &result, lineCount(text));
   if (format == tWordListFormat::kCsv) {
     importCsv(text, options.firstLineNamesColumns, &intake);

@@ -8,6 +8,8 @@
 #ifndef TERMEL_BOX_WORD_LIST_FORMAT_H_
 #define TERMEL_BOX_WORD_LIST_FORMAT_H_
 
+#include <string>
+
 #include "box/card_intake.h"
 #include "box/text_io.h"
 
@@ -15,6 +17,10 @@ enum class tWordListFormat { kText, kCsv, kTsv, kKvtml };
 
 // The format the extension of path stands for (case does not matter).
 tWordListFormat wordListFormatOf(const char* path);
+
+// A text file's bytes as the CSV and tab-separated readers take them: UTF-8 without
+// byte-order mark. Bytes that aren't UTF-8 are taken as code page 1252.
+std::string wordListText(std::string bytes);
 
 // Filter for file dialogs, one entry per format and "Alle (*.*)" last, in the form
 // "Name (*.ext)|*.ext|...".
