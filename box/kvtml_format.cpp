@@ -35,6 +35,15 @@ void languageIds(const pugi::xml_node& root, std::string* front, std::string* ba
   }
 }
 
+// The text of a translation; white space around it only lays out the XML.
+std::string textOf(const pugi::xml_node& translation) {
+  const std::string text = translation.child("text").text().get();
+  const char* const space = " \t\r\n";
+  const size_t first = text.find_first_not_of(space);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
 pugi::xml_node translation(const pugi::xml_node& entry, const std::string& id) {
   return entry.find_child_by_attribute("translation", "id", id.c_str());
 }
@@ -95,8 +104,8 @@ void importKvtml(const std::string& bytes, tCardIntake* intake) {
     const pugi::xml_node front = translation(entry, frontId);
     const pugi::xml_node back = translation(entry, backId);
     tWordCard card;
-    card.front = front.child("text").text().get();
-    card.back = back.child("text").text().get();
+    card.front = textOf(front);
+    card.back = textOf(back);
     card.line = lineAt(bytes, entry.offset_debug());
     const pugi::xml_node grade = back.child("grade") ? back.child("grade") : front.child("grade");
     if (grade) takeGrade(grade, &card);

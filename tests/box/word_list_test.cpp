@@ -239,13 +239,14 @@ TEST_F(WordListTest, KvtmlThatIsNoVocabularyIsRefusedWhole) {
 
 TEST_F(WordListTest, KvtmlWithOtherLanguageIdsAndEncoding) {
   // The first two languages named are front and back, whatever their ids; the XML
-  // declaration's encoding is honoured.
-  importBytes("z.kvtml",
-              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<kvtml version=\"2.0\">"
-              "<identifiers><identifier id=\"3\"/><identifier id=\"1\"/></identifiers>"
-              "<entries><entry id=\"0\"><translation id=\"1\"><text>cheese</text></translation>"
-              "<translation id=\"3\"><text>K\xE4se</text></translation></entry></entries>"
-              "</kvtml>");
+  // declaration's encoding is honoured; white space around a text is layout.
+  importBytes(
+      "z.kvtml",
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<kvtml version=\"2.0\">"
+      "<identifiers><identifier id=\"3\"/><identifier id=\"1\"/></identifiers>"
+      "<entries><entry id=\"0\"><translation id=\"1\"><text>\n  cheese\n</text></translation>"
+      "<translation id=\"3\"><text>K\xE4se</text></translation></entry></entries>"
+      "</kvtml>");
   EXPECT_EQ(textsIn(1), Texts({"K\xE4se;cheese"}));
 }
 
@@ -298,6 +299,16 @@ TEST_F(WordListTest, KvtmlRoundTripKeepsCompartmentsAndCounters) {
                 .as_int(),
             7);
   EXPECT_EQ(document.select_nodes("/kvtml/lessons/container/entry").size(), 7u);
+}
+
+TEST_F(WordListTest, ExportThatCantBeWrittenFails) {
+  fill(1, 2, "Wort");
+  for (const char* name : {"x.csv", "x.tsv", "x.kvtml", "x.txt"}) {
+    EXPECT_FALSE(
+        exportWordList(dir_.file(std::string("fehlt/") + name).c_str(), tWordListOptions()))
+        << name;
+  }
+  EXPECT_TRUE(dir_.entries().empty());
 }
 
 TEST_F(WordListTest, TextFilesStayAsTheyWere) {

@@ -118,4 +118,16 @@ TEST_F(SafeReplaceTest, TableIsWrittenThroughTheTemporaryFile) {
   EXPECT_STREQ(text, "neu");
 }
 
+TEST_F(SafeReplaceTest, ReplaceFileWithWritesAllOrNothing) {
+  const std::string target = path("liste.csv");
+  const std::string big(200000, 'x');  // more than one write may take
+  ASSERT_TRUE(replaceFileWith(target, big));
+  EXPECT_EQ(readBytes(target), big);
+  ASSERT_TRUE(replaceFileWith(target, ""));
+  EXPECT_EQ(readBytes(target), "");
+  EXPECT_FALSE(replaceFileWith(path("fehlt/liste.csv"), "a"));
+  EXPECT_FALSE(replaceFileWith("", "a"));
+  EXPECT_EQ(entries(), std::vector<std::string>({"liste.csv"}));
+}
+
 }  // namespace
