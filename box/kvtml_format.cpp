@@ -113,7 +113,7 @@ void importKvtml(const std::string& bytes, tCardIntake* intake) {
   }
 }
 
-std::string kvtmlFromBox() {
+std::string kvtmlFromBox(const std::string& title) {
   pugi::xml_document document;
   pugi::xml_node declaration = document.append_child(pugi::node_declaration);
   declaration.append_attribute("version").set_value("1.0");
@@ -124,13 +124,13 @@ std::string kvtmlFromBox() {
   root.append_attribute("version").set_value("2.0");
   pugi::xml_node information = root.append_child("information");
   information.append_child("generator").text().set("termel");
-  information.append_child("title").text().set("termel");
+  information.append_child("title").text().set(title.c_str());
   pugi::xml_node identifiers = root.append_child("identifiers");
   addIdentifier(identifiers, 0, "Deutsch", "de");
   addIdentifier(identifiers, 1, "Englisch", "en");
   pugi::xml_node entries = root.append_child("entries");
   pugi::xml_node lesson = root.append_child("lessons").append_child("container");
-  lesson.append_child("name").text().set("termel");
+  lesson.append_child("name").text().set(title.c_str());
   lesson.append_child("inpractice").text().set("true");
   tTermel card;
   int id = 0;

@@ -21,7 +21,8 @@ class tCardIntake;
 void importKvtml(const std::string& bytes, tCardIntake* intake);
 
 // theCardBox as a KVTML 2.0 document (UTF-8) with the languages "Deutsch" and
-// "Englisch", one entry per card with its compartment as grade, all in one lesson.
-std::string kvtmlFromBox();
+// "Englisch", one entry per card with its compartment as grade, all in one lesson;
+// title (UTF-8) names the document and the lesson.
+std::string kvtmlFromBox(const std::string& title);
 
 #endif  // TERMEL_BOX_KVTML_FORMAT_H_

@@ -50,6 +50,14 @@ size_t lineCount(const std::string& text) {
   return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
 }
 
+// The name of the file without directory and extension, as a title inside it.
+std::string titleOf(const char* path) {
+  std::string name = path;
+  name.erase(0, name.rfind('/') + 1);
+  name.erase(std::min(name.size(), name.rfind('.')));
+  return isValidUtf8(name) && !name.empty() ? name : "termel";
+}
+
 tImportResult importText(const char* path, const tWordListReporter& report) {
   return importTextFile(path, [&report](int code, const char* caption, const char* text) {
     if (report) report(code, caption, text, 0);
@@ -110,7 +118,7 @@ bool exportWordList(const char* path, const tWordListOptions& options) {
     case tWordListFormat::kTsv:
       return replaceFileWith(path, tsvFromBox());
     case tWordListFormat::kKvtml:
-      return replaceFileWith(path, kvtmlFromBox());
+      return replaceFileWith(path, kvtmlFromBox(titleOf(path)));
     case tWordListFormat::kText:
       break;
   }

@@ -287,6 +287,7 @@ TEST_F(WordListTest, KvtmlRoundTripKeepsCompartmentsAndCounters) {
   ASSERT_TRUE(document.load_file(dir_.file("zurueck.kvtml").c_str()));
   const pugi::xml_node root = document.child("kvtml");
   EXPECT_STREQ(root.attribute("version").value(), "2.0");
+  EXPECT_STREQ(root.child("information").child_value("title"), "zurueck");
   EXPECT_STREQ(root.child("identifiers").first_child().child_value("name"), "Deutsch");
   EXPECT_STREQ(root.child("identifiers").last_child().child_value("name"), "Englisch");
   const pugi::xpath_node lamp = document.select_node("//entry[translation/text='lamp']");
