@@ -15,12 +15,28 @@ namespace {
 
 constexpr int kHighestGrade = 7;
 
-// The line of the document that byte offset lies on.
-int lineAt(const std::string& bytes, ptrdiff_t offset) {
-  if (offset < 0) return 0;
-  const size_t end = std::min(bytes.size(), static_cast<size_t>(offset));
-  return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + end, '\n'));
-}
+// Lines of a document by byte offset, for offsets asked in rising order: each byte is
+// counted once however many entries there are.
+class tLineCounter {
+ public:
+  explicit tLineCounter(const std::string& bytes) : bytes_(bytes) {}
+  int lineAt(ptrdiff_t offset) {
+    if (offset < 0) return 0;
+    const size_t end = std::min(bytes_.size(), static_cast<size_t>(offset));
+    if (end < counted_) {  // asked backwards after all: count again from the start
+      counted_ = 0;
+      line_ = 1;
+    }
+    line_ += static_cast<int>(std::count(bytes_.begin() + counted_, bytes_.begin() + end, '\n'));
+    counted_ = end;
+    return line_;
+  }
+
+ private:
+  const std::string& bytes_;
+  size_t counted_ = 0;
+  int line_ = 1;
+};
 
 // The ids of the first two languages, "0" and "1" when the document names none.
 void languageIds(const pugi::xml_node& root, std::string* front, std::string* back) {
@@ -90,8 +106,9 @@ void importKvtml(const std::string& bytes, tCardIntake* intake) {
   pugi::xml_document document;
   const pugi::xml_parse_result parsed = document.load_buffer(bytes.data(), bytes.size());
   const pugi::xml_node root = document.child("kvtml");
+  tLineCounter lines(bytes);
   if (!parsed) {
-    intake->refuse(kImportNotAWordList, lineAt(bytes, parsed.offset), "Kein g\xC3\xBCltiges XML");
+    intake->refuse(kImportNotAWordList, lines.lineAt(parsed.offset), "Kein g\xC3\xBCltiges XML");
     return;
   }
   if (!root || root.attribute("version").value()[0] != '2') {
@@ -106,7 +123,7 @@ void importKvtml(const std::string& bytes, tCardIntake* intake) {
     tWordCard card;
     card.front = textOf(front);
     card.back = textOf(back);
-    card.line = lineAt(bytes, entry.offset_debug());
+    card.line = lines.lineAt(entry.offset_debug());
     const pugi::xml_node grade = back.child("grade") ? back.child("grade") : front.child("grade");
     if (grade) takeGrade(grade, &card);
     intake->add(std::move(card));

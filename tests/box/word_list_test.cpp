@@ -250,6 +250,20 @@ TEST_F(WordListTest, KvtmlWithOtherLanguageIdsAndEncoding) {
   EXPECT_EQ(textsIn(1), Texts({"K\xE4se;cheese"}));
 }
 
+TEST_F(WordListTest, KvtmlWithByteOrderMarkAndCrLf) {
+  importBytes(
+      "bom.kvtml",
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<kvtml version=\"2.0\">\r\n"
+      "<entries>\r\n<entry id=\"0\"><translation id=\"0\"><text>M\xC3\xBC"
+      "he</text></translation><translation id=\"1\"><text>effort</text></translation>"
+      "</entry>\r\n<entry id=\"1\"><translation id=\"0\"><text>\xE2\x86\x92</text>"
+      "</translation><translation id=\"1\"><text>arrow</text></translation></entry>"
+      "\r\n</entries></kvtml>\r\n");
+  EXPECT_EQ(textsIn(1), Texts({"M\xFChe;effort"}));
+  EXPECT_EQ(reports_, std::vector<Report>(
+                          {{kImportNotEncodable, "Zeichen nicht darstellbar", "?;arrow", 5}}));
+}
+
 TEST_F(WordListTest, FilesThatCantBeReadAreNotOpened) {
   EXPECT_FALSE(import(dir_.file("fehlt.csv")).opened);
   ASSERT_EQ(mkdir(dir_.file("ordner.kvtml").c_str(), 0700), 0);
