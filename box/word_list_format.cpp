@@ -67,7 +67,10 @@ tImportResult importText(const char* path, const tWordListReporter& report) {
 }  // namespace
 
 std::string wordListText(std::string bytes) {
-  // Text files come as UTF-8, or as code page 1252 from older Windows programs.
+  // Text files come as UTF-8, as UTF-16 from spreadsheets' "Unicode text", or as code
+  // page 1252 from older Windows programs.
+  std::string utf8;
+  if (utf16ToUtf8(bytes, &utf8)) return utf8;
   if (!isValidUtf8(bytes)) return cp1252ToUtf8(bytes);
   if (bytes.compare(0, 3, kByteOrderMark) == 0) bytes.erase(0, 3);
   return bytes;

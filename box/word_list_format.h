@@ -19,7 +19,8 @@ enum class tWordListFormat { kText, kCsv, kTsv, kKvtml };
 tWordListFormat wordListFormatOf(const char* path);
 
 // A text file's bytes as the CSV and tab-separated readers take them: UTF-8 without
-// byte-order mark. Bytes that aren't UTF-8 are taken as code page 1252.
+// byte-order mark. UTF-16 with its mark is converted; other bytes that aren't UTF-8
+// are taken as code page 1252.
 std::string wordListText(std::string bytes);
 
 // Filter for file dialogs, one entry per format and "Alle (*.*)" last, in the form

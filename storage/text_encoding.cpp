@@ -194,3 +194,11 @@ void appendUtf8(uint32_t codePoint, std::string* out) {
     out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
   }
 }
+
+bool utf16ToUtf8(const std::string& bytes, std::string* out) {
+  const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0;
+  if (!little && bytes.compare(0, 2, "\xFE\xFF") != 0) return false;
+  // The mark says the order; converting without it keeps it out of the text.
+  return convert("UTF-8", little ? "UTF-16LE" : "UTF-16BE", bytes.substr(2), out,
+                 [](std::string*) { return false; });
+}

@@ -19,7 +19,7 @@ namespace {
 const char kUsage[] =
     "Aufruf: termel-tool BEFEHL ...\n"
     "  info BOX.trm                    Karten je Fach\n"
-    "  import [--header] BOX.trm WORDS  Wortliste in Fach 1 übernehmen\n"
+    "  import [--header] BOX.trm WORDS Wortliste in Fach 1 übernehmen\n"
     "  export [--utf8] BOX.trm WORDS   alle Karten als Wortliste schreiben\n"
     "  check BOX.trm                   Kartendatei prüfen\n"
     "  --help                          diese Hilfe\n"

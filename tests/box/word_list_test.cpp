@@ -153,6 +153,18 @@ TEST_F(WordListTest, CsvSeparatorLineEndsAndCodePage) {
   EXPECT_EQ(reports_, std::vector<Report>({{kImportNoFirstTerm, "Erster Begriff fehlt", ";q", 7}}));
 }
 
+TEST_F(WordListTest, SpreadsheetUnicodeTextInUtf16) {
+  // What spreadsheets save as "Unicode text": UTF-16 little-endian with its mark,
+  // tab-separated, CR LF.
+  std::string bytes = "\xFF\xFE";
+  for (const char c : std::string("K\xE4se\tcheese\r\nBrot\tbread\r\n")) {
+    bytes += c;
+    bytes += '\0';
+  }
+  importBytes("unicode.tsv", bytes);
+  EXPECT_EQ(textsIn(1), Texts({"K\xE4se;cheese", "Brot;bread"}));
+}
+
 TEST_F(WordListTest, CsvCutsLongTextsAndRefusesControlCharacters) {
   theCardBox.clearAll();
   importBytes("b.csv", std::string(70, 'l') + ";" + std::string(70, 'r') + "\nBell\x07;bell\n" +

@@ -191,4 +191,14 @@ TEST(TextEncodingTest, AppendUtf8EncodesEveryLength) {
   EXPECT_EQ(out, "A\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+TEST(TextEncodingTest, Utf16WithItsMarkConvertsInEitherOrder) {
+  std::string out;
+  ASSERT_TRUE(utf16ToUtf8(std::string("\xFF\xFEK\0\xE4\0\xAC\x20\x3D\xD8\x00\xDE", 12), &out));
+  EXPECT_EQ(out, "K\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
+  ASSERT_TRUE(utf16ToUtf8(std::string("\xFE\xFF\0K\0\xE4", 6), &out));
+  EXPECT_EQ(out, "K\xC3\xA4");
+  EXPECT_FALSE(utf16ToUtf8("K\xC3\xA4", &out));                         // no mark
+  EXPECT_FALSE(utf16ToUtf8(std::string("\xFF\xFE\x00\xDC", 4), &out));  // lone surrogate
+}
+
 }  // namespace
