@@ -1,7 +1,9 @@
 #include "box/tsv_format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "box/delimited_format.h"
 
@@ -26,32 +28,46 @@ char separatorNamed(const std::string& value) {
   return 0;
 }
 
-// Takes in one header line "#key:value" (without '#' and line end).
-void readHeader(const std::string& line, tDelimitedLayout* layout) {
-  const size_t colon = line.find(':');
-  if (colon == std::string::npos) return;
-  const std::string key = lowerCase(line.substr(0, colon));
-  std::string value = line.substr(colon + 1);
+bool endsWith(const std::string& text, const char* end) {
+  const size_t n = std::strlen(end);
+  return text.size() >= n && text.compare(text.size() - n, n, end) == 0;
+}
+
+// The header lines flashcard programs write; a line starting with '#' that is none
+// of them is a card.
+bool isHeaderKey(const std::string& key) {
+  return key == "separator" || key == "html" || key == "columns" || key == "tags" ||
+         key == "deck" || key == "notetype" || key == "if matches" || endsWith(key, " column");
+}
+
+// Takes in the line at utf8[start] if it is a header line "#key:value"; false if not.
+bool readHeader(const std::string& utf8, size_t start, size_t end, tDelimitedLayout* layout) {
+  if (utf8[start] != '#') return false;
+  const size_t colon = utf8.find(':', start);
+  if (colon >= end) return false;
+  const std::string key = lowerCase(utf8.substr(start + 1, colon - start - 1));
+  if (!isHeaderKey(key)) return false;
+  std::string value = utf8.substr(colon + 1, end - colon - 1);
   while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
   if (key == "separator") {
     if (const char separator = separatorNamed(value)) layout->separator = separator;
   } else if (key == "html") {
     layout->html = lowerCase(value) == "true";
-  } else if (key.size() > 7 && key.compare(key.size() - 7, 7, " column") == 0) {
+  } else if (endsWith(key, " column")) {
     // "#deck column:3": a column, counted from 1, that holds no card text.
     const long column = std::strtol(value.c_str(), nullptr, 10);
     if (column >= 1 && column <= 1000) layout->otherColumns.insert(static_cast<size_t>(column - 1));
   }
+  return true;
 }
 
 // The layout the header lines at the top of utf8 describe; start points behind them.
 tDelimitedLayout layoutOf(const std::string& utf8) {
   tDelimitedLayout layout;
   layout.separator = '\t';
-  while (layout.start < utf8.size() && utf8[layout.start] == '#') {
-    size_t end = utf8.find('\n', layout.start);
-    if (end == std::string::npos) end = utf8.size();
-    readHeader(utf8.substr(layout.start + 1, end - layout.start - 1), &layout);
+  while (layout.start < utf8.size()) {
+    const size_t end = std::min(utf8.find('\n', layout.start), utf8.size());
+    if (!readHeader(utf8, layout.start, end, &layout)) break;
     layout.start = end < utf8.size() ? end + 1 : end;
     ++layout.firstLine;
   }

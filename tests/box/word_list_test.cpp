@@ -203,6 +203,9 @@ TEST_F(WordListTest, TsvHeaderLinesNameSeparatorAndOtherColumns) {
   ASSERT_EQ(reports_.size(), 1u);
   EXPECT_EQ(reports_[0], (Report{kImportExtraColumns, "Weitere Spalten ignoriert",
                                  "Basic;Deutsch;Haus;house;Notiz", 5}));
+  // Only the header lines flashcard programs write are header lines.
+  importBytes("d.tsv", "#html:true\n#Raute:Zeichen\thash sign\n#Hashtag\thashtag\n");
+  EXPECT_EQ(textsIn(1), Texts({"Haus;house", "#Raute:Zeichen;hash sign", "#Hashtag;hashtag"}));
 }
 
 TEST_F(WordListTest, HtmlBecomesPlainText) {
