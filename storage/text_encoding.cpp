@@ -148,3 +148,57 @@ std::string cp1252ToUtf8(const std::string& cp1252) {
   });
   return out;
 }
+
+std::string utf8ToCp1252Shown(const std::string& utf8) {
+  std::string out;
+  const size_t size = utf8.size();
+  for (size_t i = hasByteOrderMark(utf8) ? 3 : 0; i < size;) {
+    const size_t ascii = skipAscii(utf8.data(), i, size);
+    out.append(utf8, i, ascii - i);
+    if ((i = ascii) == size) break;
+    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    const int more = continuationCount(lead);
+    if (more < 1) {
+      out.push_back('?');
+      ++i;
+      continue;
+    }
+    uint32_t codePoint = lead & (0x3F >> more);
+    int k = 1;
+    for (; k <= more && i + k < size && (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
+         ++k) {
+      codePoint = (codePoint << 6) | (utf8[i + k] & 0x3F);
+    }
+    const int byte = k > more ? windowsByte(codePoint) : -1;
+    out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+    i += static_cast<size_t>(k);
+  }
+  return out;
+}
+
+void appendUtf8(uint32_t codePoint, std::string* out) {
+  if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) codePoint = 0xFFFD;
+  if (codePoint < 0x80) {
+    out->push_back(static_cast<char>(codePoint));
+  } else if (codePoint < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else if (codePoint < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  }
+}
+
+bool utf16ToUtf8(const std::string& bytes, std::string* out) {
+  const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0;
+  if (!little && bytes.compare(0, 2, "\xFE\xFF") != 0) return false;
+  // The mark says the order; converting without it keeps it out of the text.
+  return convert("UTF-8", little ? "UTF-16LE" : "UTF-16BE", bytes.substr(2), out,
+                 [](std::string*) { return false; });
+}

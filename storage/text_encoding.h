@@ -4,6 +4,7 @@
 #ifndef TERMEL_STORAGE_TEXT_ENCODING_H_
 #define TERMEL_STORAGE_TEXT_ENCODING_H_
 
+#include <cstdint>
 #include <string>
 
 // True when bytes are valid UTF-8 (a leading byte-order mark is allowed).
@@ -11,6 +12,14 @@ bool isValidUtf8(const std::string& bytes);
 // Converts UTF-8 to code page 1252. False when a character has no code page 1252
 // form; out is then unspecified.
 bool utf8ToCp1252(const std::string& utf8, std::string* out);
+// Converts valid UTF-8 to code page 1252 for showing it: each character without a
+// code page 1252 form becomes '?'. Invalid bytes become '?' too.
+std::string utf8ToCp1252Shown(const std::string& utf8);
+// Appends the UTF-8 form of a Unicode code point (above U+10FFFF and surrogates: U+FFFD).
+void appendUtf8(uint32_t codePoint, std::string* out);
+// Converts UTF-16 that starts with its byte-order mark (either byte order) to UTF-8
+// without one. False when bytes has no such mark or is not valid UTF-16.
+bool utf16ToUtf8(const std::string& bytes, std::string* out);
 // Converts code page 1252 to UTF-8 (bytes undefined in 1252 pass as U+FFFD).
 std::string cp1252ToUtf8(const std::string& cp1252);
 

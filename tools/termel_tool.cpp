@@ -13,6 +13,7 @@
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "box/text_io.h"
+#include "box/word_list_format.h"
 #include "storage/text_encoding.h"
 
 namespace {
@@ -21,12 +22,15 @@ const char kUsage[] =
     "Aufruf: termel-tool BEFEHL ...\n"
     "  info BOX.trm                    Karten je Fach\n"
     "  backups BOX.trm                 Sicherungen (Datum, Uhrzeit, Karten, Datei)\n"
-    "  import BOX.trm WORDS.txt        Wortliste (Begriff;Übersetzung) in Fach 1 "
-    "übernehmen\n"
-    "  export [--utf8] BOX.trm WORDS.txt  alle Karten als Wortliste schreiben\n"
+    "  import [--header] BOX.trm WORDS Wortliste in Fach 1 übernehmen\n"
+    "  export [--utf8] BOX.trm WORDS   alle Karten als Wortliste schreiben\n"
     "  check BOX.trm                   Kartendatei prüfen\n"
     "  --help                          diese Hilfe\n"
-    "  --version                       Version ausgeben\n";
+    "  --version                       Version ausgeben\n"
+    "Das Format der Wortliste folgt aus ihrer Endung: .txt (Begriff;Übersetzung),\n"
+    ".csv (durch Komma oder Semikolon getrennt), .tsv (durch Tabulator getrennt),\n"
+    ".kvtml (KDE-Vokabeldatei). --header: die erste Zeile einer .csv- oder\n"
+    ".tsv-Datei benennt die Spalten und wird übergangen. --utf8: .txt in UTF-8.\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
@@ -72,7 +76,7 @@ int info(const char* box) {
   return 0;
 }
 
-int import(const char* box, const char* words) {
+int import(const char* box, const char* words, const tWordListOptions& options) {
   // The box must not change under a program that has it open and would save over it.
   tBoxLock lock;
   if (lock.acquire(box) == tLockState::kHeldElsewhere) {
@@ -84,10 +88,11 @@ int import(const char* box, const char* words) {
     return fail(std::string("kann nicht gelesen werden: ") + box);
   }
   const tImportResult result =
-      importTextFile(words, [](int, const char* caption, const char* text) {
-        std::string line = cp1252ToUtf8(text);
-        if (!line.empty() && line.back() == '\n') line.pop_back();
-        std::fprintf(stderr, "%s: %s\n", caption, line.c_str());
+      importWordList(words, options, [](int, const char* caption, const char* text, int line) {
+        std::string shown = cp1252ToUtf8(text);
+        if (!shown.empty() && shown.back() == '\n') shown.pop_back();
+        if (line > 0) std::fprintf(stderr, "Zeile %d: ", line);
+        std::fprintf(stderr, "%s: %s\n", caption, shown.c_str());
       });
   if (!result.opened) return fail(std::string("kann nicht gelesen werden: ") + words);
   tFileReport report;
@@ -100,9 +105,9 @@ int import(const char* box, const char* words) {
   return 0;
 }
 
-int exportWords(const char* box, const char* words, bool utf8) {
+int exportWords(const char* box, const char* words, const tWordListOptions& options) {
   if (!loadExisting(box)) return fail(std::string("kann nicht gelesen werden: ") + box);
-  if (!exportTextFile(words, utf8)) {
+  if (!exportWordList(words, options)) {
     return fail(std::string("kann nicht geschrieben werden: ") + words);
   }
   return 0;
@@ -144,14 +149,22 @@ int run(const std::vector<std::string>& args) {
   if (command == "info" && args.size() == 2) return info(args[1].c_str());
   if (command == "check" && args.size() == 2) return check(args[1].c_str());
   if (command == "backups" && args.size() == 2) return listBackups(args[1].c_str());
-  if (command == "import" && args.size() == 3) return import(args[1].c_str(), args[2].c_str());
-  if (command == "export" && args.size() == 3) {
-    return exportWords(args[1].c_str(), args[2].c_str(), false);
+  if (command != "import" && command != "export") return usageError();
+  tWordListOptions options;
+  size_t next = 1;
+  for (; next < args.size() && args[next].compare(0, 2, "--") == 0; ++next) {
+    if (command == "import" && args[next] == "--header") {
+      options.firstLineNamesColumns = true;
+    } else if (command == "export" && args[next] == "--utf8") {
+      options.utf8 = true;
+    } else {
+      return usageError();
+    }
   }
-  if (command == "export" && args.size() == 4 && args[1] == "--utf8") {
-    return exportWords(args[2].c_str(), args[3].c_str(), true);
-  }
-  return usageError();
+  if (args.size() - next != 2) return usageError();
+  const char* box = args[next].c_str();
+  const char* words = args[next + 1].c_str();
+  return command == "import" ? import(box, words, options) : exportWords(box, words, options);
 }
 
 }  // namespace

@@ -258,4 +258,16 @@ TEST_F(SafeReplaceTest, TableIsWrittenThroughTheTemporaryFile) {
   EXPECT_STREQ(text, "neu");
 }
 
+TEST_F(SafeReplaceTest, WriteFileReplacingWritesAllOrNothing) {
+  const std::string target = path("liste.csv");
+  const std::string big(200000, 'x');  // more than one write may take
+  ASSERT_TRUE(writeFileReplacing(target, big));
+  EXPECT_EQ(readBytes(target), big);
+  ASSERT_TRUE(writeFileReplacing(target, ""));
+  EXPECT_EQ(readBytes(target), "");
+  EXPECT_FALSE(writeFileReplacing(path("fehlt/liste.csv"), "a"));
+  EXPECT_FALSE(writeFileReplacing("", "a"));
+  EXPECT_EQ(entries(), std::vector<std::string>({"liste.csv"}));
+}
+
 }  // namespace

@@ -168,4 +168,37 @@ TEST(TextEncodingTest, LongMixedTextsConvertAcrossWordBoundaries) {
   }
 }
 
+TEST(TextEncodingTest, ShownTextMarksWhatTheCodePageLacks) {
+  EXPECT_EQ(utf8ToCp1252Shown("\xEF\xBB\xBF"
+                              "Gr\xC3\xBC\xC3\x9F"
+                              "e \xE2\x82\xAC"),
+            "Gr\xFC\xDF"
+            "e \x80");
+  EXPECT_EQ(utf8ToCp1252Shown("a\xE2\x86\x92"
+                              "b\xF0\x9F\x98\x80"
+                              "c"),
+            "a?b?c");
+  // Broken sequences: a stray continuation byte, a cut-off character at the end.
+  EXPECT_EQ(utf8ToCp1252Shown("x\x80y\xC3"), "x?y?");
+  EXPECT_EQ(utf8ToCp1252Shown("\xE2\x82z"), "?z");
+}
+
+TEST(TextEncodingTest, AppendUtf8EncodesEveryLength) {
+  std::string out;
+  for (const uint32_t c : {0x41u, 0xE4u, 0x20ACu, 0x1F600u, 0xD800u, 0x110000u}) {
+    appendUtf8(c, &out);
+  }
+  EXPECT_EQ(out, "A\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(TextEncodingTest, Utf16WithItsMarkConvertsInEitherOrder) {
+  std::string out;
+  ASSERT_TRUE(utf16ToUtf8(std::string("\xFF\xFEK\0\xE4\0\xAC\x20\x3D\xD8\x00\xDE", 12), &out));
+  EXPECT_EQ(out, "K\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
+  ASSERT_TRUE(utf16ToUtf8(std::string("\xFE\xFF\0K\0\xE4", 6), &out));
+  EXPECT_EQ(out, "K\xC3\xA4");
+  EXPECT_FALSE(utf16ToUtf8("K\xC3\xA4", &out));                         // no mark
+  EXPECT_FALSE(utf16ToUtf8(std::string("\xFF\xFE\x00\xDC", 4), &out));  // lone surrogate
+}
+
 }  // namespace

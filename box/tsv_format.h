@@ -1,0 +1,20 @@
+// Word lists as tab-separated text, including the plain-text exports of flashcard
+// programs, which open with header lines such as "#separator:tab", "#html:true" and
+// "#columns:Front<TAB>Back". The first two card columns are front and back; columns a
+// header names as note type, deck, tags or GUID are not card texts.
+#ifndef TERMEL_BOX_TSV_FORMAT_H_
+#define TERMEL_BOX_TSV_FORMAT_H_
+
+#include <string>
+
+class tCardIntake;
+
+// Hands the cards of utf8 (no byte-order mark) to intake; skipHeader passes over the
+// first record behind the header lines, which names the columns.
+void importTsv(const std::string& utf8, bool skipHeader, tCardIntake* intake);
+
+// Every card of theCardBox as "front<TAB>back" lines (UTF-8), behind the header lines
+// "#separator:tab" and "#html:false", so flashcard programs need not ask.
+std::string tsvFromBox();
+
+#endif  // TERMEL_BOX_TSV_FORMAT_H_
