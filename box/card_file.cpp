@@ -290,6 +290,11 @@ bool saveCardFile(const char* path, tFileReport* report) {
     addError(&report->errors, kCardError, kDbfCannotOpen);
     return false;
   }
+  // A name the table code would refuse to open could be written, but never loaded.
+  if (std::strlen(path) > tDBF::kMaxFileName) {
+    addError(&report->errors, kCardError, kDbfNameTooLong);
+    return false;
+  }
   // The box file belongs beside the file the card file's path really names.
   std::string cardPath;
   if (!resolveLinks(path, &cardPath)) {

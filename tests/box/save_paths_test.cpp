@@ -105,6 +105,15 @@ TEST_F(SavePathsTest, EveryPathTheTableCodeAcceptsCanBeSavedAndLoaded) {
     EXPECT_TRUE(fileExists(folder + "/a.kas"));
     ASSERT_EQ(std::system(("rm -r '" + folder + "'").c_str()), 0);
   }
+  // One character more could be written, but never be opened again: refused unwritten.
+  const std::string folder = dir_.path() + "/" + std::string(250 - dir_.path().size() - 1, 'd');
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  const std::string tooLong = folder + "/a.trm";
+  ASSERT_EQ(tooLong.size(), static_cast<size_t>(tDBF::kMaxFileName) + 1);
+  tFileReport report;
+  EXPECT_FALSE(saveCardFile(tooLong.c_str(), &report));
+  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 9"}));
+  EXPECT_FALSE(fileExists(tooLong));
 }
 
 TEST_F(SavePathsTest, StampsTellWhetherTheCardFileChangedSinceLoadOrSave) {
