@@ -16,9 +16,25 @@
 struct tFileReport {
   std::vector<std::string> errors;  // formatted error texts, in the order raised
   int loaded = 0;                   // records appended to the box
-  int skipped = 0;                  // records whose compartment letter was unusable
-  bool opened = false;              // the card file could be opened
+  // Records whose compartment letter was unusable (blank, lower case, a digit, H to
+  // Y), loaded into compartment 1 with their texts and counters; see
+  // placedInFirstText. No error: a save keeps these cards.
+  int placedInFirst = 0;
+  // Columns of the file other than the six of a card file: a save drops them.
+  int foreignColumns = 0;
+  // Saving over the file would lose what the load could not read: the load raised
+  // errors (a missing card column, a record it could not read) or the file holds
+  // foreign columns. A caller asks before it saves over such a file
+  // (kLossyRewriteQuestion).
+  bool lossyRewrite = false;
+  bool opened = false;  // the card file could be opened
 };
+
+// Asked before a save writes over a card file whose load set lossyRewrite.
+extern const char kLossyRewriteQuestion[];
+// The text that tells how many records were loaded into compartment 1 because their
+// compartment letter was unusable (code page 1252); empty when count is 0.
+std::string placedInFirstText(int count);
 
 // Card file table: DEUTSCH C64, UEBERSETZT C64, KASTEN C1, ALTER N4, GEWUSST N5,
 // UNBEKANNT N5.
@@ -55,7 +71,8 @@ class tKastenDB : public tDBF {
   std::vector<std::string>* errors_;
 };
 
-// Appends the cards of the card file to theCardBox.
+// Appends the cards of the card file to theCardBox. A record whose compartment
+// letter is unusable goes into compartment 1.
 void loadCardFile(const char* path, tFileReport* report = nullptr);
 // Writes theCardBox into the card file and its box file, each replaced atomically.
 // False whenever the card file could not be written completely; the previous files

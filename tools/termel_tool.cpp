@@ -17,12 +17,16 @@ namespace {
 
 const char kUsage[] =
     "Aufruf: termel-tool BEFEHL ...\n"
-    "  info BOX.trm                    Karten je Fach\n"
-    "  import BOX.trm WORDS.txt        Wortliste (Begriff;Übersetzung) in Fach 1 "
+    "  info BOX.trm                         Karten je Fach\n"
+    "  import [--force] BOX.trm WORDS.txt   Wortliste (Begriff;Übersetzung) in Fach 1 "
     "übernehmen\n"
-    "  export [--utf8] BOX.trm WORDS.txt  alle Karten als Wortliste schreiben\n"
-    "  check BOX.trm                   Kartendatei prüfen\n"
-    "  --help                          diese Hilfe\n";
+    "  export [--utf8] BOX.trm WORDS.txt    alle Karten als Wortliste schreiben\n"
+    "  check BOX.trm                        Kartendatei prüfen\n"
+    "  --help                               diese Hilfe\n"
+    "WORDS.txt \"-\" liest die Standardeingabe (import) oder schreibt in die "
+    "Standardausgabe (export).\n"
+    "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern;\n"
+    "diese gehen dabei verloren.\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
@@ -45,20 +49,33 @@ int fail(const std::string& message) {
   return 1;
 }
 
+int cannotRead(const char* path) {
+  return fail(std::string("Die Datei kann nicht gelesen werden: ") + path);
+}
+
 bool exists(const char* path) {
   return access(path, F_OK) == 0;
 }
 
-// Loads a card file that must exist and be readable.
+bool isStandardStream(const char* path) {
+  return std::strcmp(path, "-") == 0;
+}
+
+// Loads a card file that must exist and be readable, printing what its load reports.
+bool loadExisting(const char* path, tFileReport* report) {
+  loadCardFile(path, report);
+  printErrors(*report, stderr);
+  if (report->placedInFirst > 0) printLine(stderr, placedInFirstText(report->placedInFirst));
+  return report->opened;
+}
+
 bool loadExisting(const char* path) {
   tFileReport report;
-  loadCardFile(path, &report);
-  printErrors(report, stderr);
-  return report.opened;
+  return loadExisting(path, &report);
 }
 
 int info(const char* box) {
-  if (!loadExisting(box)) return fail(std::string("kann nicht gelesen werden: ") + box);
+  if (!loadExisting(box)) return cannotRead(box);
   for (int n = 1; n < theCardBox.compartmentCount(); ++n) {
     std::printf("%d. Fach: %d\n", n, theCardBox.countIn(n));
   }
@@ -67,19 +84,32 @@ int info(const char* box) {
   return 0;
 }
 
-int import(const char* box, const char* words) {
+tImportResult importWords(const char* words) {
+  const tImportReporter report = [](int, const char* caption, const char* text) {
+    std::string line = cp1252ToUtf8(text);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    std::fprintf(stderr, "%s: %s\n", caption, line.c_str());
+  };
+  return isStandardStream(words) ? importTextStream(stdin, report) : importTextFile(words, report);
+}
+
+int import(const char* box, const char* words, bool force) {
   // A missing box is started empty; one that exists but can't be read is never
-  // overwritten.
-  if (exists(box) && !loadExisting(box)) {
-    return fail(std::string("kann nicht gelesen werden: ") + box);
+  // overwritten, and neither is one whose rewrite would lose what could not be read.
+  if (exists(box)) {
+    tFileReport loaded;
+    if (!loadExisting(box, &loaded)) return cannotRead(box);
+    if (loaded.foreignColumns > 0) {
+      std::fprintf(stderr, "Fremde Spalten: %d\n", loaded.foreignColumns);
+    }
+    if (loaded.lossyRewrite && !force) {
+      return fail(std::string(box) +
+                  ": Die Datei wird im Kartei-Format neu geschrieben; nicht gelesene Felder "
+                  "gehen verloren. Nichts geändert; --force sichert trotzdem.");
+    }
   }
-  const tImportResult result =
-      importTextFile(words, [](int, const char* caption, const char* text) {
-        std::string line = cp1252ToUtf8(text);
-        if (!line.empty() && line.back() == '\n') line.pop_back();
-        std::fprintf(stderr, "%s: %s\n", caption, line.c_str());
-      });
-  if (!result.opened) return fail(std::string("kann nicht gelesen werden: ") + words);
+  const tImportResult result = importWords(words);
+  if (!result.opened || result.readFailed) return cannotRead(words);
   tFileReport report;
   if (!saveCardFile(box, &report)) {
     printErrors(report, stderr);
@@ -87,14 +117,15 @@ int import(const char* box, const char* words) {
   }
   printErrors(report, stderr);
   std::printf("Hinzugefügt: %d\n", result.added);
+  if (result.replaced > 0) std::printf("Mit ersetzten Zeichen: %d\n", result.replaced);
   return 0;
 }
 
 int exportWords(const char* box, const char* words, bool utf8) {
-  if (!loadExisting(box)) return fail(std::string("kann nicht gelesen werden: ") + box);
-  if (!exportTextFile(words, utf8)) {
-    return fail(std::string("kann nicht geschrieben werden: ") + words);
-  }
+  if (!loadExisting(box)) return cannotRead(box);
+  const bool written =
+      isStandardStream(words) ? exportTextStream(stdout, utf8) : exportTextFile(words, utf8);
+  if (!written) return fail(std::string("kann nicht geschrieben werden: ") + words);
   return 0;
 }
 
@@ -102,9 +133,10 @@ int check(const char* box) {
   tFileReport report;
   loadCardFile(box, &report);
   printErrors(report, stdout);
-  if (!report.opened) return fail(std::string("kann nicht gelesen werden: ") + box);
+  if (!report.opened) return cannotRead(box);
   std::printf("Geladen: %d\n", report.loaded);
-  std::printf("Übersprungen: %d\n", report.skipped);
+  std::printf("Ins 1. Fach gelegt: %d\n", report.placedInFirst);
+  if (report.foreignColumns > 0) std::printf("Fremde Spalten: %d\n", report.foreignColumns);
   return 0;
 }
 
@@ -117,7 +149,12 @@ int run(const std::vector<std::string>& args) {
   }
   if (command == "info" && args.size() == 2) return info(args[1].c_str());
   if (command == "check" && args.size() == 2) return check(args[1].c_str());
-  if (command == "import" && args.size() == 3) return import(args[1].c_str(), args[2].c_str());
+  if (command == "import" && args.size() == 3) {
+    return import(args[1].c_str(), args[2].c_str(), false);
+  }
+  if (command == "import" && args.size() == 4 && args[1] == "--force") {
+    return import(args[2].c_str(), args[3].c_str(), true);
+  }
   if (command == "export" && args.size() == 3) {
     return exportWords(args[1].c_str(), args[2].c_str(), false);
   }
