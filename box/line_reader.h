@@ -6,7 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <vector>
+#include <memory>
 
 class tLineReader {
  public:
@@ -33,7 +33,8 @@ class tLineReader {
   bool utf8_;
   bool atEnd_ = false;
   bool failed_ = false;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;  // not cleared: only bytes read are ever looked at
+  size_t capacity_;
   size_t start_ = 0;  // first byte not yet delivered
   size_t end_ = 0;    // behind the last byte read
 };

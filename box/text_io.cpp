@@ -90,11 +90,11 @@ int addIndexed(const tTermel& card, uint64_t hash, tImportIndex* index) {
 // UTF-8. False on a read or write error.
 bool checkUtf8(std::FILE* in, std::FILE* copy, bool* utf8) {
   tUtf8Check check;
-  std::vector<char> chunk(1 << 16);
-  for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), in)) > 0;) {
-    check.feed(chunk.data(), n);
+  char chunk[1 << 14];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) {
+    check.feed(chunk, n);
     if (copy != nullptr) {
-      if (std::fwrite(chunk.data(), 1, n, copy) != n) return false;
+      if (std::fwrite(chunk, 1, n, copy) != n) return false;
     } else if (!check.stillValid()) {
       break;
     }
@@ -327,8 +327,9 @@ tImportResult importTextFile(const char* path, const tImportReporter& report) {
 
 tImportResult importTextStream(std::FILE* in, const tImportReporter& report) {
   tImportResult result;
-  struct stat status;
-  if (in == nullptr || fstat(fileno(in), &status) != 0 || S_ISDIR(status.st_mode)) return result;
+  if (in == nullptr) return result;
+  // A directory opens, but its first read fails: it is refused like a file that
+  // cannot be read.
   // The encoding is decided for the whole stream before its first line is imported:
   // a file is UTF-8 only when all of it is.
   bool utf8 = false;

@@ -337,9 +337,13 @@ bool tDBF::readRecord(uint64_t offset) {
   return true;
 }
 
-// Reads up to kReadAheadSize bytes from offset on; fewer at the end of the file.
+// Reads up to kReadAheadSize bytes from offset on, but no more than the records from
+// there on take, so a small table costs no large buffer; fewer at the end of the file.
 void tDBF::fillReadAhead(uint64_t offset) {
-  readAhead_.resize(kReadAheadSize);
+  const uint64_t tableEnd = recordOffset(recordCount());
+  const uint64_t wanted = tableEnd > offset ? tableEnd - offset : 0;
+  readAhead_.resize(static_cast<size_t>(
+      std::max<uint64_t>(record_.size(), std::min<uint64_t>(wanted, kReadAheadSize))));
   readAheadStart_ = offset;
   size_t got = 0;
   if (!readDirect(offset, &got)) {

@@ -84,6 +84,9 @@ int windowsByte(uint32_t codePoint) {
   if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
     return static_cast<int>(codePoint);
   }
+  // The row holds nothing outside Œ (U+0152) to ™ (U+2122): most other scripts are
+  // refused without a search.
+  if (codePoint < 0x0152 || codePoint > 0x2122) return -1;
   for (int i = 0; i < 32; ++i) {
     if (kWindowsRow[i] != 0 && kWindowsRow[i] == codePoint) return 0x80 + i;
   }
