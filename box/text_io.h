@@ -22,7 +22,8 @@ class tImportIndex;
 // to compartment 1 of theCardBox unless a card with both texts equal is present.
 // index, when given, stands in for the search of the whole box. The line is first
 // brought into the form a card can hold (card_text.h): kImportNotEncodable when it
-// holds a character no card can; replaced characters show in the line as left.
+// holds a character no card can; replaced characters show in the line as left, which
+// is why line needs room for 1024 characters (the replaced line is cut to 1023).
 int importLine(char* line, tImportIndex* index = nullptr);
 // Caption of the message shown for a malformed line, or nullptr.
 const char* importCaption(int code);
