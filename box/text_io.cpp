@@ -52,12 +52,6 @@ bool writeWholeFile(const char* path, const std::string& bytes) {
   return ok && replace.commit();
 }
 
-bool isAscii(const char* text, size_t size) {
-  unsigned char any = 0;
-  for (size_t i = 0; i < size; ++i) any |= static_cast<unsigned char>(text[i]);
-  return any < 0x80;
-}
-
 bool isControl(char c) {
   return static_cast<unsigned char>(c) < 0x20;
 }
@@ -138,7 +132,7 @@ class tImportRun {
     // A carriage return before the line feed belongs to the line end.
     if (hasEnd && body > 0 && line[body - 1] == '\r') --body;
     refused_.clear();
-    if (isAscii(line, body)) {
+    if (asciiPrefixLength(line, body) == body) {
       importPieces(line, body, hasEnd, false);
       return;
     }

@@ -1,36 +1,16 @@
 // Feeds arbitrary bytes to the card-file loader as a file on /dev/shm (in memory, so
 // a run costs no disk): whatever the file holds, the load must neither crash nor
 // read outside a buffer, and its report must agree with the box it filled.
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "box/card_box.h"
 #include "box/card_file.h"
+#include "fuzz/scratch_file.h"
 
 namespace {
-
-const std::string& scratchFile() {
-  static const std::string path = [] {
-    char name[] = "/dev/shm/fuzz_card_file-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    std::atexit([] { unlink(scratchFile().c_str()); });
-    return std::string(name);
-  }();
-  return path;
-}
-
-bool writeInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(scratchFile().c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
-}
 
 void check(bool condition) {
   if (!condition) std::abort();
@@ -39,7 +19,7 @@ void check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (!writeInput(data, size)) return 0;
+  if (!writeScratchFile(data, size)) return 0;
   theCardBox.clearAll();
   tFileReport report;
   loadCardFile(scratchFile().c_str(), &report);

@@ -136,6 +136,10 @@ void tUtf8Check::feed(const char* bytes, size_t size) {
   }
 }
 
+size_t asciiPrefixLength(const char* bytes, size_t size) {
+  return skipAscii(bytes, 0, size);
+}
+
 bool isValidUtf8(const std::string& bytes) {
   tUtf8Check check;
   check.feed(bytes.data(), bytes.size());

@@ -24,6 +24,8 @@ class tUtf8Check {
   bool bad_ = false;
 };
 
+// How many of the first size bytes are ASCII before the first that is not.
+size_t asciiPrefixLength(const char* bytes, size_t size);
 // True when bytes are valid UTF-8 (a leading byte-order mark is allowed).
 bool isValidUtf8(const std::string& bytes);
 // The code page 1252 byte of the UTF-8 character at the start of bytes (size > 0

@@ -216,15 +216,16 @@ TEST_F(CardFileTest, UnusableCompartmentLettersLoadIntoCompartmentOne) {
 
 TEST_F(CardFileTest, FileWithColumnsOfItsOwnWouldLoseThemOnRewrite) {
   const std::string path = dir_.file("notizen.trm");
+  // The card columns with a note among them and a date behind them.
+  const struct {
+    const char* name;
+    char type;
+    int length;
+  } columns[] = {{"DEUTSCH", 'C', 64},  {"NOTIZ", 'C', 20}, {"UEBERSETZT", 'C', 64},
+                 {"KASTEN", 'C', 1},    {"ALTER", 'N', 4},  {"GEWUSST", 'N', 5},
+                 {"UNBEKANNT", 'N', 5}, {"DATUM", 'D', 8}};
   tCreateDBF table;
-  table.addField("DEUTSCH", 'C', 64, 0);
-  table.addField("NOTIZ", 'C', 20, 0);
-  table.addField("UEBERSETZT", 'C', 64, 0);
-  table.addField("KASTEN", 'C', 1, 0);
-  table.addField("ALTER", 'N', 4, 0);
-  table.addField("GEWUSST", 'N', 5, 0);
-  table.addField("UNBEKANNT", 'N', 5, 0);
-  table.addField("DATUM", 'D', 8, 0);
+  for (const auto& column : columns) table.addField(column.name, column.type, column.length, 0);
   ASSERT_TRUE(table.create(path.c_str()));
   {
     tTrmDB db;
