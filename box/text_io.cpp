@@ -239,7 +239,9 @@ class tImportRun {
   tImportResult* result_;
   const bool utf8_;
   std::unique_ptr<tImportIndex> index_;
-  std::vector<tPending> pending_ = std::vector<tPending>(kBatch);
+  // Left uninitialised: each entry is filled before it is read, and a short file
+  // touches only the few it uses.
+  std::unique_ptr<tPending[]> pending_{new tPending[kBatch]};
   size_t pendingCount_ = 0;
   // Reused from line to line, so a line costs no allocation.
   std::string text_;
