@@ -42,7 +42,8 @@ struct tImportResult {
 };
 
 // Imports a text file into theCardBox, reading it as a stream: memory grows with the
-// cards added, not with the file. A file that is valid UTF-8 (with or without a
+// cards added (and, from the first one on, by an index of the box's cards), never
+// with the length of the file. A file that is valid UTF-8 (with or without a
 // byte-order mark) is decoded; any other file is taken as code page 1252. Anything
 // but a readable regular file (a directory, a FIFO, a device) is not opened.
 tImportResult importTextFile(const char* path, const tImportReporter& report);
