@@ -1,5 +1,6 @@
 #include "storage/dbf.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -338,9 +339,15 @@ bool tDBF::readRecord(uint64_t offset) {
 }
 
 // Reads up to kReadAheadSize bytes from offset on, but no more than the records from
-// there on take, so a small table costs no large buffer; fewer at the end of the file.
+// there on take and the file holds, so a small table (or a short file whose header
+// claims many records) costs no large buffer; fewer at the end of the file.
 void tDBF::fillReadAhead(uint64_t offset) {
-  const uint64_t tableEnd = recordOffset(recordCount());
+  uint64_t tableEnd = recordOffset(recordCount());
+  struct stat status;
+  // Flushed first, so the size includes what this table has written.
+  if (std::fflush(file_) == 0 && fstat(fileno(file_), &status) == 0 && S_ISREG(status.st_mode)) {
+    tableEnd = std::min<uint64_t>(tableEnd, static_cast<uint64_t>(status.st_size));
+  }
   const uint64_t wanted = tableEnd > offset ? tableEnd - offset : 0;
   readAhead_.resize(static_cast<size_t>(
       std::max<uint64_t>(record_.size(), std::min<uint64_t>(wanted, kReadAheadSize))));
