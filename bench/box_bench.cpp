@@ -10,7 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +56,16 @@ class BenchFiles {
     return once("txt" + std::to_string(n), [n](const std::string& path) {
       std::FILE* f = std::fopen(path.c_str(), "w");
       for (int i = 0; i < n; ++i) std::fprintf(f, "Wort %d;word %d\n", i, i);
+      std::fclose(f);
+    });
+  }
+
+  // megabytes of line feeds and nothing else.
+  const std::string& blankLines(int megabytes) {
+    return once("txt-blank" + std::to_string(megabytes), [megabytes](const std::string& path) {
+      std::FILE* f = std::fopen(path.c_str(), "w");
+      const std::string block(1 << 20, '\n');
+      for (int i = 0; i < megabytes; ++i) std::fwrite(block.data(), 1, block.size(), f);
       std::fclose(f);
     });
   }
@@ -202,6 +215,47 @@ void BM_Import(benchmark::State& state) {
   });
 }
 
+// A field of /proc/self/status in kB ("VmHWM", "VmRSS"), or -1.
+long statusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const size_t length = std::strlen(field);
+  while (std::getline(status, line)) {
+    if (line.compare(0, length, field) == 0 && line[length] == ':') {
+      return std::stol(line.substr(length + 1));
+    }
+  }
+  return -1;
+}
+
+// Import of a file of nothing but line feeds (state.range(0) MB): it adds nothing, so
+// its time is the cost of reading lines and its memory must not grow with the file.
+// "extra_MB" is the peak resident memory during the import above what was resident
+// before it.
+void BM_ImportBlankLines(benchmark::State& state) {
+  const int megabytes = static_cast<int>(state.range(0));
+  const std::string& path = files().blankLines(megabytes);
+  theCardBox.clearAll();
+  long extraKb = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    // Resets the peak resident size to the current one (Linux 4.0 and later).
+    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+      std::fputs("5", f);
+      std::fclose(f);
+    }
+    const long before = statusKb("VmRSS");
+    state.ResumeTiming();
+    const tImportResult result = importTextFile(path.c_str(), nullptr);
+    state.PauseTiming();
+    if (result.added != 0 || !result.opened) state.SkipWithError("blank lines added cards");
+    extraKb = std::max(extraKb, statusKb("VmHWM") - before);
+    state.ResumeTiming();
+  }
+  state.counters["extra_MB"] = static_cast<double>(extraKb) / 1024.0;
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(megabytes) << 20);
+}
+
 // All cards spread over compartments 1..spread, then CardBox::shuffle(which).
 void shuffleBench(benchmark::State& state, int spread, int which) {
   const int n = static_cast<int>(state.range(0));
@@ -282,6 +336,7 @@ BENCHMARK(BM_SaveReplacingWithBackup)->Arg(200000)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_ReadTextFileBytes)->Apply(bothSizes);
 BENCHMARK(BM_ReadTextFileLines)->Apply(bothSizes);
 BENCHMARK(BM_Import)->Apply(bothSizes);
+BENCHMARK(BM_ImportBlankLines)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShuffleOneCompartment)->Apply(bothSizes);
 BENCHMARK(BM_ShuffleAll)->Apply(bothSizes);
 BENCHMARK(BM_MoveWholeCompartment)->Apply(bothSizes);

@@ -111,6 +111,16 @@ void readCard(tTrmDB& db, tTermel* card) {
   card->timesUnknown = db.UNBEKANNT.get();
 }
 
+// Columns of the open card file that no handle is bound to, so a save drops them.
+int foreignColumnCount(tTrmDB& db) {
+  int known = 0;
+  for (int index : {db.DEUTSCH.index(), db.UEBERSETZT.index(), db.KASTEN.index(), db.ALTER.index(),
+                    db.GEWUSST.index(), db.UNBEKANNT.index()}) {
+    if (index >= 0) ++known;
+  }
+  return db.fieldCount() - known;
+}
+
 int compartmentOfLetter(char letter) {
   return letter == kArchiveLetter ? CardBox::kCompartments
                                   : static_cast<unsigned char>(letter) - 64;
@@ -261,26 +271,42 @@ std::string boxFileName(const std::string& cardPath) {
   return result;
 }
 
+const char kLossyRewriteQuestion[] =
+    "Die Datei wird im Kartei-Format neu geschrieben; nicht gelesene Felder gehen verloren. "
+    "Trotzdem sichern?";
+
+std::string placedInFirstText(int count) {
+  if (count <= 0) return std::string();
+  if (count == 1) return "1 Karte ohne g\xFCltiges Fach wurde ins 1. Fach gelegt.";
+  char text[96];
+  std::snprintf(text, sizeof text, "%d Karten ohne g\xFCltiges Fach wurden ins 1. Fach gelegt.",
+                count);
+  return text;
+}
+
 void loadCardFile(const char* path, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
+  const size_t errorsBefore = report->errors.size();
   tTrmDB db(&report->errors);
   // Stamped before it is read: a change made meanwhile is then taken for one made later.
   if (path != nullptr) report->stamp = tFileStamp::ofPath(path);
   report->opened = db.open(path, tDBF::tMode::kReadOnly);
   if (!report->opened) return;
   report->readOnly = isSaveProtected(path);
+  report->foreignColumns = foreignColumnCount(db);
   tTermel card;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
     readCard(db, &card);
     char letter[2];
     copyText(db.KASTEN, letter, sizeof letter);
-    if (theCardBox.addCardTo(card, compartmentOfLetter(letter[0]))) {
-      ++report->loaded;
-    } else {
-      ++report->skipped;
+    if (!theCardBox.addCardTo(card, compartmentOfLetter(letter[0]))) {
+      theCardBox.addCardTo(card, 1);
+      ++report->placedInFirst;
     }
+    ++report->loaded;
   }
+  report->lossyRewrite = report->errors.size() > errorsBefore || report->foreignColumns > 0;
 }
 
 bool saveCardFile(const char* path, tFileReport* report) {

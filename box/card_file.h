@@ -19,8 +19,18 @@ struct tFileReport {
   std::vector<std::string> errors;    // formatted error texts, in the order raised
   std::vector<std::string> warnings;  // the file was saved, but the learner should know this
   int loaded = 0;                     // records appended to the box
-  int skipped = 0;                    // records whose compartment letter was unusable
-  bool opened = false;                // the card file could be opened
+  // Records whose compartment letter was unusable (blank, lower case, a digit, H to
+  // Y), loaded into compartment 1 with their texts and counters; see
+  // placedInFirstText. No error: a save keeps these cards.
+  int placedInFirst = 0;
+  // Columns of the file other than the six of a card file: a save drops them.
+  int foreignColumns = 0;
+  // Saving over the file would lose what the load could not read: the load raised
+  // errors (a missing card column, a record it could not read) or the file holds
+  // foreign columns. A caller asks before it saves over such a file
+  // (kLossyRewriteQuestion).
+  bool lossyRewrite = false;
+  bool opened = false;  // the card file could be opened
   // Load: this user may not write the card file or its directory, so "Sichern" cannot
   // replace it.
   bool readOnly = false;
@@ -28,6 +38,12 @@ struct tFileReport {
   // changedSince() before the next save to learn whether someone else wrote it since.
   tFileStamp stamp;
 };
+
+// Asked before a save writes over a card file whose load set lossyRewrite.
+extern const char kLossyRewriteQuestion[];
+// The text that tells how many records were loaded into compartment 1 because their
+// compartment letter was unusable (code page 1252); empty when count is 0.
+std::string placedInFirstText(int count);
 
 // Card file table: DEUTSCH C64, UEBERSETZT C64, KASTEN C1, ALTER N4, GEWUSST N5,
 // UNBEKANNT N5.
@@ -64,7 +80,8 @@ class tKastenDB : public tDBF {
   std::vector<std::string>* errors_;
 };
 
-// Appends the cards of the card file to theCardBox. The file is only read, so a
+// Appends the cards of the card file to theCardBox. A record whose compartment
+// letter is unusable goes into compartment 1. The file is only read, so a
 // write-protected one loads too (report->readOnly tells).
 void loadCardFile(const char* path, tFileReport* report = nullptr);
 // Writes theCardBox into the card file and its box file, each replaced atomically.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "box/card_box.h"
+#include "box/card_text.h"
 #include "box/termel.h"
 #include "storage/text_encoding.h"
 
@@ -51,10 +52,13 @@ const char* wordListCaption(int code) {
   }
 }
 
-int cardTextFromUtf8(const std::string& utf8, std::string* cp1252) {
-  // Characters are judged here and nowhere else, so a rule that replaces some of them
-  // by plain forms instead of refusing the card has a single place to go.
+int cardTextFromUtf8(const std::string& utf8, std::string* cp1252, bool* replaced) {
+  // Characters are judged here and nowhere else: the same rules as every other way
+  // text enters a card (card_text.h).
   if (hasControlCharacter(utf8) || !utf8ToCp1252(utf8, cp1252)) return kImportNotEncodable;
+  const tCardTextFit fit = fitCardText(cp1252);
+  if (!fit.fits) return kImportNotEncodable;
+  if (fit.replaced && replaced != nullptr) *replaced = true;
   return kImportAdded;
 }
 
@@ -63,8 +67,9 @@ tCardIntake::tCardIntake(const tWordListReporter& report, tImportResult* result,
 
 int tCardIntake::add(tWordCard card) {
   std::string front, back;
-  int code = cardTextFromUtf8(withoutLineBreaks(card.front), &front);
-  if (code == kImportAdded) code = cardTextFromUtf8(withoutLineBreaks(card.back), &back);
+  bool replaced = false;
+  int code = cardTextFromUtf8(withoutLineBreaks(card.front), &front, &replaced);
+  if (code == kImportAdded) code = cardTextFromUtf8(withoutLineBreaks(card.back), &back, &replaced);
   fitToCard(&front);
   fitToCard(&back);
   if (code == kImportAdded && front.empty()) code = kImportNoFirstTerm;
@@ -83,6 +88,7 @@ int tCardIntake::add(tWordCard card) {
   theCardBox.addCardTo(made, n);
   index_.insert(theCardBox.lastIn(n), hash);
   ++result_->added;
+  if (replaced) ++result_->replaced;
   return kImportAdded;
 }
 

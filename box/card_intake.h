@@ -35,10 +35,11 @@ using tWordListReporter =
 // Caption for any import code, or nullptr for a card that was handled.
 const char* wordListCaption(int code);
 
-// Converts one card text from UTF-8 into code page 1252: kImportAdded, or the code
-// that refuses the card (kImportNotEncodable for a control character or a character
-// the card file can't hold).
-int cardTextFromUtf8(const std::string& utf8, std::string* cp1252);
+// Converts one card text from UTF-8 into code page 1252 and into the form a card can
+// hold (fitCardText): kImportAdded, or the code that refuses the card
+// (kImportNotEncodable for a control character or a character the card file can't
+// hold). *replaced (when given) is set when typographic characters were replaced.
+int cardTextFromUtf8(const std::string& utf8, std::string* cp1252, bool* replaced = nullptr);
 
 // One card as a reader found it.
 struct tWordCard {

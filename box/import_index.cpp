@@ -41,8 +41,8 @@ size_t tableSizeFor(size_t entries) {
 
 }  // namespace
 
-tImportIndex::tImportIndex(CardBox& box, size_t expected) {
-  slots_.assign(tableSizeFor(static_cast<size_t>(box.totalCount()) + expected), Slot{0, nullptr});
+tImportIndex::tImportIndex(CardBox& box) {
+  slots_.assign(tableSizeFor(static_cast<size_t>(box.totalCount())), Slot{0, nullptr});
   for (int n = 1; n <= box.compartmentCount(); ++n) {
     for (tTermel* c = box.firstIn(n, nullptr); c != nullptr; c = box.nextIn(n, nullptr)) {
       insert(c);

@@ -15,8 +15,9 @@ class CardBox;
 
 class tImportIndex {
  public:
-  // expected: how many cards are about to be added, so the table need not grow.
-  explicit tImportIndex(CardBox& box, size_t expected = 0);
+  // Sized for the cards of box; it grows with the cards inserted, so an import
+  // that adds few cards costs little however long its file.
+  explicit tImportIndex(CardBox& box);
   static uint64_t hashOf(const tTermel& card);
   // Same matching as CardBox::findBoth: exact bytes of both texts. hash is
   // hashOf(card).

@@ -1,14 +1,21 @@
 #include "box/text_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "box/card_box.h"
+#include "box/card_text.h"
 #include "box/import_index.h"
+#include "box/line_reader.h"
 #include "box/termel.h"
 #include "storage/safe_replace.h"
 #include "storage/text_encoding.h"
@@ -33,72 +40,12 @@ void removeLineEnd(char* text) {
   text[n] = '\0';
 }
 
-bool readWholeFile(const char* path, std::string* bytes) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  size_t expected = 65536;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long size = std::ftell(file);
-    if (size > 0) expected = static_cast<size_t>(size) + 1;  // + 1 to see the end
-    std::rewind(file);
-  }
-  // Read straight into the string, grown only when the file has grown meanwhile.
-  size_t total = 0;
-  for (size_t n = 1; n > 0; total += n) {
-    if (total == bytes->size()) bytes->resize(total + expected);
-    n = std::fread(&(*bytes)[total], 1, bytes->size() - total, file);
-  }
-  bytes->resize(total);
-  const bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
-}
-
 bool writeWholeFile(const char* path, const std::string& bytes) {
   return path != nullptr && writeFileReplacing(path, bytes);
 }
 
-bool isAscii(const char* text, size_t size) {
-  unsigned char any = 0;
-  for (size_t i = 0; i < size; ++i) any |= static_cast<unsigned char>(text[i]);
-  return any < 0x80;
-}
-
-size_t utf8SequenceLength(unsigned char lead) {
-  if (lead < 0xC0) return 1;
-  if (lead < 0xE0) return 2;
-  if (lead < 0xF0) return 3;
-  return 4;
-}
-
-// A UTF-8 line shown in code page 1252 as far as it goes: each character without a
-// code page 1252 form becomes '?'.
-std::string readableCp1252(const std::string& utf8) {
-  std::string result;
-  for (size_t i = 0; i < utf8.size();) {
-    const size_t length = utf8SequenceLength(static_cast<unsigned char>(utf8[i]));
-    std::string converted;
-    if (utf8ToCp1252(utf8.substr(i, length), &converted)) {
-      result += converted;
-    } else {
-      result += '?';
-    }
-    i += length;
-  }
-  return result;
-}
-
-// Calls handle(start, length) for every line of text, its line end included.
-template <typename Handle>
-void forEachLine(const std::string& text, Handle handle) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end) {
-    const void* newline = std::memchr(p, '\n', static_cast<size_t>(end - p));
-    const char* next = newline ? static_cast<const char*>(newline) + 1 : end;
-    handle(p, static_cast<size_t>(next - p));
-    p = next;
-  }
+bool isControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20;
 }
 
 // Splits a line in place into the card it stands for; kImportAdded when it is well
@@ -124,66 +71,130 @@ int addIndexed(const tTermel& card, uint64_t hash, tImportIndex* index) {
   return kImportAdded;
 }
 
-// One import run: the reporter, the duplicate index and the tallies.
+// Reads in to its end, checking whether it is UTF-8, and copies it into copy when
+// one is given. Without a copy the reading stops at the first byte that is not
+// UTF-8. False on a read or write error.
+bool checkUtf8(std::FILE* in, std::FILE* copy, bool* utf8) {
+  tUtf8Check check;
+  char chunk[1 << 14];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) {
+    check.feed(chunk, n);
+    if (copy != nullptr) {
+      if (std::fwrite(chunk, 1, n, copy) != n) return false;
+    } else if (!check.stillValid()) {
+      break;
+    }
+  }
+  *utf8 = check.valid();
+  return std::ferror(in) == 0;
+}
+
+// One import run: the reporter, the duplicate index and the tallies. Lines come
+// from a tLineReader; each is brought into code page 1252 and into the form a card
+// can hold as a whole, then read in pieces of at most 1023 characters, each piece a
+// line of its own: skipped when it begins with a control character, refused when it
+// holds a character no card can hold, split into a card otherwise.
 class tImportRun {
  public:
-  tImportRun(const tImportReporter& report, tImportResult* result, size_t lines)
-      : report_(report), result_(result), index_(theCardBox, lines) {}
+  tImportRun(const tImportReporter& report, tImportResult* result, bool utf8)
+      : report_(report), result_(result), utf8_(utf8) {}
 
-  // text holds code page 1252 lines.
-  void importLines(const std::string& text) {
-    forEachLine(text, [this](const char* line, size_t size) { importPhysicalLine(line, size); });
-    flush();
-  }
-
-  // text holds UTF-8 lines; lines with a character outside code page 1252 are refused.
-  // A line of ASCII alone reads the same in both code pages and is taken as it is.
-  void importUtf8Lines(const std::string& text) {
-    forEachLine(text, [this](const char* start, size_t size) {
-      if (isAscii(start, size)) {
-        importPhysicalLine(start, size);
-        return;
+  void importAll(std::FILE* in) {
+    tLineReader reader(in, utf8_);
+    const char* line;
+    size_t size;
+    for (bool first = true; reader.next(&line, &size); first = false) {
+      if (first && utf8_ && size >= 3 && std::memcmp(line, kUtf8Bom, 3) == 0) {
+        line += 3;
+        size -= 3;
       }
-      line_.assign(start, size);
-      if (utf8ToCp1252(line_, &converted_)) {
-        importPhysicalLine(converted_.data(), converted_.size());
-        return;
-      }
-      std::string shown = readableCp1252(line_);
-      removeLineEnd(&shown[0]);
-      shown.resize(std::strlen(shown.c_str()));
-      flush();  // the lines before it come first, in the box and in the messages
-      tell(kImportNotEncodable, shown.c_str());
-    });
+      importPhysicalLine(line, size);
+    }
     flush();
+    result_->readFailed = reader.failed();
   }
 
  private:
   void importPhysicalLine(const char* line, size_t size) {
+    // A line read in one piece that begins with a control character is skipped
+    // whatever it holds: blank lines cost no more than this.
+    if (size == 0 || (isControl(line[0]) && size <= kLineBuffer / 3)) return;
+    const bool hasEnd = line[size - 1] == '\n';
+    size_t body = size - (hasEnd ? 1 : 0);
     // A carriage return before the line feed belongs to the line end.
-    if (size >= 2 && line[size - 2] == '\r' && line[size - 1] == '\n') {
-      withoutReturn_.assign(line, size - 2);
-      withoutReturn_ += '\n';
-      line = withoutReturn_.data();
-      size = withoutReturn_.size();
+    if (hasEnd && body > 0 && line[body - 1] == '\r') --body;
+    refused_.clear();
+    if (asciiPrefixLength(line, body) == body) {
+      importPieces(line, body, hasEnd, false);
+      return;
     }
-    for (size_t start = 0; start < size; start += kLineBuffer - 1) {
-      importPiece(line + start, std::min(kLineBuffer - 1, size - start));
+    const bool replaced = fitLine(line, body);
+    importPieces(text_.data(), text_.size(), hasEnd, replaced);
+  }
+
+  // Decodes the line into text_ in the form a card can hold and notes in refused_
+  // where characters stand that no card can hold (those without a code page 1252
+  // form as '?'). True when characters were replaced.
+  bool fitLine(const char* line, size_t size) {
+    text_.clear();
+    bool replaced = false;
+    for (size_t i = 0; i < size;) {
+      size_t length = 1;
+      int c = static_cast<unsigned char>(line[i]);
+      if (utf8_ && c >= 0x80) c = cp1252OfUtf8(line + i, size - i, &length);
+      i += length;
+      if (c < 0) {
+        refused_.push_back(text_.size());
+        text_ += '?';
+      } else if (cardCanHold(static_cast<char>(c))) {
+        text_ += static_cast<char>(c);
+      } else if (const char* plain = cardCharReplacement(static_cast<char>(c))) {
+        text_ += plain;
+        replaced = true;
+      } else {
+        refused_.push_back(text_.size());
+        text_ += static_cast<char>(c);
+      }
+    }
+    return replaced;
+  }
+
+  // text holds size characters without the line end; hasEnd adds the line feed.
+  void importPieces(const char* text, size_t size, bool hasEnd, bool replaced) {
+    const size_t total = size + (hasEnd ? 1 : 0);
+    size_t refusedIndex = 0;
+    for (size_t start = 0; start < total; start += kLineBuffer - 1) {
+      const size_t end = std::min(total, start + kLineBuffer - 1);
+      const size_t textEnd = std::min(end, size);
+      bool refused = false;
+      for (; refusedIndex < refused_.size() && refused_[refusedIndex] < textEnd; ++refusedIndex) {
+        refused = true;
+      }
+      if (start >= size || isControl(text[start])) continue;
+      if (refused) {
+        flush();  // the lines before it come first, in the box and in the messages
+        tell(kImportNotEncodable, std::string(text + start, textEnd - start).c_str());
+      } else {
+        importPiece(text + start, textEnd - start, end > size, replaced);
+      }
     }
   }
 
   // Lines are split as they come but checked against the index in small batches:
   // the slot of each card is fetched while the others are split, since on a large
   // box nearly every lookup would otherwise wait for memory.
-  void importPiece(const char* piece, size_t size) {
-    if (static_cast<unsigned char>(piece[0]) < 0x20) return;
+  void importPiece(const char* piece, size_t size, bool withEnd, bool replaced) {
     tPending& line = pending_[pendingCount_++];
     std::memcpy(line.buffer, piece, size);
+    if (withEnd) line.buffer[size++] = '\n';
     line.buffer[size] = '\0';
+    line.replaced = replaced;
     line.code = splitLine(line.buffer, &line.card);
     if (line.code == kImportAdded) {
+      // Built at the first card, so a file without one costs no index at all.
+      if (!index_) index_.reset(new tImportIndex(theCardBox));
       line.hash = tImportIndex::hashOf(line.card);
-      index_.prefetch(line.hash);
+      index_->prefetch(line.hash);
     }
     if (pendingCount_ == kBatch) flush();
   }
@@ -194,8 +205,9 @@ class tImportRun {
       tPending& line = pending_[i];
       if (line.code != kImportAdded) {
         tell(line.code, line.buffer);
-      } else if (addIndexed(line.card, line.hash, &index_) == kImportAdded) {
+      } else if (addIndexed(line.card, line.hash, index_.get()) == kImportAdded) {
         ++result_->added;
+        if (line.replaced) ++result_->replaced;
       }
     }
     pendingCount_ = 0;
@@ -211,21 +223,52 @@ class tImportRun {
     tTermel card;
     uint64_t hash;
     int code;
+    bool replaced;
   };
   static constexpr size_t kBatch = 16;
 
   const tImportReporter& report_;
   tImportResult* result_;
-  tImportIndex index_;
-  std::vector<tPending> pending_ = std::vector<tPending>(kBatch);
+  const bool utf8_;
+  std::unique_ptr<tImportIndex> index_;
+  // Left uninitialised: each entry is filled before it is read, and a short file
+  // touches only the few it uses.
+  std::unique_ptr<tPending[]> pending_{new tPending[kBatch]};
   size_t pendingCount_ = 0;
   // Reused from line to line, so a line costs no allocation.
-  std::string line_, converted_, withoutReturn_;
+  std::string text_;
+  std::vector<size_t> refused_;  // positions in text_, ascending
 };
+
+// Imports from in, which is read from its current position with the given encoding.
+void importFrom(std::FILE* in, bool utf8, const tImportReporter& report, tImportResult* result) {
+  tImportRun run(report, result, utf8);
+  run.importAll(in);
+}
+
+std::string exportedText(bool utf8) {
+  std::string text;
+  tTermel card;
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
+    text += card.front;
+    text += ';';
+    text += card.back;
+    text += '\n';
+  }
+  return utf8 ? cp1252ToUtf8(text) : text;
+}
 
 }  // namespace
 
 int importLine(char* line, tImportIndex* index) {
+  std::string text(line);
+  const tCardTextFit fit = fitCardText(&text);
+  if (!fit.fits) return kImportNotEncodable;
+  if (fit.replaced) {
+    const size_t size = std::min(text.size(), kLineBuffer - 1);
+    std::memcpy(line, text.data(), size);
+    line[size] = '\0';
+  }
   tTermel card;
   const int code = splitLine(line, &card);
   if (code != kImportAdded) return code;
@@ -251,31 +294,57 @@ const char* importCaption(int code) {
 }
 
 tImportResult importTextFile(const char* path, const tImportReporter& report) {
+  if (path == nullptr) return tImportResult();
+  // Not blocking, so a FIFO without a writer is refused rather than waited for.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return tImportResult();
+  struct stat status;
+  std::FILE* in = nullptr;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+    in = fdopen(fd, "rb");
+  }
+  if (in == nullptr) {
+    close(fd);
+    return tImportResult();
+  }
+  const tImportResult result = importTextStream(in, report);
+  std::fclose(in);
+  return result;
+}
+
+tImportResult importTextStream(std::FILE* in, const tImportReporter& report) {
   tImportResult result;
-  std::string bytes;
-  if (path == nullptr || !readWholeFile(path, &bytes)) return result;
-  result.opened = true;
-  const size_t lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-  tImportRun run(report, &result, lines);
-  if (!isValidUtf8(bytes)) {
-    run.importLines(bytes);
+  if (in == nullptr) return result;
+  // A directory opens, but its first read fails: it is refused like a file that
+  // cannot be read.
+  // The encoding is decided for the whole stream before its first line is imported:
+  // a file is UTF-8 only when all of it is.
+  bool utf8 = false;
+  const off_t start = ftello(in);
+  if (start >= 0 && fseeko(in, start, SEEK_SET) == 0) {
+    if (!checkUtf8(in, nullptr, &utf8) || fseeko(in, start, SEEK_SET) != 0) return result;
+    result.opened = true;
+    importFrom(in, utf8, report, &result);
     return result;
   }
-  if (bytes.compare(0, 3, kUtf8Bom) == 0) bytes.erase(0, 3);
-  // Line by line gives what converting the whole file would, as far as that succeeds:
-  // no character of code page 1252 holds a line feed.
-  run.importUtf8Lines(bytes);
+  std::FILE* copy = std::tmpfile();
+  if (copy == nullptr) return result;
+  if (checkUtf8(in, copy, &utf8) && std::fflush(copy) == 0 && fseeko(copy, 0, SEEK_SET) == 0) {
+    result.opened = true;
+    importFrom(copy, utf8, report, &result);
+  }
+  std::fclose(copy);
   return result;
 }
 
 bool exportTextFile(const char* path, bool utf8) {
-  std::string text;
-  tTermel card;
-  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
-    text += card.front;
-    text += ';';
-    text += card.back;
-    text += '\n';
-  }
-  return writeWholeFile(path, utf8 ? cp1252ToUtf8(text) : text);
+  return writeWholeFile(path, exportedText(utf8));
+}
+
+bool exportTextStream(std::FILE* out, bool utf8) {
+  const std::string text = exportedText(utf8);
+  if (out == nullptr) return false;
+  const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  return std::fflush(out) == 0 && ok;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/scratch_file.h"
 #include "storage/dbf.h"
 #include "storage/fields.h"
 
@@ -19,24 +20,6 @@ namespace {
 // Walking a table that claims billions of records would only measure the loop.
 constexpr uint32_t kMaxRecordsWalked = 2048;
 constexpr uint32_t kRecordsWritten = 2;
-
-const std::string& scratchFile() {
-  static const std::string path = [] {
-    char name[] = "/tmp/fuzz_dbf-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    return std::string(name);
-  }();
-  return path;
-}
-
-bool writeInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(scratchFile().c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
-}
 
 // A handle of each kind per field, bound by the name its descriptor holds.
 struct tHandles {
@@ -84,7 +67,7 @@ void writeRecord(tDBF& table, tHandles& handles) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (!writeInput(data, size)) return 0;
+  if (!writeScratchFile(data, size)) return 0;
   tDBF table;
   if (!table.open(scratchFile().c_str())) return 0;
   tHandles handles = bindAll(table, data, size);

@@ -1,6 +1,7 @@
 #include "storage/dbf.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -383,9 +384,19 @@ bool tDBF::readRecord(uint64_t offset) {
   return true;
 }
 
-// Reads up to kReadAheadSize bytes from offset on; fewer at the end of the file.
+// Reads up to kReadAheadSize bytes from offset on, but no more than the records from
+// there on take and the file holds, so a small table (or a short file whose header
+// claims many records) costs no large buffer; fewer at the end of the file.
 void tDBF::fillReadAhead(uint64_t offset) {
-  readAhead_.resize(kReadAheadSize);
+  uint64_t tableEnd = recordOffset(recordCount());
+  struct stat status;
+  // Flushed first, so the size includes what this table has written.
+  if (std::fflush(file_) == 0 && fstat(fileno(file_), &status) == 0 && S_ISREG(status.st_mode)) {
+    tableEnd = std::min<uint64_t>(tableEnd, static_cast<uint64_t>(status.st_size));
+  }
+  const uint64_t wanted = tableEnd > offset ? tableEnd - offset : 0;
+  readAhead_.resize(static_cast<size_t>(
+      std::max<uint64_t>(record_.size(), std::min<uint64_t>(wanted, kReadAheadSize))));
   readAheadStart_ = offset;
   size_t got = 0;
   if (!readDirect(offset, &got)) {

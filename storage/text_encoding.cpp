@@ -84,6 +84,9 @@ int windowsByte(uint32_t codePoint) {
   if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
     return static_cast<int>(codePoint);
   }
+  // The row holds nothing outside Œ (U+0152) to ™ (U+2122): most other scripts are
+  // refused without a search.
+  if (codePoint < 0x0152 || codePoint > 0x2122) return -1;
   for (int i = 0; i < 32; ++i) {
     if (kWindowsRow[i] != 0 && kWindowsRow[i] == codePoint) return 0x80 + i;
   }
@@ -115,20 +118,47 @@ bool decodeToWindows(const char* bytes, size_t size, std::string* out) {
 
 }  // namespace
 
-bool isValidUtf8(const std::string& bytes) {
-  size_t i = hasByteOrderMark(bytes) ? 3 : 0;
-  while ((i = skipAscii(bytes.data(), i, bytes.size())) < bytes.size()) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    const int more = continuationCount(lead);
-    if (more < 0 || i + more >= bytes.size()) return false;
-    for (int k = 1; k <= more; ++k) {
-      const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      if (k == 1 && !firstContinuationFits(lead, c)) return false;
+void tUtf8Check::feed(const char* bytes, size_t size) {
+  size_t i = 0;
+  while (!bad_ && i < size) {
+    if (pending_ == 0) {
+      if ((i = skipAscii(bytes, i, size)) == size) break;
+      lead_ = static_cast<unsigned char>(bytes[i++]);
+      pending_ = continuationCount(lead_);
+      bad_ = pending_ < 0;
+      expectFirst_ = true;
+      continue;
     }
-    i += 1 + more;
+    const unsigned char c = static_cast<unsigned char>(bytes[i++]);
+    bad_ = (c & 0xC0) != 0x80 || (expectFirst_ && !firstContinuationFits(lead_, c));
+    expectFirst_ = false;
+    --pending_;
   }
-  return true;
+}
+
+size_t asciiPrefixLength(const char* bytes, size_t size) {
+  return skipAscii(bytes, 0, size);
+}
+
+bool isValidUtf8(const std::string& bytes) {
+  tUtf8Check check;
+  check.feed(bytes.data(), bytes.size());
+  return check.valid();
+}
+
+int cp1252OfUtf8(const char* bytes, size_t size, size_t* length) {
+  *length = 1;
+  const unsigned char lead = static_cast<unsigned char>(bytes[0]);
+  const int more = continuationCount(lead);
+  if (more < 0 || static_cast<size_t>(more) >= size) return -1;
+  uint32_t codePoint = lead & (more == 0 ? 0x7F : more == 1 ? 0x1F : more == 2 ? 0x0F : 0x07);
+  for (int k = 1; k <= more; ++k) {
+    const unsigned char c = static_cast<unsigned char>(bytes[k]);
+    if ((c & 0xC0) != 0x80 || (k == 1 && !firstContinuationFits(lead, c))) return -1;
+    codePoint = (codePoint << 6) | (c & 0x3F);
+  }
+  *length = 1 + static_cast<size_t>(more);
+  return windowsByte(codePoint);
 }
 
 bool utf8ToCp1252(const std::string& utf8, std::string* out) {

@@ -22,7 +22,8 @@ const char kUsage[] =
     "Aufruf: termel-tool BEFEHL ...\n"
     "  info BOX.trm                    Karten je Fach\n"
     "  backups BOX.trm                 Sicherungen (Datum, Uhrzeit, Karten, Datei)\n"
-    "  import [--header] BOX.trm WORDS Wortliste in Fach 1 übernehmen\n"
+    "  import [--header] [--force] BOX.trm WORDS\n"
+    "                                  Wortliste in Fach 1 übernehmen\n"
     "  export [--utf8] BOX.trm WORDS   alle Karten als Wortliste schreiben\n"
     "  check BOX.trm                   Kartendatei prüfen\n"
     "  --help                          diese Hilfe\n"
@@ -30,7 +31,11 @@ const char kUsage[] =
     "Das Format der Wortliste folgt aus ihrer Endung: .txt (Begriff;Übersetzung),\n"
     ".csv (durch Komma oder Semikolon getrennt), .tsv (durch Tabulator getrennt),\n"
     ".kvtml (KDE-Vokabeldatei). --header: die erste Zeile einer .csv- oder\n"
-    ".tsv-Datei benennt die Spalten und wird übergangen. --utf8: .txt in UTF-8.\n";
+    ".tsv-Datei benennt die Spalten und wird übergangen. --utf8: .txt in UTF-8.\n"
+    "WORDS \"-\" liest die Standardeingabe (import) oder schreibt in die\n"
+    "Standardausgabe (export), jeweils als .txt-Wortliste.\n"
+    "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern;\n"
+    "diese gehen dabei verloren.\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
@@ -54,20 +59,33 @@ int fail(const std::string& message) {
   return 1;
 }
 
+int cannotRead(const char* path) {
+  return fail(std::string("Die Datei kann nicht gelesen werden: ") + path);
+}
+
 bool exists(const char* path) {
   return access(path, F_OK) == 0;
 }
 
-// Loads a card file that must exist and be readable.
+bool isStandardStream(const char* path) {
+  return std::strcmp(path, "-") == 0;
+}
+
+// Loads a card file that must exist and be readable, printing what its load reports.
+bool loadExisting(const char* path, tFileReport* report) {
+  loadCardFile(path, report);
+  printErrors(*report, stderr);
+  if (report->placedInFirst > 0) printLine(stderr, placedInFirstText(report->placedInFirst));
+  return report->opened;
+}
+
 bool loadExisting(const char* path) {
   tFileReport report;
-  loadCardFile(path, &report);
-  printErrors(report, stderr);
-  return report.opened;
+  return loadExisting(path, &report);
 }
 
 int info(const char* box) {
-  if (!loadExisting(box)) return fail(std::string("kann nicht gelesen werden: ") + box);
+  if (!loadExisting(box)) return cannotRead(box);
   for (int n = 1; n < theCardBox.compartmentCount(); ++n) {
     std::printf("%d. Fach: %d\n", n, theCardBox.countIn(n));
   }
@@ -76,25 +94,42 @@ int info(const char* box) {
   return 0;
 }
 
-int import(const char* box, const char* words, const tWordListOptions& options) {
+// Refused lines go to standard error, with their line number where the format has one.
+tImportResult importWords(const char* words, const tWordListOptions& options) {
+  const tWordListReporter report = [](int, const char* caption, const char* text, int line) {
+    std::string shown = cp1252ToUtf8(text);
+    if (!shown.empty() && shown.back() == '\n') shown.pop_back();
+    if (line > 0) std::fprintf(stderr, "Zeile %d: ", line);
+    std::fprintf(stderr, "%s: %s\n", caption, shown.c_str());
+  };
+  if (!isStandardStream(words)) return importWordList(words, options, report);
+  return importTextStream(stdin, [&report](int code, const char* caption, const char* text) {
+    report(code, caption, text, 0);
+  });
+}
+
+int import(const char* box, const char* words, const tWordListOptions& options, bool force) {
   // The box must not change under a program that has it open and would save over it.
   tBoxLock lock;
   if (lock.acquire(box) == tLockState::kHeldElsewhere) {
     return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
   }
   // A missing box is started empty; one that exists but can't be read is never
-  // overwritten.
-  if (exists(box) && !loadExisting(box)) {
-    return fail(std::string("kann nicht gelesen werden: ") + box);
+  // overwritten, and neither is one whose rewrite would lose what could not be read.
+  if (exists(box)) {
+    tFileReport loaded;
+    if (!loadExisting(box, &loaded)) return cannotRead(box);
+    if (loaded.foreignColumns > 0) {
+      std::fprintf(stderr, "Fremde Spalten: %d\n", loaded.foreignColumns);
+    }
+    if (loaded.lossyRewrite && !force) {
+      return fail(std::string(box) +
+                  ": Die Datei wird im Kartei-Format neu geschrieben; nicht gelesene Felder "
+                  "gehen verloren. Nichts geändert; --force sichert trotzdem.");
+    }
   }
-  const tImportResult result =
-      importWordList(words, options, [](int, const char* caption, const char* text, int line) {
-        std::string shown = cp1252ToUtf8(text);
-        if (!shown.empty() && shown.back() == '\n') shown.pop_back();
-        if (line > 0) std::fprintf(stderr, "Zeile %d: ", line);
-        std::fprintf(stderr, "%s: %s\n", caption, shown.c_str());
-      });
-  if (!result.opened) return fail(std::string("kann nicht gelesen werden: ") + words);
+  const tImportResult result = importWords(words, options);
+  if (!result.opened || result.readFailed) return cannotRead(words);
   tFileReport report;
   if (!saveCardFile(box, &report)) {
     printErrors(report, stderr);
@@ -102,14 +137,15 @@ int import(const char* box, const char* words, const tWordListOptions& options) 
   }
   printErrors(report, stderr);
   std::printf("Hinzugefügt: %d\n", result.added);
+  if (result.replaced > 0) std::printf("Mit ersetzten Zeichen: %d\n", result.replaced);
   return 0;
 }
 
 int exportWords(const char* box, const char* words, const tWordListOptions& options) {
-  if (!loadExisting(box)) return fail(std::string("kann nicht gelesen werden: ") + box);
-  if (!exportWordList(words, options)) {
-    return fail(std::string("kann nicht geschrieben werden: ") + words);
-  }
+  if (!loadExisting(box)) return cannotRead(box);
+  const bool written = isStandardStream(words) ? exportTextStream(stdout, options.utf8)
+                                               : exportWordList(words, options);
+  if (!written) return fail(std::string("kann nicht geschrieben werden: ") + words);
   return 0;
 }
 
@@ -117,9 +153,10 @@ int check(const char* box) {
   tFileReport report;
   loadCardFile(box, &report);
   printErrors(report, stdout);
-  if (!report.opened) return fail(std::string("kann nicht gelesen werden: ") + box);
+  if (!report.opened) return cannotRead(box);
   std::printf("Geladen: %d\n", report.loaded);
-  std::printf("Übersprungen: %d\n", report.skipped);
+  std::printf("Ins 1. Fach gelegt: %d\n", report.placedInFirst);
+  if (report.foreignColumns > 0) std::printf("Fremde Spalten: %d\n", report.foreignColumns);
   return 0;
 }
 
@@ -151,10 +188,13 @@ int run(const std::vector<std::string>& args) {
   if (command == "backups" && args.size() == 2) return listBackups(args[1].c_str());
   if (command != "import" && command != "export") return usageError();
   tWordListOptions options;
+  bool force = false;
   size_t next = 1;
   for (; next < args.size() && args[next].compare(0, 2, "--") == 0; ++next) {
     if (command == "import" && args[next] == "--header") {
       options.firstLineNamesColumns = true;
+    } else if (command == "import" && args[next] == "--force") {
+      force = true;
     } else if (command == "export" && args[next] == "--utf8") {
       options.utf8 = true;
     } else {
@@ -164,7 +204,8 @@ int run(const std::vector<std::string>& args) {
   if (args.size() - next != 2) return usageError();
   const char* box = args[next].c_str();
   const char* words = args[next + 1].c_str();
-  return command == "import" ? import(box, words, options) : exportWords(box, words, options);
+  return command == "import" ? import(box, words, options, force)
+                             : exportWords(box, words, options);
 }
 
 }  // namespace

@@ -166,7 +166,8 @@ TEST_F(CardFileTest, SaveThenLoadRestoresCompartmentsOrderAndCounters) {
   loadCardFile(path.c_str(), &report);
   EXPECT_TRUE(report.opened);
   EXPECT_EQ(report.loaded, 9);
-  EXPECT_EQ(report.skipped, 0);
+  EXPECT_EQ(report.placedInFirst, 0);
+  EXPECT_FALSE(report.lossyRewrite);
   EXPECT_EQ(textsIn(2), Texts({"Gl\xFC"
                                "ck;luck",
                                "  Baum;tree", "k;2"}));
@@ -176,10 +177,10 @@ TEST_F(CardFileTest, SaveThenLoadRestoresCompartmentsOrderAndCounters) {
   EXPECT_EQ(theCardBox.firstIn(7, nullptr)->timesKnown, 7);
 }
 
-TEST_F(CardFileTest, UnusualCompartmentLettersLoadOrAreSkipped) {
+TEST_F(CardFileTest, UnusableCompartmentLettersLoadIntoCompartmentOne) {
   const std::string path = dir_.file("fremd.trm");
   writeCardFile(path, {{"g", "1", "G", 0, 0},
-                       {"h", "2", "H", 0, 0},
+                       {"h", "2", "H", 4, 5},
                        {"blank", "3", "", 0, 0},
                        {"lower", "4", "a", 0, 0},
                        {"digit", "5", "1", 0, 0},
@@ -188,13 +189,81 @@ TEST_F(CardFileTest, UnusualCompartmentLettersLoadOrAreSkipped) {
                        {"a", "8", "A", 2, 3}});
   tFileReport report;
   loadCardFile(path.c_str(), &report);
-  EXPECT_EQ(report.loaded, 4);
-  EXPECT_EQ(report.skipped, 4);
+  EXPECT_EQ(report.loaded, 8);
+  EXPECT_EQ(report.placedInFirst, 4);
   EXPECT_TRUE(report.errors.empty());
+  EXPECT_FALSE(report.lossyRewrite);
   EXPECT_EQ(textsIn(7), Texts({"g;1", "z;7"}));
   EXPECT_EQ(textsIn(6), Texts({"f;6"}));
-  EXPECT_EQ(textsIn(1), Texts({"a;8"}));
-  EXPECT_EQ(theCardBox.firstIn(1, nullptr)->timesUnknown, 3);
+  EXPECT_EQ(textsIn(1), Texts({"h;2", "blank;3", "lower;4", "digit;5", "a;8"}));
+  EXPECT_EQ(cardAt(1, 0).timesKnown, 4);
+  EXPECT_EQ(cardAt(1, 0).timesUnknown, 5);
+  EXPECT_EQ(cardAt(1, 4).timesUnknown, 3);
+  EXPECT_EQ(placedInFirstText(report.placedInFirst),
+            "4 Karten ohne g\xFCltiges Fach wurden ins 1. Fach gelegt.");
+  EXPECT_EQ(placedInFirstText(1), "1 Karte ohne g\xFCltiges Fach wurde ins 1. Fach gelegt.");
+  EXPECT_EQ(placedInFirstText(0), "");
+
+  // A save keeps every card; they are now in compartment 1 for good.
+  ASSERT_TRUE(saveCardFile(path.c_str()));
+  theCardBox.clearAll();
+  tFileReport again;
+  loadCardFile(path.c_str(), &again);
+  EXPECT_EQ(again.loaded, 8);
+  EXPECT_EQ(again.placedInFirst, 0);
+  EXPECT_EQ(textsIn(1), Texts({"h;2", "blank;3", "lower;4", "digit;5", "a;8"}));
+}
+
+TEST_F(CardFileTest, FileWithColumnsOfItsOwnWouldLoseThemOnRewrite) {
+  const std::string path = dir_.file("notizen.trm");
+  // The card columns with a note among them and a date behind them.
+  const struct {
+    const char* name;
+    char type;
+    int length;
+  } columns[] = {{"DEUTSCH", 'C', 64},  {"NOTIZ", 'C', 20}, {"UEBERSETZT", 'C', 64},
+                 {"KASTEN", 'C', 1},    {"ALTER", 'N', 4},  {"GEWUSST", 'N', 5},
+                 {"UNBEKANNT", 'N', 5}, {"DATUM", 'D', 8}};
+  tCreateDBF table;
+  for (const auto& column : columns) table.addField(column.name, column.type, column.length, 0);
+  ASSERT_TRUE(table.create(path.c_str()));
+  {
+    tTrmDB db;
+    ASSERT_TRUE(db.open(path.c_str()));
+    ASSERT_TRUE(db.append());
+    db.DEUTSCH.set("Haus");
+    db.UEBERSETZT.set("house");
+    db.KASTEN.set("B");
+  }
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_TRUE(report.errors.empty());
+  EXPECT_EQ(report.foreignColumns, 2);
+  EXPECT_TRUE(report.lossyRewrite);
+  EXPECT_EQ(textsIn(2), Texts({"Haus;house"}));
+  EXPECT_STREQ(kLossyRewriteQuestion,
+               "Die Datei wird im Kartei-Format neu geschrieben; nicht gelesene Felder gehen "
+               "verloren. Trotzdem sichern?");
+
+  // Our own card file is no such file.
+  const std::string own = dir_.file("eigen.trm");
+  ASSERT_TRUE(saveCardFile(own.c_str()));
+  tFileReport ownReport;
+  loadCardFile(own.c_str(), &ownReport);
+  EXPECT_EQ(ownReport.foreignColumns, 0);
+  EXPECT_FALSE(ownReport.lossyRewrite);
+}
+
+TEST_F(CardFileTest, RecordThatCannotBeReadMakesTheRewriteLossy) {
+  const std::string path = dir_.file("abgeschnitten.trm");
+  writeCardFile(path, {{"a", "1", "A", 0, 0}, {"b", "2", "A", 0, 0}});
+  const std::string bytes = readBytes(path);
+  writeBytes(path, bytes.substr(0, 225 + 144 + 20));
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_EQ(report.loaded, 1);
+  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 8"}));
+  EXPECT_TRUE(report.lossyRewrite);
 }
 
 TEST_F(CardFileTest, LoadingAppendsBehindCardsAlreadyThere) {
@@ -238,6 +307,7 @@ TEST_F(CardFileTest, MissingFieldsAreReportedOnceEachAndReadAsEmpty) {
   EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 6", "Fehler in Termeldatei: 6",
                                     "Fehler in Termeldatei: 6", "Fehler in Termeldatei: 6"}));
   EXPECT_EQ(report.loaded, 3);
+  EXPECT_TRUE(report.lossyRewrite);
   EXPECT_EQ(textsIn(3), Texts({"Wort;", "Wort;", "Wort;"}));
 }
 

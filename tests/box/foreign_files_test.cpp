@@ -20,7 +20,8 @@ TEST_P(ForeignFileTest, LoadsCompartmentsTextsAndCounters) {
   ASSERT_TRUE(report.opened) << path;
   EXPECT_TRUE(report.errors.empty());
   EXPECT_EQ(report.loaded, 4);
-  EXPECT_EQ(report.skipped, 0);
+  EXPECT_EQ(report.placedInFirst, 0);
+  EXPECT_FALSE(report.lossyRewrite);
   // Texts arrive in code page 1252: ü 0xFC, ß 0xDF, Ü 0xDC.
   EXPECT_EQ(textsIn(2), Texts({"Stra\xDF"
                                "e;street",

@@ -57,4 +57,32 @@ test -s "$dir/err"
 if "$tool" export "$dir/box.trm" "$dir/no/such/dir.txt" 2> /dev/null; then exit 1; fi
 if "$tool" bogus 2> /dev/null; then exit 1; fi
 "$tool" --help | grep -q import
+
+# Anything but a readable regular file as word list is refused, the box untouched.
+cp "$dir/box.trm" "$dir/before.trm"
+for words in "$dir" /dev/null "$dir/missing.txt"; do
+  if "$tool" import "$dir/box.trm" "$words" 2> "$dir/err"; then exit 1; fi
+  grep -q 'Die Datei kann nicht gelesen werden' "$dir/err"
+  cmp "$dir/box.trm" "$dir/before.trm"
+done
+
+# "-" reads standard input (also through a pipe) and writes standard output.
+printf '\342\200\236Zitat\342\200\234;quote\r\n' | "$tool" import "$dir/box.trm" - > "$dir/out"
+grep -qx 'Hinzugefügt: 1' "$dir/out"
+grep -qx 'Mit ersetzten Zeichen: 1' "$dir/out"
+printf 'Baum;tree\n' > "$dir/more.txt"
+"$tool" import "$dir/box.trm" - < "$dir/more.txt" | grep -qx 'Hinzugefügt: 1'
+"$tool" export --utf8 "$dir/box.trm" - > "$dir/stdout.txt"
+printf 'Haus;house\nGlück;luck\nStraße;street\n"Zitat";quote\nBaum;tree\n' | cmp - "$dir/stdout.txt"
+
+# A card file whose rewrite would lose what its load could not read is left alone
+# unless --force is given; records without a usable compartment go to compartment 1.
+head -c 379 "$dir/box.trm" > "$dir/cut.trm"
+cp "$dir/cut.trm" "$dir/cut-before.trm"
+if "$tool" import "$dir/cut.trm" "$dir/more.txt" 2> "$dir/err"; then exit 1; fi
+grep -q 'Fehler in Termeldatei: 8' "$dir/err"
+grep -q -- '--force' "$dir/err"
+cmp "$dir/cut.trm" "$dir/cut-before.trm"
+"$tool" import --force "$dir/cut.trm" "$dir/more.txt" | grep -qx 'Hinzugefügt: 1'
+"$tool" check "$dir/cut.trm" | grep -qx 'Geladen: 2'
 echo ok

@@ -85,6 +85,43 @@ TEST(TextEncodingTest, MalformedUtf8IsRefused) {
   EXPECT_TRUE(isValidUtf8("\xED\x9F\xBF"));
 }
 
+// A file is checked in pieces, so a character may be cut anywhere between two.
+TEST(TextEncodingTest, CheckInPiecesAgreesWithTheWholeText) {
+  const std::string texts[] = {
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x80\x9Ej\xE2\x80\x9C \xF0\x9F\x98\x80",
+      "abc\xE2\x82", "\xED\xA0\x80", "x\xE0\x80\xAF", "\xC3\x28"};
+  for (const std::string& text : texts) {
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+      tUtf8Check check;
+      check.feed(text.data(), cut);
+      check.feed(text.data() + cut, text.size() - cut);
+      EXPECT_EQ(check.valid(), isValidUtf8(text)) << text << " cut at " << cut;
+    }
+  }
+  tUtf8Check cutShort;
+  cutShort.feed("\xE2\x82", 2);
+  EXPECT_TRUE(cutShort.stillValid());
+  EXPECT_FALSE(cutShort.valid());
+}
+
+TEST(TextEncodingTest, SingleCharactersDecodeToTheirByteOrNone) {
+  size_t length = 0;
+  EXPECT_EQ(cp1252OfUtf8("\xC3\xBCx", 3, &length), 0xFC);
+  EXPECT_EQ(length, 2u);
+  EXPECT_EQ(cp1252OfUtf8("\xE2\x80\x9E", 3, &length), 0x84);
+  EXPECT_EQ(length, 3u);
+  EXPECT_EQ(cp1252OfUtf8("\xE6\x97\xA5", 3, &length), -1);  // whole, but no byte
+  EXPECT_EQ(length, 3u);
+  EXPECT_EQ(cp1252OfUtf8("\xF0\x9F\x98\x80", 4, &length), -1);
+  EXPECT_EQ(length, 4u);
+  EXPECT_EQ(cp1252OfUtf8("\xE2\x80", 2, &length), -1);  // cut short: one byte on
+  EXPECT_EQ(length, 1u);
+  EXPECT_EQ(cp1252OfUtf8("\xC0\xAF", 2, &length), -1);
+  EXPECT_EQ(length, 1u);
+  EXPECT_EQ(asciiPrefixLength("0123456789\xC3\xBC", 12), 10u);
+}
+
 TEST(TextEncodingTest, CharactersOutsideTheCodePageAreRefused) {
   std::string out;
   EXPECT_FALSE(utf8ToCp1252("Kr\xC3\xB3l \xC4\x80", &out));  // U+0100
