@@ -62,8 +62,8 @@ int cardTextFromUtf8(const std::string& utf8, std::string* cp1252, bool* replace
   return kImportAdded;
 }
 
-tCardIntake::tCardIntake(const tWordListReporter& report, tImportResult* result, size_t expected)
-    : report_(report), result_(result), index_(theCardBox, expected) {}
+tCardIntake::tCardIntake(const tWordListReporter& report, tImportResult* result)
+    : report_(report), result_(result), index_(theCardBox) {}
 
 int tCardIntake::add(tWordCard card) {
   std::string front, back;

@@ -52,8 +52,9 @@ struct tWordCard {
 
 class tCardIntake {
  public:
-  // expected: about how many cards will come, so the duplicate index need not grow.
-  tCardIntake(const tWordListReporter& report, tImportResult* result, size_t expected);
+  // The duplicate index grows with the cards added, so a long file of refused lines
+  // costs no memory.
+  tCardIntake(const tWordListReporter& report, tImportResult* result);
   tCardIntake(const tCardIntake&) = delete;
   tCardIntake& operator=(const tCardIntake&) = delete;
 

@@ -46,10 +46,6 @@ bool readRegularFile(const char* path, std::string* bytes) {
   return ok;
 }
 
-size_t lineCount(const std::string& text) {
-  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-}
-
 // The name of the file without directory and extension, as a title inside it.
 std::string titleOf(const char* path) {
   std::string name = path;
@@ -100,12 +96,12 @@ tImportResult importWordList(const char* path, const tWordListOptions& options,
   if (!readRegularFile(path, &bytes)) return result;
   result.opened = true;
   if (format == tWordListFormat::kKvtml) {
-    tCardIntake intake(report, &result, 0);
+    tCardIntake intake(report, &result);
     importKvtml(bytes, &intake);
     return result;
   }
   const std::string text = wordListText(std::move(bytes));
-  tCardIntake intake(report, &result, lineCount(text));
+  tCardIntake intake(report, &result);
   if (format == tWordListFormat::kCsv) {
     importCsv(text, options.firstLineNamesColumns, &intake);
   } else {

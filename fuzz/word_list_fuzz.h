@@ -32,7 +32,7 @@ inline tImportResult importInto(const std::string& bytes,
   const tWordListReporter report = [](int code, const char* caption, const char* text, int line) {
     if (caption == nullptr || text == nullptr || line < 0 || code == 0) std::abort();
   };
-  tCardIntake intake(report, &result, 0);
+  tCardIntake intake(report, &result);
   read(bytes, &intake);
   if (result.added != theCardBox.totalCount()) std::abort();
   return result;
