@@ -20,6 +20,10 @@ struct Folded {
 
 // Beyond this many parenthesized parts only "all left out" and "all kept" are tried.
 constexpr size_t kMaxOptionalParts = 4;
+constexpr unsigned kDropAll = ~0u;
+// Only this much of a typed text is aligned; the table grows with its length, and an
+// answer this much longer than any card is wrong all along anyway.
+constexpr size_t kMaxAligned = 256;
 
 unsigned char lowerCp1252(unsigned char c) {
   if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 0x20);
@@ -108,13 +112,18 @@ std::vector<Range> alternatives(const std::string& text) {
   return pieces;
 }
 
-// text within r as the check sees it, leaving out the parts whose bit is set in drop.
+// Whether part number `part` is left out: its bit in drop, or all of them for kDropAll.
+bool leftOut(unsigned drop, size_t part) {
+  return drop == kDropAll || (part < kMaxOptionalParts && (drop >> part & 1u) != 0);
+}
+
+// text within r as the check sees it, leaving out the parts that drop names.
 Folded fold(const std::string& text, Range r, const std::vector<Range>& parts, unsigned drop) {
   Folded out;
   size_t part = 0;
   for (size_t i = r.begin; i < r.end; ++i) {
     while (part < parts.size() && parts[part].end <= i) ++part;
-    if (part < parts.size() && i == parts[part].begin && (drop >> part & 1u)) {
+    if (part < parts.size() && i == parts[part].begin && leftOut(drop, part)) {
       i = parts[part].end - 1;
       continue;
     }
@@ -139,7 +148,7 @@ std::vector<Folded> readings(const std::string& text, Range r) {
   if (parts.size() <= kMaxOptionalParts) {
     for (unsigned drop = 0; drop < (1u << parts.size()); ++drop) drops.push_back(drop);
   } else {
-    drops = {0u, ~0u};
+    drops = {0u, kDropAll};
   }
   std::vector<Folded> result;
   for (unsigned drop : drops) result.push_back(fold(text, r, parts, drop));
@@ -214,7 +223,9 @@ std::vector<bool> markDifferences(const std::string& typed, const std::string& a
   std::vector<bool> marks(typed.size(), false);
   if (isRightAnswer(typed, answer)) return marks;
   const std::vector<Range> parts = parenthesized(typed, {0, typed.size()});
-  const Folded seen = fold(typed, {0, typed.size()}, parts, 0);
+  Folded seen = fold(typed, {0, typed.size()}, parts, 0);
+  for (size_t i = kMaxAligned; i < seen.text.size(); ++i) marks[seen.at[i]] = true;
+  if (seen.text.size() > kMaxAligned) seen.text.resize(kMaxAligned);
   const std::vector<std::string> texts = accepted(answer);
   size_t best = 0;
   Table bestTable;

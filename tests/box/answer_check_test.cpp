@@ -107,6 +107,17 @@ TEST(AnswerCheck, TextInParenthesesIsOptional) {
   });
 }
 
+TEST(AnswerCheck, ManyParenthesizedPartsAreAllLeftOutOrAllKept) {
+  std::string typed, answer = "run";
+  for (int i = 0; i < 40; ++i) typed += "(x" + std::to_string(i) + ") ";
+  EXPECT_TRUE(isRightAnswer(typed + "run", answer));
+  EXPECT_FALSE(isRightAnswer(typed + "walk", answer));
+  answer = "(a) b (c) d (e) f";
+  EXPECT_TRUE(isRightAnswer("b d f", answer));
+  EXPECT_TRUE(isRightAnswer("a b c d e f", answer));
+  EXPECT_TRUE(isRightAnswer("a b d f", answer));  // up to four parts each on its own
+}
+
 TEST(AnswerCheck, GermanLettersMayBeWrittenOut) {
   expectVerdicts({
       {"Strasse", "Stra" SZ "e", true},
@@ -177,6 +188,11 @@ TEST(AnswerCheck, MarksFollowTheRulesOfTheCheck) {
   // A German letter typed where the answer has another one is one difference.
   EXPECT_EQ(marked("sch" OE "n", "sch" AE "n"), "   ^ ");
   EXPECT_EQ(marked("", "house"), "");
+  // A pasted text far longer than any card is marked from where alignment stops.
+  const std::string pasted = "house" + std::string(5000, 'x');
+  const std::vector<bool> marks = markDifferences(pasted, "house");
+  EXPECT_FALSE(marks[0]);
+  EXPECT_TRUE(marks[4999]);
 }
 
 }  // namespace
