@@ -166,6 +166,16 @@ TEST_F(AnswerHistoryTest, ClearForgetsEverything) {
   EXPECT_EQ(theCardBox.countIn(2), 1);
 }
 
+TEST_F(CardBoxTest, TakeBackAnswerRefusesWhatCannotBeAnAnswer) {
+  fill(1, 2, "a");
+  const tTermel c = card("x", "x");
+  EXPECT_FALSE(theCardBox.takeBackAnswer(0, 1, c));
+  EXPECT_FALSE(theCardBox.takeBackAnswer(1, 8, c));
+  EXPECT_FALSE(theCardBox.takeBackAnswer(2, 3, c));  // nothing at the end of 3
+  EXPECT_EQ(theCardBox.totalCount(), 2);
+  EXPECT_EQ(textsIn(1), (std::vector<std::string>{"a1;a1", "a2;a2"}));
+}
+
 TEST_F(CardBoxTest, PrependPutsTheCardFirst) {
   tTrmListe list;
   const tTermel a = card("a", "a"), b = card("b", "b"), c = card("c", "c");
