@@ -18,6 +18,17 @@ bool answerShown = false;
 namespace {
 
 constexpr long kFieldStyle = wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE;
+// Below this size a text is no easier to read than cut off.
+constexpr int kSmallestPoints = 6;
+// Space the frame drawn around a field takes from its text.
+constexpr int kFieldPadding = 4;
+
+int textWidth(const wxStaticText* field, const wxFont& font) {
+  int width = 0;
+  int height = 0;
+  field->GetTextExtent(field->GetLabelText(), &width, &height, nullptr, nullptr, &font);
+  return width;
+}
 
 }  // namespace
 
@@ -59,7 +70,9 @@ void tHauptFenster::setup() {
   loadCardFile(currentFileName.c_str(), &report);
   refresh();
   // Shown once the frame is on screen, so the message has its window behind it.
-  if (!report.errors.empty()) CallAfter([this, report] { showErrors(report.errors); });
+  if (!report.errors.empty()) {
+    CallAfter([this, report, file = currentFileName] { showErrors(report.errors, file); });
+  }
 }
 
 void tHauptFenster::refresh() {
@@ -76,6 +89,7 @@ void tHauptFenster::updateTexts() {
   showButton_->Enable(!answerShown);
   knownButton_->Enable(answerShown);
   unknownButton_->Enable(answerShown);
+  focusNextStep();
   if (currentCard_ == nullptr) {
     setField(questionField_, " ");
     setField(compartmentField_, " ");
@@ -86,6 +100,13 @@ void tHauptFenster::updateTexts() {
   char number[16];
   std::snprintf(number, sizeof number, "%d", currentCompartment_);
   setField(compartmentField_, number);
+}
+
+// GTK leaves no control focused once the focused button is disabled, and the frame's
+// char hook then never sees a key: the focus goes to the button of the next step.
+void tHauptFenster::focusNextStep() {
+  wxButton* next = answerShown ? knownButton_ : showButton_;
+  if (next->IsEnabled() && wxWindow::FindFocus() != next) next->SetFocus();
 }
 
 void tHauptFenster::showScore() {
@@ -114,6 +135,7 @@ void tHauptFenster::showAnswer() {
   knownButton_->Enable();
   unknownButton_->Enable();
   answerShown = true;
+  focusNextStep();
 }
 
 void tHauptFenster::markKnown() {
@@ -148,6 +170,7 @@ void tHauptFenster::layout(int width, int height) {
   showButton_->SetSize(width / 2 - 50, (height - 50) / 2 - 15, 100, 30, flags);
   questionField_->SetSize(20, (height - 50) / 4 - 10, width - 40, 20, flags);
   answerField_->SetSize(20, (3 * height - 150) / 4 - 10, width - 40, 20, flags);
+  for (wxStaticText* field : {questionField_, answerField_, compartmentField_}) fitFont(field);
   Refresh();
 }
 
@@ -171,4 +194,16 @@ void tHauptFenster::onPaint(wxPaintEvent&) {
 void tHauptFenster::setField(wxStaticText* field, const char* cp1252) {
   // Card texts may hold "&", which must show as typed and not become a mnemonic.
   field->SetLabelText(toWx(cp1252));
+  fitFont(field);
+}
+
+// A text wider than its field would be cut off at both ends; it is drawn smaller
+// until it fits instead.
+void tHauptFenster::fitFont(wxStaticText* field) {
+  wxFont font = GetFont();
+  const int room = field->GetSize().x - kFieldPadding;
+  while (font.GetPointSize() > kSmallestPoints && textWidth(field, font) > room) {
+    font.SetPointSize(font.GetPointSize() - 1);
+  }
+  if (font != field->GetFont()) field->SetFont(font);
 }

@@ -114,9 +114,12 @@ class tHauptFenster : public wxPanel {
   void onUpdateUI(wxUpdateUIEvent& event);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
-  // Shows collected load or save errors once, in one message box.
-  void showErrors(const std::vector<std::string>& errors);
+  // Shows collected load or save errors of this card file (or its box file) once, in
+  // one message box that names the files.
+  void showErrors(const std::vector<std::string>& errors, const std::string& cardFile);
   void setField(wxStaticText* field, const char* cp1252);
+  void focusNextStep();
+  void fitFont(wxStaticText* field);
 
   wxStatusBar* statusBar_;
   int16_t currentCompartment_;

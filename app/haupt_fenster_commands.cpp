@@ -20,10 +20,20 @@ const char kImportWildcard[] = "Alle (*.*)|*.*|Text Files (*.txt)|*.txt";
 const char kCannotRead[] = "Die Datei kann nicht gelesen werden:\n";
 const char kCannotWrite[] = "Die Datei kann nicht geschrieben werden:\n";
 const char kSaveFailed[] = "Die Termeln wurden nicht gesichert.";
+const char kBoxErrorPrefix[] = "Fehler in Kastendatei";
+const char kFileLine[] = "\nDatei: ";
+
+// GTK labels its stock buttons in the desktop's language; the program speaks German
+// whatever that is.
+int showGerman(wxMessageDialog& box) {
+  box.SetYesNoLabels("&Ja", "&Nein");
+  box.SetOKCancelLabels("OK", "Abbrechen");
+  return box.ShowModal();
+}
 
 int ask(wxWindow* owner, const char* text, const char* caption, long style) {
   wxMessageDialog box(owner, toWx(text), toWx(caption), style);
-  return box.ShowModal();
+  return showGerman(box);
 }
 
 int askOkCancel(wxWindow* owner, const char* text) {
@@ -36,7 +46,16 @@ int askYesNo(wxWindow* owner, const char* text) {
 
 void warn(wxWindow* owner, const wxString& text) {
   wxMessageDialog box(owner, text, "Achtung", wxOK | wxICON_WARNING);
-  box.ShowModal();
+  showGerman(box);
+}
+
+// A path as the file system knows it, readable in a message.
+wxString shownPath(const std::string& path) {
+  return wxString(path.c_str(), *wxConvFileName);
+}
+
+bool isBoxFileError(const std::string& error) {
+  return error.compare(0, sizeof kBoxErrorPrefix - 1, kBoxErrorPrefix) == 0;
 }
 
 // Runs the dialog; on OK, *path gets the chosen path as the bytes the file system
@@ -82,25 +101,26 @@ bool tHauptFenster::queryClose() {
 void tHauptFenster::newBox() {
   if (askOkCancel(this, "Alle Termeln werden geloescht!") != wxID_OK) return;
   theCardBox.clearAll();
+  // Saving the new box must not silently replace the file the old one came from.
+  currentFileName.clear();
   refresh();
 }
 
 void tHauptFenster::openBox() {
   // The box is emptied next: after a failed save it must stay as it is.
   if (modified_ && askYesNo(this, "Bisherige Daten sichern") == wxID_YES && !saveBox()) return;
-  theCardBox.clearAll();
-  // The shown card is gone with the box; show the empty box before anything else.
-  refresh();
-  wxFileDialog dialog(this, wxFileSelectorPromptStr, wxString(), kCardFilePattern,
+  wxFileDialog dialog(this, wxString::FromUTF8("Kartei öffnen"), wxString(), kCardFilePattern,
                       kCardFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   std::string chosen;
+  // Cancelled, the box stays as it is, so nothing can be lost by closing later.
   if (!choosePath(dialog, &chosen)) return;
+  theCardBox.clearAll();
   currentFileName = chosen;
   tFileReport report;
   loadCardFile(currentFileName.c_str(), &report);
   modified_ = false;
   refresh();
-  showErrors(report.errors);
+  showErrors(report.errors, currentFileName);
 }
 
 bool tHauptFenster::saveBox() {
@@ -110,14 +130,13 @@ bool tHauptFenster::saveBox() {
   // A box that did not reach the file stays changed, so closing asks again.
   if (saved) modified_ = false;
   if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);
-  showErrors(report.errors);
+  showErrors(report.errors, currentFileName);
   return saved;
 }
 
 bool tHauptFenster::saveBoxAs() {
   std::string chosen;
-  if (!chooseSavePath(this, wxFileSelectorPromptStr, kCardFilePattern, kCardFileWildcard,
-                      &chosen)) {
+  if (!chooseSavePath(this, "Kartei sichern unter", kCardFilePattern, kCardFileWildcard, &chosen)) {
     return true;
   }
   currentFileName = chosen;
@@ -125,16 +144,15 @@ bool tHauptFenster::saveBoxAs() {
 }
 
 void tHauptFenster::importText() {
-  wxFileDialog dialog(this, "Importieren", wxString(), wxString(), kImportWildcard,
+  wxFileDialog dialog(this, "Wortliste importieren", wxString(), wxString(), kImportWildcard,
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   std::string chosen;
   if (!choosePath(dialog, &chosen)) return;
   const tImportResult result =
       importTextFile(chosen.c_str(), [this](int, const char* caption, const char* text) {
-        wxMessageDialog box(this, toWx(text), toWx(caption), wxOK | wxICON_NONE);
-        box.ShowModal();
+        ask(this, text, caption, wxOK | wxICON_NONE);
       });
-  if (!result.opened) warn(this, toWx(kCannotRead) + dialog.GetPath());
+  if (!result.opened) warn(this, toWx(kCannotRead) + shownPath(chosen));
   // New cards exist nowhere but in memory: closing must offer to save them.
   if (result.added > 0) modified_ = true;
   refresh();
@@ -142,11 +160,11 @@ void tHauptFenster::importText() {
 
 void tHauptFenster::exportText() {
   std::string chosen;
-  if (!chooseSavePath(this, "Exportieren", wxString(), wxFileSelectorDefaultWildcardStr, &chosen)) {
+  if (!chooseSavePath(this, "Wortliste exportieren", wxString(), wxFileSelectorDefaultWildcardStr,
+                      &chosen)) {
     return;
   }
-  if (!exportTextFile(chosen.c_str()))
-    warn(this, toWx(kCannotWrite) + wxString(chosen.c_str(), *wxConvFileName));
+  if (!exportTextFile(chosen.c_str())) warn(this, toWx(kCannotWrite) + shownPath(chosen));
 }
 
 void tHauptFenster::quit() {
@@ -171,11 +189,13 @@ void tHauptFenster::correctCard() {
 void tHauptFenster::deleteCard() {
   if (currentCard_ == nullptr) return;
   theCardBox.deleteCurrent(&currentCompartment_);
+  modified_ = true;
   refresh();
 }
 
 void tHauptFenster::allToFirst() {
   theCardBox.allToFirst();
+  modified_ = true;
   refresh();
 }
 
@@ -229,11 +249,20 @@ void tHauptFenster::help(int command) {
   }
 }
 
-void tHauptFenster::showErrors(const std::vector<std::string>& errors) {
+void tHauptFenster::showErrors(const std::vector<std::string>& errors,
+                               const std::string& cardFile) {
   if (errors.empty()) return;
   std::string text;
-  for (const std::string& error : errors) text += (text.empty() ? "" : "\n") + error;
-  warn(this, toWx(text));
+  bool cardFileMeant = false;
+  bool boxFileMeant = false;
+  for (const std::string& error : errors) {
+    text += (text.empty() ? "" : "\n") + error;
+    (isBoxFileError(error) ? boxFileMeant : cardFileMeant) = true;
+  }
+  wxString shown = toWx(text) + "\n";
+  if (cardFileMeant) shown += kFileLine + shownPath(cardFile);
+  if (boxFileMeant) shown += kFileLine + shownPath(boxFileName(cardFile));
+  warn(this, shown);
 }
 
 void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {

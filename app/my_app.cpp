@@ -1,6 +1,7 @@
 #include "app/my_app.h"
 
 #include <wx/frame.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/timer.h>
@@ -91,12 +92,21 @@ int menuItemId(int command) {
 TMyApp::~TMyApp() = default;
 
 bool TMyApp::OnInit() {
+  {
+    // A desktop language the system has no locale for leaves the texts in English,
+    // which is no reason to trouble the learner with a message.
+    wxLogNull quiet;
+    locale_ = std::make_unique<wxLocale>(wxLANGUAGE_DEFAULT);
+  }
   wxXmlResource::Get()->InitAllHandlers();
   termelInitResources();
   wxFrame* frame = createMainWindow();
   if (frame == nullptr) return false;
   SetTopWindow(frame);
   frame->Show();
+  // Asks for the keyboard too, so the drill can start with a key even where no
+  // window manager hands the new window the focus.
+  frame->Raise();
   return true;
 }
 

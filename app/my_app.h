@@ -6,6 +6,9 @@
 #define TERMEL_APP_MY_APP_H_
 
 #include <wx/app.h>
+#include <wx/intl.h>
+
+#include <memory>
 
 class wxFrame;
 
@@ -18,6 +21,11 @@ class TMyApp : public wxApp {
   // the card file named in currentFileName is loaded and asked. Null when the menu
   // resource is missing.
   static wxFrame* createMainWindow();
+
+ private:
+  // The desktop's language for wxWidgets' and GTK's own texts (file dialogs, stock
+  // buttons); lives as long as the application.
+  std::unique_ptr<wxLocale> locale_;
 };
 
 // The menu item id of a command: the command id itself, but for 51684, which lies

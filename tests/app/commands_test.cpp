@@ -32,7 +32,7 @@ TEST_F(MainFrameTest, DeleteIsGreyedWithoutCardAndDeletesTheShownCardWithoutQues
   EXPECT_EQ(label(ID_QUESTION), " ");
   EXPECT_FALSE(menuEnabled(CM_LOESCHEN));
   EXPECT_FALSE(menuEnabled(CM_KORRIGIEREN));
-  EXPECT_FALSE(window_->modified());
+  EXPECT_TRUE(window_->modified()) << "closing must offer to save the deletion";
 }
 
 TEST_F(MainFrameTest, ShuffleMixesCompartmentOneOnlyWhileAnotherIsAsked) {
@@ -58,11 +58,10 @@ TEST_F(MainFrameTest, ShuffleMixesCompartmentOneOnlyWhileAnotherIsAsked) {
 TEST_F(MainFrameTest, ClearArchiveAsksAndCancelChangesNothing) {
   start(writeBox("box.trm", {{1, "A", "a"}, {7, "X", "x"}, {7, "Y", "y"}}));
   wxTEST_DIALOG(menu(CM_LOESCHEN_ABLAGE),
-                tExpectMessage(kClearArchive, "Warnung", kOkCancel, wxID_CANCEL));
+                tExpectBox(kClearArchive, "Warnung", kOkCancel, wxID_CANCEL));
   EXPECT_EQ(theCardBox.countIn(7), 2);
   EXPECT_FALSE(window_->modified());
-  wxTEST_DIALOG(menu(CM_LOESCHEN_ABLAGE),
-                tExpectMessage(kClearArchive, "Warnung", kOkCancel, wxID_OK));
+  wxTEST_DIALOG(menu(CM_LOESCHEN_ABLAGE), tExpectBox(kClearArchive, "Warnung", kOkCancel, wxID_OK));
   EXPECT_EQ(theCardBox.countIn(7), 0);
   EXPECT_EQ(frontsIn(1), std::vector<std::string>{"A"});
   EXPECT_EQ(status(0), "Fach: 1 Gesamt: 1");
@@ -72,14 +71,14 @@ TEST_F(MainFrameTest, ClearArchiveAsksAndCancelChangesNothing) {
 TEST_F(MainFrameTest, SwapSidesAsksTheBackAndTakesEffectAtOnce) {
   start(writeBox("box.trm", {{1, "Haus", "house"}}));
   EXPECT_FALSE(menuChecked(CM_ANTWORT_ALS_FRAGE));
-  window_->showAnswer();
+  press(WXK_RETURN);
   menu(CM_ANTWORT_ALS_FRAGE);
   EXPECT_TRUE(window_->swapSides());
   EXPECT_TRUE(menuChecked(CM_ANTWORT_ALS_FRAGE));
   EXPECT_EQ(label(ID_QUESTION), "house");
   EXPECT_EQ(label(ID_ANSWER), " ") << "the answer is hidden again";
   EXPECT_TRUE(enabled(ID_SEHEN));
-  window_->showAnswer();
+  press(WXK_RETURN);
   EXPECT_EQ(label(ID_ANSWER), "Haus");
   menu(CM_ANTWORT_ALS_FRAGE);
   EXPECT_FALSE(menuChecked(CM_ANTWORT_ALS_FRAGE));
@@ -93,8 +92,8 @@ TEST_F(MainFrameTest, EmptyToEndIsCheckedAtOnceButCompactsAtTheNextQuestion) {
   EXPECT_TRUE(menuChecked(CM_LEERFAECHER));
   EXPECT_EQ(label(ID_COMPARTMENT), "2") << "nothing is redrawn yet";
   EXPECT_EQ(theCardBox.countIn(2), 1);
-  window_->advance();
-  window_->advance();  // known: on to compartment 3, then compacted to the front
+  press(WXK_RETURN);
+  press(WXK_RETURN);  // known: on to compartment 3, then compacted to the front
   EXPECT_EQ(frontsIn(1), std::vector<std::string>{"Haus"});
   EXPECT_EQ(label(ID_COMPARTMENT), "1");
   menu(CM_LEERFAECHER);
@@ -109,15 +108,26 @@ TEST_F(MainFrameTest, OnlyCommandsThatChangeLearningStateMarkTheBoxChanged) {
     bool marks;
   };
   const Step steps[] = {
-      {"Sehen", [this] { window_->showAnswer(); }, false},
-      {"In 1. Fach", [this] { menu(CM_IN_1_FACH); }, false},
+      {"Sehen", [this] { press(WXK_RETURN); }, false},
+      {"In 1. Fach", [this] { menu(CM_IN_1_FACH); }, true},
       {"Mischen", [this] { menu(CM_MISCHEN); }, false},
       {"Antwort als Frage", [this] { menu(CM_ANTWORT_ALS_FRAGE); }, false},
       {"Leerfaecher", [this] { menu(CM_LEERFAECHER); }, false},
-      {"Loeschen", [this] { menu(CM_LOESCHEN); }, false},
+      {"Loeschen", [this] { menu(CM_LOESCHEN); }, true},
+      {"Exportieren", [this] { wxTEST_DIALOG(menu(CM_EXPORT), wxExpectAny(wxID_CANCEL)); }, false},
       {"Alle Mischen", [this] { menu(CM_ALLE_MISCHEN); }, true},
-      {"Gewusst", [this] { window_->markKnown(); }, true},
-      {"Unbekannt", [this] { window_->markUnknown(); }, true},
+      {"Gewusst",
+       [this] {
+         press(WXK_RETURN);
+         press(WXK_RETURN);
+       },
+       true},
+      {"Unbekannt",
+       [this] {
+         press(WXK_RETURN);
+         press(WXK_ESCAPE);
+       },
+       true},
       {"Neu...", [this] { wxTEST_DIALOG(menu(CM_TERMEL_NEU), wxExpectAny(wxID_CANCEL)); }, true},
       {"Korrigieren", [this] { wxTEST_DIALOG(menu(CM_KORRIGIEREN), wxExpectAny(wxID_CANCEL)); },
        true},
@@ -134,8 +144,8 @@ TEST_F(MainFrameTest, OnlyCommandsThatChangeLearningStateMarkTheBoxChanged) {
 
 TEST_F(MainFrameTest, QuitAsksLikeClosingTheFrame) {
   start(writeBox("box.trm", {{1, "A", "a"}}));
-  window_->markUnknown();
+  press(WXK_ESCAPE);
   wxTEST_DIALOG(menu(CM_BEENDEN),
-                tExpectMessage("Speichern?", "Achtung", wxYES_NO | wxICON_NONE, wxID_NO));
+                tExpectBox("Speichern?", "Achtung", wxYES_NO | wxICON_NONE, wxID_NO));
   EXPECT_TRUE(guitest::waitFor([this] { return !frame_; }));
 }

@@ -18,6 +18,7 @@ const std::vector<tBoxCard> kOtherBox = {{3, "Tisch", "table"}};
 
 tFileDialogLook cardFileDialog(long style) {
   tFileDialogLook look;
+  look.title = wxString::FromUTF8(style & wxFD_OPEN ? "Kartei öffnen" : "Kartei sichern unter");
   look.wildcard = "Termeln (*.trm)|*.trm";
   look.style = style;
   return look;
@@ -63,52 +64,48 @@ bool dirIsEmpty(const std::string& dir) {
 TEST_F(MainFrameTest, CloseQueryNoClosesWithoutWriting) {
   const std::string file = writeBox("close.trm", kBox);
   start(file);
-  window_->advance();
-  window_->advance();  // Haus moves to compartment 2
-  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
-                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_NO));
+  press(WXK_RETURN);
+  press(WXK_RETURN);  // Haus moves to compartment 2
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_NO));
   EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
 }
 
 TEST_F(MainFrameTest, CloseQueryYesSavesIntoTheOpenFile) {
   const std::string file = writeBox("close.trm", kBox);
   start(file);
-  window_->advance();
-  window_->advance();
-  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
-                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_YES));
+  press(WXK_RETURN);
+  press(WXK_RETURN);
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES));
   EXPECT_EQ(boxInFile(file)[1], std::vector<std::string>{"Haus"});
 }
 
 TEST_F(MainFrameTest, CloseQueryYesWithoutFileAsksForNameAndCancelStillCloses) {
   start();
-  window_->markUnknown();
-  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
-                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_YES), saveDialog(""));
+  press(WXK_ESCAPE);
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
+                saveDialog(""));
   EXPECT_TRUE(dirIsEmpty(dir_));
 }
 
 TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
   start(writeBox("box.trm", kBox));
-  window_->markUnknown();
+  press(WXK_ESCAPE);
   // No file can be created there, not even by root.
   const std::string unreachable = "/proc/termel_test.trm";
   wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(unreachable),
-                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+                tExpectError({"Datei: " + unreachable}));
   EXPECT_TRUE(window_->modified());
   EXPECT_EQ(currentFileName, unreachable);
   // Nor may a failed save discard the box: opening another file stops, and closing
   // stays open until the learner answers No.
   wxTEST_DIALOG(window_->openBox(),
-                tExpectMessage("Bisherige Daten sichern", "Achtung", kYesNo, wxID_YES),
-                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+                tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_YES),
+                tExpectError({"Datei: " + unreachable}));
   EXPECT_EQ(theCardBox.totalCount(), 2);
   EXPECT_TRUE(window_->modified());
-  wxTEST_DIALOG(EXPECT_FALSE(closeFrame()),
-                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_YES),
-                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
-  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
-                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_NO));
+  wxTEST_DIALOG(EXPECT_FALSE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
+                tExpectError({"Datei: " + unreachable}));
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_NO));
 }
 
 TEST_F(MainFrameTest, OpenOnChangedBoxOffersToSaveFirst) {
@@ -117,10 +114,10 @@ TEST_F(MainFrameTest, OpenOnChangedBoxOffersToSaveFirst) {
     const std::string file = writeBox("first.trm", kBox);
     const std::string other = writeBox("other.trm", kOtherBox);
     start(file);
-    window_->advance();
-    window_->advance();  // Haus moves to compartment 2
+    press(WXK_RETURN);
+    press(WXK_RETURN);  // Haus moves to compartment 2
     wxTEST_DIALOG(window_->openBox(),
-                  tExpectMessage("Bisherige Daten sichern", "Achtung", kYesNo, answer),
+                  tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, answer),
                   openDialog(other));
     EXPECT_EQ(currentFileName, other);
     EXPECT_EQ(label(ID_QUESTION), "Tisch");
@@ -133,20 +130,21 @@ TEST_F(MainFrameTest, OpenOnChangedBoxOffersToSaveFirst) {
   }
 }
 
-TEST_F(MainFrameTest, CancelledOpenShowsTheEmptiedBoxAndKeepsTheName) {
+TEST_F(MainFrameTest, CancelledOpenKeepsTheBoxAndItsChanges) {
   const std::string file = writeBox("first.trm", kBox);
   start(file);
-  window_->markUnknown();
+  press(WXK_RETURN);
+  press(WXK_ESCAPE);  // Haus rotates behind Baum
   wxTEST_DIALOG(window_->openBox(),
-                tExpectMessage("Bisherige Daten sichern", "Achtung", kYesNo, wxID_NO),
-                openDialog(""));
-  EXPECT_EQ(window_->currentCard(), nullptr);
-  EXPECT_EQ(label(ID_QUESTION), " ");
-  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
-  EXPECT_FALSE(menuEnabled(CM_LOESCHEN));
+                tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_NO), openDialog(""));
+  EXPECT_EQ(label(ID_QUESTION), "Baum");
+  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
+  EXPECT_TRUE(menuEnabled(CM_LOESCHEN));
   EXPECT_EQ(currentFileName, file);
-  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
-                tExpectMessage("Speichern?", "Achtung", kYesNo, wxID_NO));
+  EXPECT_TRUE(window_->modified());
+  // Saved on closing, the file gets the box with the learner's answer, not an empty one.
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES));
+  EXPECT_EQ(front1(file), (std::vector<std::string>{"Baum", "Haus"}));
 }
 
 TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
@@ -154,20 +152,24 @@ TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
   std::ofstream(bad) << "this is no table file at all, just some text";
   start();
   wxTEST_DIALOG(window_->openBox(), openDialog(bad),
-                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+                tExpectError({"Fehler in Termeldatei: ", "Datei: " + bad}));
   EXPECT_EQ(currentFileName, bad);
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
   stop();
   // Named on the command line, the errors appear once the frame is up.
-  wxTEST_DIALOG(start(bad), tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  wxTEST_DIALOG(start(bad), tExpectError({"Fehler in Termeldatei: ", "Datei: " + bad}));
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
+  stop();
+  // A file that is not there at all is named too, with its non-ASCII characters.
+  const std::string missing = path("Wörter – fehlt.trm");
+  wxTEST_DIALOG(start(missing), tExpectError({"Fehler in Termeldatei: 3", "Datei: " + missing}));
 }
 
 TEST_F(MainFrameTest, SaveAsWritesTheFileAndLaterSavesUseItsName) {
   start(writeBox("first.trm", kBox));
   const std::string copy = path("copy.trm");
   std::ofstream(copy) << "replaced without a question";
-  window_->markUnknown();
+  press(WXK_ESCAPE);
   wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(copy));
   EXPECT_EQ(front1(copy), (std::vector<std::string>{"Haus", "Baum"}));
   EXPECT_EQ(currentFileName, copy);
@@ -192,7 +194,7 @@ TEST_F(MainFrameTest, SaveAsWithThePatternLeftAsNameAsksAgain) {
 
 TEST_F(MainFrameTest, SaveWithoutFileAsksForAName) {
   start();
-  window_->markUnknown();
+  press(WXK_ESCAPE);
   wxTEST_DIALOG(menu(CM_SICHERN), saveDialog(path("named.trm")));
   EXPECT_EQ(currentFileName, path("named.trm"));
   EXPECT_TRUE(std::filesystem::exists(path("named.trm")));
@@ -212,26 +214,27 @@ TEST_F(MainFrameTest, LongPathsAreSavedOrRefusedWithAMessage) {
   while (deep.size() < 400) deep += "/ein_langer_ordnername";
   std::filesystem::create_directories(deep);
   const std::string tooLong = deep + "/box.trm";
-  window_->markUnknown();
-  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(tooLong),
-                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  press(WXK_ESCAPE);
+  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(tooLong), tExpectError({"Datei: " + tooLong}));
   EXPECT_EQ(currentFileName, tooLong);
   EXPECT_TRUE(window_->modified());
   EXPECT_FALSE(std::filesystem::exists(tooLong));
 }
 
-TEST_F(MainFrameTest, NewBoxEmptiesAndSaveWritesItUnderTheOldName) {
+TEST_F(MainFrameTest, NewBoxEmptiesAndForgetsTheFileName) {
   const std::string file = writeBox("box.trm", kBox);
   start(file);
-  wxTEST_DIALOG(menu(CM_NEU), tExpectMessage("Alle Termeln werden geloescht!", "Warnung", kOkCancel,
-                                             wxID_CANCEL));
+  wxTEST_DIALOG(menu(CM_NEU),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_CANCEL));
   EXPECT_EQ(theCardBox.totalCount(), 2);
   wxTEST_DIALOG(menu(CM_NEU),
-                tExpectMessage("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_OK));
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_OK));
   EXPECT_EQ(theCardBox.totalCount(), 0);
   EXPECT_EQ(label(ID_QUESTION), " ");
   EXPECT_EQ(status(1), " --- ");
   EXPECT_FALSE(window_->modified());
-  menu(CM_SICHERN);  // no dialog: the old name is still current
-  EXPECT_EQ(boxInFile(file), std::vector<std::vector<std::string>>(7));
+  EXPECT_EQ(currentFileName, "");
+  // Saving asks for a name; cancelled, the old file keeps its cards.
+  wxTEST_DIALOG(menu(CM_SICHERN), saveDialog(""));
+  EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
 }

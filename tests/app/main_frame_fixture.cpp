@@ -72,10 +72,18 @@ void MainFrameTest::menu(int id) {
 
 void MainFrameTest::press(int keyCode, int modifiers) {
   wxUIActionSimulator simulator;
-  window_->SetFocus();
-  guitest::yield(20);
   simulator.KeyDown(keyCode, modifiers);
   simulator.KeyUp(keyCode, modifiers);
+  guitest::yield(100);
+}
+
+void MainFrameTest::click(int id) {
+  const wxRect button = window_->FindWindow(id)->GetScreenRect();
+  wxUIActionSimulator simulator;
+  simulator.MouseMove(button.GetLeft() + button.GetWidth() / 2,
+                      button.GetTop() + button.GetHeight() / 2);
+  guitest::yield(20);
+  simulator.MouseClick();
   guitest::yield(100);
 }
 
@@ -113,4 +121,34 @@ std::vector<std::string> MainFrameTest::frontsIn(int n) {
     fronts.push_back(card.front);
   }
   return fronts;
+}
+
+int tExpectBox::OnInvoked(wxMessageDialog* dialog) const {
+  // GTK marks mnemonics with "_" where wxWidgets writes "&".
+  auto shown = [](wxString label) {
+    label.Replace("_", "");
+    label.Replace("&", "");
+    return label.utf8_string();
+  };
+  const long style = dialog->GetMessageDialogStyle();
+  if (style & wxYES_NO) {
+    EXPECT_EQ(shown(dialog->GetYesLabel()), "Ja");
+    EXPECT_EQ(shown(dialog->GetNoLabel()), "Nein");
+  }
+  if (style & wxOK) {
+    EXPECT_EQ(shown(dialog->GetOKLabel()), "OK");
+  }
+  if (style & wxCANCEL) {
+    EXPECT_EQ(shown(dialog->GetCancelLabel()), "Abbrechen");
+  }
+  return tExpectMessage::OnInvoked(dialog);
+}
+
+int tExpectError::OnInvoked(wxMessageDialog* dialog) const {
+  const std::string text = dialog->GetMessage().utf8_string();
+  for (const std::string& piece : pieces_) {
+    EXPECT_NE(text.find(piece), std::string::npos)
+        << "\"" << piece << "\" not in \"" << text << "\"";
+  }
+  return tExpectBox::OnInvoked(dialog);
 }

@@ -8,9 +8,11 @@
 #include <wx/weakref.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/haupt_fenster.h"
+#include "gui_test.h"
 
 // One card to put into a box file: compartment, texts and counters.
 struct tBoxCard {
@@ -19,6 +21,29 @@ struct tBoxCard {
   std::string back;
   int known = 0;
   int unknown = 0;
+};
+
+// A message box of the program: as tExpectMessage, and its buttons read German.
+class tExpectBox : public tExpectMessage {
+ public:
+  using tExpectMessage::tExpectMessage;
+
+ protected:
+  int OnInvoked(wxMessageDialog* dialog) const override;
+};
+
+// An error message of the program ("Achtung", OK, warning icon) whose text holds
+// each of these pieces (UTF-8), such as the error and the name of its file.
+class tExpectError : public tExpectBox {
+ public:
+  explicit tExpectError(std::vector<std::string> pieces)
+      : tExpectBox("Achtung", wxOK | wxICON_WARNING, wxID_OK), pieces_(std::move(pieces)) {}
+
+ protected:
+  int OnInvoked(wxMessageDialog* dialog) const override;
+
+ private:
+  std::vector<std::string> pieces_;
 };
 
 class MainFrameTest : public testing::Test {
@@ -35,8 +60,10 @@ class MainFrameTest : public testing::Test {
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
   // Sends a menu command the way the menu does: greyed items do nothing.
   void menu(int id);
-  // Presses a key, with modifiers, on the focused frame.
+  // Presses a key, with modifiers, wherever the keyboard focus is.
   void press(int keyCode, int modifiers = 0);
+  // Clicks the training window's control `id` with the mouse, in its middle.
+  void click(int id);
   // Closes the frame like its close box; true when it went away.
   bool closeFrame();
 

@@ -85,16 +85,11 @@ TEST_F(MainFrameTest, EscAndUBeforeTheAnswerOnlyMarkTheBoxChanged) {
   EXPECT_EQ(label(ID_QUESTION), "Haus");
   EXPECT_EQ(frontsIn(1), std::vector<std::string>{});
   wxTEST_DIALOG(EXPECT_TRUE(closeFrame()),
-                tExpectMessage("Speichern?", "Achtung", wxYES_NO | wxICON_NONE, wxID_NO));
+                tExpectBox("Speichern?", "Achtung", wxYES_NO | wxICON_NONE, wxID_NO));
 }
 
 TEST_F(MainFrameTest, ButtonsDriveTheDrillAndUnknownSendsCardBack) {
   start(writeBox("buttons.trm", kTwoInSecond));
-  auto click = [this](int id) {
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(window_->FindWindow(id));
-    window_->FindWindow(id)->GetEventHandler()->ProcessEvent(event);
-  };
   click(ID_SEHEN);
   EXPECT_TRUE(answerShown);
   click(CM_UNBEKANNT);
@@ -119,10 +114,10 @@ TEST_F(MainFrameTest, EmptyBoxAfterRefresh) {
   EXPECT_FALSE(menuEnabled(CM_LOESCHEN));
   EXPECT_FALSE(menuEnabled(CM_KORRIGIEREN));
 
-  window_->showAnswer();
+  press(WXK_RETURN);
   EXPECT_EQ(label(ID_ANSWER), " ");
   EXPECT_TRUE(enabled(ID_GEWUSST));
-  window_->markKnown();
+  press(WXK_RETURN);
   EXPECT_TRUE(window_->modified());
   EXPECT_TRUE(enabled(ID_SEHEN));
   EXPECT_FALSE(enabled(ID_GEWUSST));
@@ -134,7 +129,7 @@ TEST_F(MainFrameTest, CardTextsShowAmpersandsAndNationalCharacters) {
                                 "gr\xFC\xDF"
                                 "en"}}));
   EXPECT_EQ(label(ID_QUESTION), "Salz & Pfeffer");
-  window_->showAnswer();
+  press(WXK_RETURN);
   EXPECT_EQ(label(ID_ANSWER), wxString::FromUTF8("grüßen"));
 }
 

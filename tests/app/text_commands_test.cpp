@@ -14,7 +14,7 @@ const long kNoteStyle = wxOK | wxICON_NONE;
 
 tExpectFile importDialog(const std::string& path) {
   tFileDialogLook look;
-  look.title = "Importieren";
+  look.title = "Wortliste importieren";
   look.wildcard = "Alle (*.*)|*.*|Text Files (*.txt)|*.txt";
   look.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   return tExpectFile(path, look);
@@ -22,7 +22,7 @@ tExpectFile importDialog(const std::string& path) {
 
 tExpectFile exportDialog(const std::string& path) {
   tFileDialogLook look;
-  look.title = "Exportieren";
+  look.title = "Wortliste exportieren";
   look.style = wxFD_SAVE;
   return tExpectFile(path, look);
 }
@@ -58,9 +58,9 @@ TEST_F(MainFrameTest, ImportReportsEachMalformedLineAndGoesOn) {
   std::ofstream(file, std::ios::binary)
       << "Haus;house\nkaputt\n;leer\nBaum;\n\n\tTab;tab\nTisch;table\nHaus;house\n";
   wxTEST_DIALOG(menu(CM_IMPORT), importDialog(file),
-                tExpectMessage("kaputt\n", "Kein Trennzeichen", kNoteStyle, wxID_OK),
-                tExpectMessage("", "Erster Begriff fehlt", kNoteStyle, wxID_OK),
-                tExpectMessage("Baum", "Zweiter Begriff fehlt", kNoteStyle, wxID_OK));
+                tExpectBox("kaputt\n", "Kein Trennzeichen", kNoteStyle, wxID_OK),
+                tExpectBox("", "Erster Begriff fehlt", kNoteStyle, wxID_OK),
+                tExpectBox("Baum", "Zweiter Begriff fehlt", kNoteStyle, wxID_OK));
   EXPECT_EQ(frontsIn(1), (std::vector<std::string>{"Haus", "Tisch"}));
   EXPECT_EQ(label(ID_QUESTION), "Haus") << "the window shows the imported cards at once";
   EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
@@ -75,7 +75,7 @@ TEST_F(MainFrameTest, ImportCancelledOrUnreadable) {
   const std::string file = path("weg.txt");
   std::ofstream(file) << "Haus;house\n";
   wxTEST_DIALOG(menu(CM_IMPORT), tExpectVanishingFile(file),
-                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+                tExpectError({"Die Datei kann nicht gelesen werden:", file}));
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
   EXPECT_FALSE(window_->modified()) << "nothing was imported";
 }
@@ -91,6 +91,7 @@ TEST_F(MainFrameTest, ExportWritesTheCardsCompartmentByCompartment) {
   EXPECT_EQ(theCardBox.totalCount(), 4);
   EXPECT_FALSE(window_->modified());
 
-  wxTEST_DIALOG(menu(CM_EXPORT), exportDialog("/proc/termel_export.txt"),
-                tExpectMessage("Achtung", wxOK | wxICON_WARNING, wxID_OK));
+  wxTEST_DIALOG(
+      menu(CM_EXPORT), exportDialog("/proc/termel_export.txt"),
+      tExpectError({"Die Datei kann nicht geschrieben werden:", "/proc/termel_export.txt"}));
 }

@@ -5,8 +5,12 @@
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/init.h>
+#include <wx/intl.h>
+#include <wx/log.h>
 #include <wx/modalhook.h>
 #include <wx/xrc/xmlres.h>
+
+#include <memory>
 
 void termelInitResources();
 
@@ -15,10 +19,19 @@ namespace {
 class tTestApp : public wxApp {
  public:
   bool OnInit() override {
+    // As the program does: the windows speak the language the tests run under
+    // (de_DE.UTF-8, set where the tests are registered).
+    {
+      wxLogNull quiet;  // a missing locale shows in the tests that check the texts
+      locale_ = std::make_unique<wxLocale>(wxLANGUAGE_DEFAULT);
+    }
     wxXmlResource::Get()->InitAllHandlers();
     termelInitResources();
     return true;
   }
+
+ private:
+  std::unique_ptr<wxLocale> locale_;
 };
 
 // A dialog that no test expected would wait for a user who never comes; it fails the
