@@ -48,8 +48,8 @@ tSettings loadSettings() {
   if (!stream.IsOk()) return settings;
   const wxFileConfig config(stream, wxConvUTF8);
   settings.typedAnswers = readInt(config, kTypedAnswers, 0, 1, 0) == 1;
-  const int percent = readInt(config, kFontPercent, tSettings::kFontMin, tSettings::kFontMax,
-                              tSettings::kFontMin);
+  const int percent =
+      readInt(config, kFontPercent, tSettings::kFontMin, tSettings::kFontMax, tSettings::kFontMin);
   if ((percent - tSettings::kFontMin) % tSettings::kFontStep == 0) settings.fontPercent = percent;
   settings.width = readInt(config, kWidth, kMinSize, kMaxSize, tSettings::kDefaultWidth);
   settings.height = readInt(config, kHeight, kMinSize, kMaxSize, tSettings::kDefaultHeight);

@@ -40,9 +40,10 @@ void drawThreshold(wxDC& dc, const wxRect& slot, int y, int32_t threshold) {
 }  // namespace
 
 wxRect chartSlot(const wxRect& area, int index) {
-  const int inner = std::max(area.width - 2 * kMargin, CardBox::kCompartments);
-  const int left = area.x + kMargin + inner * index / CardBox::kCompartments;
-  const int right = area.x + kMargin + inner * (index + 1) / CardBox::kCompartments;
+  const int margin = std::min(kMargin, area.width / 4);
+  const int inner = area.width - 2 * margin;
+  const int left = area.x + margin + inner * index / CardBox::kCompartments;
+  const int right = area.x + margin + inner * (index + 1) / CardBox::kCompartments;
   return wxRect(left, area.y, right - left, area.height);
 }
 

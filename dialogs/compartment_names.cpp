@@ -11,7 +11,6 @@ wxString compartmentName(int n) {
 
 void fillCompartmentNames(wxItemContainer* items) {
   wxArrayString names;
-  for (int n = 1; n <= theCardBox.compartmentCount(); ++n)
-    names.Add(compartmentName(n));
+  for (int n = 1; n <= theCardBox.compartmentCount(); ++n) names.Add(compartmentName(n));
   items->Set(names);
 }

@@ -1,6 +1,7 @@
 #include "dialogs/overview_dialog.h"
 
 #include <wx/listctrl.h>
+#include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 

@@ -1,7 +1,4 @@
 // The box overview: the figures it shows, and the chart's bars measured in a bitmap.
-#include <wx/bitmap.h>
-#include <wx/dcmemory.h>
-#include <wx/image.h>
 #include <wx/listctrl.h>
 
 #include <string>
@@ -9,6 +6,7 @@
 
 #include "box/box_stats.h"
 #include "box/card_box.h"
+#include "chart_probe.h"
 #include "dialog_test.h"
 #include "dialogs/box_chart.h"
 #include "dialogs/overview_dialog.h"
@@ -35,32 +33,6 @@ tBoxStats statsWithCounts(const std::vector<int32_t>& counts) {
     stats.cards += counts[k];
   }
   return stats;
-}
-
-// Draws the chart into a bitmap of this size and measures each bar: the pixels of the
-// bar's colour down the middle of its slot.
-std::vector<int> barHeights(const tBoxStats& stats, wxSize size) {
-  wxBitmap bitmap(size, 24);
-  {
-    wxMemoryDC dc(bitmap);
-    drawBoxChart(dc, wxRect(size), stats);
-  }
-  const wxImage image = bitmap.ConvertToImage();
-  std::vector<int> heights;
-  for (int k = 0; k < CardBox::kCompartments; ++k) {
-    const wxColour colour = k == 6 ? kArchiveBarColour : kBarColour;
-    const wxRect slot = chartSlot(wxRect(size), k);
-    const int x = slot.x + slot.width / 2;
-    int height = 0;
-    for (int y = 0; y < size.y; ++y) {
-      if (image.GetRed(x, y) == colour.Red() && image.GetGreen(x, y) == colour.Green() &&
-          image.GetBlue(x, y) == colour.Blue()) {
-        ++height;
-      }
-    }
-    heights.push_back(height);
-  }
-  return heights;
 }
 
 std::vector<std::string> row(wxListCtrl* list, long item) {
@@ -105,33 +77,32 @@ TEST(BoxChartTest, SmallBoxAndEmptyBoxDraw) {
 
 TEST_F(OverviewDialogTest, ShowsTotalsAndTheMostMissedCards) {
   // Code page 1252: "Straße", "„Haus“", "house – home".
-  dialogtest::addCard(1, "Stra\xDF" "e", "street", 1, 7);
+  dialogtest::addCard(1,
+                      "Stra\xDF"
+                      "e",
+                      "street", 1, 7);
   dialogtest::addCard(1, "Baum", "tree", 0, 0);
   dialogtest::addCard(2, "\x84Haus\x93", "house \x96 home", 2, 3);
   dialogtest::addCard(7, "gehen", "(to) go", 9, 1);
   int result = 0;
-  wxTEST_DIALOG(result = runOverviewDialog(nullptr),
-                wxExpectModal<tOverviewDialog>([](tOverviewDialog* dialog) {
-                  EXPECT_EQ(u8(dialog->GetTitle()), "Übersicht");
-                  const int32_t counts[] = {2, 1, 0, 0, 0, 0, 1};
-                  for (int k = 0; k < 7; ++k) EXPECT_EQ(dialog->stats().counts[k], counts[k]);
-                  EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_CARDS)), "4");
-                  EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_KNOWN)), "12");
-                  EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_UNKNOWN)), "11");
-                  EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_ARCHIVE_SHARE)),
-                            "25 %");
-                  auto* list = dynamic_cast<wxListCtrl*>(
-                      dialog->FindWindow(tOverviewDialog::ID_MOST_MISSED));
-                  EXPECT_EQ(list->GetItemCount(), 3) << "a card never missed is left out";
-                  EXPECT_EQ(row(list, 0),
-                            (std::vector<std::string>{"Straße", "street", "1", "7"}));
-                  EXPECT_EQ(row(list, 1),
-                            (std::vector<std::string>{"„Haus“", "house – home", "2", "3"}));
-                  EXPECT_EQ(row(list, 2),
-                            (std::vector<std::string>{"gehen", "(to) go", "9", "1"}));
-                  EXPECT_EQ(u8(guitest::labelOf(dialog, wxID_CANCEL)), "Schließen");
-                  return wxID_CANCEL;
-                }));
+  wxTEST_DIALOG(
+      result = runOverviewDialog(nullptr),
+      wxExpectModal<tOverviewDialog>([](tOverviewDialog* dialog) {
+        EXPECT_EQ(u8(dialog->GetTitle()), "Übersicht");
+        const int32_t counts[] = {2, 1, 0, 0, 0, 0, 1};
+        for (int k = 0; k < 7; ++k) EXPECT_EQ(dialog->stats().counts[k], counts[k]);
+        EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_CARDS)), "4");
+        EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_KNOWN)), "12");
+        EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_UNKNOWN)), "11");
+        EXPECT_EQ(u8(guitest::labelOf(dialog, tOverviewDialog::ID_ARCHIVE_SHARE)), "25 %");
+        auto* list = dynamic_cast<wxListCtrl*>(dialog->FindWindow(tOverviewDialog::ID_MOST_MISSED));
+        EXPECT_EQ(list->GetItemCount(), 3) << "a card never missed is left out";
+        EXPECT_EQ(row(list, 0), (std::vector<std::string>{"Straße", "street", "1", "7"}));
+        EXPECT_EQ(row(list, 1), (std::vector<std::string>{"„Haus“", "house – home", "2", "3"}));
+        EXPECT_EQ(row(list, 2), (std::vector<std::string>{"gehen", "(to) go", "9", "1"}));
+        EXPECT_EQ(u8(guitest::labelOf(dialog, wxID_CANCEL)), "Schließen");
+        return wxID_CANCEL;
+      }));
   EXPECT_EQ(result, wxID_CANCEL);
 }
 

@@ -10,7 +10,10 @@
 #include <wx/modalhook.h>
 #include <wx/xrc/xmlres.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 void termelInitResources();
 
@@ -51,9 +54,28 @@ void failCurrentTest(const wxString& file, int line, const wxString& func, const
                                                << func.utf8_str() << ": " << msg.utf8_str();
 }
 
+// The program remembers settings in the learner's configuration directory; the
+// tests get a scratch one, so they never read or touch the real one.
+class tScratchConfigHome {
+ public:
+  tScratchConfigHome() {
+    char pattern[] = "/tmp/termel_config_XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return;
+    dir_ = pattern;
+    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+  }
+  ~tScratchConfigHome() {
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+
+ private:
+  std::string dir_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const tScratchConfigHome configHome;
   testing::InitGoogleTest(&argc, argv);
   wxApp::SetInstance(new tTestApp);
   if (!wxEntryStart(argc, argv)) return 1;
