@@ -9,6 +9,7 @@
 #include "box/text_io.h"
 #include "dialogs/bearb_dialog.h"
 #include "dialogs/help.h"
+#include "dialogs/overview_dialog.h"
 #include "dialogs/termel_dialog.h"
 #include "dialogs/wx_text.h"
 
@@ -101,6 +102,7 @@ bool tHauptFenster::queryClose() {
 void tHauptFenster::newBox() {
   if (askOkCancel(this, "Alle Termeln werden geloescht!") != wxID_OK) return;
   theCardBox.clearAll();
+  forgetAnswers();
   // Saving the new box must not silently replace the file the old one came from.
   currentFileName.clear();
   refresh();
@@ -115,6 +117,7 @@ void tHauptFenster::openBox() {
   // Cancelled, the box stays as it is, so nothing can be lost by closing later.
   if (!choosePath(dialog, &chosen)) return;
   theCardBox.clearAll();
+  forgetAnswers();
   currentFileName = chosen;
   tFileReport report;
   loadCardFile(currentFileName.c_str(), &report);
@@ -155,6 +158,7 @@ void tHauptFenster::importText() {
   if (!result.opened) warn(this, toWx(kCannotRead) + shownPath(chosen));
   // New cards exist nowhere but in memory: closing must offer to save them.
   if (result.added > 0) modified_ = true;
+  forgetAnswers();
   refresh();
 }
 
@@ -175,6 +179,7 @@ void tHauptFenster::quit() {
 
 void tHauptFenster::enterCards() {
   runCardEntryDialog(this, nullptr);
+  forgetAnswers();
   modified_ = true;
   refresh();
 }
@@ -182,6 +187,7 @@ void tHauptFenster::enterCards() {
 void tHauptFenster::correctCard() {
   if (currentCard_ == nullptr) return;
   runCardEntryDialog(this, currentCard_);
+  forgetAnswers();
   modified_ = true;
   updateTexts();
 }
@@ -189,18 +195,21 @@ void tHauptFenster::correctCard() {
 void tHauptFenster::deleteCard() {
   if (currentCard_ == nullptr) return;
   theCardBox.deleteCurrent(&currentCompartment_);
+  forgetAnswers();
   modified_ = true;
   refresh();
 }
 
 void tHauptFenster::allToFirst() {
   theCardBox.allToFirst();
+  forgetAnswers();
   modified_ = true;
   refresh();
 }
 
 void tHauptFenster::editCards() {
   runCardEditingDialog(this);
+  forgetAnswers();
   modified_ = true;
   refresh();
 }
@@ -208,18 +217,21 @@ void tHauptFenster::editCards() {
 void tHauptFenster::clearArchive() {
   if (askOkCancel(this, "Alle Termeln aus der Ablage wirklich entfernen?") != wxID_OK) return;
   theCardBox.clearCompartment(theCardBox.compartmentCount());
+  forgetAnswers();
   modified_ = true;
   refresh();
 }
 
 void tHauptFenster::shuffleFirst() {
   theCardBox.shuffle(1);
+  forgetAnswers();
   refresh();
 }
 
 void tHauptFenster::shuffleAll() {
   modified_ = true;
   theCardBox.shuffle(0);
+  forgetAnswers();
   refresh();
 }
 
@@ -249,6 +261,10 @@ void tHauptFenster::help(int command) {
   }
 }
 
+void tHauptFenster::showOverview() {
+  runOverviewDialog(this);
+}
+
 void tHauptFenster::showErrors(const std::vector<std::string>& errors,
                                const std::string& cardFile) {
   if (errors.empty()) return;
@@ -272,6 +288,19 @@ void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
       break;
     case CM_LEERFAECHER:
       event.Check(emptyToEnd_);
+      break;
+    case CM_ZURUECKNEHMEN:
+      event.Enable(history_.canTakeBack());
+      break;
+    case CM_ANTWORT_EINTIPPEN:
+      event.Check(settings_.typedAnswers);
+      break;
+    case CM_SCHRIFT_GROESSER:
+      event.Enable(settings_.fontPercent < tSettings::kFontMax);
+      break;
+    case CM_SCHRIFT_KLEINER:
+    case CM_SCHRIFT_NORMAL:
+      event.Enable(settings_.fontPercent > tSettings::kFontMin);
       break;
     default:  // "Korrigieren" and "Löschen" need a card to act on
       event.Enable(currentCard_ != nullptr);
@@ -334,6 +363,30 @@ void tHauptFenster::onCommand(wxCommandEvent& event) {
       break;
     case CM_LEERFAECHER:
       toggleEmptyToEnd();
+      break;
+    case CM_ZURUECKNEHMEN:
+      takeBackAnswer();
+      break;
+    case CM_UEBERSICHT:
+      showOverview();
+      break;
+    case CM_ANTWORT_EINTIPPEN:
+      toggleTypedAnswers();
+      break;
+    case CM_SCHRIFT_GROESSER:
+      stepFont(1);
+      break;
+    case CM_SCHRIFT_KLEINER:
+      stepFont(-1);
+      break;
+    case CM_SCHRIFT_NORMAL:
+      stepFont(0);
+      break;
+    case CM_STRG_GEWUSST:
+      if (answerShown) markKnown();
+      break;
+    case CM_STRG_UNBEKANNT:
+      markUnknown();
       break;
     case CM_ANTWORT_ALS_FRAGE:
       toggleSwapSides();

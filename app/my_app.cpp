@@ -4,6 +4,7 @@
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
@@ -12,6 +13,7 @@
 
 #include "app/accelerators.h"
 #include "app/haupt_fenster.h"
+#include "app/settings.h"
 
 void termelInitResources();
 
@@ -65,7 +67,8 @@ void routeCommands(wxFrame* frame, tHauptFenster* window, tStatusBar* bar) {
   frame->Bind(wxEVT_CHAR_HOOK, [window, bar](wxKeyEvent& event) {
     bar->showLockStates();
     const int command =
-        acceleratorCommand(event.GetKeyCode(), event.GetModifiers(), wxGetKeyState(WXK_CAPITAL));
+        acceleratorCommand(event.GetKeyCode(), event.GetModifiers(), wxGetKeyState(WXK_CAPITAL),
+                           dynamic_cast<wxTextCtrl*>(wxWindow::FindFocus()) != nullptr);
     if (command == 0) {
       event.Skip();
       return;
@@ -114,7 +117,8 @@ bool TMyApp::OnInit() {
 }
 
 wxFrame* TMyApp::createMainWindow() {
-  const wxSize outerSize(600, 250);
+  const tSettings settings = loadSettings();
+  const wxSize outerSize(settings.width, settings.height);
   auto* frame = new wxFrame(nullptr, wxID_ANY, "Deruvuvodiru", wxDefaultPosition, outerSize);
   wxMenuBar* menu = wxXmlResource::Get()->LoadMenuBar(frame, "100");
   if (menu == nullptr) {
@@ -129,6 +133,7 @@ wxFrame* TMyApp::createMainWindow() {
   frame->SetMenuBar(menu);
   frame->SetSize(outerSize);
   routeCommands(frame, window, bar);
+  window->applySettings(settings);
   window->setup();
   return frame;
 }
