@@ -15,6 +15,7 @@
 #include "box/box_stats.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
+#include "box/card_view.h"
 #include "box/text_io.h"
 
 namespace {
@@ -210,6 +211,26 @@ void BM_BoxStats(benchmark::State& state) {
   perCard(state, n);
 }
 
+// What "Kasten wecheln" does with every card of a compartment selected: the list's
+// references are taken, then each card is moved to the end of the other compartment.
+// The cards go back and forth between compartments 1 and 2.
+void BM_MoveWholeCompartment(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  BenchFiles::fillBox(n, 1);
+  tCardView view(theCardBox);
+  std::vector<int32_t> rows(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) rows[static_cast<size_t>(i)] = i;
+  int from = 1;
+  for (auto _ : state) {
+    view.show(from);
+    view.moveRows(rows, 3 - from);
+    from = 3 - from;
+  }
+  if (theCardBox.countIn(from) != n) state.SkipWithError("cards lost in the move");
+  theCardBox.clearAll();
+  perCard(state, n);
+}
+
 // Taking back an unknown answer when all cards are in compartment 1: the card has to
 // be found at the end of the whole compartment.
 void BM_TakeBackAnswer(benchmark::State& state) {
@@ -224,6 +245,20 @@ void BM_TakeBackAnswer(benchmark::State& state) {
   theCardBox.clearAll();
 }
 
+// Opening the card editing dialog on a compartment, or refilling its list: the list
+// is virtual, so taking the references is all that grows with the compartment.
+void BM_ShowCompartment(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  BenchFiles::fillBox(n, 1);
+  tCardView view(theCardBox);
+  for (auto _ : state) {
+    view.show(1);
+    benchmark::DoNotOptimize(view.at(n - 1));
+  }
+  theCardBox.clearAll();
+  perCard(state, n);
+}
+
 void bothSizes(benchmark::internal::Benchmark* b) {
   b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
@@ -236,6 +271,8 @@ BENCHMARK(BM_ReadTextFileLines)->Apply(bothSizes);
 BENCHMARK(BM_Import)->Apply(bothSizes);
 BENCHMARK(BM_ShuffleOneCompartment)->Apply(bothSizes);
 BENCHMARK(BM_ShuffleAll)->Apply(bothSizes);
+BENCHMARK(BM_MoveWholeCompartment)->Apply(bothSizes);
+BENCHMARK(BM_ShowCompartment)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrillStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BoxStats)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TakeBackAnswer)->Arg(200000)->Unit(benchmark::kMillisecond);
@@ -283,7 +320,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
             "BM_ReadTextFileBytes" + size, 0);
     }
     // Per card at 100,000 against per card at 10,000; the times cover ten times the cards.
-    for (const char* name : {"BM_Load", "BM_Import"}) {
+    for (const char* name : {"BM_Load", "BM_Import", "BM_MoveWholeCompartment"}) {
       const std::string big = std::string(name) + "/100000", small = std::string(name) + "/10000";
       const auto x = best_.find(big), y = best_.find(small);
       if (x == best_.end() || y == best_.end() || y->second <= 0) continue;

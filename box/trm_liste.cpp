@@ -106,7 +106,12 @@ int32_t uniformBelow(int32_t bound) {
 }  // namespace
 
 tTrmListe::tTrmListe()
-    : firstNode_(nullptr), lastNode_(nullptr), count_(0), cursorNode_(nullptr), cursorIndex_(0) {
+    : firstNode_(nullptr),
+      lastNode_(nullptr),
+      count_(0),
+      cursorNode_(nullptr),
+      cursorIndex_(0),
+      searchFrom_(nullptr) {
   // The pool is made before the first list is complete, so it is destroyed after
   // the last list, static ones included.
   NodePool::instance();
@@ -122,6 +127,7 @@ void tTrmListe::swap(tTrmListe& other) {
   std::swap(count_, other.count_);
   std::swap(cursorNode_, other.cursorNode_);
   std::swap(cursorIndex_, other.cursorIndex_);
+  std::swap(searchFrom_, other.searchFrom_);
 }
 
 void tTrmListe::append(const tTermel* card) {
@@ -154,6 +160,7 @@ void tTrmListe::appendAll(tTrmListe& other) {
   other.count_ = 0;
   other.cursorNode_ = nullptr;
   other.cursorIndex_ = 0;
+  other.searchFrom_ = nullptr;
 }
 
 tTermel* tTrmListe::head() const {
@@ -173,7 +180,9 @@ void tTrmListe::removeHead() {
 void tTrmListe::unlink(Node* prev, Node* node) {
   if (count_ == 1) {
     firstNode_ = lastNode_ = nullptr;
+    searchFrom_ = nullptr;
   } else {
+    searchFrom_ = prev;
     prev->next = node->next;
     if (node == firstNode_) firstNode_ = node->next;
     if (node == lastNode_) lastNode_ = prev;
@@ -184,8 +193,8 @@ void tTrmListe::unlink(Node* prev, Node* node) {
 
 bool tTrmListe::remove(const tTermel* card) {
   if (firstNode_ == nullptr || card == nullptr) return false;
-  Node* prev = firstNode_;
-  Node* node = firstNode_->next;
+  Node* prev = searchFrom_ != nullptr ? searchFrom_ : lastNode_;
+  Node* node = prev->next;
   for (int32_t i = 0; i < count_; ++i) {
     if (&node->card == card) {
       unlink(prev, node);

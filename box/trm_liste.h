@@ -28,6 +28,9 @@ class tTrmListe {
   // The last card, the one appended most recently; none when empty.
   tTermel* tail() const;
   void removeHead();
+  // Searches from where the last removal left off, so removing cards in list order
+  // (a run of heads, or the selected cards of a list from top to bottom) costs one step
+  // each; a card elsewhere costs at most one walk round the list.
   bool remove(const tTermel* card);
   tTermel* rotate();
   tTermel* first();
@@ -53,6 +56,10 @@ class tTrmListe {
   int32_t count_;
   Node* cursorNode_;
   int32_t cursorIndex_;
+  // The node before the one where the next search of remove() starts: the node that
+  // preceded the last removed card, or null to start at the head. Always a node of
+  // this list.
+  Node* searchFrom_;
 };
 
 #endif  // TERMEL_BOX_TRM_LISTE_H_

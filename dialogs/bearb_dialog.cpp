@@ -2,72 +2,58 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/listbox.h>
+#include <wx/xrc/xmlres.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "box/card_box.h"
 #include "box/termel.h"
+#include "dialogs/card_list.h"
 #include "dialogs/compartment_names.h"
 #include "dialogs/help.h"
 #include "dialogs/kasten_dialog.h"
 #include "dialogs/termel_dialog.h"
-#include "dialogs/wx_text.h"
 
 namespace {
 
-// Selected item indices in ascending order.
-std::vector<int> selectedIndices(const wxListBox* list) {
-  wxArrayInt selections;
-  list->GetSelections(selections);
-  std::vector<int> indices(selections.begin(), selections.end());
-  std::sort(indices.begin(), indices.end());
-  return indices;
-}
-
-tTermel* cardAt(const wxListBox* list, int index) {
-  return static_cast<tTermel*>(list->GetClientData(index));
+// The list is built here and put in the place the template keeps for it.
+tCardList* attachCardList(wxWindow* dialog) {
+  auto* list = new tCardList(dialog, 501);
+  if (!wxXmlResource::Get()->AttachUnknownControl("card_list", list, dialog)) {
+    list->Destroy();
+    return nullptr;
+  }
+  // The place names its control after itself; the dialog knows the list by its id.
+  list->SetId(501);
+  return list;
 }
 
 }  // namespace
 
-void fillCardList(wxListBox* list, int n) {
-  wxArrayString texts;
-  std::vector<void*> cards;
-  tTermel buffer;
-  for (tTermel* card = theCardBox.firstIn(n, &buffer); card != nullptr;
-       card = theCardBox.nextIn(n, &buffer)) {
-    texts.Add(toWx(buffer.front));
-    cards.push_back(card);
-  }
-  list->Clear();
-  if (!cards.empty()) list->Append(texts, cards.data());
+void fillCardList(tCardList* list, int n) {
+  list->showCompartment(n);
 }
 
 tBearbDialog::tBearbDialog(wxWindow* parent)
     : tXrcDialog(parent, "500"),
       shownCompartment(0),
-      cardList(control<wxListBox>(501)),
+      cardList(loaded() ? attachCardList(this) : nullptr),
       compartmentBox(control<wxChoice>(502)),
       changeButton(control<wxButton>(503)),
       moveButton(control<wxButton>(504)) {
-  if (!loaded()) return;
+  if (!loaded() || cardList == nullptr) return;
   // A template's combo box height includes its drop-down list; a wxChoice draws its
   // list itself and would otherwise be as tall as the list.
   compartmentBox->SetInitialSize(wxSize(compartmentBox->GetSize().x, wxDefaultCoord));
-  // The list is reached by the mouse only; Tab goes round the chooser and the buttons,
-  // and the chooser has the focus first.
-  cardList->DisableFocusFromKeyboard();
+  // Tab goes round the chooser and the buttons, and the chooser has the focus first.
   compartmentBox->SetFocus();
   fillCompartmentNames(compartmentBox);
   compartmentBox->SetSelection(0);
-  refill();
+  fillCardList(cardList, 1);
+  enableCardButtons(false);
   Bind(wxEVT_CHOICE, &tBearbDialog::onCompartmentChosen, this, 502);
   Bind(wxEVT_LISTBOX, &tBearbDialog::onSelectionChanged, this, 501);
-  // The mouse's own double click, not the list's: GTK reports Enter in the list as a
-  // list double click too, where Enter must close the dialog.
-  cardList->Bind(wxEVT_LEFT_DCLICK, &tBearbDialog::onDoubleClick, this);
+  Bind(wxEVT_LISTBOX_DCLICK, &tBearbDialog::onDoubleClick, this, 501);
   Bind(wxEVT_BUTTON, &tBearbDialog::onChange, this, 503);
   Bind(wxEVT_BUTTON, &tBearbDialog::onMove, this, 504);
   Bind(wxEVT_BUTTON, &tBearbDialog::onHelp, this, 506);
@@ -76,35 +62,36 @@ tBearbDialog::tBearbDialog(wxWindow* parent)
   Bind(wxEVT_CLOSE_WINDOW, &tBearbDialog::onCloseBox, this);
 }
 
-void tBearbDialog::refill() {
-  fillCardList(cardList, shownCompartment + 1);
-  changeButton->Disable();
-  moveButton->Disable();
+void tBearbDialog::enableCardButtons(bool on) {
+  changeButton->Enable(on);
+  moveButton->Enable(on);
+  if (!on && FindFocus() != cardList) compartmentBox->SetFocus();
 }
 
 void tBearbDialog::onCompartmentChosen(wxCommandEvent&) {
   const int chosen = compartmentBox->GetSelection();
   if (chosen == wxNOT_FOUND || chosen == shownCompartment) return;
   shownCompartment = chosen;
-  refill();
+  fillCardList(cardList, shownCompartment + 1);
+  enableCardButtons(false);
 }
 
 void tBearbDialog::onSelectionChanged(wxCommandEvent&) {
-  changeButton->Enable();
-  moveButton->Enable();
+  enableCardButtons(true);
 }
 
 void tBearbDialog::onChange(wxCommandEvent&) {
-  const std::vector<int> selected = selectedIndices(cardList);
+  const std::vector<int32_t> selected = cardList->selectedRows();
   if (selected.empty()) return;
-  if (runCardEntryDialog(this, cardAt(cardList, selected.front())) == wxID_OK) refill();
+  const int32_t row = selected.front();
+  if (runCardEntryDialog(this, cardList->view().at(row)) != wxID_OK) return;
+  cardList->showAgainKeeping(row);
+  enableCardButtons(false);
 }
 
-void tBearbDialog::onDoubleClick(wxMouseEvent& event) {
-  event.Skip();
-  if (cardList->HitTest(event.GetPosition()) == wxNOT_FOUND) return;
-  // After the list has taken the click into its selection; a dialog closed meanwhile
-  // discards the pending call, a hidden one ignores it.
+void tBearbDialog::onDoubleClick(wxCommandEvent&) {
+  // After the list has finished with the click; a dialog closed meanwhile discards
+  // the pending call, a hidden one ignores it.
   CallAfter([this] {
     wxCommandEvent change;
     if (IsShown()) onChange(change);
@@ -115,19 +102,9 @@ void tBearbDialog::onMove(wxCommandEvent&) {
   tKastenDialog targetDialog(this);
   if (!targetDialog.loaded() || targetDialog.ShowModal() != wxID_OK) return;
   if (moveTarget < 0 || moveTarget == shownCompartment) return;
-  moveSelectedTo(moveTarget);
-}
-
-void tBearbDialog::moveSelectedTo(int target) {
-  const std::vector<int> selected = selectedIndices(cardList);
-  if (selected.empty()) return;
-  for (int index : selected) {
-    tTermel* stored = cardAt(cardList, index);
-    const tTermel copy = *stored;
-    // A card that is no longer where the list says stays put rather than being doubled.
-    if (theCardBox.removeCard(stored, shownCompartment + 1)) theCardBox.addCardTo(copy, target + 1);
-  }
-  refill();
+  if (cardList->GetSelectedCount() == 0) return;
+  cardList->moveSelectedTo(moveTarget + 1);
+  enableCardButtons(false);
 }
 
 void tBearbDialog::onHelp(wxCommandEvent&) {
@@ -161,6 +138,6 @@ void tBearbDialog::onCloseBox(wxCloseEvent&) {
 
 int runCardEditingDialog(wxWindow* parent) {
   tBearbDialog dialog(parent);
-  if (!dialog.loaded()) return -1;
+  if (!dialog.loaded() || dialog.FindWindow(501) == nullptr) return -1;
   return dialog.ShowModal();
 }

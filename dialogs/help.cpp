@@ -10,6 +10,7 @@
 #include <wx/module.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
+#include <wx/sysopt.h>
 #include <wx/weakref.h>
 
 #include <memory>
@@ -22,8 +23,35 @@ constexpr const char kBookName[] = "termel.htb";
 // The page that explains the help viewer itself.
 constexpr const char kHelpOnHelpPage[] = "hilfe.htm";
 
+// The viewer's frame. wx grabs all input for it while a modal dialog is open, and waits
+// in a nested event loop until it is closed: the dialog the help was opened from would
+// be locked, its button's handler not even returned, until the learner closes the help.
+// This frame takes no grab; the dialog stays in charge.
+class tHelpFrame : public wxHtmlHelpFrame {
+ public:
+  explicit tHelpFrame(wxHtmlHelpData* data) : wxHtmlHelpFrame(data) {}
+  void AddGrab() override {}
+};
+
+class tHelpController : public wxHtmlHelpController {
+ public:
+  tHelpController() : wxHtmlHelpController(wxHF_DEFAULT_STYLE) {}
+
+ protected:
+  // As wx builds its frame, but of the kind above.
+  wxHtmlHelpFrame* CreateHelpFrame(wxHtmlHelpData* data) override {
+    auto* frame = new tHelpFrame(data);
+    frame->SetController(this);
+    frame->SetTitleFormat(m_titleFormat);
+    frame->Create(m_parentWindow, wxID_ANY, wxEmptyString, m_FrameStyle, m_Config, m_ConfigRoot);
+    frame->SetShouldPreventAppExit(m_shouldPreventAppExit);
+    m_helpFrame = frame;
+    return frame;
+  }
+};
+
 struct tHelpState {
-  std::unique_ptr<wxHtmlHelpController> controller;
+  std::unique_ptr<tHelpController> controller;
   // The viewer's frame while it exists: it calls back into the controller until it is
   // really destroyed, which after Quit() happens only later, at idle time or at exit.
   wxWeakRef<wxWindow> viewer;
@@ -46,9 +74,16 @@ wxHtmlHelpController* openController(wxWindow* owner) {
   }
   if (!wxFileSystem::HasHandlerForPath(book + "#zip:"))
     wxFileSystem::AddHandler(new wxArchiveFSHandler);
-  auto controller = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE);
+  // The viewer renders a page only when its type is text/html. wx asks the desktop's
+  // MIME database for the type of a .htm page, and some databases answer
+  // application/xhtml+xml, which the viewer shows as plain text, tags and all. wx's own
+  // table knows .htm as HTML on every system.
+  wxSystemOptions::SetOption("filesys.no-mimetypesmanager", 1);
+  auto controller = std::make_unique<tHelpController>();
   // Closing the main window ends the program even while help is open.
   controller->SetShouldPreventAppExit(false);
+  // The viewer's caption, "%s" the title of the page shown.
+  controller->SetTitleFormat("Hilfe: %s");
   if (!controller->AddBook(wxFileName(book))) {
     wxMessageBox(wxString::Format("Die Hilfedatei %s ist beschädigt.", book), "Achtung",
                  wxOK | wxICON_WARNING, owner);

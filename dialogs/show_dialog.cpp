@@ -4,6 +4,7 @@
 #include <wx/stattext.h>
 
 #include "box/termel.h"
+#include "dialogs/fitted_text.h"
 #include "dialogs/help.h"
 #include "dialogs/termel_dialog.h"
 #include "dialogs/wx_text.h"
@@ -21,9 +22,9 @@ tShowDialog::tShowDialog(wxWindow* parent, tTermel* existingCard)
 }
 
 void tShowDialog::showCard() {
-  // SetLabelText: an ampersand in a card is text, not a mnemonic.
-  frontText->SetLabelText(toWx(existingCard->front));
-  backText->SetLabelText(toWx(existingCard->back));
+  // A card's text may hold 63 characters, more than the field shows in its font.
+  showFitted(frontText, toWx(existingCard->front));
+  showFitted(backText, toWx(existingCard->back));
 }
 
 void tShowDialog::onChange(wxCommandEvent&) {

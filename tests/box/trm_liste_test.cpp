@@ -119,6 +119,40 @@ TEST(TrmListeTest, RemoveRefusesForeignRecordAndEmptyList) {
   EXPECT_FALSE(list.remove(&copy));  // identity, not equal texts
 }
 
+TEST(TrmListeTest, RemovalsInAnyOrderAcrossSwapsKeepTheRing) {
+  tTrmListe list, other;
+  appendNamed(&list, {"a", "b", "c", "d", "e"});
+  appendNamed(&other, {"x", "y"});
+  auto nth = [](tTrmListe* l, int n) {
+    tTermel* card = l->first();
+    for (int i = 0; i < n; ++i) card = l->next();
+    return card;
+  };
+  EXPECT_TRUE(list.remove(nth(&list, 3)));  // d
+  EXPECT_TRUE(list.remove(nth(&list, 0)));  // a, before the last removal
+  EXPECT_TRUE(list.remove(nth(&list, 2)));  // e, the tail
+  EXPECT_EQ(fronts(&list), Fronts({"b", "c"}));
+  list.swap(other);
+  EXPECT_TRUE(list.remove(nth(&list, 1)));    // y
+  EXPECT_TRUE(other.remove(nth(&other, 1)));  // c
+  EXPECT_EQ(fronts(&list), Fronts({"x"}));
+  EXPECT_EQ(fronts(&other), Fronts({"b"}));
+  appendNamed(&other, {"f", "g"});
+  list.appendAll(other);
+  EXPECT_TRUE(other.count() == 0 && !other.remove(list.head()));
+  EXPECT_TRUE(list.remove(nth(&list, 2)));  // f
+  EXPECT_TRUE(list.remove(nth(&list, 0)));  // x
+  EXPECT_EQ(fronts(&list), Fronts({"b", "g"}));
+  appendNamed(&list, {"h"});
+  EXPECT_STREQ(list.rotate()->front, "g");
+  EXPECT_TRUE(list.remove(nth(&list, 2)));  // b, now the tail
+  EXPECT_EQ(fronts(&list), Fronts({"g", "h"}));
+  list.clear();
+  appendNamed(&list, {"i"});
+  EXPECT_TRUE(list.remove(list.head()));
+  EXPECT_EQ(list.count(), 0);
+}
+
 TEST(TrmListeTest, IterationDeliversEachCardOnceThenNone) {
   tTrmListe list;
   EXPECT_EQ(list.first(), nullptr);

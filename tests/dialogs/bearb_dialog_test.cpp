@@ -1,18 +1,28 @@
 // The card editing dialog and the move target dialog it opens.
 #include <wx/listbox.h>
+#include <wx/stopwatch.h>
 #include <wx/uiaction.h>
+
+#include <iostream>
 
 #include <functional>
 #include <string>
 
 #include "box/card_box.h"
 #include "dialog_test.h"
+#include "dialogs/card_list.h"
+#include "dialogs/help.h"
 
+using dialogtest::cardListOf;
 using dialogtest::cardsWithCounters;
+using dialogtest::click;
+using dialogtest::clickRow;
 using dialogtest::fronts;
 using dialogtest::itemsOf;
 using dialogtest::listOf;
 using dialogtest::press;
+using dialogtest::pressKey;
+using dialogtest::rowsOf;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -38,6 +48,26 @@ wxExpectModal<tKastenDialog> moveTo(int index) {
   });
 }
 
+// Lets the dialog that a test drives come up on screen, so clicks and keys reach it.
+tCardList* shownList(tBearbDialog* dialog) {
+  tCardList* list = cardListOf(dialog);
+  EXPECT_NE(list, nullptr);
+  EXPECT_TRUE(
+      guitest::waitFor([&] { return list->IsShownOnScreen() && list->GetClientSize().y > 50; }));
+  guitest::yield(100);
+  return list;
+}
+
+// Answers a card entry dialog in correction mode with these texts.
+wxExpectModal<tTermelDialog> correctTo(const char* front, const char* back) {
+  return wxExpectModal<tTermelDialog>([front, back](tTermelDialog* dialog) {
+    dialogtest::type(dialog, 301, front);
+    dialogtest::type(dialog, 302, back);
+    press(dialog, wxID_OK);
+    return dialogtest::resultOf(dialog);
+  });
+}
+
 }  // namespace
 
 TEST_F(BearbDialogTest, OpensOnCompartmentOneAndShowsTheChosenCompartment) {
@@ -45,19 +75,20 @@ TEST_F(BearbDialogTest, OpensOnCompartmentOneAndShowsTheChosenCompartment) {
   dialogtest::addCard(2, "Maus", "mouse");
   wxTEST_DIALOG(runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+                  tCardList* list = shownList(dialog);
                   EXPECT_EQ(u8(dialog->GetTitle()), "Termeln ändern");
-                  EXPECT_EQ(listOf(dialog, 501)->GetCount(), 0u);
+                  EXPECT_EQ(list->GetItemCount(), 0u);
                   EXPECT_FALSE(cardButtonsEnabled(dialog));
                   dialogtest::chooseCompartment(dialog, 1);
-                  wxListBox* list = listOf(dialog, 501);
-                  EXPECT_EQ(itemsOf(list), (Strings{"Haus", "Maus"}));
-                  dialogtest::selectItems(list, {1});
+                  EXPECT_EQ(rowsOf(list), (Strings{"Haus", "Maus"}));
+                  clickRow(list, 1);
+                  EXPECT_TRUE(list->IsSelected(1));
                   EXPECT_TRUE(cardButtonsEnabled(dialog));
                   dialogtest::chooseCompartment(dialog, 1);  // the same entry again
                   EXPECT_TRUE(list->IsSelected(1));
                   EXPECT_TRUE(cardButtonsEnabled(dialog));
                   dialogtest::chooseCompartment(dialog, 6);  // the archive
-                  EXPECT_EQ(list->GetCount(), 0u);
+                  EXPECT_EQ(list->GetItemCount(), 0u);
                   EXPECT_FALSE(cardButtonsEnabled(dialog));
                   return wxID_OK;
                 }));
@@ -71,10 +102,14 @@ TEST_F(BearbDialogTest, MovedCardsJoinTheTargetInOrderWithTheirCounters) {
   dialogtest::addCard(2, "D", "d", 7, 8);
   wxTEST_DIALOG(runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+                  tCardList* list = shownList(dialog);
                   dialogtest::chooseCompartment(dialog, 1);
-                  dialogtest::selectItems(listOf(dialog, 501), {0, 2, 3});
-                  press(dialog, 504);
-                  EXPECT_EQ(itemsOf(listOf(dialog, 501)), Strings{"B"});
+                  clickRow(list, 2);
+                  clickRow(list, 3, wxMOD_SHIFT);
+                  clickRow(list, 0, wxMOD_CONTROL);
+                  EXPECT_EQ(list->selectedRows(), (std::vector<int32_t>{0, 2, 3}));
+                  click(dialog, 504);
+                  EXPECT_EQ(rowsOf(list), Strings{"B"});
                   EXPECT_FALSE(cardButtonsEnabled(dialog));
                   return wxID_OK;
                 }),
@@ -87,13 +122,14 @@ TEST_F(BearbDialogTest, CardsMoveIntoAndOutOfTheArchive) {
   dialogtest::addCard(1, "Haus", "house", 2, 1);
   wxTEST_DIALOG(runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
-                  dialogtest::selectItems(listOf(dialog, 501), {0});
-                  press(dialog, 504);
+                  tCardList* list = shownList(dialog);
+                  clickRow(list, 0);
+                  click(dialog, 504);
                   EXPECT_EQ(fronts(7), Strings{"Haus"});
                   dialogtest::chooseCompartment(dialog, 6);
-                  EXPECT_EQ(itemsOf(listOf(dialog, 501)), Strings{"Haus"});
-                  dialogtest::selectItems(listOf(dialog, 501), {0});
-                  press(dialog, 504);
+                  EXPECT_EQ(rowsOf(list), Strings{"Haus"});
+                  clickRow(list, 0);
+                  click(dialog, 504);
                   return wxID_OK;
                 }),
                 moveTo(6), moveTo(2));
@@ -106,10 +142,12 @@ TEST_F(BearbDialogTest, CancelledOrSameCompartmentMoveChangesNothing) {
   dialogtest::addCard(1, "Haus", "house");
   wxTEST_DIALOG(
       runCardEditingDialog(nullptr), wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
-        dialogtest::selectItems(listOf(dialog, 501), {0});
-        press(dialog, 504);
-        press(dialog, 504);
-        EXPECT_TRUE(listOf(dialog, 501)->IsSelected(0));
+        tCardList* list = shownList(dialog);
+        clickRow(list, 0);
+        click(dialog, 504);
+        click(dialog, 504);
+        EXPECT_TRUE(list->IsSelected(0));
+        EXPECT_TRUE(cardButtonsEnabled(dialog));
         return wxID_OK;
       }),
       wxExpectModal<tKastenDialog>([](tKastenDialog*) { return wxID_CANCEL; }), moveTo(0));
@@ -122,12 +160,15 @@ TEST_F(BearbDialogTest, ChangeCorrectsOnlyTheTopmostSelectedCard) {
   dialogtest::addCard(1, "C", "c");
   wxTEST_DIALOG(runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
-                  dialogtest::selectItems(listOf(dialog, 501), {2, 1});
-                  press(dialog, 503);
-                  EXPECT_EQ(itemsOf(listOf(dialog, 501)), (Strings{"A", "Bett", "C"}));
+                  tCardList* list = shownList(dialog);
+                  clickRow(list, 2);
+                  clickRow(list, 1, wxMOD_CONTROL);
+                  click(dialog, 503);
+                  EXPECT_EQ(rowsOf(list), (Strings{"A", "Bett", "C"}));
                   EXPECT_FALSE(cardButtonsEnabled(dialog));
-                  dialogtest::doubleClick(listOf(dialog, 501), 2);
-                  EXPECT_TRUE(listOf(dialog, 501)->IsSelected(2)) << "a cancelled correction";
+                  dialogtest::doubleClickRow(list, 2);
+                  EXPECT_TRUE(list->IsSelected(2)) << "a cancelled correction";
+                  EXPECT_TRUE(cardButtonsEnabled(dialog));
                   return wxID_OK;
                 }),
                 wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
@@ -148,11 +189,14 @@ TEST_F(BearbDialogTest, AfterDeselectingEverythingTheButtonsStayOnButDoNothing) 
   dialogtest::addCard(1, "Haus", "house");
   wxTEST_DIALOG(runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
-                  dialogtest::selectItems(listOf(dialog, 501), {0});
-                  dialogtest::selectItems(listOf(dialog, 501), {});
+                  tCardList* list = shownList(dialog);
+                  clickRow(list, 0);
+                  guitest::yield(600);  // not a double click
+                  clickRow(list, 0, wxMOD_CONTROL);
+                  EXPECT_EQ(list->GetSelectedCount(), 0u);
                   EXPECT_TRUE(cardButtonsEnabled(dialog));
-                  press(dialog, 503);  // opens nothing
-                  press(dialog, 504);
+                  click(dialog, 503);  // opens nothing
+                  click(dialog, 504);
                   return wxID_OK;
                 }),
                 moveTo(1));
@@ -193,7 +237,7 @@ TEST_F(BearbDialogTest, ChooserHasTheFocusFirstAndTheListIsNoTabStop) {
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
                   wxWindow* chooser = dialog->FindWindow(502);
                   EXPECT_TRUE(guitest::waitFor([&] { return wxWindow::FindFocus() == chooser; }));
-                  EXPECT_FALSE(listOf(dialog, 501)->AcceptsFocusFromKeyboard());
+                  EXPECT_FALSE(cardListOf(dialog)->AcceptsFocusFromKeyboard());
                   EXPECT_TRUE(chooser->AcceptsFocusFromKeyboard());
                   return wxID_OK;
                 }));
@@ -201,18 +245,12 @@ TEST_F(BearbDialogTest, ChooserHasTheFocusFirstAndTheListIsNoTabStop) {
 
 namespace {
 
-void sendKey(wxWindow* dialog, int key) {
-  wxKeyEvent event(wxEVT_CHAR_HOOK);
-  event.m_keyCode = key;
-  event.SetEventObject(dialog);
-  dialog->ProcessWindowEvent(event);
-}
-
 // The result of a card editing dialog to which `action` was done.
 int resultAfter(const std::function<void(tBearbDialog*)>& action) {
   int result = 0;
   wxTEST_DIALOG(runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([&](tBearbDialog* dialog) {
+                  shownList(dialog);
                   action(dialog);
                   result = dialogtest::resultOf(dialog);
                   return wxID_OK;
@@ -223,18 +261,42 @@ int resultAfter(const std::function<void(tBearbDialog*)>& action) {
 }  // namespace
 
 TEST_F(BearbDialogTest, EscapeAndCloseBoxCancelWhileEnterCloses) {
-  EXPECT_EQ(resultAfter([](tBearbDialog* dialog) { sendKey(dialog, WXK_ESCAPE); }), wxID_CANCEL);
+  EXPECT_EQ(resultAfter([](tBearbDialog*) { pressKey(WXK_ESCAPE); }), wxID_CANCEL);
   EXPECT_EQ(resultAfter([](tBearbDialog* dialog) { dialog->Close(); }), wxID_CANCEL);
+  EXPECT_EQ(resultAfter([](tBearbDialog*) { pressKey(WXK_RETURN); }), wxID_OK);  // on the chooser
+  // Tab leads from the chooser over "Schließen" to "Hilfe"; Enter there is the button's.
   EXPECT_EQ(resultAfter([](tBearbDialog* dialog) {
-              dialog->FindWindow(502)->SetFocus();
-              sendKey(dialog, WXK_RETURN);
-            }),
-            wxID_OK);
-  EXPECT_EQ(resultAfter([](tBearbDialog* dialog) {
-              dialog->FindWindow(506)->SetFocus();
-              sendKey(dialog, WXK_RETURN);  // left to the focused button
+              pressKey(WXK_TAB);
+              pressKey(WXK_TAB);
+              EXPECT_EQ(wxWindow::FindFocus(), dialog->FindWindow(506));
+              pressKey(WXK_RETURN);
+              EXPECT_EQ(u8(lastHelpRequest()), "keyword:Korrektur");
             }),
             0);
+  callHelp(nullptr, tHelpCommand::Quit);
+}
+
+// After a refill has turned the card buttons off, the keys still reach the dialog.
+TEST_F(BearbDialogTest, EscapeStillClosesAfterAMoveOrACorrection) {
+  for (int i = 0; i < 4; ++i) dialogtest::addCard(1, std::to_string(i).c_str(), "x");
+  int result = 0;
+  wxTEST_DIALOG(result = runCardEditingDialog(nullptr),
+                wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+                  tCardList* list = shownList(dialog);
+                  clickRow(list, 0);
+                  click(dialog, 504);
+                  EXPECT_EQ(rowsOf(list), (Strings{"1", "2", "3"}));
+                  EXPECT_EQ(wxWindow::FindFocus(), dialog->FindWindow(502));
+                  clickRow(list, 1);
+                  click(dialog, 503);
+                  EXPECT_EQ(rowsOf(list), (Strings{"1", "Zwei", "3"}));
+                  EXPECT_FALSE(cardButtonsEnabled(dialog));
+                  EXPECT_EQ(wxWindow::FindFocus(), dialog->FindWindow(502));
+                  pressKey(WXK_ESCAPE);
+                  return dialogtest::resultOf(dialog);
+                }),
+                moveTo(1), correctTo("Zwei", "two"));
+  EXPECT_EQ(result, wxID_CANCEL);
 }
 
 TEST_F(BearbDialogTest, EnterInTheListClosesWhereADoubleClickCorrects) {
@@ -243,16 +305,12 @@ TEST_F(BearbDialogTest, EnterInTheListClosesWhereADoubleClickCorrects) {
   int corrections = 0;
   wxTEST_DIALOG(result = runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
-                  wxListBox* list = listOf(dialog, 501);
-                  guitest::yield(200);
-                  wxUIActionSimulator input;
-                  input.MouseMove(list->GetScreenPosition() + wxPoint(20, 8));
-                  guitest::yield(100);
-                  input.MouseDblClick();
-                  guitest::yield(300);
+                  tCardList* list = shownList(dialog);
+                  dialogtest::doubleClickRow(list, 0);
                   EXPECT_TRUE(list->IsSelected(0));
+                  EXPECT_EQ(wxWindow::FindFocus(), list);
                   EXPECT_EQ(dialogtest::resultOf(dialog), 0);
-                  input.Char(WXK_RETURN);
+                  pressKey(WXK_RETURN);
                   EXPECT_TRUE(guitest::waitFor([&] { return dialogtest::resultOf(dialog) != 0; }));
                   return dialogtest::resultOf(dialog);
                 }),
@@ -262,4 +320,82 @@ TEST_F(BearbDialogTest, EnterInTheListClosesWhereADoubleClickCorrects) {
                 }));
   EXPECT_EQ(result, wxID_OK);
   EXPECT_EQ(corrections, 1);
+}
+
+TEST_F(BearbDialogTest, ControlAAndArrowKeysSelectAsInAListBox) {
+  for (int i = 0; i < 5; ++i) dialogtest::addCard(1, std::to_string(i).c_str(), "x");
+  wxTEST_DIALOG(runCardEditingDialog(nullptr),
+                wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+                  tCardList* list = shownList(dialog);
+                  clickRow(list, 1);
+                  pressKey(WXK_DOWN, wxMOD_SHIFT);
+                  EXPECT_EQ(list->selectedRows(), (std::vector<int32_t>{1, 2}));
+                  pressKey('a', wxMOD_CONTROL);
+                  EXPECT_EQ(list->GetSelectedCount(), 5u);
+                  click(dialog, 504);
+                  EXPECT_EQ(list->GetItemCount(), 0u);
+                  return wxID_OK;
+                }),
+                moveTo(3));
+  EXPECT_EQ(fronts(4), (Strings{"0", "1", "2", "3", "4"}));
+}
+
+// A correction keeps the rows in view that were, the corrected card among them; a move
+// shows the rest from the first card.
+TEST_F(BearbDialogTest, RefilledListKeepsTheCorrectedCardInViewAndStartsAtTheTopAfterAMove) {
+  const int n = 300;
+  for (int i = 0; i < n; ++i) dialogtest::addCard(1, ("Karte " + std::to_string(i)).c_str(), "x");
+  wxTEST_DIALOG(runCardEditingDialog(nullptr),
+                wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+                  tCardList* list = shownList(dialog);
+                  EXPECT_EQ(list->GetVisibleRowsBegin(), 0u);
+                  clickRow(list, 0);
+                  pressKey(WXK_END);
+                  EXPECT_TRUE(list->IsSelected(n - 1));
+                  const size_t top = list->GetVisibleRowsBegin();
+                  EXPECT_GT(top, 0u);
+                  pressKey(WXK_UP);
+                  pressKey(WXK_UP);
+                  click(dialog, 503);
+                  EXPECT_EQ(rowsOf(list)[n - 3], "Ecke");
+                  EXPECT_EQ(list->GetVisibleRowsBegin(), top);
+                  EXPECT_TRUE(list->IsRowVisible(n - 3));
+                  clickRow(list, static_cast<int>(top));
+                  click(dialog, 504);
+                  EXPECT_EQ(list->GetItemCount(), static_cast<size_t>(n - 1));
+                  EXPECT_EQ(list->GetVisibleRowsBegin(), 0u);
+                  EXPECT_EQ(list->GetItemRect(0).y, 0) << "the first card fully in view";
+                  return wxID_OK;
+                }),
+                correctTo("Ecke", "corner"), moveTo(1));
+}
+
+// Not a speed check (the benchmarks are): prints how long opening the dialog and
+// refilling its list take at 200,000 cards and checks that the list shows them all.
+TEST_F(BearbDialogTest, ALargeCompartmentOpensAndRefillsWhole) {
+  const int n = 200000;
+  for (int i = 0; i < n; ++i) dialogtest::addCard(1, ("Karte " + std::to_string(i)).c_str(), "x");
+  wxStopWatch watch;
+  wxTEST_DIALOG(runCardEditingDialog(nullptr),
+                wxExpectModal<tBearbDialog>([&](tBearbDialog* dialog) {
+                  tCardList* list = cardListOf(dialog);
+                  std::cout << "card editing dialog opened on " << n << " cards in " << watch.Time()
+                            << " ms" << std::endl;
+                  shownList(dialog);
+                  EXPECT_EQ(list->GetItemCount(), static_cast<size_t>(n));
+                  EXPECT_EQ(list->textOf(n - 1), "Karte 199999");
+                  clickRow(list, 0);
+                  click(dialog, 504);
+                  EXPECT_EQ(list->GetItemCount(), static_cast<size_t>(n - 1));
+                  EXPECT_EQ(list->textOf(0), "Karte 1");
+                  dialogtest::chooseCompartment(dialog, 1);
+                  watch.Start();
+                  dialogtest::chooseCompartment(dialog, 0);
+                  std::cout << "list refilled with " << n - 1 << " cards in " << watch.Time()
+                            << " ms" << std::endl;
+                  EXPECT_EQ(list->GetItemCount(), static_cast<size_t>(n - 1));
+                  return wxID_OK;
+                }),
+                moveTo(1));
+  EXPECT_EQ(theCardBox.countIn(2), 1);
 }

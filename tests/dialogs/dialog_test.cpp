@@ -5,10 +5,12 @@
 #include <wx/choice.h>
 #include <wx/listbox.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <cstring>
 
 #include "box/card_box.h"
+#include "dialogs/card_list.h"
 #include "dialogs/wx_text.h"
 
 namespace dialogtest {
@@ -136,6 +138,79 @@ void chooseCompartment(wxWindow* dialog, int index) {
   ASSERT_NE(chooser, nullptr);
   chooser->SetSelection(index);
   sendCommand(chooser, wxEVT_CHOICE, index);
+}
+
+namespace {
+
+// The modifier keys held down during a click, pressed in this order.
+std::vector<int> modifierKeys(int modifiers) {
+  std::vector<int> keys;
+  if (modifiers & wxMOD_SHIFT) keys.push_back(WXK_SHIFT);
+  if (modifiers & wxMOD_CONTROL) keys.push_back(WXK_CONTROL);
+  return keys;
+}
+
+void clickTimes(wxWindow* window, const wxPoint& point, int modifiers, int times) {
+  wxUIActionSimulator input;
+  input.MouseMove(window->ClientToScreen(point));
+  guitest::yield(30);
+  const std::vector<int> keys = modifierKeys(modifiers);
+  for (int key : keys) input.KeyDown(key);
+  if (times == 2) {
+    input.MouseDblClick();
+  } else {
+    input.MouseClick();
+  }
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) input.KeyUp(*key);
+  guitest::yield(100);
+}
+
+}  // namespace
+
+void clickAt(wxWindow* window, const wxPoint& point, int modifiers) {
+  clickTimes(window, point, modifiers, 1);
+}
+
+void click(wxWindow* dialog, int id) {
+  wxWindow* control = dialog->FindWindow(id);
+  ASSERT_NE(control, nullptr) << "no control " << id;
+  const wxSize size = control->GetClientSize();
+  clickAt(control, wxPoint(size.x / 2, size.y / 2));
+}
+
+void pressKey(int key, int modifiers) {
+  wxUIActionSimulator input;
+  input.Char(key, modifiers);
+  guitest::yield(100);
+}
+
+tCardList* cardListOf(wxWindow* dialog) {
+  return dynamic_cast<tCardList*>(dialog->FindWindow(501));
+}
+
+std::vector<std::string> rowsOf(const tCardList* list) {
+  std::vector<std::string> result;
+  for (size_t row = 0; row < list->GetItemCount(); ++row)
+    result.push_back(utf8(list->textOf(static_cast<int32_t>(row))));
+  return result;
+}
+
+namespace {
+
+wxPoint middleOfRow(tCardList* list, int row) {
+  const wxRect rect = list->GetItemRect(static_cast<size_t>(row));
+  EXPECT_FALSE(rect.IsEmpty()) << "row " << row << " is not in view";
+  return wxPoint(rect.x + 10, rect.y + rect.height / 2);
+}
+
+}  // namespace
+
+void clickRow(tCardList* list, int row, int modifiers) {
+  clickTimes(list, middleOfRow(list, row), modifiers, 1);
+}
+
+void doubleClickRow(tCardList* list, int row) {
+  clickTimes(list, middleOfRow(list, row), 0, 2);
 }
 
 }  // namespace dialogtest

@@ -20,6 +20,7 @@
 #include "dialogs/termel_dialog.h"
 #include "gui_test.h"
 
+class tCardList;
 class wxListBox;
 
 // Texts compared as UTF-8, so literals with umlauts match.
@@ -85,6 +86,20 @@ wxListBox* listOf(wxWindow* dialog, int id);
 std::vector<std::string> itemsOf(wxListBox* list);
 // Chooses entry `index` of the compartment chooser 502 of the card editing dialog.
 void chooseCompartment(wxWindow* dialog, int index);
+
+// Real input, through the X server to wherever the pointer and the focus are, and the
+// events it causes run. Modifiers (wxMOD_SHIFT, wxMOD_CONTROL) are held during a click.
+void clickAt(wxWindow* window, const wxPoint& point, int modifiers = 0);
+// Clicks control id of dialog in its middle.
+void click(wxWindow* dialog, int id);
+void pressKey(int key, int modifiers = 0);
+
+// The card list 501 of the card editing dialog and the front texts of its rows.
+tCardList* cardListOf(wxWindow* dialog);
+std::vector<std::string> rowsOf(const tCardList* list);
+// Clicks a row, which must be in view; twice for a double click.
+void clickRow(tCardList* list, int row, int modifiers = 0);
+void doubleClickRow(tCardList* list, int row);
 
 }  // namespace dialogtest
 

@@ -1,7 +1,19 @@
 // The help book and the help calls of the dialogs.
+#include <wx/button.h>
+#include <wx/dialog.h>
 #include <wx/filesys.h>
 #include <wx/fs_arc.h>
 #include <wx/html/helpdata.h>
+#include <wx/html/helpfrm.h>
+#include <wx/html/helpwnd.h>
+#include <wx/html/htmlwin.h>
+#include <wx/listbox.h>
+#include <wx/timer.h>
+#include <wx/treectrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "box/card_box.h"
 #include "dialog_test.h"
@@ -25,7 +37,148 @@ bool indexHolds(const wxHtmlHelpDataItems& index, const wxString& name) {
   return false;
 }
 
+// The help viewer's frame while it is open.
+wxHtmlHelpFrame* helpFrame() {
+  for (wxWindow* window : wxTopLevelWindows) {
+    auto* frame = dynamic_cast<wxHtmlHelpFrame*>(window);
+    if (frame != nullptr && frame->IsShown()) return frame;
+  }
+  return nullptr;
+}
+
+wxHtmlHelpWindow* helpViewer() {
+  wxHtmlHelpFrame* frame = helpFrame();
+  return frame != nullptr ? frame->GetHelpWindow() : nullptr;
+}
+
+// The text the viewer shows of its page, as the learner reads it.
+std::string shownText() {
+  wxHtmlHelpWindow* viewer = helpViewer();
+  return viewer != nullptr ? u8(viewer->GetHtmlWindow()->ToText()) : std::string("<no viewer>");
+}
+
+void collectLabels(wxTreeCtrl* tree, wxTreeItemId item, std::vector<std::string>* labels) {
+  if (item != tree->GetRootItem() || !tree->HasFlag(wxTR_HIDE_ROOT))
+    labels->push_back(u8(tree->GetItemText(item)));
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId child = tree->GetFirstChild(item, cookie); child.IsOk();
+       child = tree->GetNextChild(item, cookie)) {
+    collectLabels(tree, child, labels);
+  }
+}
+
+bool holds(const std::vector<std::string>& labels, const std::string& label) {
+  return std::find(labels.begin(), labels.end(), label) != labels.end();
+}
+
 }  // namespace
+
+TEST_F(HelpTest, EveryTopicReadsAsFormattedGermanText) {
+  struct Topic {
+    tHelpCommand command;
+    const char* keyword;
+    const char* heading;
+  };
+  const Topic topics[] = {
+      {tHelpCommand::Contents, nullptr, "Termel-Hilfe"},
+      {tHelpCommand::Search, nullptr, "Termel-Hilfe"},
+      {tHelpCommand::HelpOnHelp, nullptr, "Die Hilfe benutzen"},
+      {tHelpCommand::Keyword, "Copyright", "Info und Copyright"},
+      {tHelpCommand::Keyword, "Eingabe", "Termeln eingeben"},
+      {tHelpCommand::Keyword, "Korrektur", "Termeln korrigieren und verschieben"},
+  };
+  for (const Topic& topic : topics) {
+    callHelp(nullptr, tHelpCommand::Quit);
+    guitest::yield(50);
+    callHelp(nullptr, topic.command, topic.keyword);
+    std::string text = shownText();
+    text.erase(0, text.find_first_not_of(" \n"));
+    SCOPED_TRACE(lastHelpRequest().utf8_string());
+    EXPECT_EQ(text.find('<'), std::string::npos) << text.substr(0, 200);
+    EXPECT_EQ(text.find("&auml;"), std::string::npos);
+    EXPECT_EQ(text.find("&nbsp;"), std::string::npos);
+    EXPECT_EQ(text.rfind(topic.heading, 0), 0u) << text.substr(0, 200);
+    ASSERT_NE(helpFrame(), nullptr);
+    EXPECT_EQ(u8(helpFrame()->GetTitle()).rfind("Hilfe: ", 0), 0u);
+  }
+  callHelp(nullptr, tHelpCommand::Contents);
+  EXPECT_NE(shownText().find("Die Menübefehle – alle Befehle"), std::string::npos);
+}
+
+TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
+  callHelp(nullptr, tHelpCommand::Search);
+  wxHtmlHelpWindow* viewer = helpViewer();
+  ASSERT_NE(viewer, nullptr);
+  std::vector<std::string> contents;
+  collectLabels(viewer->GetTreeCtrl(), viewer->GetTreeCtrl()->GetRootItem(), &contents);
+  for (const char* entry : {"Termel-Hilfe", "Die Menübefehle", "Umlaute und andere Sonderzeichen",
+                            "Info und Copyright"}) {
+    EXPECT_TRUE(holds(contents, entry)) << entry;
+  }
+  EXPECT_FALSE(holds(contents, "")) << "a blank row in the contents";
+  auto* index = dynamic_cast<wxListBox*>(viewer->FindWindow(wxID_HTML_INDEXLIST));
+  ASSERT_NE(index, nullptr);
+  std::vector<std::string> entries;
+  for (unsigned i = 0; i < index->GetCount(); ++i) entries.push_back(u8(index->GetString(i)));
+  for (const char* entry : {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe",
+                            "Korrektur", "Copyright"}) {
+    EXPECT_TRUE(holds(entries, entry)) << entry;
+  }
+  EXPECT_EQ(entries.size(), 26u);
+  EXPECT_FALSE(holds(entries, ""));
+}
+
+namespace {
+
+// A dialog as wx sees one in its modal run, on screen and answering clicks; the test
+// drives it where a real modal run would wait for the learner.
+class tModalLookingDialog : public wxDialog {
+ public:
+  tModalLookingDialog() : wxDialog(nullptr, wxID_ANY, "Termeln ändern") {
+    auto* button = new wxButton(this, wxID_APPLY, "Hilfe", wxPoint(10, 10), wxSize(120, 40));
+    button->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+      callHelp(this, tHelpCommand::Keyword, "Korrektur");
+      helpReturned = true;
+    });
+    auto* other = new wxButton(this, wxID_OK, "Schließen", wxPoint(10, 60), wxSize(120, 40));
+    other->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ++clicksAfterHelp; });
+    SetClientSize(200, 120);
+  }
+  bool IsModal() const override { return true; }
+
+  bool helpReturned = false;
+  int clicksAfterHelp = 0;
+};
+
+}  // namespace
+
+TEST_F(HelpTest, HelpOpenedFromAModalDialogLeavesTheDialogWorking) {
+  tModalLookingDialog dialog;
+  dialog.Show();
+  ASSERT_TRUE(guitest::waitFor([&] { return dialog.IsShownOnScreen(); }));
+  guitest::yield(200);
+  // Should the help take over, its nested event loop would never give the click back;
+  // the timer ends it so that the test can report it.
+  bool locked = false;
+  wxTimer rescue;
+  rescue.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (dialog.helpReturned) return;
+    locked = true;
+    if (wxHtmlHelpFrame* frame = helpFrame()) frame->RemoveGrab();
+  });
+  rescue.StartOnce(3000);
+  dialogtest::click(&dialog, wxID_APPLY);
+  EXPECT_TRUE(guitest::waitFor([&] { return dialog.helpReturned || locked; }, 5000));
+  EXPECT_FALSE(locked) << "help locked the dialog it was opened from";
+  EXPECT_EQ(u8(shownHelpPage()), "korrektur.htm");
+  if (wxHtmlHelpFrame* frame = helpFrame()) frame->Move(400, 300);  // off the dialog
+  guitest::yield(100);
+  dialogtest::click(&dialog, wxID_OK);
+  EXPECT_EQ(dialog.clicksAfterHelp, 1);
+  rescue.Stop();
+  callHelp(nullptr, tHelpCommand::Quit);
+  dialog.Destroy();
+}
 
 TEST_F(HelpTest, BookHoldsTheKeywordsOfTheProgram) {
   const wxString book = helpBookPath();

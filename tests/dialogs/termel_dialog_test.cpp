@@ -1,5 +1,6 @@
 // The card entry dialog and the duplicate warning it opens.
 #include <wx/button.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/window.h>
 
@@ -7,6 +8,7 @@
 
 #include "box/card_box.h"
 #include "dialog_test.h"
+#include "dialogs/wx_text.h"
 
 using dialogtest::fronts;
 using dialogtest::press;
@@ -196,4 +198,37 @@ TEST_F(TermelDialogTest, OverlongOrEscapedAwayTextIsRefusedNotCut) {
                                "Achtung", wxOK, wxID_OK),
                 tExpectMessage("Ein Feld ist leer", "Achtung", wxOK, wxID_OK));
   EXPECT_EQ(fronts(1), Strings{std::string(62, 'y') + "\u00fc"});
+}
+
+// The duplicate warning shows a card's longest texts, 63 characters, in full.
+TEST_F(TermelDialogTest, DuplicateWarningShowsSixtyThreeCharactersInFull) {
+  const std::string front = "Die Straßenbahn hält „am Hauptbahnhof“ – über die Brücke links…";
+  const std::string back = "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW";
+  dialogtest::addCard(1, "kurz", "short");
+  tTermel buffer;
+  tTermel* card = theCardBox.firstIn(1, &buffer);
+  std::string front1252;
+  ASSERT_TRUE(fromWx(wxString::FromUTF8(front), &front1252));
+  copyCardText(card->front, front1252.c_str());
+  copyCardText(card->back, back.c_str());
+  wxTEST_DIALOG(runDuplicateDialog(nullptr, card),
+                wxExpectModal<tShowDialog>([&](tShowDialog* dialog) -> int {
+                  guitest::yield(100);
+                  for (int id : {1201, 1202}) {
+                    auto* field = dynamic_cast<wxStaticText*>(dialog->FindWindow(id));
+                    if (field == nullptr) {
+                      ADD_FAILURE() << "no field " << id;
+                      continue;
+                    }
+                    // A line break may stand anywhere, but no character is lost.
+                    wxString label = field->GetLabelText();
+                    const wxSize extent = field->GetTextExtent(label);
+                    EXPECT_LE(extent.x, field->GetClientSize().x) << "field " << id;
+                    EXPECT_LE(extent.y, field->GetClientSize().y) << "field " << id;
+                    label.Replace("\n", "");
+                    EXPECT_EQ(u8(label), id == 1201 ? front : back);
+                    EXPECT_GE(field->GetFont().GetFractionalPointSize(), 6.0);
+                  }
+                  return wxID_CANCEL;
+                }));
 }
