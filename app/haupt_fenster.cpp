@@ -43,6 +43,17 @@ int textWidth(const wxStaticText* field, const wxFont& font) {
   return width;
 }
 
+// The typed answer in code page 1252. A character the cards cannot hold becomes "?",
+// so it is marked as a mistake instead of the whole answer getting lost.
+std::string typedText(const wxString& text) {
+  std::string result;
+  for (const wxUniChar c : text) {
+    std::string one;
+    result += fromWx(wxString(c), &one) && one.size() == 1 ? one : std::string("?");
+  }
+  return result;
+}
+
 }  // namespace
 
 tHauptFenster::tHauptFenster(wxWindow* parent)
@@ -71,6 +82,8 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   // first in the Tab order, where "Sehen" would be.
   answerEntry_ = new wxTextCtrl(this, ID_EINGABE, wxString(), wxPoint(20, 50), wxSize(440, 30));
   answerEntry_->MoveBeforeInTabOrder(showButton_);
+  // Longer than any card side; keeps pasted text from slowing the check down.
+  answerEntry_->SetMaxLength(2 * tTermel::kTextSize);
   typedField_ = new tMarkedText(this, ID_GETIPPT);
   verdictField_ = new wxStaticText(this, ID_URTEIL, " ", wxDefaultPosition, wxDefaultSize,
                                    wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
@@ -183,6 +196,7 @@ void tHauptFenster::showAnswer() {
   knownButton_->Enable();
   unknownButton_->Enable();
   answerShown = true;
+  showTypedControls();
   focusNextStep();
 }
 
@@ -220,9 +234,7 @@ const char* tHauptFenster::answerSide() const {
 }
 
 void tHauptFenster::checkTypedAnswer() {
-  std::string typed;
-  // A character code page 1252 lacks stays a "?" and so can never be right.
-  fromWx(answerEntry_->GetValue(), &typed);
+  const std::string typed = typedText(answerEntry_->GetValue());
   const bool right = isRightAnswer(typed, answerSide());
   verdict_ = right ? tVerdict::Right : tVerdict::Wrong;
   typedField_->setText(toWx(typed), markDifferences(typed, answerSide()));
@@ -347,7 +359,8 @@ void tHauptFenster::relayout() {
 
 void tHauptFenster::showTypedControls() {
   const bool checked = typing() && verdict_ != tVerdict::None;
-  answerEntry_->Show(typing() && !checked);
+  // Once the answer is seen, with "Sehen" or by the check, there is nothing to type.
+  answerEntry_->Show(typing() && !answerShown);
   typedField_->Show(checked);
   verdictField_->Show(checked);
   showButton_->Show(!checked);
