@@ -92,15 +92,18 @@ int menuItemId(int command) {
   return command == CM_ANTWORT_ALS_FRAGE ? XRCID("antwort_als_frage") : command;
 }
 
+std::unique_ptr<wxLocale> useDesktopLanguage() {
+  // A desktop language the system has no locale for leaves the texts in English,
+  // which is no reason to trouble the learner with a message.
+  wxLogNull quiet;
+  // Loads wxWidgets' own catalog ("wxstd") along with the locale.
+  return std::make_unique<wxLocale>(wxLANGUAGE_DEFAULT, wxLOCALE_LOAD_DEFAULT);
+}
+
 TMyApp::~TMyApp() = default;
 
 bool TMyApp::OnInit() {
-  {
-    // A desktop language the system has no locale for leaves the texts in English,
-    // which is no reason to trouble the learner with a message.
-    wxLogNull quiet;
-    locale_ = std::make_unique<wxLocale>(wxLANGUAGE_DEFAULT);
-  }
+  locale_ = useDesktopLanguage();
   wxXmlResource::Get()->InitAllHandlers();
   termelInitResources();
   wxFrame* frame = createMainWindow();

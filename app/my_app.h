@@ -28,6 +28,10 @@ class TMyApp : public wxApp {
   std::unique_ptr<wxLocale> locale_;
 };
 
+// Sets the C library, GTK and wxWidgets to the desktop's language and loads
+// wxWidgets' catalog for it; the language stays in force while the result lives.
+std::unique_ptr<wxLocale> useDesktopLanguage();
+
 // The menu item id of a command: the command id itself, but for 51684, which lies
 // beyond the ids wxWidgets allows for menu items.
 int menuItemId(int command);

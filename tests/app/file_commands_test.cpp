@@ -92,13 +92,13 @@ TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
   press(WXK_ESCAPE);
   // No file can be created there, not even by root.
   const std::string unreachable = "/proc/termel_test.trm";
-  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(unreachable),
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(unreachable),
                 tExpectError({"Datei: " + unreachable}));
   EXPECT_TRUE(window_->modified());
   EXPECT_EQ(currentFileName, unreachable);
   // Nor may a failed save discard the box: opening another file stops, and closing
   // stays open until the learner answers No.
-  wxTEST_DIALOG(window_->openBox(),
+  wxTEST_DIALOG(menu(CM_OEFFNEN),
                 tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_YES),
                 tExpectError({"Datei: " + unreachable}));
   EXPECT_EQ(theCardBox.totalCount(), 2);
@@ -116,7 +116,7 @@ TEST_F(MainFrameTest, OpenOnChangedBoxOffersToSaveFirst) {
     start(file);
     press(WXK_RETURN);
     press(WXK_RETURN);  // Haus moves to compartment 2
-    wxTEST_DIALOG(window_->openBox(),
+    wxTEST_DIALOG(menu(CM_OEFFNEN),
                   tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, answer),
                   openDialog(other));
     EXPECT_EQ(currentFileName, other);
@@ -135,8 +135,8 @@ TEST_F(MainFrameTest, CancelledOpenKeepsTheBoxAndItsChanges) {
   start(file);
   press(WXK_RETURN);
   press(WXK_ESCAPE);  // Haus rotates behind Baum
-  wxTEST_DIALOG(window_->openBox(),
-                tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_NO), openDialog(""));
+  wxTEST_DIALOG(menu(CM_OEFFNEN), tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_NO),
+                openDialog(""));
   EXPECT_EQ(label(ID_QUESTION), "Baum");
   EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
   EXPECT_TRUE(menuEnabled(CM_LOESCHEN));
@@ -151,7 +151,7 @@ TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
   const std::string bad = path("bad.trm");
   std::ofstream(bad) << "this is no table file at all, just some text";
   start();
-  wxTEST_DIALOG(window_->openBox(), openDialog(bad),
+  wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(bad),
                 tExpectError({"Fehler in Termeldatei: ", "Datei: " + bad}));
   EXPECT_EQ(currentFileName, bad);
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
@@ -182,12 +182,12 @@ TEST_F(MainFrameTest, SaveAsWithThePatternLeftAsNameAsksAgain) {
   tFileDialogLook look = cardFileDialog(wxFD_SAVE);
   look.fileName = "*.trm";
   const std::string file = path("named.trm");
-  wxTEST_DIALOG(window_->saveBoxAs(), tExpectFile(path("*.trm"), look), tExpectFile(file, look));
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), tExpectFile(path("*.trm"), look), tExpectFile(file, look));
   EXPECT_EQ(currentFileName, file);
   EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
   EXPECT_FALSE(std::filesystem::exists(path("*.trm")));
   // Cancelled the second time, nothing is written and the old name stays.
-  wxTEST_DIALOG(window_->saveBoxAs(), tExpectFile(path("*.trm"), look), saveDialog(""));
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), tExpectFile(path("*.trm"), look), saveDialog(""));
   EXPECT_EQ(currentFileName, file);
   EXPECT_FALSE(std::filesystem::exists(path("*.trm")));
 }
@@ -207,7 +207,7 @@ TEST_F(MainFrameTest, LongPathsAreSavedOrRefusedWithAMessage) {
   std::filesystem::create_directories(deep);
   start(writeBox("box.trm", kBox));
   const std::string file = deep + "/box.trm";
-  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(file));
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(file));
   EXPECT_EQ(currentFileName, file);
   EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
 
@@ -215,7 +215,7 @@ TEST_F(MainFrameTest, LongPathsAreSavedOrRefusedWithAMessage) {
   std::filesystem::create_directories(deep);
   const std::string tooLong = deep + "/box.trm";
   press(WXK_ESCAPE);
-  wxTEST_DIALOG(window_->saveBoxAs(), saveDialog(tooLong), tExpectError({"Datei: " + tooLong}));
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(tooLong), tExpectError({"Datei: " + tooLong}));
   EXPECT_EQ(currentFileName, tooLong);
   EXPECT_TRUE(window_->modified());
   EXPECT_FALSE(std::filesystem::exists(tooLong));

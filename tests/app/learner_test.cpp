@@ -1,10 +1,15 @@
 // The training window used as a learner uses it: keys go wherever the keyboard focus
-// really is and clicks land where the pointer is, and long card texts stay readable.
+// really is and clicks land where the pointer is, long card texts stay readable, and
+// on a German desktop wxWidgets speaks German too.
+#include <wx/intl.h>
 #include <wx/stattext.h>
+#include <wx/stockitem.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/my_app.h"
 #include "box/card_box.h"
 #include "gui_test.h"
 #include "main_frame_fixture.h"
@@ -141,4 +146,29 @@ TEST_F(MainFrameTest, LongTextsFitTheirFieldsAtTheDefaultSize) {
   ASSERT_TRUE(guitest::waitFor([this] { return window_->GetClientSize().x == 1000; }));
   guitest::yield(50);
   EXPECT_EQ(fits(ID_ANSWER), normal);
+}
+
+TEST_F(MainFrameTest, FileMenuOpensABoxWithTheKeyboardAlone) {
+  const std::string other = writeBox("other.trm", {{3, "Tisch", "table"}});
+  start(writeBox("first.trm", kTen));
+  tFileDialogLook look;
+  look.title = wxString::FromUTF8("Kartei öffnen");
+  wxTEST_DIALOG(
+      {
+        press('D', wxMOD_ALT);
+        press('F');
+      },
+      tExpectFile(other, look));
+  EXPECT_EQ(label(ID_QUESTION), "Tisch");
+  press(WXK_RETURN);
+  EXPECT_EQ(label(ID_ANSWER), "table") << "keys act after the menu and the file dialog";
+}
+
+TEST(DesktopLanguageTest, ProgramSpeaksGermanWithWxWidgetsCatalog) {
+  const std::unique_ptr<wxLocale> locale = useDesktopLanguage();
+  ASSERT_TRUE(locale->IsOk()) << "de_DE.UTF-8 must be installed (scripts/setup)";
+  EXPECT_EQ(locale->GetCanonicalName().substr(0, 2), "de");
+  // Texts wxWidgets itself shows, such as the help viewer's and stock buttons.
+  EXPECT_EQ(wxGetTranslation("Cancel"), "Abbrechen") << "wx3.2-i18n must be installed";
+  EXPECT_EQ(wxGetStockLabel(wxID_YES, wxSTOCK_NOFLAGS), "Ja");
 }
