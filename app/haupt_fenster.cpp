@@ -43,6 +43,17 @@ int textWidth(const wxStaticText* field, const wxFont& font) {
   return width;
 }
 
+// The typed answer in code page 1252. A character the cards cannot hold becomes "?",
+// so it is marked as a mistake instead of the whole answer getting lost.
+std::string typedText(const wxString& text) {
+  std::string result;
+  for (const wxUniChar c : text) {
+    std::string one;
+    result += fromWx(wxString(c), &one) && one.size() == 1 ? one : std::string("?");
+  }
+  return result;
+}
+
 }  // namespace
 
 tHauptFenster::tHauptFenster(wxWindow* parent)
@@ -54,6 +65,7 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
       emptyToEnd_(false),
       modified_(false),
       verdict_(tVerdict::None),
+      sized_(false),
       history_(&theCardBox) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   // Creation order is the Tab order.
@@ -70,6 +82,8 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   // first in the Tab order, where "Sehen" would be.
   answerEntry_ = new wxTextCtrl(this, ID_EINGABE, wxString(), wxPoint(20, 50), wxSize(440, 30));
   answerEntry_->MoveBeforeInTabOrder(showButton_);
+  // Longer than any card side; keeps pasted text from slowing the check down.
+  answerEntry_->SetMaxLength(2 * tTermel::kTextSize);
   typedField_ = new tMarkedText(this, ID_GETIPPT);
   verdictField_ = new wxStaticText(this, ID_URTEIL, " ", wxDefaultPosition, wxDefaultSize,
                                    wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
@@ -97,8 +111,7 @@ tHauptFenster::~tHauptFenster() {
 void tHauptFenster::applySettings(const tSettings& settings) {
   settings_ = settings;
   fitClientToFont();
-  const wxSize client = GetClientSize();
-  layout(client.x, client.y);
+  relayout();
 }
 
 void tHauptFenster::setup() {
@@ -125,8 +138,7 @@ void tHauptFenster::showQuestion() {
   answerShown = false;
   verdict_ = tVerdict::None;
   answerEntry_->Clear();
-  const wxSize client = GetClientSize();
-  layout(client.x, client.y);  // shows or hides the typed answer's controls
+  relayout();  // shows or hides the typed answer's controls
   updateTexts();
   showScore();
   showCounts();
@@ -184,6 +196,7 @@ void tHauptFenster::showAnswer() {
   knownButton_->Enable();
   unknownButton_->Enable();
   answerShown = true;
+  showTypedControls();
   focusNextStep();
 }
 
@@ -221,17 +234,14 @@ const char* tHauptFenster::answerSide() const {
 }
 
 void tHauptFenster::checkTypedAnswer() {
-  std::string typed;
-  // A character code page 1252 lacks stays a "?" and so can never be right.
-  fromWx(answerEntry_->GetValue(), &typed);
+  const std::string typed = typedText(answerEntry_->GetValue());
   const bool right = isRightAnswer(typed, answerSide());
   verdict_ = right ? tVerdict::Right : tVerdict::Wrong;
   typedField_->setText(toWx(typed), markDifferences(typed, answerSide()));
   verdictField_->SetLabel(right ? "Richtig" : "Falsch");
   verdictField_->SetForegroundColour(right ? kRightColour : kWrongColour);
   showAnswer();
-  const wxSize client = GetClientSize();
-  layout(client.x, client.y);  // the checked answer takes the entry's place
+  relayout();  // the checked answer takes the entry's place
 }
 
 void tHauptFenster::takeBackAnswer() {
@@ -257,8 +267,7 @@ void tHauptFenster::stepFont(int steps) {
   settings_.fontPercent = std::clamp(percent, tSettings::kFontMin, tSettings::kFontMax);
   saveSettings(settings_);
   fitClientToFont();
-  const wxSize client = GetClientSize();
-  layout(client.x, client.y);
+  relayout();
 }
 
 wxFont tHauptFenster::cardFont() const {
@@ -305,37 +314,60 @@ void tHauptFenster::layout(int width, int height) {
   // Negative positions are real positions here, never "keep the old one".
   const int flags = wxSIZE_ALLOW_MINUS_ONE;
   const int field = fieldHeight();
-  const int row = answerRowHeight();
   knownButton_->SetSize(width - 120, height - 50, 100, 30, flags);
   unknownButton_->SetSize(20, height - 50, 100, 30, flags);
   compartmentField_->SetSize(121, height - 50, width - 236, 30, flags);
   if (typing()) {
-    // The answer is typed across the middle, "Sehen" (and later the verdict) beside it.
-    const int top = (height - 50) / 2 - row / 2;
-    showButton_->SetSize(width - 120, top + (row - 30) / 2, 100, 30, flags);
-    verdictField_->SetSize(width - 120, top, 100, row, flags);
-    answerEntry_->SetSize(20, top, width - 150, row, flags);
-    typedField_->SetSize(20, top, width - 150, row, flags);
+    layoutTypedRow(width, height);
   } else {
     showButton_->SetSize(width / 2 - 50, (height - 50) / 2 - 15, 100, 30, flags);
   }
-  const bool checked = typing() && verdict_ != tVerdict::None;
-  answerEntry_->Show(typing() && !checked);
-  typedField_->Show(checked);
-  verdictField_->Show(checked);
-  showButton_->Show(!checked);
+  showTypedControls();
   questionField_->SetSize(20, (height - 50) / 4 - field / 2, width - 40, field, flags);
   answerField_->SetSize(20, (3 * height - 150) / 4 - field / 2, width - 40, field, flags);
   for (wxStaticText* text : {questionField_, answerField_, compartmentField_}) fitFont(text);
-  const wxFont font = cardFont();
-  for (wxWindow* typed : {static_cast<wxWindow*>(answerEntry_), static_cast<wxWindow*>(typedField_),
-                          static_cast<wxWindow*>(verdictField_)}) {
-    if (typed->GetFont() != font) typed->SetFont(font);
-  }
   Refresh();
 }
 
+// The answer is typed across the middle, "Sehen" (and later the verdict) beside it.
+void tHauptFenster::layoutTypedRow(int width, int height) {
+  const wxFont font = cardFont();
+  if (answerEntry_->GetFont() != font) answerEntry_->SetFont(font);
+  if (typedField_->GetFont() != font) typedField_->SetFont(font);
+  if (verdictField_->GetFont() != font.Bold()) verdictField_->SetFont(font.Bold());
+  const int flags = wxSIZE_ALLOW_MINUS_ONE;
+  const int row = answerRowHeight();
+  const int top = (height - 50) / 2 - row / 2;
+  // GTK refuses negative widths, which a tiny window would give.
+  const int entryWidth = std::max(width - 150, 0);
+  const int verdictHeight = verdictField_->GetBestSize().y;
+  showButton_->SetSize(width - 120, top + (row - 30) / 2, 100, 30, flags);
+  verdictField_->SetSize(width - 120, top + (row - verdictHeight) / 2, 100, verdictHeight, flags);
+  answerEntry_->SetSize(20, top, entryWidth, row, flags);
+  typedField_->SetSize(20, top, entryWidth, row, flags);
+}
+
+// Until the first size change the controls keep the places they were created at.
+void tHauptFenster::relayout() {
+  if (sized_) {
+    const wxSize client = GetClientSize();
+    layout(client.x, client.y);
+  } else {
+    showTypedControls();
+  }
+}
+
+void tHauptFenster::showTypedControls() {
+  const bool checked = typing() && verdict_ != tVerdict::None;
+  // Once the answer is seen, with "Sehen" or by the check, there is nothing to type.
+  answerEntry_->Show(typing() && !answerShown);
+  typedField_->Show(checked);
+  verdictField_->Show(checked);
+  showButton_->Show(!checked);
+}
+
 void tHauptFenster::onSize(wxSizeEvent& event) {
+  sized_ = true;
   const wxSize client = GetClientSize();
   layout(client.x, client.y);
   rememberFrameSize();

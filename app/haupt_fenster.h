@@ -157,6 +157,9 @@ class tHauptFenster : public wxPanel {
   void showQuestion();
   // Enter on a typed answer: the verdict, the marked answer and the answer side.
   void checkTypedAnswer();
+  void layoutTypedRow(int width, int height);
+  void relayout();
+  void showTypedControls();
   bool typing() const { return settings_.typedAnswers && currentCard_ != nullptr; }
   const char* answerSide() const;
   wxFont cardFont() const;
@@ -183,6 +186,7 @@ class tHauptFenster : public wxPanel {
   tMarkedText* typedField_;
   wxStaticText* verdictField_;
   tVerdict verdict_;
+  bool sized_;  // the window has had its first size change
   tSettings settings_;
   tAnswerHistory history_;
 };

@@ -24,17 +24,45 @@ int32_t scaleTop(const tBoxStats& stats) {
   return std::max(top, 1);
 }
 
-// The y of value in the bar area [top, bottom].
-int heightOf(int32_t value, int32_t scale, int span) {
-  return static_cast<int>(static_cast<int64_t>(span) * value / scale);
+// Where the bars stand and how tall a count makes them.
+struct tScale {
+  int baseline;  // y of the bars' feet
+  int span;      // pixels from the foot to the top of the scale
+  int32_t top;   // the count that fills the span
+
+  int height(int32_t value) const {
+    return static_cast<int>(static_cast<int64_t>(span) * value / top);
+  }
+};
+
+// A dashed line across the bar's place at the threshold's height, its number beside.
+void drawThreshold(wxDC& dc, const wxRect& bar, int y, int32_t threshold) {
+  dc.SetPen(wxPen(kThresholdColour, 1, wxPENSTYLE_SHORT_DASH));
+  dc.DrawLine(bar.GetLeft() - 3, y, bar.GetRight() + 4, y);
+  dc.SetTextForeground(kThresholdColour);
+  dc.DrawText(wxString::Format("%d", threshold), bar.GetRight() + 6, y - dc.GetCharHeight() / 2);
 }
 
-void drawThreshold(wxDC& dc, const wxRect& slot, int y, int32_t threshold) {
-  dc.SetPen(wxPen(kThresholdColour, 1, wxPENSTYLE_SHORT_DASH));
-  dc.DrawLine(slot.GetLeft() + 2, y, slot.GetRight() - 1, y);
-  dc.SetTextForeground(kThresholdColour);
-  const wxString text = wxString::Format("%d", threshold);
-  dc.DrawText(text, slot.GetRight() - dc.GetTextExtent(text).x - 1, y - dc.GetCharHeight());
+// Bar k of stats in its slot: the bar, its count above, its name below and the
+// threshold of a learning compartment.
+void drawBar(wxDC& dc, const wxRect& slot, int k, const tBoxStats& stats, const tScale& scale) {
+  const int height = scale.height(stats.counts[k]);
+  const int barWidth = std::max(slot.width / 2, 1);
+  const wxRect bar(slot.x + (slot.width - barWidth) / 2, scale.baseline - height, barWidth, height);
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  dc.SetBrush(wxBrush(k + 1 == CardBox::kCompartments ? kArchiveBarColour : kBarColour));
+  if (height > 0) dc.DrawRectangle(bar);
+  dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
+  const wxString count = wxString::Format("%d", stats.counts[k]);
+  const wxSize countSize = dc.GetTextExtent(count);
+  dc.DrawText(count, slot.x + (slot.width - countSize.x) / 2, bar.y - countSize.y);
+  const wxString name = k < tBoxStats::kLearning ? compartmentName(k + 1) : "Ablage";
+  dc.DrawText(name, slot.x + (slot.width - dc.GetTextExtent(name).x) / 2, scale.baseline + 2);
+  if (k < tBoxStats::kLearning) {
+    const int32_t threshold = stats.thresholds[k];
+    drawThreshold(dc, bar, scale.baseline - scale.height(std::min(threshold, scale.top)),
+                  threshold);
+  }
 }
 
 }  // namespace
@@ -48,40 +76,19 @@ wxRect chartSlot(const wxRect& area, int index) {
 }
 
 void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats) {
-  dc.SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
-  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   dc.SetClippingRegion(area);
-  dc.SetBrush(dc.GetBackground());
+  dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
   dc.SetPen(*wxTRANSPARENT_PEN);
   dc.DrawRectangle(area);
   const int line = dc.GetCharHeight();
   // Room for the count above the highest bar and the name below every bar.
   const int barTop = area.y + kMargin + line;
   const int baseline = area.GetBottom() - kMargin - line;
-  const int span = std::max(baseline - barTop, 0);
-  const int32_t scale = scaleTop(stats);
-  const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+  const tScale scale{baseline, std::max(baseline - barTop, 0), scaleTop(stats)};
   for (int k = 0; k < CardBox::kCompartments; ++k) {
-    const wxRect slot = chartSlot(area, k);
-    const int height = heightOf(stats.counts[k], scale, span);
-    const int barWidth = std::max(slot.width / 2, 1);
-    const wxRect bar(slot.x + (slot.width - barWidth) / 2, baseline - height, barWidth, height);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.SetBrush(wxBrush(k + 1 == CardBox::kCompartments ? kArchiveBarColour : kBarColour));
-    if (height > 0) dc.DrawRectangle(bar);
-    dc.SetTextForeground(text);
-    const wxString count = wxString::Format("%d", stats.counts[k]);
-    const wxSize countSize = dc.GetTextExtent(count);
-    dc.DrawText(count, slot.x + (slot.width - countSize.x) / 2, bar.y - countSize.y);
-    const wxString name = k < tBoxStats::kLearning ? compartmentName(k + 1) : "Ablage";
-    dc.DrawText(name, slot.x + (slot.width - dc.GetTextExtent(name).x) / 2, baseline + 2);
-    if (k < tBoxStats::kLearning) {
-      const int32_t threshold = stats.thresholds[k];
-      drawThreshold(dc, slot, baseline - heightOf(std::min(threshold, scale), scale, span),
-                    threshold);
-    }
+    drawBar(dc, chartSlot(area, k), k, stats, scale);
   }
-  dc.SetPen(wxPen(text));
+  dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT)));
   dc.DrawLine(area.x + kMargin, baseline, area.GetRight() - kMargin + 1, baseline);
   dc.DestroyClippingRegion();
 }
