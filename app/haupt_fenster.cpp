@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/file_dialogs.h"
 #include "app/marked_text.h"
 #include "box/answer_check.h"
 #include "box/card_box.h"
@@ -95,9 +96,9 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
 
   Bind(wxEVT_BUTTON, &tHauptFenster::onCommand, this);
   Bind(wxEVT_MENU, &tHauptFenster::onCommand, this);
-  for (int id :
-       {CM_KORRIGIEREN, CM_LOESCHEN, CM_ANTWORT_ALS_FRAGE, CM_LEERFAECHER, CM_ZURUECKNEHMEN,
-        CM_ANTWORT_EINTIPPEN, CM_SCHRIFT_GROESSER, CM_SCHRIFT_KLEINER, CM_SCHRIFT_NORMAL}) {
+  for (int id : {CM_KORRIGIEREN, CM_LOESCHEN, CM_ANTWORT_ALS_FRAGE, CM_LEERFAECHER,
+                 CM_ZURUECKNEHMEN, CM_ANTWORT_EINTIPPEN, CM_SCHRIFT_GROESSER, CM_SCHRIFT_KLEINER,
+                 CM_SCHRIFT_NORMAL, CM_SICHERUNGEN}) {
     Bind(wxEVT_UPDATE_UI, &tHauptFenster::onUpdateUI, this, id);
   }
   Bind(wxEVT_SIZE, &tHauptFenster::onSize, this);
@@ -105,22 +106,27 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
 }
 
 tHauptFenster::~tHauptFenster() {
+  // The box open now is the one the next start without a file name comes back to.
+  settings_.lastBox = shownPath(currentFileName);
   saveSettings(settings_);
 }
 
 void tHauptFenster::applySettings(const tSettings& settings) {
   settings_ = settings;
+  recentBoxes_.restore(settings.recentBoxes);
   fitClientToFont();
   relayout();
 }
 
 void tHauptFenster::setup() {
   compartmentField_->SetBackgroundColour(wxColour(255, 255, 255));
+  showRecentBoxes();
   if (currentFileName.empty()) return;
   tFileReport report;
   loadCardFile(currentFileName.c_str(), &report);
   forgetAnswers();
   refresh();
+  if (report.opened) rememberBox();
   // Shown once the frame is on screen, so the message has its window behind it.
   if (!report.errors.empty()) {
     CallAfter([this, report, file = currentFileName] { showErrors(report.errors, file); });

@@ -4,7 +4,8 @@
 // receives every command of the menu and the accelerator keys. With "Antwort
 // eintippen" on, the learner types the answer and the window checks it; every answer
 // goes through a history, so it can be taken back. The window also keeps the
-// settings that are remembered between runs and writes them when they change.
+// settings that are remembered between runs, the recent boxes among them, and writes
+// them when they change.
 //
 // The status bar belongs to the frame and must outlive this window; the window only
 // writes into its first two fields (counts and score).
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/recent_boxes.h"
 #include "app/settings.h"
 #include "box/answer_history.h"
 
@@ -35,6 +37,7 @@ enum : int {
   CM_EXPORT = 104,
   CM_SICHERN = 105,
   CM_SICHERN_ALS = 106,
+  CM_SICHERUNGEN = 107,
   CM_BEENDEN = 108,
   CM_ZURUECKNEHMEN = 120,  // Strg+Z
   CM_KORRIGIEREN = 121,
@@ -102,9 +105,14 @@ class tHauptFenster : public wxPanel {
   // File commands.
   void newBox();
   void openBox();
+  // Opens item index of the recent boxes as "Öffnen..." opens a file; a box that is
+  // gone is reported and taken off the list.
+  void openRecentBox(size_t index);
   // False when the box could not be written; a cancelled file dialog is no failure.
   bool saveBox();
   bool saveBoxAs();
+  // "Sicherungen...": a backup of the open box in place of its cards, to be saved.
+  void showBackups();
   void importText();
   void exportText();
   void quit();
@@ -150,6 +158,16 @@ class tHauptFenster : public wxPanel {
   // Shows collected load or save errors of this card file (or its box file) once, in
   // one message box that names the files.
   void showErrors(const std::vector<std::string>& errors, const std::string& cardFile);
+  // "Bisherige Daten sichern" before a changed box is replaced; false when the learner
+  // wanted it saved and that failed, so it must stay.
+  bool offerToSave();
+  // Replaces the box by the card file path, which becomes the open file.
+  void loadBox(const std::string& path);
+  // The open box goes to the top of the recent boxes; the list and the box to reopen
+  // at the next start are written to the settings at once.
+  void rememberBox();
+  // The recent boxes in the file menu of the frame's menu bar, once it has one.
+  void showRecentBoxes();
   void setField(wxStaticText* field, const char* cp1252);
   void focusNextStep();
   void fitFont(wxStaticText* field);
@@ -189,6 +207,7 @@ class tHauptFenster : public wxPanel {
   bool sized_;  // the window has had its first size change
   tSettings settings_;
   tAnswerHistory history_;
+  tRecentBoxes recentBoxes_;
 };
 
 #endif  // TERMEL_APP_HAUPT_FENSTER_H_

@@ -1,5 +1,6 @@
 #include "app/my_app.h"
 
+#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/menu.h>
@@ -10,6 +11,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include <algorithm>
+#include <string>
 
 #include "app/accelerators.h"
 #include "app/haupt_fenster.h"
@@ -86,6 +88,14 @@ void routeCommands(wxFrame* frame, tHauptFenster* window, tStatusBar* bar) {
   });
 }
 
+// Started without a file name, the program comes back to the box that was open when
+// it last closed, if that file is still there.
+std::string boxToReopen(const tSettings& settings) {
+  if (settings.lastBox.empty() || !wxFileName::FileExists(settings.lastBox)) return "";
+  const wxScopedCharBuffer bytes = settings.lastBox.fn_str();
+  return std::string(bytes.data(), bytes.length());
+}
+
 }  // namespace
 
 int menuItemId(int command) {
@@ -134,6 +144,7 @@ wxFrame* TMyApp::createMainWindow() {
   frame->SetSize(outerSize);
   routeCommands(frame, window, bar);
   window->applySettings(settings);
+  if (currentFileName.empty()) currentFileName = boxToReopen(settings);
   window->setup();
   return frame;
 }

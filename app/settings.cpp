@@ -14,6 +14,9 @@ const char kTypedAnswers[] = "/Optionen/AntwortEintippen";
 const char kFontPercent[] = "/Optionen/Schrift";
 const char kWidth[] = "/Fenster/Breite";
 const char kHeight[] = "/Fenster/Hoehe";
+const char kLastBox[] = "/Zuletzt/Offen";
+// The keys wxFileHistory keeps its list under: file1, file2, ...
+const char kRecentBox[] = "/Zuletzt/file%d";
 // Far beyond any screen, yet small enough that a frame of this size can be made.
 constexpr int kMinSize = 100;
 constexpr int kMaxSize = 10000;
@@ -32,6 +35,18 @@ int readInt(const wxFileConfig& config, const char* key, int low, int high, int 
   return value >= low && value <= high ? static_cast<int>(value) : fallback;
 }
 
+// The list ends at its first gap, as wxFileHistory reads it.
+std::vector<wxString> readRecentBoxes(const wxFileConfig& config) {
+  std::vector<wxString> boxes;
+  wxString path;
+  while (static_cast<int>(boxes.size()) < tSettings::kRecentBoxes &&
+         config.Read(wxString::Format(kRecentBox, static_cast<int>(boxes.size()) + 1), &path) &&
+         !path.empty()) {
+    boxes.push_back(path);
+  }
+  return boxes;
+}
+
 }  // namespace
 
 wxString settingsPath() {
@@ -46,13 +61,17 @@ tSettings loadSettings() {
   wxLogNull quiet;
   wxFileInputStream stream(path);
   if (!stream.IsOk()) return settings;
-  const wxFileConfig config(stream, wxConvUTF8);
+  wxFileConfig config(stream, wxConvUTF8);
+  // A path is a path: "$HOME" in a folder's name stays as it is.
+  config.SetExpandEnvVars(false);
   settings.typedAnswers = readInt(config, kTypedAnswers, 0, 1, 0) == 1;
   const int percent =
       readInt(config, kFontPercent, tSettings::kFontMin, tSettings::kFontMax, tSettings::kFontMin);
   if ((percent - tSettings::kFontMin) % tSettings::kFontStep == 0) settings.fontPercent = percent;
   settings.width = readInt(config, kWidth, kMinSize, kMaxSize, tSettings::kDefaultWidth);
   settings.height = readInt(config, kHeight, kMinSize, kMaxSize, tSettings::kDefaultHeight);
+  settings.lastBox = config.Read(kLastBox, wxString());
+  settings.recentBoxes = readRecentBoxes(config);
   return settings;
 }
 
@@ -68,6 +87,10 @@ bool saveSettings(const tSettings& settings) {
   config.Write(kFontPercent, settings.fontPercent);
   config.Write(kWidth, settings.width);
   config.Write(kHeight, settings.height);
+  config.Write(kLastBox, settings.lastBox);
+  for (size_t i = 0; i < settings.recentBoxes.size() && i < tSettings::kRecentBoxes; ++i) {
+    config.Write(wxString::Format(kRecentBox, static_cast<int>(i) + 1), settings.recentBoxes[i]);
+  }
   wxTempFileOutputStream stream(path.GetFullPath());
   return stream.IsOk() && config.Save(stream, wxConvUTF8) && stream.Commit();
 }

@@ -51,6 +51,15 @@ const char* wordListCaption(int code) {
   }
 }
 
+std::string wordListNote(const char* caption, const char* text, int line) {
+  std::string note = line > 0 ? "Zeile " + std::to_string(line) + ": " : std::string();
+  note += caption != nullptr ? caption : "";
+  note += ": ";
+  note += text != nullptr ? text : "";
+  while (!note.empty() && (note.back() == '\n' || note.back() == '\r')) note.pop_back();
+  return note;
+}
+
 int cardTextFromUtf8(const std::string& utf8, std::string* cp1252) {
   // Characters are judged here and nowhere else, so a rule that replaces some of them
   // by plain forms instead of refusing the card has a single place to go.

@@ -93,10 +93,7 @@ int import(const char* box, const char* words, const tWordListOptions& options) 
   }
   const tImportResult result =
       importWordList(words, options, [](int, const char* caption, const char* text, int line) {
-        std::string shown = cp1252ToUtf8(text);
-        if (!shown.empty() && shown.back() == '\n') shown.pop_back();
-        if (line > 0) std::fprintf(stderr, "Zeile %d: ", line);
-        std::fprintf(stderr, "%s: %s\n", caption, shown.c_str());
+        printLine(stderr, wordListNote(caption, text, line));
       });
   if (!result.opened) return fail(std::string("kann nicht gelesen werden: ") + words);
   tFileReport report;
