@@ -73,12 +73,14 @@ wxString shownPath(const std::string& path) {
   return wxString(path.c_str(), *wxConvFileName);
 }
 
+std::string pathBytes(const wxString& path) {
+  const wxScopedCharBuffer bytes = path.fn_str();
+  return std::string(bytes.data(), bytes.length());
+}
+
 bool choosePath(wxFileDialog& dialog, std::string* path) {
   if (dialog.ShowModal() != wxID_OK) return false;
-  // The buffer may point into the string, which must therefore outlive it.
-  const wxString chosen = dialog.GetPath();
-  const wxScopedCharBuffer bytes = chosen.fn_str();
-  path->assign(bytes.data(), bytes.length());
+  *path = pathBytes(dialog.GetPath());
   return !path->empty();
 }
 
@@ -101,8 +103,7 @@ bool chooseWordListToImport(wxWindow* owner, std::string* path, tWordListOptions
   // Every word list in sight at first: "Alle (*.*)" is the last filter.
   dialog.SetFilterIndex(static_cast<int>(patternsOf(wildcard).size()) - 1);
   if (!choosePath(dialog, path)) return false;
-  const tWordListFormat format = wordListFormatOf(path->c_str());
-  if (format != tWordListFormat::kCsv && format != tWordListFormat::kTsv) return true;
+  if (!firstLineMayNameColumns(path->c_str())) return true;
   switch (ask(owner, wxString::FromUTF8(kHeaderQuestion), "Wortliste importieren",
               wxYES_NO | wxCANCEL | wxNO_DEFAULT | wxICON_QUESTION)) {
     case wxID_YES:

@@ -27,8 +27,10 @@ int askYesNo(wxWindow* owner, const wxString& text);
 // OK with a warning sign, captioned "Achtung".
 void warn(wxWindow* owner, const wxString& text);
 
-// A path as the file system knows it, readable in a message.
+// A path as the file system knows it (bytes), readable in a message or a menu, and
+// back.
 wxString shownPath(const std::string& path);
+std::string pathBytes(const wxString& path);
 
 // Runs the dialog; on OK, *path gets the chosen path as the bytes the file system
 // knows it by, whatever its length. A dialog that hands back no path counts as
@@ -39,8 +41,9 @@ bool choosePath(wxFileDialog& dialog, std::string* path);
 bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name,
                     const wxString& wildcard, std::string* path, int* filterIndex = nullptr);
 
-// "Wortliste importieren": the file, and for CSV and tab-separated files whether their
-// first line names the columns. False when the learner cancelled either.
+// "Wortliste importieren": the file, and for CSV and tab-separated files without header
+// lines whether their first line names the columns. False when the learner cancelled
+// either.
 bool chooseWordListToImport(wxWindow* owner, std::string* path, tWordListOptions* options);
 // "Wortliste exportieren": a name without extension gets the one of the chosen filter.
 bool chooseWordListToExport(wxWindow* owner, std::string* path);

@@ -166,6 +166,8 @@ class tHauptFenster : public wxPanel {
   // The open box goes to the top of the recent boxes; the list and the box to reopen
   // at the next start are written to the settings at once.
   void rememberBox();
+  // Writes the list as it stands to the settings and shows it.
+  void keepRecentBoxes();
   // The recent boxes in the file menu of the frame's menu bar, once it has one.
   void showRecentBoxes();
   void setField(wxStaticText* field, const char* cp1252);

@@ -80,7 +80,7 @@ void tHauptFenster::openRecentBox(size_t index) {
   if (!wxFileName::FileExists(shownPath(path))) {
     warn(this, toWx(kBoxGone) + shownPath(path) + toWx(kBoxGoneEnd));
     recentBoxes_.RemoveFileFromHistory(index);
-    rememberBox();
+    keepRecentBoxes();
     return;
   }
   if (!offerToSave()) return;
@@ -139,6 +139,10 @@ void tHauptFenster::showBackups() {
 
 void tHauptFenster::rememberBox() {
   if (!currentFileName.empty()) recentBoxes_.add(currentFileName);
+  keepRecentBoxes();
+}
+
+void tHauptFenster::keepRecentBoxes() {
   settings_.recentBoxes = recentBoxes_.paths();
   settings_.lastBox = shownPath(currentFileName);
   saveSettings(settings_);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/accelerators.h"
+#include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
 #include "app/settings.h"
 
@@ -92,8 +93,7 @@ void routeCommands(wxFrame* frame, tHauptFenster* window, tStatusBar* bar) {
 // it last closed, if that file is still there.
 std::string boxToReopen(const tSettings& settings) {
   if (settings.lastBox.empty() || !wxFileName::FileExists(settings.lastBox)) return "";
-  const wxScopedCharBuffer bytes = settings.lastBox.fn_str();
-  return std::string(bytes.data(), bytes.length());
+  return pathBytes(settings.lastBox);
 }
 
 }  // namespace

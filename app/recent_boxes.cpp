@@ -4,6 +4,7 @@
 #include <wx/filename.h>
 #include <wx/menu.h>
 
+#include "app/file_dialogs.h"
 #include "app/settings.h"
 
 tRecentBoxes::tRecentBoxes()
@@ -21,14 +22,13 @@ std::vector<wxString> tRecentBoxes::paths() const {
 }
 
 void tRecentBoxes::add(const std::string& path) {
-  wxFileName name(wxString(path.c_str(), *wxConvFileName));
+  wxFileName name(shownPath(path));
   name.MakeAbsolute();
   AddFileToHistory(name.GetFullPath());
 }
 
 std::string tRecentBoxes::path(size_t index) const {
-  const wxScopedCharBuffer bytes = GetHistoryFile(index).fn_str();
-  return std::string(bytes.data(), bytes.length());
+  return pathBytes(GetHistoryFile(index));
 }
 
 bool tRecentBoxes::isItem(int id, size_t* index) {
