@@ -79,20 +79,7 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   showButton_ = new wxButton(this, ID_SEHEN, "Sehen", wxPoint(245, 50), wxSize(100, 30));
   unknownButton_ = new wxButton(this, CM_UNBEKANNT, "Unbekannt", wxPoint(20, 160), wxSize(100, 30));
   knownButton_ = new wxButton(this, ID_GEWUSST, "Gewusst", wxPoint(470, 160), wxSize(100, 30));
-  // The typed answer's controls, shown only while answers are typed; the entry comes
-  // first in the Tab order, where "Sehen" would be.
-  answerEntry_ = new wxTextCtrl(this, ID_EINGABE, wxString(), wxPoint(20, 50), wxSize(440, 30));
-  answerEntry_->MoveBeforeInTabOrder(showButton_);
-  // Longer than any card side; keeps pasted text from slowing the check down.
-  answerEntry_->SetMaxLength(2 * tTermel::kTextSize);
-  typedField_ = new tMarkedText(this, ID_GETIPPT);
-  verdictField_ = new wxStaticText(this, ID_URTEIL, " ", wxDefaultPosition, wxDefaultSize,
-                                   wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
-  for (wxWindow* control :
-       {static_cast<wxWindow*>(answerEntry_), static_cast<wxWindow*>(typedField_),
-        static_cast<wxWindow*>(verdictField_)}) {
-    control->Hide();
-  }
+  createTypedControls();
 
   Bind(wxEVT_BUTTON, &tHauptFenster::onCommand, this);
   Bind(wxEVT_MENU, &tHauptFenster::onCommand, this);
@@ -103,6 +90,21 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   }
   Bind(wxEVT_SIZE, &tHauptFenster::onSize, this);
   Bind(wxEVT_PAINT, &tHauptFenster::onPaint, this);
+}
+
+// The typed answer's controls, shown only while answers are typed; the entry comes
+// first in the Tab order, where "Sehen" would be.
+void tHauptFenster::createTypedControls() {
+  answerEntry_ = new wxTextCtrl(this, ID_EINGABE, wxString(), wxPoint(20, 50), wxSize(440, 30));
+  answerEntry_->MoveBeforeInTabOrder(showButton_);
+  // Longer than any card side; keeps pasted text from slowing the check down.
+  answerEntry_->SetMaxLength(2 * tTermel::kTextSize);
+  answerEntry_->Hide();
+  typedField_ = new tMarkedText(this, ID_GETIPPT);
+  typedField_->Hide();
+  verdictField_ = new wxStaticText(this, ID_URTEIL, " ", wxDefaultPosition, wxDefaultSize,
+                                   wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+  verdictField_->Hide();
 }
 
 tHauptFenster::~tHauptFenster() {

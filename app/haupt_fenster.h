@@ -173,6 +173,7 @@ class tHauptFenster : public wxPanel {
   void setField(wxStaticText* field, const char* cp1252);
   void focusNextStep();
   void fitFont(wxStaticText* field);
+  void createTypedControls();
   // The question state for currentCard_, chosen by refresh or given back by the history.
   void showQuestion();
   // Enter on a typed answer: the verdict, the marked answer and the answer side.

@@ -77,16 +77,18 @@ TEST_F(SettingsTest, SavedSettingsComeBack) {
 }
 
 TEST_F(SettingsTest, DamagedFilesGiveDefaults) {
-  const char* damaged[] = {
-      "\x00\xff\xfe garbage \x01\x02",
+  // Binary garbage, NUL bytes included.
+  const char binary[] = "\x00\xff\xfe garbage \x01\x02";
+  const std::string damaged[] = {
+      std::string(binary, sizeof binary - 1),
       "[Optionen\nAntwortEintippen=1\n",  // unclosed group: the entry is not where it belongs
       "[Optionen]\nAntwortEintippen=ja\nSchrift=groß\n[Fenster]\nBreite=\nHoehe=-5\n",
       "[Optionen]\nAntwortEintippen=2\nSchrift=110\n[Fenster]\nBreite=99999999999\nHoehe=50\n",
       "[Optionen]\nSchrift=325\n[Fenster]\nBreite=12.5\nHoehe=0x100\n",
   };
-  for (const char* text : damaged) {
-    writeFile(std::string(text, text == damaged[0] ? 20 : std::char_traits<char>::length(text)));
-    SCOPED_TRACE(text + 1);
+  for (const std::string& text : damaged) {
+    writeFile(text);
+    SCOPED_TRACE(text);
     expectDefaults(loadSettings());
   }
 }

@@ -4,6 +4,7 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -271,4 +272,21 @@ TEST_F(TypedAnswerTest, CardTextsGrowInStepsAndComeBackToTheUsualLayout) {
   EXPECT_EQ(control(ID_QUESTION)->GetSize().y, question.height);
   EXPECT_EQ(control(ID_ANSWER)->GetSize().y, answer.height);
   EXPECT_EQ(control(ID_QUESTION)->GetFont().GetPointSize(), points);
+}
+
+TEST_F(TypedAnswerTest, FrameStartsAtTheRememberedSizeAndADamagedFileIsNoError) {
+  tSettings remembered;
+  remembered.width = 720;
+  remembered.height = 320;
+  ASSERT_TRUE(saveSettings(remembered));
+  start(writeBox("size.trm", {{1, "Haus", "house"}}));
+  EXPECT_EQ(frame_->GetSize(), wxSize(720, 320));
+  stop();
+
+  // Half a file, as a full disk might leave it: no message, the usual start.
+  std::ofstream(settingsPath().utf8_string(), std::ios::trunc) << "[Optionen]\nAntwortEin";
+  start(path("size.trm"));
+  EXPECT_EQ(frame_->GetSize(), wxSize(600, 250));
+  EXPECT_FALSE(menuChecked(CM_ANTWORT_EINTIPPEN));
+  EXPECT_EQ(label(ID_QUESTION), "Haus");
 }
