@@ -124,15 +124,21 @@ void tHauptFenster::setup() {
   compartmentField_->SetBackgroundColour(wxColour(255, 255, 255));
   showRecentBoxes();
   if (currentFileName.empty()) return;
+  // A box that another program has open is opened once the frame is on screen, after
+  // the question whether to open it only to read.
+  if (saveGuard_.lock(currentFileName) == tLockState::kHeldElsewhere) {
+    CallAfter([this, file = currentFileName] { loadBox(file); });
+    currentFileName.clear();
+    return;
+  }
   tFileReport report;
   loadCardFile(currentFileName.c_str(), &report);
+  saveGuard_.loaded(report, false);
   forgetAnswers();
   refresh();
   if (report.opened) rememberBox();
   // Shown once the frame is on screen, so the message has its window behind it.
-  if (!report.errors.empty()) {
-    CallAfter([this, report, file = currentFileName] { showErrors(report.errors, file); });
-  }
+  CallAfter([this, report, file = currentFileName] { showLoadReport(report, file); });
 }
 
 void tHauptFenster::refresh() {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/recent_boxes.h"
+#include "app/save_guard.h"
 #include "app/settings.h"
 #include "box/answer_history.h"
 
@@ -161,8 +162,18 @@ class tHauptFenster : public wxPanel {
   // "Bisherige Daten sichern" before a changed box is replaced; false when the learner
   // wanted it saved and that failed, so it must stay.
   bool offerToSave();
-  // Replaces the box by the card file path, which becomes the open file.
+  // Replaces the box by the card file path, which becomes the open file. A box that
+  // another program has open is opened only to read, if the learner agrees.
   void loadBox(const std::string& path);
+  // Locks the box at path; when another program has it open, asks whether to open it
+  // only to read (*onlyToRead). False when the learner would rather not open it.
+  bool claimBox(const std::string& path, bool* onlyToRead);
+  // Asks what the save guard finds in the way of writing the open file. kSaveAs: the
+  // learner wants the box saved under another name.
+  enum class tSaveStep { kWrite, kSaveAs, kStop };
+  tSaveStep checkBeforeSave();
+  // Load errors and the records placed into compartment 1, in one message.
+  void showLoadReport(const tFileReport& report, const std::string& cardFile);
   // The open box goes to the top of the recent boxes; the list and the box to reopen
   // at the next start are written to the settings at once.
   void rememberBox();
@@ -192,6 +203,7 @@ class tHauptFenster : public wxPanel {
   void fitClientToFont();
 
   wxStatusBar* statusBar_;
+  tSaveGuard saveGuard_;
   int16_t currentCompartment_;
   tTermel* currentCard_;
   bool swapSides_;

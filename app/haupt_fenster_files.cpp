@@ -27,9 +27,53 @@ const char kFileLine[] = "\nDatei: ";
 // "Die Kartei gibt es nicht mehr:\n...\nSie wird aus der Liste genommen."
 const char kBoxGone[] = "Die Kartei gibt es nicht mehr:\n";
 const char kBoxGoneEnd[] = "\nSie wird aus der Liste der letzten Karteien genommen.";
+// Questions before a box is opened or saved; %s is the card file.
+const char kOpenElsewhere[] =
+    "Die Kartei %s ist in einem anderen Programm ge\xF6"
+    "ffnet. Nur zum Lesen \xF6"
+    "ffnen?";
+const char kHeldElsewhere[] =
+    "Die Kartei %s ist in einem anderen Programm ge\xF6"
+    "ffnet.";
+const char kWriteProtected[] =
+    "Die Datei %s ist schreibgesch\xFC"
+    "tzt. Unter einem anderen Namen sichern?";
+const char kOpenedToRead[] =
+    "Die Kartei %s ist nur zum Lesen ge\xF6"
+    "ffnet. Unter einem anderen Namen sichern?";
+const char kChangedElsewhere[] =
+    "Die Datei %s wurde inzwischen von einem anderen Programm ge\xE4"
+    "ndert. Trotzdem "
+    "\xFC"
+    "berschreiben?";
+const char kReplacedOne[] =
+    "In 1 Zeile wurden typografische Zeichen durch einfache ersetzt (Anf\xFC"
+    "hrungszeichen, "
+    "Striche, Auslassungspunkte, Euro-Zeichen, gesch\xFC"
+    "tzte Leerzeichen).";
+const char kReplacedMany[] =
+    "In %d Zeilen wurden typografische Zeichen durch einfache ersetzt (Anf\xFC"
+    "hrungszeichen, "
+    "Striche, Auslassungspunkte, Euro-Zeichen, gesch\xFC"
+    "tzte Leerzeichen).";
+
+// A code page 1252 text with the path in place of its %s.
+wxString naming(const char* format, const std::string& path) {
+  wxString text = toWx(format);
+  text.Replace("%s", shownPath(path));
+  return text;
+}
 
 bool isBoxFileError(const std::string& error) {
   return error.compare(0, sizeof kBoxErrorPrefix - 1, kBoxErrorPrefix) == 0;
+}
+
+// How many imported lines had typographic characters replaced; nothing when none had.
+void showReplaced(wxWindow* owner, int lines) {
+  if (lines <= 0) return;
+  const wxString text =
+      lines == 1 ? toWx(kReplacedOne) : wxString::Format(toWx(kReplacedMany), lines);
+  ask(owner, text, "Wortliste importieren", wxOK | wxICON_INFORMATION);
 }
 
 }  // namespace
@@ -54,6 +98,7 @@ void tHauptFenster::newBox() {
   forgetAnswers();
   // Saving the new box must not silently replace the file the old one came from.
   currentFileName.clear();
+  saveGuard_.forget();
   refresh();
 }
 
@@ -88,23 +133,73 @@ void tHauptFenster::openRecentBox(size_t index) {
 }
 
 void tHauptFenster::loadBox(const std::string& path) {
+  bool onlyToRead = false;
+  if (!claimBox(path, &onlyToRead)) return;
   theCardBox.clearAll();
   forgetAnswers();
   currentFileName = path;
   tFileReport report;
   loadCardFile(currentFileName.c_str(), &report);
+  saveGuard_.loaded(report, onlyToRead);
   modified_ = false;
   refresh();
   if (report.opened) rememberBox();
-  showErrors(report.errors, currentFileName);
+  showLoadReport(report, currentFileName);
+}
+
+bool tHauptFenster::claimBox(const std::string& path, bool* onlyToRead) {
+  // A lock that cannot be taken for another reason (a directory this user may not
+  // write) keeps nobody from opening the box; its save says what stands in the way.
+  *onlyToRead = saveGuard_.lock(path) == tLockState::kHeldElsewhere;
+  return !*onlyToRead || askYesNo(this, naming(kOpenElsewhere, path)) == wxID_YES;
+}
+
+void tHauptFenster::showLoadReport(const tFileReport& report, const std::string& cardFile) {
+  std::vector<std::string> notes = report.errors;
+  if (report.placedInFirst > 0) notes.push_back(placedInFirstText(report.placedInFirst));
+  showErrors(notes, cardFile);
+}
+
+tHauptFenster::tSaveStep tHauptFenster::checkBeforeSave() {
+  for (;;) {
+    const tSaveGuard::tCheck check = saveGuard_.check(currentFileName);
+    wxString question;
+    switch (check) {
+      case tSaveGuard::tCheck::kWrite:
+        return tSaveStep::kWrite;
+      case tSaveGuard::tCheck::kReadOnly:
+      case tSaveGuard::tCheck::kOpenedToRead: {
+        const char* text = check == tSaveGuard::tCheck::kReadOnly ? kWriteProtected : kOpenedToRead;
+        return askYesNo(this, naming(text, currentFileName)) == wxID_YES ? tSaveStep::kSaveAs
+                                                                         : tSaveStep::kStop;
+      }
+      case tSaveGuard::tCheck::kLossyRewrite:
+        question = toWx(kLossyRewriteQuestion);
+        break;
+      case tSaveGuard::tCheck::kChanged:
+        question = naming(kChangedElsewhere, currentFileName);
+        break;
+    }
+    if (askYesNo(this, question) != wxID_YES) return tSaveStep::kStop;
+    saveGuard_.accept(check, currentFileName);
+  }
 }
 
 bool tHauptFenster::saveBox() {
   if (currentFileName.empty()) return saveBoxAs();
+  switch (checkBeforeSave()) {
+    case tSaveStep::kWrite:
+      break;
+    case tSaveStep::kSaveAs:
+      return saveBoxAs();
+    case tSaveStep::kStop:  // the box stays changed, so closing asks again
+      return false;
+  }
   tFileReport report;
   const bool saved = saveCardFile(currentFileName.c_str(), &report);
   // A box that did not reach the file stays changed, so closing asks again.
   if (saved) modified_ = false;
+  if (saved) saveGuard_.saved(report);
   if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);
   if (saved) rememberBox();
   // What went wrong on the way (a backup, syncing the directory) comes in the same
@@ -119,6 +214,10 @@ bool tHauptFenster::saveBoxAs() {
   std::string chosen;
   if (!chooseSavePath(this, "Kartei sichern unter", kCardFilePattern, kCardFileWildcard, &chosen)) {
     return true;
+  }
+  if (!saveGuard_.retarget(chosen, currentFileName)) {
+    warn(this, naming(kHeldElsewhere, chosen));
+    return false;
   }
   currentFileName = chosen;
   return saveBox();
@@ -177,6 +276,7 @@ void tHauptFenster::importText() {
   forgetAnswers();
   refresh();
   notes.show(this, chosen);
+  showReplaced(this, result.replaced);
 }
 
 void tHauptFenster::exportText() {

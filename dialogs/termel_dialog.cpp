@@ -8,6 +8,7 @@
 #include <string>
 
 #include "box/card_box.h"
+#include "box/card_text.h"
 #include "box/termel.h"
 #include "dialogs/help.h"
 #include "dialogs/show_dialog.h"
@@ -68,6 +69,15 @@ bool tTermelDialog::readFields() {
   if (!fromWx(frontField->GetValue(), &front) || !fromWx(backField->GetValue(), &back)) {
     warn(this, "Zeichen nicht darstellbar");
     return false;
+  }
+  // Typographic punctuation takes its plain form; a character no card can hold is
+  // refused like one outside the code page, naming it.
+  for (std::string* text : {&front, &back}) {
+    const tCardTextFit fit = fitCardText(text);
+    if (!fit.fits) {
+      warn(this, refusedCharMessage(fit.refused).c_str());
+      return false;
+    }
   }
   if (newCardMode) {
     copyCardText(lastFront, workFront);

@@ -1,0 +1,63 @@
+// tSaveGuard: what the training window must know about the open box's file before it
+// writes it, kept from its load and its last save. It holds the box's lock while the
+// box is open, so a second program opening the same box learns that it is in use, and
+// remembers whether "Sichern" may write the file at all (write-protected, or opened
+// only to read), whether writing it loses what its load could not read, and how the
+// file looked when it was loaded or last saved, so a change by someone else shows.
+//
+// The guard decides nothing by asking: the window asks the learner and tells the guard
+// what was answered.
+#ifndef TERMEL_APP_SAVE_GUARD_H_
+#define TERMEL_APP_SAVE_GUARD_H_
+
+#include <string>
+
+#include "box/box_lock.h"
+#include "box/card_file.h"
+#include "storage/file_status.h"
+
+class tSaveGuard {
+ public:
+  // What has to happen before the open box is written to its file.
+  enum class tCheck {
+    kWrite,         // nothing stands in the way
+    kReadOnly,      // the file is write-protected: offer another name
+    kOpenedToRead,  // the box was opened only to read: offer another name
+    kLossyRewrite,  // ask first: the rewrite drops what the load could not read
+    kChanged,       // ask first: someone else wrote the file since
+  };
+
+  // Locks the box of the card file path before it is opened, letting go of the box
+  // open before. kHeldElsewhere: another program has it open.
+  tLockState lock(const std::string& path) { return lock_.acquire(path); }
+  // No box file any more (a new box): the lock goes, and nothing is known.
+  void forget();
+  // The box was loaded from its file; onlyToRead when the learner chose to open a box
+  // that another program has open.
+  void loaded(const tFileReport& report, bool onlyToRead);
+  // The box is about to be saved under a name the learner chose instead of oldPath:
+  // whatever was known of the old file no longer counts, and the new one is locked.
+  // False when another program holds it; the old box then stays locked and as it was.
+  bool retarget(const std::string& path, const std::string& oldPath);
+  // The box was written to its file.
+  void saved(const tFileReport& report);
+
+  // The first thing that stands in the way of writing the file at path, checked in the
+  // order write-protected, opened to read, lossy rewrite, changed elsewhere.
+  tCheck check(const std::string& path) const;
+  // The learner agreed to the question check() led to; it is not asked again for this
+  // file (until someone else changes it again).
+  void accept(tCheck check, const std::string& path);
+
+ private:
+  tBoxLock lock_;
+  bool readOnly_ = false;
+  bool onlyToRead_ = false;
+  bool lossyRewrite_ = false;
+  // The file as it was loaded or last saved; checked only once it is known where the
+  // box came from or went.
+  bool stampKept_ = false;
+  tFileStamp stamp_;
+};
+
+#endif  // TERMEL_APP_SAVE_GUARD_H_
