@@ -232,3 +232,53 @@ TEST_F(TermelDialogTest, DuplicateWarningShowsSixtyThreeCharactersInFull) {
                   return wxID_CANCEL;
                 }));
 }
+
+// Text pasted from a word processor: its typographic punctuation is stored in plain
+// form, in new cards, corrections and corrections from the duplicate warning alike; a
+// character no card can hold is refused by name, and the typed text stays.
+TEST_F(TermelDialogTest, TypographicCharactersTakePlainFormsAndUnholdableOnesAreRefused) {
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "„Guten Tag“ – bis 5 €", "‘good day’ …");
+                  storeCard(dialog, "Größe in µm", "size in µm");
+                  EXPECT_EQ(u8(valueOf(dialog, 301)), "Größe in µm");
+                  EXPECT_EQ(u8(valueOf(dialog, 302)), "size in µm");
+                  return wxID_CANCEL;
+                }),
+                tExpectMessage("Zeichen nicht darstellbar: µ", "Achtung", wxOK, wxID_OK));
+  tTermel buffer;
+  tTermel* card = theCardBox.firstIn(1, &buffer);
+  ASSERT_NE(card, nullptr);
+  EXPECT_EQ(u8(toWx(card->front)), "\"Guten Tag\" - bis 5 EUR");
+  EXPECT_EQ(u8(toWx(card->back)), "'good day' ...");
+
+  // A correction refuses ½ and keeps the dialog open; a no-break space becomes a space.
+  int result = 0;
+  wxTEST_DIALOG(result = runCardEntryDialog(nullptr, card),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "½ Liter", "half a litre");
+                  EXPECT_EQ(dialogtest::resultOf(dialog), 0) << "the correction stays open";
+                  storeCard(dialog, "Mr.\u00A0Smith", "Herr\u00A0Smith");
+                  return dialogtest::resultOf(dialog) == 0 ? wxID_CANCEL : wxID_OK;
+                }),
+                tExpectMessage("Zeichen nicht darstellbar: ½", "Achtung", wxOK, wxID_OK));
+  EXPECT_EQ(result, wxID_OK);
+  EXPECT_EQ(fronts(1), (Strings{"Mr. Smith"}));
+
+  // "Ändern" in the duplicate warning corrects the stored card by the same rules.
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Mr. Smith", "Herr Schmidt");
+                  return wxID_CANCEL;
+                }),
+                wxExpectModal<tShowDialog>([](tShowDialog* dialog) {
+                  press(dialog, 101);
+                  EXPECT_EQ(u8(guitest::labelOf(dialog, 1201)), "Mr. Smith - Esq.");
+                  return wxID_CANCEL;
+                }),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  storeCard(dialog, "Mr. Smith — Esq.", "Herr Smith");
+                  return dialogtest::resultOf(dialog) == 0 ? wxID_CANCEL : wxID_OK;
+                }));
+  EXPECT_EQ(fronts(1), (Strings{"Mr. Smith - Esq."}));
+}
