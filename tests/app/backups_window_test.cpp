@@ -88,7 +88,12 @@ TEST_F(BackupsWindowTest, AfterTwoSavesTheReplacedVersionsAreListedAndOneComesBa
   setModified(file, localTime(2026, 12, 1, 9, 30, 5));
   press(WXK_RETURN);
   press(WXK_RETURN);  // "Baum" known
-  menu(CM_SICHERN);   // the second version, two cards, is kept
+  // The date set by hand is a change the window did not make: it asks before writing.
+  wxTEST_DIALOG(menu(CM_SICHERN),  // the second version, two cards, is kept
+                tExpectBox(wxString::FromUTF8("Die Datei ") + wxString::FromUTF8(file) +
+                               wxString::FromUTF8(" wurde inzwischen von einem anderen Programm "
+                                                  "geändert. Trotzdem überschreiben?"),
+                           "Achtung", wxYES_NO | wxICON_NONE, wxID_YES));
 
   wxTEST_DIALOG(
       menu(CM_SICHERUNGEN), wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {

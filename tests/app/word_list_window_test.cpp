@@ -73,6 +73,17 @@ tExpectWordList exportDialog(const std::string& path, int filter = kAllFilter) {
   return tExpectWordList(path, true, filter);
 }
 
+// The note after an import that replaced typographic characters in `lines` lines.
+tExpectBox replacedNote(int lines) {
+  const wxString where =
+      lines == 1 ? wxString("In 1 Zeile") : wxString::Format("In %d Zeilen", lines);
+  return tExpectBox(where + wxString::FromUTF8(" wurden typografische Zeichen durch einfache "
+                                               "ersetzt (Anführungszeichen, Striche, "
+                                               "Auslassungspunkte, Euro-Zeichen, geschützte "
+                                               "Leerzeichen)."),
+                    "Wortliste importieren", wxOK | wxICON_INFORMATION, wxID_OK);
+}
+
 tExpectBox headerQuestion(int answer) {
   return tExpectBox(wxString::FromUTF8(kHeaderQuestion), "Wortliste importieren", kHeaderStyle,
                     answer);
@@ -109,16 +120,15 @@ TEST_F(WordListWindowTest, SpreadsheetCsvWithQuotedSeparatorsComesInAndGoesOutAg
                               "\"yes\";Zitat\n",
                               "Zeile 11: Zweiter Begriff fehlt: Apfel;\n",
                               "Zeile 12: Zeichen nicht darstellbar: Pfeil ? rechts;arrow\n",
-                              "Zeile 13: Kein Trennzeichen: nur ein Feld\n", "Datei: " + csv}));
+                              "Zeile 13: Kein Trennzeichen: nur ein Feld\n", "Datei: " + csv}),
+                replacedNote(1));
   const Strings imported = {
       "1:Haus;house 0/0",
       "1:Stra\xDF"
       "e; Weg;street; road 0/0",
-      "1:Er sagte \"ja\";He said \"yes\" 0/0",
-      "1:Zeile eins Zeile zwei;line one line two 0/0",
-      "1:\x84"
-      "Anf\xFChrung\x93 \x96 Gedankenstrich\x85;\x91quotes\x92 \x97 dash\x85 0/0",
-      "1:Baum;tree 0/0"};
+      "1:Er sagte \"ja\";He said \"yes\" 0/0", "1:Zeile eins Zeile zwei;line one line two 0/0",
+      // Typographic characters come in plain form.
+      "1:\"Anf\xFChrung\" - Gedankenstrich...;'quotes' - dash... 0/0", "1:Baum;tree 0/0"};
   EXPECT_EQ(wholeBox(), imported);
   EXPECT_EQ(label(ID_QUESTION), "Haus") << "the new cards are asked at once";
   EXPECT_TRUE(window_->modified());
@@ -148,12 +158,11 @@ TEST_F(WordListWindowTest, CancellingTheHeaderQuestionImportsNothing) {
 
 TEST_F(WordListWindowTest, FlashcardExportWithHeaderLinesComesInWithoutQuestionAndGoesOut) {
   start(writeBox("karten.trm", {{3, "Brot", "bread"}}));
-  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("flashcards.tsv")));
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("flashcards.tsv")), replacedNote(2));
   EXPECT_EQ(frontsIn(1),
-            (Strings{"K\xE4se", "Br\xF6tchen", "Fisch & Chips", "\x84Zitat\x93", "Zeile mit Tab",
+            (Strings{"K\xE4se", "Br\xF6tchen", "Fisch & Chips", "\"Zitat\"", "Zeile mit Tab",
                      "Stra\xDF"
-                     "e\xA0"
-                     "1",
+                     "e 1",
                      "<tag>"}));
   EXPECT_TRUE(window_->modified());
 
