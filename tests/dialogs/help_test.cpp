@@ -121,9 +121,9 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   ASSERT_NE(index, nullptr);
   std::vector<std::string> entries;
   for (unsigned i = 0; i < index->GetCount(); ++i) entries.push_back(u8(index->GetString(i)));
-  for (const char* entry : {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe",
-                            "Korrektur", "Copyright", "Übersicht", "Schrift größer",
-                            "Antwort zurücknehmen"}) {
+  for (const char* entry :
+       {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
+        "Übersicht", "Schrift größer", "Antwort zurücknehmen"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
   EXPECT_EQ(entries.size(), 40u);
