@@ -1,12 +1,17 @@
-// The drill: choosing and showing cards, the question and answer states, the status
-// texts and the layout of the six controls.
+// The drill: choosing and showing cards, the question and answer states, typed
+// answers, the status texts and the layout of the controls.
 #include "app/haupt_fenster.h"
 
 #include <wx/dcclient.h>
 #include <wx/settings.h>
+#include <wx/toplevel.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "app/file_dialogs.h"
+#include "app/marked_text.h"
+#include "box/answer_check.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "box/termel.h"
@@ -22,12 +27,32 @@ constexpr long kFieldStyle = wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE;
 constexpr int kSmallestPoints = 6;
 // Space the frame drawn around a field takes from its text.
 constexpr int kFieldPadding = 4;
+// Heights of the question and answer fields and of the buttons at 100 %.
+constexpr int kFieldHeight = 20;
+constexpr int kButtonHeight = 30;
+// What a text entry needs around its text.
+constexpr int kEntryPadding = 12;
+// Room kept between the rows when the fonts grow.
+constexpr int kRowGap = 6;
+const wxColour kRightColour(0, 128, 0);
+const wxColour kWrongColour(200, 0, 0);
 
 int textWidth(const wxStaticText* field, const wxFont& font) {
   int width = 0;
   int height = 0;
   field->GetTextExtent(field->GetLabelText(), &width, &height, nullptr, nullptr, &font);
   return width;
+}
+
+// The typed answer in code page 1252. A character the cards cannot hold becomes "?",
+// so it is marked as a mistake instead of the whole answer getting lost.
+std::string typedText(const wxString& text) {
+  std::string result;
+  for (const wxUniChar c : text) {
+    std::string one;
+    result += fromWx(wxString(c), &one) && one.size() == 1 ? one : std::string("?");
+  }
+  return result;
 }
 
 }  // namespace
@@ -39,7 +64,10 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
       currentCard_(nullptr),
       swapSides_(false),
       emptyToEnd_(false),
-      modified_(false) {
+      modified_(false),
+      verdict_(tVerdict::None),
+      sized_(false),
+      history_(&theCardBox) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   // Creation order is the Tab order.
   questionField_ = new wxStaticText(this, ID_QUESTION, " ", wxPoint(20, 20), wxSize(560, 20),
@@ -51,24 +79,56 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   showButton_ = new wxButton(this, ID_SEHEN, "Sehen", wxPoint(245, 50), wxSize(100, 30));
   unknownButton_ = new wxButton(this, CM_UNBEKANNT, "Unbekannt", wxPoint(20, 160), wxSize(100, 30));
   knownButton_ = new wxButton(this, ID_GEWUSST, "Gewusst", wxPoint(470, 160), wxSize(100, 30));
+  createTypedControls();
 
   Bind(wxEVT_BUTTON, &tHauptFenster::onCommand, this);
   Bind(wxEVT_MENU, &tHauptFenster::onCommand, this);
-  for (int id : {CM_KORRIGIEREN, CM_LOESCHEN, CM_ANTWORT_ALS_FRAGE, CM_LEERFAECHER}) {
+  for (int id : {CM_KORRIGIEREN, CM_LOESCHEN, CM_ANTWORT_ALS_FRAGE, CM_LEERFAECHER,
+                 CM_ZURUECKNEHMEN, CM_ANTWORT_EINTIPPEN, CM_SCHRIFT_GROESSER, CM_SCHRIFT_KLEINER,
+                 CM_SCHRIFT_NORMAL, CM_SICHERUNGEN}) {
     Bind(wxEVT_UPDATE_UI, &tHauptFenster::onUpdateUI, this, id);
   }
   Bind(wxEVT_SIZE, &tHauptFenster::onSize, this);
   Bind(wxEVT_PAINT, &tHauptFenster::onPaint, this);
 }
 
-tHauptFenster::~tHauptFenster() = default;
+// The typed answer's controls, shown only while answers are typed; the entry comes
+// first in the Tab order, where "Sehen" would be.
+void tHauptFenster::createTypedControls() {
+  answerEntry_ = new wxTextCtrl(this, ID_EINGABE, wxString(), wxPoint(20, 50), wxSize(440, 30));
+  answerEntry_->MoveBeforeInTabOrder(showButton_);
+  // Longer than any card side; keeps pasted text from slowing the check down.
+  answerEntry_->SetMaxLength(2 * tTermel::kTextSize);
+  answerEntry_->Hide();
+  typedField_ = new tMarkedText(this, ID_GETIPPT);
+  typedField_->Hide();
+  verdictField_ = new wxStaticText(this, ID_URTEIL, " ", wxDefaultPosition, wxDefaultSize,
+                                   wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+  verdictField_->Hide();
+}
+
+tHauptFenster::~tHauptFenster() {
+  // The box open now is the one the next start without a file name comes back to.
+  settings_.lastBox = shownPath(currentFileName);
+  saveSettings(settings_);
+}
+
+void tHauptFenster::applySettings(const tSettings& settings) {
+  settings_ = settings;
+  recentBoxes_.restore(settings.recentBoxes);
+  fitClientToFont();
+  relayout();
+}
 
 void tHauptFenster::setup() {
   compartmentField_->SetBackgroundColour(wxColour(255, 255, 255));
+  showRecentBoxes();
   if (currentFileName.empty()) return;
   tFileReport report;
   loadCardFile(currentFileName.c_str(), &report);
+  forgetAnswers();
   refresh();
+  if (report.opened) rememberBox();
   // Shown once the frame is on screen, so the message has its window behind it.
   if (!report.errors.empty()) {
     CallAfter([this, report, file = currentFileName] { showErrors(report.errors, file); });
@@ -78,8 +138,15 @@ void tHauptFenster::setup() {
 void tHauptFenster::refresh() {
   if (emptyToEnd_) theCardBox.moveEmptyToEnd();
   currentCard_ = theCardBox.chooseNext(&currentCompartment_);
+  showQuestion();
+}
+
+void tHauptFenster::showQuestion() {
   setField(answerField_, " ");
   answerShown = false;
+  verdict_ = tVerdict::None;
+  answerEntry_->Clear();
+  relayout();  // shows or hides the typed answer's controls
   updateTexts();
   showScore();
   showCounts();
@@ -105,7 +172,9 @@ void tHauptFenster::updateTexts() {
 // GTK leaves no control focused once the focused button is disabled, and the frame's
 // char hook then never sees a key: the focus goes to the button of the next step.
 void tHauptFenster::focusNextStep() {
-  wxButton* next = answerShown ? knownButton_ : showButton_;
+  wxWindow* next = answerShown ? knownButton_ : showButton_;
+  // A typed answer is typed where the focus is.
+  if (!answerShown && answerEntry_->IsShown()) next = answerEntry_;
   if (next->IsEnabled() && wxWindow::FindFocus() != next) next->SetFocus();
 }
 
@@ -135,12 +204,13 @@ void tHauptFenster::showAnswer() {
   knownButton_->Enable();
   unknownButton_->Enable();
   answerShown = true;
+  showTypedControls();
   focusNextStep();
 }
 
 void tHauptFenster::markKnown() {
   modified_ = true;
-  theCardBox.answerKnown();
+  history_.answerKnown();
   refresh();
   answerShown = false;
 }
@@ -148,35 +218,167 @@ void tHauptFenster::markKnown() {
 void tHauptFenster::markUnknown() {
   modified_ = true;
   if (!answerShown) return;
-  theCardBox.answerUnknown();
+  history_.answerUnknown();
   refresh();
   answerShown = false;
 }
 
 void tHauptFenster::advance() {
-  if (answerShown) {
-    markKnown();
+  if (!answerShown) {
+    if (typing()) {
+      checkTypedAnswer();
+    } else {
+      showAnswer();
+    }
+  } else if (verdict_ == tVerdict::Wrong) {
+    markUnknown();
   } else {
-    showAnswer();
+    markKnown();
   }
 }
 
+const char* tHauptFenster::answerSide() const {
+  return swapSides_ ? currentCard_->front : currentCard_->back;
+}
+
+void tHauptFenster::checkTypedAnswer() {
+  const std::string typed = typedText(answerEntry_->GetValue());
+  const bool right = isRightAnswer(typed, answerSide());
+  verdict_ = right ? tVerdict::Right : tVerdict::Wrong;
+  typedField_->setText(toWx(typed), markDifferences(typed, answerSide()));
+  verdictField_->SetLabel(right ? "Richtig" : "Falsch");
+  verdictField_->SetForegroundColour(right ? kRightColour : kWrongColour);
+  showAnswer();
+  relayout();  // the checked answer takes the entry's place
+}
+
+void tHauptFenster::takeBackAnswer() {
+  int16_t compartment = 0;
+  tTermel* card = history_.takeBack(&compartment);
+  if (card == nullptr) return;
+  modified_ = true;
+  currentCard_ = card;
+  currentCompartment_ = compartment;
+  showQuestion();
+}
+
+void tHauptFenster::toggleTypedAnswers() {
+  settings_.typedAnswers = !settings_.typedAnswers;
+  saveSettings(settings_);
+  fitClientToFont();
+  refresh();
+}
+
+void tHauptFenster::stepFont(int steps) {
+  const int percent =
+      steps == 0 ? tSettings::kFontMin : settings_.fontPercent + steps * tSettings::kFontStep;
+  settings_.fontPercent = std::clamp(percent, tSettings::kFontMin, tSettings::kFontMax);
+  saveSettings(settings_);
+  fitClientToFont();
+  relayout();
+}
+
+wxFont tHauptFenster::cardFont() const {
+  wxFont font = GetFont();
+  font.SetFractionalPointSize(font.GetFractionalPointSize() * settings_.fontPercent /
+                              tSettings::kFontMin);
+  return font;
+}
+
+int tHauptFenster::fieldHeight() const {
+  return kFieldHeight * settings_.fontPercent / tSettings::kFontMin;
+}
+
+// The row of "Sehen", or of the typed answer, which needs room for the card font.
+int tHauptFenster::answerRowHeight() const {
+  if (!settings_.typedAnswers) return kButtonHeight;
+  return std::max(kButtonHeight,
+                  GetCharHeight() * settings_.fontPercent / tSettings::kFontMin + kEntryPadding);
+}
+
+// Larger texts need a taller window to keep the rows apart: the frame grows as far as
+// that takes, and never shrinks on its own.
+void tHauptFenster::fitClientToFont() {
+  if (settings_.fontPercent == tSettings::kFontMin && !settings_.typedAnswers) return;
+  // The rows' centres lie a quarter of the area above the bottom row apart. The
+  // frame's client area is the window's, also before the window is first sized.
+  const int quarter = (fieldHeight() + answerRowHeight()) / 2 + kRowGap;
+  const int needed = 4 * quarter + 50;
+  wxWindow* frame = wxGetTopLevelParent(this);
+  const wxSize client = frame->GetClientSize();
+  if (client.y < needed) frame->SetClientSize(client.x, needed);
+}
+
+void tHauptFenster::rememberFrameSize() {
+  auto* frame = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
+  if (frame == nullptr || !frame->IsShown() || frame->IsMaximized() || frame->IsIconized()) return;
+  settings_.width = frame->GetSize().x;
+  settings_.height = frame->GetSize().y;
+}
+
+// At 100 % and with typed answers off these are the fixed positions the window always
+// had; larger fonts make the question and answer fields taller around the same centres.
 void tHauptFenster::layout(int width, int height) {
   // Negative positions are real positions here, never "keep the old one".
   const int flags = wxSIZE_ALLOW_MINUS_ONE;
+  const int field = fieldHeight();
   knownButton_->SetSize(width - 120, height - 50, 100, 30, flags);
   unknownButton_->SetSize(20, height - 50, 100, 30, flags);
   compartmentField_->SetSize(121, height - 50, width - 236, 30, flags);
-  showButton_->SetSize(width / 2 - 50, (height - 50) / 2 - 15, 100, 30, flags);
-  questionField_->SetSize(20, (height - 50) / 4 - 10, width - 40, 20, flags);
-  answerField_->SetSize(20, (3 * height - 150) / 4 - 10, width - 40, 20, flags);
-  for (wxStaticText* field : {questionField_, answerField_, compartmentField_}) fitFont(field);
+  if (typing()) {
+    layoutTypedRow(width, height);
+  } else {
+    showButton_->SetSize(width / 2 - 50, (height - 50) / 2 - 15, 100, 30, flags);
+  }
+  showTypedControls();
+  questionField_->SetSize(20, (height - 50) / 4 - field / 2, width - 40, field, flags);
+  answerField_->SetSize(20, (3 * height - 150) / 4 - field / 2, width - 40, field, flags);
+  for (wxStaticText* text : {questionField_, answerField_, compartmentField_}) fitFont(text);
   Refresh();
 }
 
+// The answer is typed across the middle, "Sehen" (and later the verdict) beside it.
+void tHauptFenster::layoutTypedRow(int width, int height) {
+  const wxFont font = cardFont();
+  if (answerEntry_->GetFont() != font) answerEntry_->SetFont(font);
+  if (typedField_->GetFont() != font) typedField_->SetFont(font);
+  if (verdictField_->GetFont() != font.Bold()) verdictField_->SetFont(font.Bold());
+  const int flags = wxSIZE_ALLOW_MINUS_ONE;
+  const int row = answerRowHeight();
+  const int top = (height - 50) / 2 - row / 2;
+  // GTK refuses negative widths, which a tiny window would give.
+  const int entryWidth = std::max(width - 150, 0);
+  const int verdictHeight = verdictField_->GetBestSize().y;
+  showButton_->SetSize(width - 120, top + (row - 30) / 2, 100, 30, flags);
+  verdictField_->SetSize(width - 120, top + (row - verdictHeight) / 2, 100, verdictHeight, flags);
+  answerEntry_->SetSize(20, top, entryWidth, row, flags);
+  typedField_->SetSize(20, top, entryWidth, row, flags);
+}
+
+// Until the first size change the controls keep the places they were created at.
+void tHauptFenster::relayout() {
+  if (sized_) {
+    const wxSize client = GetClientSize();
+    layout(client.x, client.y);
+  } else {
+    showTypedControls();
+  }
+}
+
+void tHauptFenster::showTypedControls() {
+  const bool checked = typing() && verdict_ != tVerdict::None;
+  // Once the answer is seen, with "Sehen" or by the check, there is nothing to type.
+  answerEntry_->Show(typing() && !answerShown);
+  typedField_->Show(checked);
+  verdictField_->Show(checked);
+  showButton_->Show(!checked);
+}
+
 void tHauptFenster::onSize(wxSizeEvent& event) {
+  sized_ = true;
   const wxSize client = GetClientSize();
   layout(client.x, client.y);
+  rememberFrameSize();
   event.Skip();
 }
 
@@ -200,7 +402,7 @@ void tHauptFenster::setField(wxStaticText* field, const char* cp1252) {
 // A text wider than its field would be cut off at both ends; it is drawn smaller
 // until it fits instead.
 void tHauptFenster::fitFont(wxStaticText* field) {
-  wxFont font = GetFont();
+  wxFont font = field == compartmentField_ ? GetFont() : cardFont();
   const int room = field->GetSize().x - kFieldPadding;
   while (font.GetPointSize() > kSmallestPoints && textWidth(field, font) > room) {
     font.SetPointSize(font.GetPointSize() - 1);

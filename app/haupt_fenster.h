@@ -1,7 +1,11 @@
 // tHauptFenster: the training window, the whole client area of the main frame. It
 // shows the question side of the current card, on request its answer side and the
 // compartment it comes from, applies the learner's answer through theCardBox, and
-// receives every command of the menu and the accelerator keys.
+// receives every command of the menu and the accelerator keys. With "Antwort
+// eintippen" on, the learner types the answer and the window checks it; every answer
+// goes through a history, so it can be taken back. The window also keeps the
+// settings that are remembered between runs, the recent boxes among them, and writes
+// them when they change.
 //
 // The status bar belongs to the frame and must outlive this window; the window only
 // writes into its first two fields (counts and score).
@@ -12,12 +16,18 @@
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "app/recent_boxes.h"
+#include "app/settings.h"
+#include "box/answer_history.h"
+
 struct tTermel;
+class tMarkedText;
 
 // Command and control ids, as the menu resource and the accelerator table use them.
 enum : int {
@@ -27,7 +37,9 @@ enum : int {
   CM_EXPORT = 104,
   CM_SICHERN = 105,
   CM_SICHERN_ALS = 106,
+  CM_SICHERUNGEN = 107,
   CM_BEENDEN = 108,
+  CM_ZURUECKNEHMEN = 120,  // Strg+Z
   CM_KORRIGIEREN = 121,
   CM_LOESCHEN = 122,
   CM_IN_1_FACH = 123,
@@ -36,17 +48,27 @@ enum : int {
   CM_LOESCHEN_ABLAGE = 126,
   CM_ALLE_MISCHEN = 127,
   CM_MISCHEN = 128,
+  CM_UEBERSICHT = 129,
   CM_HILFE_INHALT = 131,
   CM_HILFE_SUCHEN = 132,
   CM_HILFE_BENUTZEN = 133,
   CM_HILFE_INFO = 134,
   CM_LEERFAECHER = 142,
+  CM_ANTWORT_EINTIPPEN = 143,
+  CM_SCHRIFT_GROESSER = 144,  // Strg++
+  CM_SCHRIFT_KLEINER = 145,   // Strg+-
+  CM_SCHRIFT_NORMAL = 146,    // Strg+0
   CM_ANTWORT_ALS_FRAGE = 51684,
-  CM_WEITER = 1202,     // Enter, "g"
-  CM_UNBEKANNT = 1203,  // Esc, "u", button "Unbekannt"
+  CM_WEITER = 1202,          // Enter, "g"
+  CM_UNBEKANNT = 1203,       // Esc, "u", button "Unbekannt"
+  CM_STRG_GEWUSST = 1204,    // Strg+G: known, whatever a typed answer's verdict
+  CM_STRG_UNBEKANNT = 1205,  // Strg+U: unknown, likewise
   ID_QUESTION = 201,
   ID_ANSWER = 202,
   ID_COMPARTMENT = 203,
+  ID_EINGABE = 204,  // the typed answer, while it is typed
+  ID_GETIPPT = 205,  // the typed answer once checked, its mistakes marked
+  ID_URTEIL = 206,   // "Richtig" or "Falsch"
   ID_SEHEN = 211,
   ID_GEWUSST = 212,
   ID_SCORE_GADGET = 90,
@@ -83,9 +105,14 @@ class tHauptFenster : public wxPanel {
   // File commands.
   void newBox();
   void openBox();
+  // Opens item index of the recent boxes as "Öffnen..." opens a file; a box that is
+  // gone is reported and taken off the list.
+  void openRecentBox(size_t index);
   // False when the box could not be written; a cancelled file dialog is no failure.
   bool saveBox();
   bool saveBoxAs();
+  // "Sicherungen...": a backup of the open box in place of its cards, to be saved.
+  void showBackups();
   void importText();
   void exportText();
   void quit();
@@ -101,6 +128,17 @@ class tHauptFenster : public wxPanel {
   void toggleSwapSides();
   void toggleEmptyToEnd();
   void help(int command);
+  // Taking answers back, the overview, typed answers and the size of the card texts.
+  void takeBackAnswer();
+  void showOverview();
+  void toggleTypedAnswers();
+  // Changes the card texts' size by steps of tSettings::kFontStep; 0 goes back to 100 %.
+  void stepFont(int steps);
+
+  // The remembered settings, as they stand; the frame's size is the last one it had.
+  const tSettings& settings() const { return settings_; }
+  // Takes over settings read at start: the options and the card texts' size.
+  void applySettings(const tSettings& settings);
 
   // View state, read by the tests and the menu enabling.
   bool modified() const { return modified_; }
@@ -108,6 +146,9 @@ class tHauptFenster : public wxPanel {
   bool emptyToEnd() const { return emptyToEnd_; }
   const tTermel* currentCard() const { return currentCard_; }
   int16_t currentCompartment() const { return currentCompartment_; }
+  // The verdict on the typed answer of the card shown; none before the check.
+  enum class tVerdict { None, Right, Wrong };
+  tVerdict verdict() const { return verdict_; }
 
  private:
   void onCommand(wxCommandEvent& event);
@@ -117,9 +158,38 @@ class tHauptFenster : public wxPanel {
   // Shows collected load or save errors of this card file (or its box file) once, in
   // one message box that names the files.
   void showErrors(const std::vector<std::string>& errors, const std::string& cardFile);
+  // "Bisherige Daten sichern" before a changed box is replaced; false when the learner
+  // wanted it saved and that failed, so it must stay.
+  bool offerToSave();
+  // Replaces the box by the card file path, which becomes the open file.
+  void loadBox(const std::string& path);
+  // The open box goes to the top of the recent boxes; the list and the box to reopen
+  // at the next start are written to the settings at once.
+  void rememberBox();
+  // Writes the list as it stands to the settings and shows it.
+  void keepRecentBoxes();
+  // The recent boxes in the file menu of the frame's menu bar, once it has one.
+  void showRecentBoxes();
   void setField(wxStaticText* field, const char* cp1252);
   void focusNextStep();
   void fitFont(wxStaticText* field);
+  void createTypedControls();
+  // The question state for currentCard_, chosen by refresh or given back by the history.
+  void showQuestion();
+  // Enter on a typed answer: the verdict, the marked answer and the answer side.
+  void checkTypedAnswer();
+  void layoutTypedRow(int width, int height);
+  void relayout();
+  void showTypedControls();
+  bool typing() const { return settings_.typedAnswers && currentCard_ != nullptr; }
+  const char* answerSide() const;
+  wxFont cardFont() const;
+  int fieldHeight() const;
+  int answerRowHeight() const;
+  // Every change of the box other than an answer makes earlier answers final.
+  void forgetAnswers() { history_.clear(); }
+  void rememberFrameSize();
+  void fitClientToFont();
 
   wxStatusBar* statusBar_;
   int16_t currentCompartment_;
@@ -133,6 +203,14 @@ class tHauptFenster : public wxPanel {
   wxButton* showButton_;
   wxButton* knownButton_;
   wxButton* unknownButton_;
+  wxTextCtrl* answerEntry_;
+  tMarkedText* typedField_;
+  wxStaticText* verdictField_;
+  tVerdict verdict_;
+  bool sized_;  // the window has had its first size change
+  tSettings settings_;
+  tAnswerHistory history_;
+  tRecentBoxes recentBoxes_;
 };
 
 #endif  // TERMEL_APP_HAUPT_FENSTER_H_

@@ -1,5 +1,6 @@
 // Program entry: the first command-line argument names the card file to open; any
-// further arguments are ignored. "--version" alone prints the version and exits.
+// further arguments are ignored. Without one, the box open at the last close comes
+// back (TMyApp). "--version" alone prints the version and exits.
 #include <wx/init.h>
 
 #include <cstdio>

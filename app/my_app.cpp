@@ -1,17 +1,22 @@
 #include "app/my_app.h"
 
+#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
 #include <wx/xrc/xmlres.h>
 
 #include <algorithm>
+#include <string>
 
 #include "app/accelerators.h"
+#include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
+#include "app/settings.h"
 
 void termelInitResources();
 
@@ -65,7 +70,8 @@ void routeCommands(wxFrame* frame, tHauptFenster* window, tStatusBar* bar) {
   frame->Bind(wxEVT_CHAR_HOOK, [window, bar](wxKeyEvent& event) {
     bar->showLockStates();
     const int command =
-        acceleratorCommand(event.GetKeyCode(), event.GetModifiers(), wxGetKeyState(WXK_CAPITAL));
+        acceleratorCommand(event.GetKeyCode(), event.GetModifiers(), wxGetKeyState(WXK_CAPITAL),
+                           dynamic_cast<wxTextCtrl*>(wxWindow::FindFocus()) != nullptr);
     if (command == 0) {
       event.Skip();
       return;
@@ -81,6 +87,13 @@ void routeCommands(wxFrame* frame, tHauptFenster* window, tStatusBar* bar) {
     }
     frame->Destroy();
   });
+}
+
+// Started without a file name, the program comes back to the box that was open when
+// it last closed, if that file is still there.
+std::string boxToReopen(const tSettings& settings) {
+  if (settings.lastBox.empty() || !wxFileName::FileExists(settings.lastBox)) return "";
+  return pathBytes(settings.lastBox);
 }
 
 }  // namespace
@@ -114,7 +127,8 @@ bool TMyApp::OnInit() {
 }
 
 wxFrame* TMyApp::createMainWindow() {
-  const wxSize outerSize(600, 250);
+  const tSettings settings = loadSettings();
+  const wxSize outerSize(settings.width, settings.height);
   auto* frame = new wxFrame(nullptr, wxID_ANY, "Deruvuvodiru", wxDefaultPosition, outerSize);
   wxMenuBar* menu = wxXmlResource::Get()->LoadMenuBar(frame, "100");
   if (menu == nullptr) {
@@ -129,6 +143,8 @@ wxFrame* TMyApp::createMainWindow() {
   frame->SetMenuBar(menu);
   frame->SetSize(outerSize);
   routeCommands(frame, window, bar);
+  window->applySettings(settings);
+  if (currentFileName.empty()) currentFileName = boxToReopen(settings);
   window->setup();
   return frame;
 }

@@ -18,8 +18,9 @@ class TMyApp : public wxApp {
   bool OnInit() override;
 
   // Builds the main frame, not yet shown; its training window has run its set-up, so
-  // the card file named in currentFileName is loaded and asked. Null when the menu
-  // resource is missing.
+  // the card file named in currentFileName is loaded and asked. With none named, the
+  // box open when the program last closed is loaded again, if its file still exists.
+  // Null when the menu resource is missing.
   static wxFrame* createMainWindow();
 
  private:

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "box/backups.h"
+#include "box/answer_history.h"
+#include "box/box_stats.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "box/card_view.h"
@@ -309,6 +311,30 @@ void BM_MoveWholeCompartment(benchmark::State& state) {
   perCard(state, n);
 }
 
+// n cards over all compartments with counters spread like a box in use: many
+// cards with a few misses, some with many, so the most-missed list keeps changing.
+void fillUsedBox(int n) {
+  theCardBox.clearAll();
+  uint32_t seed = 12345;
+  for (int i = 0; i < n; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const std::string front = "Wort " + std::to_string(i);
+    tTermel card = makeCard(front.c_str(), "word");
+    card.timesKnown = static_cast<int32_t>(seed >> 20 & 63);
+    card.timesUnknown = static_cast<int32_t>((seed >> 8 & 1023) * (seed >> 18 & 1023) >> 12);
+    theCardBox.addCardTo(card, 1 + i % 7);
+  }
+}
+
+// The figures of the box overview; the dialog must open in well under 100 ms.
+void BM_BoxStats(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  fillUsedBox(n);
+  for (auto _ : state) benchmark::DoNotOptimize(computeBoxStats(theCardBox));
+  theCardBox.clearAll();
+  perCard(state, n);
+}
+
 // Opening the card editing dialog on a compartment, or refilling its list: the list
 // is virtual, so taking the references is all that grows with the compartment.
 void BM_ShowCompartment(benchmark::State& state) {
@@ -321,6 +347,20 @@ void BM_ShowCompartment(benchmark::State& state) {
   }
   theCardBox.clearAll();
   perCard(state, n);
+}
+
+// Taking back an unknown answer when all cards are in compartment 1: the card has to
+// be found at the end of the whole compartment.
+void BM_TakeBackAnswer(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  BenchFiles::fillBox(n, 1);
+  tAnswerHistory history(&theCardBox);
+  for (auto _ : state) {
+    theCardBox.chooseNext();
+    history.answerUnknown();
+    benchmark::DoNotOptimize(history.takeBack());
+  }
+  theCardBox.clearAll();
 }
 
 void bothSizes(benchmark::internal::Benchmark* b) {
@@ -342,6 +382,8 @@ BENCHMARK(BM_ShuffleAll)->Apply(bothSizes);
 BENCHMARK(BM_MoveWholeCompartment)->Apply(bothSizes);
 BENCHMARK(BM_ShowCompartment)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrillStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_BoxStats)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TakeBackAnswer)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // Keeps the fastest time per iteration of every benchmark (over its repetitions):
 // the least disturbed figure on a shared machine, from which the ratios are taken.

@@ -24,6 +24,7 @@ CardBox::CardBox() : current_(0), compartmentCount_(kCompartments), iterCompartm
     capacity_[i] = static_cast<int16_t>(threshold);
     threshold = std::min<int32_t>(threshold * 2, std::numeric_limits<int16_t>::max());
   }
+  resetArrangement();
 }
 
 void CardBox::addCard(const tTermel& card) {
@@ -57,28 +58,57 @@ void CardBox::moveHead(int from, int to) {
   lists_[to].append(&card);
 }
 
-void CardBox::answerKnown() {
+int16_t CardBox::answerKnown() {
   tTrmListe& list = lists_[current_];
   tTermel* card = list.head();
-  if (card == nullptr) return;
+  if (card == nullptr) return 0;
   if (current_ == compartmentCount_ - 1) {
     list.rotate();
-    return;
+    return static_cast<int16_t>(current_ + 1);
   }
   countOneMore(&card->timesKnown);
   moveHead(current_, current_ + 1);
   ++current_;
+  return static_cast<int16_t>(current_ + 1);
 }
 
-void CardBox::answerUnknown() {
+int16_t CardBox::answerUnknown() {
   tTrmListe& list = lists_[current_];
   tTermel* card = list.head();
-  if (card == nullptr) return;
+  if (card == nullptr) return 0;
   countOneMore(&card->timesUnknown);
   if (current_ == 0) {
     list.rotate();
   } else {
     moveHead(current_, 0);
+  }
+  return 1;
+}
+
+// An answer either rotated a list (from == to) or moved the head of from to the end
+// of to; taking the end card out and putting the old record first reverses both.
+bool CardBox::takeBackAnswer(int from, int to, const tTermel& before) {
+  if (!valid(from) || !valid(to) || lists_[to - 1].count() == 0) return false;
+  lists_[to - 1].remove(lists_[to - 1].tail());
+  lists_[from - 1].prepend(&before);
+  current_ = static_cast<int16_t>(from - 1);
+  return true;
+}
+
+void CardBox::resetArrangement() {
+  for (int k = 0; k < kCompartments; ++k) arrangement_[k] = static_cast<int8_t>(k);
+}
+
+void CardBox::swapLists(int i, int j) {
+  lists_[i].swap(lists_[j]);
+  std::swap(arrangement_[i], arrangement_[j]);
+}
+
+void CardBox::rearrange(const tArrangement& arrangement) {
+  for (int i = 0; i < kCompartments; ++i) {
+    for (int j = i + 1; j < kCompartments && arrangement_[i] != arrangement[i]; ++j) {
+      if (arrangement_[j] == arrangement[i]) swapLists(i, j);
+    }
   }
 }
 
@@ -106,6 +136,7 @@ void CardBox::clearCompartment(int n) {
 
 void CardBox::clearAll() {
   for (tTrmListe& list : lists_) list.clear();
+  resetArrangement();
 }
 
 void CardBox::allToFirst() {
@@ -129,7 +160,7 @@ bool CardBox::moveEmptyToEnd() {
     int j = i + 1;
     while (j <= archive && lists_[j].count() == 0) ++j;
     if (j > archive) break;
-    lists_[i].swap(lists_[j]);
+    swapLists(i, j);
     moved = true;
   }
   return moved;

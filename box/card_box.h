@@ -5,6 +5,7 @@
 #ifndef TERMEL_BOX_CARD_BOX_H_
 #define TERMEL_BOX_CARD_BOX_H_
 
+#include <array>
 #include <cstdint>
 
 #include "box/termel.h"
@@ -24,8 +25,23 @@ class CardBox {
   bool addCardTo(const tTermel& card, int n);
   // Chooses the compartment to ask from; *compartment (when given) gets its number.
   tTermel* chooseNext(int16_t* compartment = nullptr);
-  void answerKnown();
-  void answerUnknown();
+  // The answers return the number of the compartment the card went to (the same one
+  // when it only moved to the end of its own), or 0 when there was no card.
+  int16_t answerKnown();
+  int16_t answerUnknown();
+  // Undoes an answer that moved a card from compartment from to compartment to: the
+  // card at the end of to is taken out and before (the card as it was before the
+  // answer) is put back at the head of from, which becomes the compartment asked.
+  // Refused (false, nothing changed) when a number is out of range or to is empty;
+  // the caller makes sure that the end of to is that card.
+  bool takeBackAnswer(int from, int to, const tTermel& before);
+  // Which list each compartment holds. moveEmptyToEnd exchanges whole lists, so an
+  // answer given before it must be taken back with the lists where they were then.
+  using tArrangement = std::array<int8_t, kCompartments>;
+  const tArrangement& arrangement() const { return arrangement_; }
+  // Exchanges whole lists until the compartments hold them as in arrangement, an
+  // earlier result of arrangement().
+  void rearrange(const tArrangement& arrangement);
   tTermel* deleteCurrent(int16_t* compartment);
   bool removeCard(const tTermel* card, int n);
   void clearCompartment(int n);
@@ -50,11 +66,14 @@ class CardBox {
  private:
   bool valid(int n) const { return n >= 1 && n <= compartmentCount_; }
   void moveHead(int from, int to);
+  void swapLists(int i, int j);
+  void resetArrangement();
   int firstFrom(tTermel* buffer);
   tTermel* findInAll(tTermel* (tTrmListe::*find)(const tTermel&) const, const tTermel& card) const;
 
   tTrmListe lists_[kListCount];
   int16_t capacity_[kListCount];
+  tArrangement arrangement_;
   int16_t current_;
   int16_t compartmentCount_;
   int32_t iterCompartment_;

@@ -52,6 +52,15 @@ const char* wordListCaption(int code) {
   }
 }
 
+std::string wordListNote(const char* caption, const char* text, int line) {
+  std::string note = line > 0 ? "Zeile " + std::to_string(line) + ": " : std::string();
+  note += caption != nullptr ? caption : "";
+  note += ": ";
+  note += text != nullptr ? text : "";
+  while (!note.empty() && (note.back() == '\n' || note.back() == '\r')) note.pop_back();
+  return note;
+}
+
 int cardTextFromUtf8(const std::string& utf8, std::string* cp1252, bool* replaced) {
   // Characters are judged here and nowhere else: the same rules as every other way
   // text enters a card (card_text.h).

@@ -35,6 +35,10 @@ using tWordListReporter =
 // Caption for any import code, or nullptr for a card that was handled.
 const char* wordListCaption(int code);
 
+// One report of an import as the learner reads it, "Zeile N: caption: text" (without
+// "Zeile N: " for line 0), line breaks at the end of text left out; code page 1252.
+std::string wordListNote(const char* caption, const char* text, int line);
+
 // Converts one card text from UTF-8 into code page 1252 and into the form a card can
 // hold (fitCardText): kImportAdded, or the code that refuses the card
 // (kImportNotEncodable for a control character or a character the card file can't

@@ -280,3 +280,16 @@ void tTrmListe::clear() {
   cursorNode_ = nullptr;
   cursorIndex_ = 0;
 }
+
+void tTrmListe::prepend(const tTermel* card) {
+  if (card == nullptr) return;
+  Node* node = NodePool::instance().take(*card);
+  if (firstNode_ == nullptr) {
+    linkAtEnd(node);
+    return;
+  }
+  node->next = firstNode_;
+  lastNode_->next = node;
+  firstNode_ = node;
+  ++count_;
+}

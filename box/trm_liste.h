@@ -22,6 +22,8 @@ class tTrmListe {
   void appendAll(tTrmListe& other);
 
   void append(const tTermel* card);
+  // Puts a copy of card before the head, so it is the card asked next.
+  void prepend(const tTermel* card);
   tTermel* head() const;
   // The last card, the one appended most recently; none when empty.
   tTermel* tail() const;

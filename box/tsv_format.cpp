@@ -82,6 +82,10 @@ void importTsv(const std::string& utf8, bool skipHeader, tCardIntake* intake) {
   importDelimited(utf8, layout, intake);
 }
 
+bool tsvHasHeaderLines(const std::string& utf8) {
+  return layoutOf(utf8).firstLine > 1;
+}
+
 std::string tsvFromBox() {
   return "#separator:tab\n#html:false\n" + delimitedFromBox('\t', "\t", "\n");
 }

@@ -13,6 +13,10 @@ class tCardIntake;
 // first record behind the header lines, which names the columns.
 void importTsv(const std::string& utf8, bool skipHeader, tCardIntake* intake);
 
+// True when utf8 opens with header lines of a flashcard program, which name the
+// columns themselves, so no record behind them does.
+bool tsvHasHeaderLines(const std::string& utf8);
+
 // Every card of theCardBox as "front<TAB>back" lines (UTF-8), behind the header lines
 // "#separator:tab" and "#html:false", so flashcard programs need not ask.
 std::string tsvFromBox();

@@ -87,6 +87,19 @@ const char* wordListFileFilter() {
          "Alle (*.*)|*.*";
 }
 
+bool firstLineMayNameColumns(const char* path) {
+  switch (wordListFormatOf(path)) {
+    case tWordListFormat::kCsv:
+      return true;
+    case tWordListFormat::kTsv: {
+      std::string bytes;
+      return !readRegularFile(path, &bytes) || !tsvHasHeaderLines(wordListText(std::move(bytes)));
+    }
+    default:
+      return false;
+  }
+}
+
 tImportResult importWordList(const char* path, const tWordListOptions& options,
                              const tWordListReporter& report) {
   const tWordListFormat format = wordListFormatOf(path);

@@ -34,6 +34,11 @@ struct tWordListOptions {
   bool utf8 = false;
 };
 
+// Whether the first line of the word list in path may name the columns, so that the
+// learner has to say so: CSV files, and tab-separated files without the header lines
+// of flashcard programs. A file that cannot be read is asked about like any other.
+bool firstLineMayNameColumns(const char* path);
+
 // Imports path into theCardBox in the format its extension names. Cards go to
 // compartment 1 (KVTML: the compartment of their grade); each refused card and each
 // notice goes to report with its line (0 for .txt lines, which are reported as

@@ -90,10 +90,12 @@ bool runBackupsDialog(wxWindow* parent, const std::string& cardPath,
   return true;
 }
 
-bool restoreBackup(wxWindow* parent, const std::string& cardPath, tFileReport* report) {
+bool restoreBackup(wxWindow* parent, const std::string& cardPath, tFileReport* report,
+                   std::string* backupPath) {
   std::string backup;
   if (!runBackupsDialog(parent, cardPath, &backup)) return false;
   theCardBox.clearAll();
   loadCardFile(backup.c_str(), report);
+  if (backupPath != nullptr) *backupPath = backup;
   return true;
 }

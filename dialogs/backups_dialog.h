@@ -45,9 +45,11 @@ class tBackupsDialog : public tXrcDialog {
 bool runBackupsDialog(wxWindow* parent, const std::string& cardPath, std::string* chosenBackupPath);
 
 // "Sicherungen..." of the main window: shows the dialog and, when the learner chose a
-// backup, replaces the cards of theCardBox by those of the backup (errors in *report).
+// backup, replaces the cards of theCardBox by those of the backup (errors in *report,
+// the backup's card file, which they concern, in *backupPath when given).
 // The caller keeps the box's own file name, marks the box changed and shows it anew,
 // so the next save writes the restored cards back (keeping the version they replace).
-bool restoreBackup(wxWindow* parent, const std::string& cardPath, tFileReport* report);
+bool restoreBackup(wxWindow* parent, const std::string& cardPath, tFileReport* report,
+                   std::string* backupPath = nullptr);
 
 #endif  // TERMEL_DIALOGS_BACKUPS_DIALOG_H_

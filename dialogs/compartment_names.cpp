@@ -5,9 +5,12 @@
 
 #include "box/card_box.h"
 
+wxString compartmentName(int n) {
+  return wxString::Format("%d. Fach", n);
+}
+
 void fillCompartmentNames(wxItemContainer* items) {
   wxArrayString names;
-  for (int n = 1; n <= theCardBox.compartmentCount(); ++n)
-    names.Add(wxString::Format("%d. Fach", n));
+  for (int n = 1; n <= theCardBox.compartmentCount(); ++n) names.Add(compartmentName(n));
   items->Set(names);
 }

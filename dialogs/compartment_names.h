@@ -3,7 +3,12 @@
 #ifndef TERMEL_DIALOGS_COMPARTMENT_NAMES_H_
 #define TERMEL_DIALOGS_COMPARTMENT_NAMES_H_
 
+#include <wx/string.h>
+
 class wxItemContainer;
+
+// "n. Fach", the name of compartment n in the choosers.
+wxString compartmentName(int n);
 
 // Replaces the items' contents with the names of theCardBox's compartments.
 void fillCompartmentNames(wxItemContainer* items);

@@ -3,6 +3,7 @@
 // inside the program and UTF-8 on the terminal.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "box/backups.h"
 #include "box/box_lock.h"
+#include "box/box_stats.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "box/text_io.h"
@@ -26,6 +28,8 @@ const char kUsage[] =
     "                                  Wortliste in Fach 1 übernehmen\n"
     "  export [--utf8] BOX.trm WORDS   alle Karten als Wortliste schreiben\n"
     "  check BOX.trm                   Kartendatei prüfen\n"
+    "  stats BOX.trm                   Übersicht: Fächer, Summen, am häufigsten nicht "
+    "gewusst\n"
     "  --help                          diese Hilfe\n"
     "  --version                       Version ausgeben\n"
     "Das Format der Wortliste folgt aus ihrer Endung: .txt (Begriff;Übersetzung),\n"
@@ -97,10 +101,7 @@ int info(const char* box) {
 // Refused lines go to standard error, with their line number where the format has one.
 tImportResult importWords(const char* words, const tWordListOptions& options) {
   const tWordListReporter report = [](int, const char* caption, const char* text, int line) {
-    std::string shown = cp1252ToUtf8(text);
-    if (!shown.empty() && shown.back() == '\n') shown.pop_back();
-    if (line > 0) std::fprintf(stderr, "Zeile %d: ", line);
-    std::fprintf(stderr, "%s: %s\n", caption, shown.c_str());
+    printLine(stderr, wordListNote(caption, text, line));
   };
   if (!isStandardStream(words)) return importWordList(words, options, report);
   return importTextStream(stdin, [&report](int code, const char* caption, const char* text) {
@@ -172,6 +173,40 @@ int listBackups(const char* box) {
   return 0;
 }
 
+// A share as a German percentage with one decimal: 0.125 gives "12,5 %".
+std::string percent(double share) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %%", share * 100);
+  std::string result = text;
+  std::replace(result.begin(), result.end(), '.', ',');
+  return result;
+}
+
+int stats(const char* box) {
+  if (!loadExisting(box)) return fail(std::string("kann nicht gelesen werden: ") + box);
+  const tBoxStats stats = computeBoxStats(theCardBox);
+  for (int k = 0; k < tBoxStats::kLearning; ++k) {
+    std::printf("%d. Fach: %d (Grenze: %d)\n", k + 1, stats.counts[k], stats.thresholds[k]);
+  }
+  std::printf("Ablage: %d\n", stats.counts[tBoxStats::kLearning]);
+  std::printf("Karten: %d\n", stats.cards);
+  std::printf("Gewusst: %lld\n", static_cast<long long>(stats.timesKnown));
+  std::printf("Unbekannt: %lld\n", static_cast<long long>(stats.timesUnknown));
+  std::printf("Anteil in der Ablage: %s\n", percent(stats.archiveShare).c_str());
+  if (stats.mostMissed.empty()) {
+    printLine(stdout, "Am h\xE4ufigsten nicht gewusst: keine");
+    return 0;
+  }
+  printLine(stdout, "Am h\xE4ufigsten nicht gewusst:");
+  for (const tTermel& card : stats.mostMissed) {
+    char counts[64];
+    std::snprintf(counts, sizeof counts, " (Unbekannt: %d, Gewusst: %d)", card.timesUnknown,
+                  card.timesKnown);
+    printLine(stdout, std::string(card.front) + " = " + card.back + counts);
+  }
+  return 0;
+}
+
 int run(const std::vector<std::string>& args) {
   if (args.empty()) return usageError();
   const std::string& command = args[0];
@@ -185,6 +220,7 @@ int run(const std::vector<std::string>& args) {
   }
   if (command == "info" && args.size() == 2) return info(args[1].c_str());
   if (command == "check" && args.size() == 2) return check(args[1].c_str());
+  if (command == "stats" && args.size() == 2) return stats(args[1].c_str());
   if (command == "backups" && args.size() == 2) return listBackups(args[1].c_str());
   if (command != "import" && command != "export") return usageError();
   tWordListOptions options;

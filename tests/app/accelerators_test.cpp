@@ -22,9 +22,33 @@ TEST(AcceleratorTest, OnlyLowerCaseLettersAreCommands) {
   EXPECT_EQ(acceleratorCommand('G', wxMOD_SHIFT, false), 0);
   EXPECT_EQ(acceleratorCommand('U', wxMOD_NONE, true), 0);
   EXPECT_EQ(acceleratorCommand('G', wxMOD_SHIFT, true), CM_WEITER);
-  EXPECT_EQ(acceleratorCommand('G', wxMOD_CONTROL, false), 0);
   EXPECT_EQ(acceleratorCommand('U', wxMOD_ALT, false), 0);
   EXPECT_EQ(acceleratorCommand('H', wxMOD_NONE, false), 0);
+}
+
+TEST(AcceleratorTest, NoLetterCommandsWhileTyping) {
+  EXPECT_EQ(acceleratorCommand('G', wxMOD_NONE, false, true), 0);
+  EXPECT_EQ(acceleratorCommand('U', wxMOD_NONE, false, true), 0);
+  EXPECT_EQ(acceleratorCommand(WXK_RETURN, wxMOD_NONE, false, true), CM_WEITER);
+  EXPECT_EQ(acceleratorCommand(WXK_ESCAPE, wxMOD_NONE, false, true), CM_UNBEKANNT);
+}
+
+TEST(AcceleratorTest, ControlKeysTakeBackOverruleAndSizeTheCards) {
+  for (bool typing : {false, true}) {
+    EXPECT_EQ(acceleratorCommand('Z', wxMOD_CONTROL, false, typing), CM_ZURUECKNEHMEN);
+    EXPECT_EQ(acceleratorCommand('G', wxMOD_CONTROL, true, typing), CM_STRG_GEWUSST);
+    EXPECT_EQ(acceleratorCommand('U', wxMOD_CONTROL, false, typing), CM_STRG_UNBEKANNT);
+  }
+  // "+" is typed with Shift on many layouts, and the number pad has its own keys.
+  EXPECT_EQ(acceleratorCommand('+', wxMOD_CONTROL, false), CM_SCHRIFT_GROESSER);
+  EXPECT_EQ(acceleratorCommand('=', wxMOD_CONTROL | wxMOD_SHIFT, false), CM_SCHRIFT_GROESSER);
+  EXPECT_EQ(acceleratorCommand(WXK_NUMPAD_ADD, wxMOD_CONTROL, false), CM_SCHRIFT_GROESSER);
+  EXPECT_EQ(acceleratorCommand('-', wxMOD_CONTROL, false), CM_SCHRIFT_KLEINER);
+  EXPECT_EQ(acceleratorCommand(WXK_NUMPAD_SUBTRACT, wxMOD_CONTROL, false), CM_SCHRIFT_KLEINER);
+  EXPECT_EQ(acceleratorCommand('0', wxMOD_CONTROL, false), CM_SCHRIFT_NORMAL);
+  EXPECT_EQ(acceleratorCommand('Z', wxMOD_ALT, false), 0);
+  EXPECT_EQ(acceleratorCommand('Z', wxMOD_CONTROL | wxMOD_ALT, false), 0);
+  EXPECT_EQ(acceleratorCommand('X', wxMOD_CONTROL, false), 0);
 }
 
 TEST(MenuResourceTest, NumericItemNamesAreTheCommandIds) {

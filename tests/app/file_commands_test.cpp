@@ -211,14 +211,14 @@ TEST_F(MainFrameTest, LongPathsAreSavedOrRefusedWithAMessage) {
   EXPECT_EQ(currentFileName, file);
   EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
 
-  while (deep.size() < 400) deep += "/ein_langer_ordnername";
-  std::filesystem::create_directories(deep);
-  const std::string tooLong = deep + "/box.trm";
+  // A name longer than the file system allows is refused.
+  const std::string tooLong = deep + "/" + std::string(300, 'k') + ".trm";
   press(WXK_ESCAPE);
   wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(tooLong), tExpectError({"Datei: " + tooLong}));
   EXPECT_EQ(currentFileName, tooLong);
   EXPECT_TRUE(window_->modified());
-  EXPECT_FALSE(std::filesystem::exists(tooLong));
+  std::error_code error;
+  EXPECT_FALSE(std::filesystem::exists(tooLong, error));
 }
 
 TEST_F(MainFrameTest, NewBoxEmptiesAndForgetsTheFileName) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/my_app.h"
+#include "app/settings.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
 #include "box/termel.h"
@@ -19,6 +20,8 @@ void MainFrameTest::SetUp() {
   theCardBox.clearAll();
   currentFileName.clear();
   answerShown = false;
+  // Every test starts as on a first run, whatever the tests before it chose.
+  std::filesystem::remove(settingsPath().utf8_string());
 }
 
 void MainFrameTest::TearDown() {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "box/card_box.h"
+#include "box/word_list_format.h"
 #include "gui_test.h"
 #include "main_frame_fixture.h"
 
@@ -15,7 +16,7 @@ const long kNoteStyle = wxOK | wxICON_NONE;
 tExpectFile importDialog(const std::string& path) {
   tFileDialogLook look;
   look.title = "Wortliste importieren";
-  look.wildcard = "Alle (*.*)|*.*|Text Files (*.txt)|*.txt";
+  look.wildcard = wordListFileFilter();
   look.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   return tExpectFile(path, look);
 }
@@ -23,6 +24,7 @@ tExpectFile importDialog(const std::string& path) {
 tExpectFile exportDialog(const std::string& path) {
   tFileDialogLook look;
   look.title = "Wortliste exportieren";
+  look.wildcard = wordListFileFilter();
   look.style = wxFD_SAVE;
   return tExpectFile(path, look);
 }

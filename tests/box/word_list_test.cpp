@@ -192,6 +192,25 @@ TEST_F(WordListTest, PlainTsvKeepsMarkupAndQuotesAsText) {
                                "Schnee<b>;snow &amp; ice"}));
 }
 
+TEST_F(WordListTest, OnlyFilesWithoutNamedColumnsAskWhetherTheFirstLineNamesThem) {
+  EXPECT_TRUE(firstLineMayNameColumns(sample("spreadsheet.csv").c_str()));
+  EXPECT_TRUE(firstLineMayNameColumns(sample("plain.tsv").c_str()));
+  // Its "#columns:" line names the columns; the first line behind it is a card.
+  EXPECT_FALSE(firstLineMayNameColumns(sample("flashcards.tsv").c_str()));
+  const std::string marked = dir_.file("markiert.tsv");
+  writeBytes(marked, "\xEF\xBB\xBF#separator:tab\r\nHaus\thouse\r\n");
+  EXPECT_FALSE(firstLineMayNameColumns(marked.c_str()));
+  EXPECT_FALSE(firstLineMayNameColumns(sample("vokabeln.kvtml").c_str()));
+  EXPECT_FALSE(firstLineMayNameColumns("liste.txt"));
+  EXPECT_TRUE(firstLineMayNameColumns(dir_.file("fehlt.tsv").c_str()));
+}
+
+TEST_F(WordListTest, NotesReadAsLineCaptionAndText) {
+  EXPECT_EQ(wordListNote("Zweiter Begriff fehlt", "Apfel;", 11),
+            "Zeile 11: Zweiter Begriff fehlt: Apfel;");
+  EXPECT_EQ(wordListNote("Kein Trennzeichen", "kaputt\r\n", 0), "Kein Trennzeichen: kaputt");
+}
+
 TEST_F(WordListTest, TsvHeaderLinesNameSeparatorAndOtherColumns) {
   importBytes("c.tsv",
               "#separator:Semicolon\n#html:false\n#notetype column:1\n#deck column:2\n"

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "box/card_box.h"
@@ -120,11 +121,12 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   ASSERT_NE(index, nullptr);
   std::vector<std::string> entries;
   for (unsigned i = 0; i < index->GetCount(); ++i) entries.push_back(u8(index->GetString(i)));
-  for (const char* entry : {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe",
-                            "Korrektur", "Copyright"}) {
+  for (const char* entry :
+       {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
+        "Übersicht", "Schrift größer", "Antwort zurücknehmen", "Zuletzt geöffnete Karteien"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 26u);
+  EXPECT_EQ(entries.size(), 49u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -180,17 +182,72 @@ TEST_F(HelpTest, HelpOpenedFromAModalDialogLeavesTheDialogWorking) {
   dialog.Destroy();
 }
 
-TEST_F(HelpTest, BookHoldsTheKeywordsOfTheProgram) {
+namespace {
+
+// Reads the program's help book into data, as the viewer does.
+void loadBook(wxHtmlHelpData* data) {
   const wxString book = helpBookPath();
   ASSERT_FALSE(book.empty());
   if (!wxFileSystem::HasHandlerForPath(book + "#zip:"))
     wxFileSystem::AddHandler(new wxArchiveFSHandler);
+  ASSERT_TRUE(data->AddBook(book));
+}
+
+// The page an entry of the contents or the index points to, "" when there is none.
+template <class Items>
+std::string pageOf(const Items& items, const char* utf8Name) {
+  const wxString name = wxString::FromUTF8(utf8Name);
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i].name == name) return items[i].page.utf8_string();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST_F(HelpTest, BookHoldsTheKeywordsOfTheProgram) {
   wxHtmlHelpData data;
-  ASSERT_TRUE(data.AddBook(book));
+  ASSERT_NO_FATAL_FAILURE(loadBook(&data));
   for (const char* keyword : {"Eingabe", "Korrektur", "Copyright"}) {
     EXPECT_TRUE(indexHolds(data.GetIndexArray(), keyword)) << keyword;
   }
   EXPECT_GE(data.GetContentsArray().size(), 8u);
+}
+
+// Typed answers, taking answers back, the overview and the card texts' size; reopening
+// the last box, backups and word lists of other programs.
+TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
+  wxHtmlHelpData data;
+  ASSERT_NO_FATAL_FAILURE(loadBook(&data));
+  const std::vector<std::pair<const char*, const char*>> contents = {
+      {"Antworten eintippen", "eintippen.htm"},
+      {"Antworten zurücknehmen", "zuruecknehmen.htm"},
+      {"Die Übersicht", "uebersicht.htm"},
+      {"Schriftgröße und Einstellungen", "schrift.htm"},
+      {"Weiterlernen, wo Sie aufgehört haben", "zuletzt.htm"},
+      {"Sicherungen", "sicherungen.htm"},
+      {"Wortlisten anderer Programme", "wortlisten.htm"}};
+  for (const auto& [name, page] : contents) {
+    EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
+  }
+  const std::vector<std::pair<const char*, const char*>> index = {
+      {"Antwort eintippen", "eintippen.htm"},
+      {"Richtig", "eintippen.htm"},
+      {"Antwort zurücknehmen", "zuruecknehmen.htm"},
+      {"Strg+Z", "zuruecknehmen.htm"},
+      {"Übersicht", "uebersicht.htm"},
+      {"Am häufigsten nicht gewusst", "uebersicht.htm"},
+      {"Schrift größer", "schrift.htm"},
+      {"Einstellungen", "schrift.htm"},
+      {"Zuletzt geöffnete Karteien", "zuletzt.htm"},
+      {"Letzter Kasten", "zuletzt.htm"},
+      {"Wiederherstellen", "sicherungen.htm"},
+      {"CSV", "wortlisten.htm"},
+      {"KVTML", "wortlisten.htm"},
+      {"Spaltennamen", "wortlisten.htm"}};
+  for (const auto& [name, page] : index) {
+    EXPECT_EQ(pageOf(data.GetIndexArray(), name), page) << name;
+  }
 }
 
 TEST_F(HelpTest, CommandsShowTheirPages) {

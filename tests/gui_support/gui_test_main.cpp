@@ -1,7 +1,7 @@
 // main() of the window test programs: starts wxWidgets with the program's resources
 // loaded, turns every wx assertion (unmet dialog expectations included) into a failure
 // of the running test, runs the tests and shuts wx down again.
-#include "scratch_data_home.h"
+#include "scratch_home.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -12,7 +12,10 @@
 #include <wx/modalhook.h>
 #include <wx/xrc/xmlres.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 void termelInitResources();
 
@@ -56,7 +59,8 @@ void failCurrentTest(const wxString& file, int line, const wxString& func, const
 }  // namespace
 
 int main(int argc, char** argv) {
-  tScratchDataHome dataHome;
+  const tScratchHome dataHome("XDG_DATA_HOME");
+  const tScratchHome configHome("XDG_CONFIG_HOME");
   testing::InitGoogleTest(&argc, argv);
   wxApp::SetInstance(new tTestApp);
   if (!wxEntryStart(argc, argv)) return 1;

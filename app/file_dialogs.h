@@ -1,0 +1,65 @@
+// The message boxes and file dialogs of the training window's commands. They speak
+// German whatever the desktop's language, hand paths over as the file system's bytes,
+// and for word lists let the dialog's filter and the chosen name's extension decide
+// the format. Every function shows its dialog modally, owned by owner.
+#ifndef TERMEL_APP_FILE_DIALOGS_H_
+#define TERMEL_APP_FILE_DIALOGS_H_
+
+#include <wx/string.h>
+
+#include <string>
+#include <vector>
+
+#include "box/card_intake.h"
+#include "box/word_list_format.h"
+
+class wxFileDialog;
+class wxMessageDialog;
+class wxWindow;
+
+// Shows box with German button labels; its result.
+int showGerman(wxMessageDialog& box);
+int ask(wxWindow* owner, const wxString& text, const wxString& caption, long style);
+// OK and Cancel, captioned "Warnung".
+int askOkCancel(wxWindow* owner, const wxString& text);
+// Yes and No, captioned "Achtung".
+int askYesNo(wxWindow* owner, const wxString& text);
+// OK with a warning sign, captioned "Achtung".
+void warn(wxWindow* owner, const wxString& text);
+
+// A path as the file system knows it (bytes), readable in a message or a menu, and
+// back.
+wxString shownPath(const std::string& path);
+std::string pathBytes(const wxString& path);
+
+// Runs the dialog; on OK, *path gets the chosen path as the bytes the file system
+// knows it by, whatever its length. A dialog that hands back no path counts as
+// cancelled.
+bool choosePath(wxFileDialog& dialog, std::string* path);
+// A save dialog, shown again while the name field holds a pattern such as "*.trm".
+// *filterIndex, when given, gets the filter chosen.
+bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name,
+                    const wxString& wildcard, std::string* path, int* filterIndex = nullptr);
+
+// "Wortliste importieren": the file, and for CSV and tab-separated files without header
+// lines whether their first line names the columns. False when the learner cancelled
+// either.
+bool chooseWordListToImport(wxWindow* owner, std::string* path, tWordListOptions* options);
+// "Wortliste exportieren": a name without extension gets the one of the chosen filter.
+bool chooseWordListToExport(wxWindow* owner, std::string* path);
+
+// Collects what an import of a CSV, tab-separated or KVTML file reports, line by line,
+// and shows it in one message at the end: such files can refuse thousands of lines.
+class tImportNotes {
+ public:
+  static constexpr size_t kShown = 20;  // notes listed; the rest are counted
+
+  tWordListReporter reporter();
+  // Nothing when there was nothing to report.
+  void show(wxWindow* owner, const std::string& path) const;
+
+ private:
+  std::vector<std::string> notes_;  // code page 1252
+};
+
+#endif  // TERMEL_APP_FILE_DIALOGS_H_

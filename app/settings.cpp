@@ -1,0 +1,96 @@
+// Reading and writing the settings file with wxFileConfig. The file is replaced as a
+// whole through a temporary file, so a crash while writing leaves the old one.
+#include "app/settings.h"
+
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/utils.h>
+#include <wx/wfstream.h>
+
+namespace {
+
+const char kTypedAnswers[] = "/Optionen/AntwortEintippen";
+const char kFontPercent[] = "/Optionen/Schrift";
+const char kWidth[] = "/Fenster/Breite";
+const char kHeight[] = "/Fenster/Hoehe";
+const char kLastBox[] = "/Zuletzt/Offen";
+// The keys wxFileHistory keeps its list under: file1, file2, ...
+const char kRecentBox[] = "/Zuletzt/file%d";
+// Far beyond any screen, yet small enough that a frame of this size can be made.
+constexpr int kMinSize = 100;
+constexpr int kMaxSize = 10000;
+
+wxString configHome() {
+  wxString home;
+  if (wxGetEnv("XDG_CONFIG_HOME", &home) && wxFileName(home).IsAbsolute()) return home;
+  return wxFileName::GetHomeDir() + "/.config";
+}
+
+// A number stored as text; fallback when it is missing, no number, or out of range.
+int readInt(const wxFileConfig& config, const char* key, int low, int high, int fallback) {
+  wxString text;
+  long value = 0;
+  if (!config.Read(key, &text) || !text.Trim(true).Trim(false).ToLong(&value)) return fallback;
+  return value >= low && value <= high ? static_cast<int>(value) : fallback;
+}
+
+// The list ends at its first gap, as wxFileHistory reads it.
+std::vector<wxString> readRecentBoxes(const wxFileConfig& config) {
+  std::vector<wxString> boxes;
+  wxString path;
+  while (static_cast<int>(boxes.size()) < tSettings::kRecentBoxes &&
+         config.Read(wxString::Format(kRecentBox, static_cast<int>(boxes.size()) + 1), &path) &&
+         !path.empty()) {
+    boxes.push_back(path);
+  }
+  return boxes;
+}
+
+}  // namespace
+
+wxString settingsPath() {
+  return configHome() + "/termel/termel.conf";
+}
+
+tSettings loadSettings() {
+  tSettings settings;
+  const wxString path = settingsPath();
+  if (!wxFileName::FileExists(path)) return settings;
+  // A damaged file is no concern of the learner's: wx's complaints about it are dropped.
+  wxLogNull quiet;
+  wxFileInputStream stream(path);
+  if (!stream.IsOk()) return settings;
+  wxFileConfig config(stream, wxConvUTF8);
+  // A path is a path: "$HOME" in a folder's name stays as it is.
+  config.SetExpandEnvVars(false);
+  settings.typedAnswers = readInt(config, kTypedAnswers, 0, 1, 0) == 1;
+  const int percent =
+      readInt(config, kFontPercent, tSettings::kFontMin, tSettings::kFontMax, tSettings::kFontMin);
+  if ((percent - tSettings::kFontMin) % tSettings::kFontStep == 0) settings.fontPercent = percent;
+  settings.width = readInt(config, kWidth, kMinSize, kMaxSize, tSettings::kDefaultWidth);
+  settings.height = readInt(config, kHeight, kMinSize, kMaxSize, tSettings::kDefaultHeight);
+  settings.lastBox = config.Read(kLastBox, wxString());
+  settings.recentBoxes = readRecentBoxes(config);
+  return settings;
+}
+
+bool saveSettings(const tSettings& settings) {
+  wxLogNull quiet;
+  const wxFileName path(settingsPath());
+  if (!path.DirExists() && !wxFileName::Mkdir(path.GetPath(), 0700, wxPATH_MKDIR_FULL)) {
+    return false;
+  }
+  // No file of its own: the contents are written through the stream below.
+  wxFileConfig config(wxEmptyString, wxEmptyString, wxEmptyString, wxEmptyString, 0);
+  config.Write(kTypedAnswers, settings.typedAnswers ? 1 : 0);
+  config.Write(kFontPercent, settings.fontPercent);
+  config.Write(kWidth, settings.width);
+  config.Write(kHeight, settings.height);
+  config.Write(kLastBox, settings.lastBox);
+  for (size_t i = 0; i < settings.recentBoxes.size() && i < tSettings::kRecentBoxes; ++i) {
+    config.Write(wxString::Format(kRecentBox, static_cast<int>(i) + 1), settings.recentBoxes[i]);
+  }
+  wxTempFileOutputStream stream(path.GetFullPath());
+  return stream.IsOk() && config.Save(stream, wxConvUTF8) && stream.Commit();
+}

@@ -1,0 +1,40 @@
+// tSettings: what the program remembers between runs, the typed-answer option, the
+// size of the card texts, the size of the main frame, the box that was open when the
+// program closed and the boxes opened lately. They live in one small file,
+// $XDG_CONFIG_HOME/termel/termel.conf (~/.config/termel/ without XDG_CONFIG_HOME).
+// Reading never fails: a missing or damaged file, or a value out of range, gives the
+// default of that value.
+#ifndef TERMEL_APP_SETTINGS_H_
+#define TERMEL_APP_SETTINGS_H_
+
+#include <wx/string.h>
+
+#include <vector>
+
+struct tSettings {
+  static constexpr int kFontMin = 100;  // per cent of the normal size
+  static constexpr int kFontMax = 300;
+  static constexpr int kFontStep = 25;
+  static constexpr int kDefaultWidth = 600;  // the frame's outer size
+  static constexpr int kDefaultHeight = 250;
+  static constexpr int kRecentBoxes = 4;  // the length of the list in "Datei"
+
+  bool typedAnswers = false;
+  int fontPercent = kFontMin;
+  int width = kDefaultWidth;
+  int height = kDefaultHeight;
+  // Paths as wxConvFileName reads the file system's bytes. The box open at the last
+  // close, empty when none was; the boxes opened or saved lately, newest first, at
+  // most kRecentBoxes, none empty.
+  wxString lastBox;
+  std::vector<wxString> recentBoxes;
+};
+
+// The settings file's path; its directory need not exist.
+wxString settingsPath();
+tSettings loadSettings();
+// Writes the file whole, creating its directory; false when that failed, in which
+// case an older file is left as it was.
+bool saveSettings(const tSettings& settings);
+
+#endif  // TERMEL_APP_SETTINGS_H_

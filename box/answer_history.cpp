@@ -1,0 +1,54 @@
+#include "box/answer_history.h"
+
+namespace {
+
+bool sameCard(const tTermel& a, const tTermel& b) {
+  return a.matchesBoth(b) && a.timesKnown == b.timesKnown && a.timesUnknown == b.timesUnknown;
+}
+
+}  // namespace
+
+int16_t tAnswerHistory::answerKnown() {
+  return record([this] { return box_->answerKnown(); });
+}
+
+int16_t tAnswerHistory::answerUnknown() {
+  return record([this] { return box_->answerUnknown(); });
+}
+
+template <typename Answer>
+int16_t tAnswerHistory::record(Answer answer) {
+  Entry entry;
+  entry.from = static_cast<int16_t>(box_->current() + 1);
+  entry.arrangement = box_->arrangement();
+  if (box_->firstIn(entry.from, &entry.before) == nullptr) return answer();
+  entry.to = answer();
+  const tTermel* moved = box_->lastIn(entry.to);
+  if (entry.to == 0 || moved == nullptr) return entry.to;
+  entry.after = *moved;
+  if (entries_.size() == kDepth) entries_.pop_front();
+  entries_.push_back(entry);
+  return entry.to;
+}
+
+// The lists may have been exchanged since (moveEmptyToEnd), but under the arrangement
+// of the answer the card it moved must still be the last one of its compartment.
+bool tAnswerHistory::stillFits(const Entry& entry) const {
+  const tTermel* last = box_->lastIn(entry.to);
+  return last != nullptr && sameCard(*last, entry.after);
+}
+
+tTermel* tAnswerHistory::takeBack(int16_t* compartment) {
+  if (entries_.empty()) return nullptr;
+  const Entry entry = entries_.back();
+  entries_.pop_back();
+  const CardBox::tArrangement now = box_->arrangement();
+  box_->rearrange(entry.arrangement);
+  if (!stillFits(entry) || !box_->takeBackAnswer(entry.from, entry.to, entry.before)) {
+    box_->rearrange(now);
+    clear();
+    return nullptr;
+  }
+  if (compartment != nullptr) *compartment = entry.from;
+  return box_->firstIn(entry.from, nullptr);
+}

@@ -1,0 +1,62 @@
+// tAnswerHistory: the last answers of a drill, so they can be taken back one after
+// the other. Each answer goes through the history, which remembers where the card
+// came from, where it went and the card as it was before; taking the answer back
+// puts that card again at the head of its compartment, as the card to ask.
+//
+// The history only knows the answers. Whoever changes the box in any other way
+// (loading, new box, import, editing or deleting cards, shuffling, all to
+// compartment 1) must clear() it; moveEmptyToEnd is the exception, its exchanges of
+// lists are undone along with the answer. A take-back that no longer fits the box is
+// refused and clears the history. The box must outlive the history.
+#ifndef TERMEL_BOX_ANSWER_HISTORY_H_
+#define TERMEL_BOX_ANSWER_HISTORY_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+
+#include "box/card_box.h"
+#include "box/termel.h"
+
+class tAnswerHistory {
+ public:
+  static constexpr size_t kDepth = 30;
+
+  explicit tAnswerHistory(CardBox* box) : box_(box) {}
+  tAnswerHistory(const tAnswerHistory&) = delete;
+  tAnswerHistory& operator=(const tAnswerHistory&) = delete;
+
+  // CardBox::answerKnown / answerUnknown on the card being asked, remembered; the
+  // oldest answer is forgotten beyond kDepth. Without a card nothing is remembered.
+  int16_t answerKnown();
+  int16_t answerUnknown();
+
+  // Takes back the last answer: the box is as it was before it, the card is again
+  // at the head of the compartment it was asked from and that compartment is the
+  // one asked. Returns the card (in the box) and sets *compartment (when given) to
+  // its number, like CardBox::chooseNext; none when there is nothing to take back
+  // or the box was changed behind the history's back (then it is cleared).
+  tTermel* takeBack(int16_t* compartment = nullptr);
+
+  bool canTakeBack() const { return !entries_.empty(); }
+  size_t size() const { return entries_.size(); }
+  void clear() { entries_.clear(); }
+
+ private:
+  struct Entry {
+    int16_t from;  // compartment numbers, in the arrangement below
+    int16_t to;
+    CardBox::tArrangement arrangement;
+    tTermel before;  // the card as it was asked
+    tTermel after;   // the card as the answer left it, at the end of to
+  };
+
+  template <typename Answer>
+  int16_t record(Answer answer);
+  bool stillFits(const Entry& entry) const;
+
+  CardBox* box_;
+  std::deque<Entry> entries_;
+};
+
+#endif  // TERMEL_BOX_ANSWER_HISTORY_H_

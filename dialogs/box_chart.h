@@ -1,0 +1,37 @@
+// tBoxChart: the bar chart of the box overview, one bar per compartment ("1. Fach" to
+// "6. Fach" and "Ablage"), each labelled with its count, the learning compartments'
+// thresholds marked by a dashed line. It draws itself to fit whatever size it has, so
+// it grows and shrinks with its dialog. drawBoxChart draws the same picture into any
+// device context, a bitmap's included.
+#ifndef TERMEL_DIALOGS_BOX_CHART_H_
+#define TERMEL_DIALOGS_BOX_CHART_H_
+
+#include <wx/colour.h>
+#include <wx/dc.h>
+#include <wx/gdicmn.h>
+#include <wx/window.h>
+
+#include "box/box_stats.h"
+
+// Fill colours of the learning compartments' bars and of the archive's bar.
+extern const wxColour kBarColour;
+extern const wxColour kArchiveBarColour;
+
+// The horizontal strip of area that the bar of compartment index (0..6, the archive
+// last) stands in; its bar is centred in it and half as wide.
+wxRect chartSlot(const wxRect& area, int index);
+// Draws the chart of stats into area of dc.
+void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats);
+
+class tBoxChart : public wxWindow {
+ public:
+  // stats must outlive the chart.
+  tBoxChart(wxWindow* parent, wxWindowID id, const tBoxStats* stats);
+
+ private:
+  void onPaint(wxPaintEvent& event);
+
+  const tBoxStats* stats_;
+};
+
+#endif  // TERMEL_DIALOGS_BOX_CHART_H_

@@ -1,0 +1,159 @@
+// "Sicherungen..." in the main window: every save keeps the version it replaces, the
+// dialog lists them, and a restored version becomes the open box, to be saved.
+#include <wx/listctrl.h>
+#include <wx/uiaction.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "box/backups.h"
+#include "box/card_box.h"
+#include "box/card_file.h"
+#include "dialogs/backups_dialog.h"
+#include "gui_test.h"
+#include "main_frame_fixture.h"
+#include "tests/box/file_times.h"
+
+// Runs the test's action on the dialog, shown but not modal, in place of ShowModal.
+template <>
+class wxExpectModal<tBackupsDialog> : public wxExpectModalBase<tBackupsDialog> {
+ public:
+  explicit wxExpectModal(std::function<int(tBackupsDialog*)> action) : action_(std::move(action)) {}
+
+ protected:
+  int OnInvoked(tBackupsDialog* dialog) const override {
+    // Shown and brought to the front as the window manager does with a new dialog;
+    // the X server of the tests has no window manager to hand it the keyboard.
+    dialog->Show();
+    dialog->Raise();
+    return action_(dialog);
+  }
+
+ private:
+  std::function<int(tBackupsDialog*)> action_;
+};
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+wxListCtrl* listOf(wxWindow* dialog) {
+  return dynamic_cast<wxListCtrl*>(dialog->FindWindow(701));
+}
+
+// "date time count" of every row, top down.
+Strings rows(wxListCtrl* list) {
+  Strings result;
+  for (int i = 0; i < list->GetItemCount(); ++i) {
+    result.push_back(
+        (list->GetItemText(i, 0) + " " + list->GetItemText(i, 1) + " " + list->GetItemText(i, 2))
+            .utf8_string());
+  }
+  return result;
+}
+
+bool focusIsIn(wxWindow* window) {
+  for (wxWindow* w = wxWindow::FindFocus(); w != nullptr; w = w->GetParent()) {
+    if (w == window) return true;
+  }
+  return false;
+}
+
+// The result the dialog closed with; 0 while it is open.
+int resultOf(wxDialog* dialog) {
+  return dialog->GetReturnCode();
+}
+
+class BackupsWindowTest : public MainFrameTest {
+ protected:
+  void SetUp() override {
+    MainFrameTest::SetUp();
+    // Backups are kept by box name for the whole test program; each test starts with none.
+    std::filesystem::remove_all(tBackupStore::userDirectory());
+  }
+};
+
+}  // namespace
+
+TEST_F(BackupsWindowTest, AfterTwoSavesTheReplacedVersionsAreListedAndOneComesBack) {
+  const std::string file =
+      writeBox("sicherung.trm", {{1, "Haus", "house"}, {1, "Baum", "tree"}, {1, "Tisch", "table"}});
+  setModified(file, localTime(2026, 11, 30, 8, 0, 0));
+  start(file);
+  EXPECT_TRUE(menuEnabled(CM_SICHERUNGEN));
+  menu(CM_LOESCHEN);  // "Haus" goes
+  menu(CM_SICHERN);   // the first version, three cards, is kept
+  setModified(file, localTime(2026, 12, 1, 9, 30, 5));
+  press(WXK_RETURN);
+  press(WXK_RETURN);  // "Baum" known
+  menu(CM_SICHERN);   // the second version, two cards, is kept
+
+  wxTEST_DIALOG(
+      menu(CM_SICHERUNGEN), wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
+        wxListCtrl* list = listOf(dialog);
+        EXPECT_EQ(rows(list), (Strings{"01.12.2026 09:30:05 2", "30.11.2026 08:00:00 3"}));
+        EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(list); }));
+        wxUIActionSimulator input;
+        input.Char(WXK_DOWN);
+        EXPECT_TRUE(
+            guitest::waitFor([&] { return list->GetItemState(1, wxLIST_STATE_SELECTED) != 0; }));
+        input.Char(WXK_RETURN);
+        EXPECT_TRUE(guitest::waitFor([&] { return resultOf(dialog) != 0; }));
+        return resultOf(dialog);
+      }));
+  EXPECT_EQ(frontsIn(1), (Strings{"Haus", "Baum", "Tisch"}));
+  EXPECT_EQ(label(ID_QUESTION), "Haus");
+  EXPECT_EQ(status(0), "Fach: 3 Gesamt: 3");
+  EXPECT_EQ(currentFileName, file) << "the box keeps its own file";
+  EXPECT_TRUE(window_->modified());
+
+  menu(CM_SICHERN);
+  theCardBox.clearAll();
+  loadCardFile(file.c_str());
+  EXPECT_EQ(frontsIn(1), (Strings{"Haus", "Baum", "Tisch"}));
+  EXPECT_EQ(tBackupStore::forUser().list(file).size(), 3u)
+      << "the version the restored one replaced is kept as well";
+}
+
+TEST_F(BackupsWindowTest, ClosingTheDialogChangesNothingAndNoBoxFileOffersNoBackups) {
+  start();
+  EXPECT_FALSE(menuEnabled(CM_SICHERUNGEN));
+  stop();
+  start(writeBox("eins.trm", {{2, "Haus", "house"}}));
+  wxTEST_DIALOG(menu(CM_SICHERUNGEN), wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
+                  EXPECT_EQ(listOf(dialog)->GetItemCount(), 0);
+                  EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(dialog); }));
+                  wxUIActionSimulator().Char(WXK_ESCAPE);
+                  EXPECT_TRUE(guitest::waitFor([&] { return resultOf(dialog) != 0; }));
+                  return resultOf(dialog);
+                }));
+  EXPECT_EQ(frontsIn(2), Strings{"Haus"});
+  EXPECT_FALSE(window_->modified());
+}
+
+TEST_F(BackupsWindowTest, ABackupThatFailsIsReportedAfterTheSaveAndTheBoxIsSavedAllTheSame) {
+  const std::string file = writeBox("warnung.trm", {{1, "Haus", "house"}, {1, "Baum", "tree"}});
+  start(file);
+  press(WXK_RETURN);
+  press(WXK_RETURN);
+  // The backups' folder cannot be made where a file stands in its way.
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  const std::string savedHome = dataHome != nullptr ? dataHome : "";
+  const std::string blocked = path("blockiert");
+  std::filesystem::create_directories(blocked);
+  std::FILE* block = std::fopen((blocked + "/termel").c_str(), "w");
+  ASSERT_NE(block, nullptr);
+  std::fclose(block);
+  setenv("XDG_DATA_HOME", blocked.c_str(), 1);
+  wxTEST_DIALOG(menu(CM_SICHERN),
+                tExpectError({"Keine Sicherung: der Ordner f\xC3\xBCr Sicherungen kann nicht "
+                              "angelegt werden.",
+                              "Datei: " + file}));
+  setenv("XDG_DATA_HOME", savedHome.c_str(), 1);
+  EXPECT_FALSE(window_->modified());
+  stop();
+  loadCardFile(file.c_str());
+  EXPECT_EQ(frontsIn(2), Strings{"Haus"});
+}

@@ -1,0 +1,203 @@
+// Word lists of other programs through "Import..." and "Export...": the samples of each
+// format come into a box and go out again, the dialogs ask what the format needs, and
+// refused lines are reported with their line numbers in one message.
+#include <wx/filedlg.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "box/card_box.h"
+#include "box/word_list_format.h"
+#include "gui_test.h"
+#include "main_frame_fixture.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// "Enthält die erste Zeile Spaltennamen (etwa „Deutsch“ und „Englisch“)?..."
+const char kHeaderQuestion[] =
+    "Enthält die erste Zeile Spaltennamen (etwa „Deutsch“ und „Englisch“)?\n"
+    "Mit „Ja“ wird sie nicht als Karte übernommen.";
+const long kHeaderStyle = wxYES_NO | wxCANCEL | wxNO_DEFAULT | wxICON_QUESTION;
+const long kOkCancel = wxOK | wxCANCEL | wxICON_QUESTION;
+// Indexes of the filters in the word-list dialogs.
+enum { kTextFilter, kCsvFilter, kTsvFilter, kKvtmlFilter, kAllFilter };
+
+std::string sample(const std::string& name) {
+  return std::string(TERMEL_TEST_DATA_DIR) + "/wordlists/" + name;
+}
+
+std::string readAll(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A word-list dialog that shows the learner one filter per format and answers with
+// path, chosen under the filter `filter`.
+class tExpectWordList : public tExpectFile {
+ public:
+  tExpectWordList(const std::string& path, bool save, int filter)
+      : tExpectFile(path, look(save)), filter_(filter), save_(save) {}
+
+ protected:
+  int OnInvoked(wxFileDialog* dialog) const override {
+    // Import shows every file at first, export starts with the first format.
+    EXPECT_EQ(dialog->GetFilterIndex(), save_ ? kTextFilter : kAllFilter);
+    dialog->SetFilterIndex(filter_);
+    return tExpectFile::OnInvoked(dialog);
+  }
+
+ private:
+  static tFileDialogLook look(bool save) {
+    tFileDialogLook look;
+    look.title = save ? "Wortliste exportieren" : "Wortliste importieren";
+    look.wildcard = wordListFileFilter();
+    look.style = save ? wxFD_SAVE : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+    return look;
+  }
+
+  int filter_;
+  bool save_;
+};
+
+tExpectWordList importDialog(const std::string& path) {
+  return tExpectWordList(path, false, kAllFilter);
+}
+
+tExpectWordList exportDialog(const std::string& path, int filter = kAllFilter) {
+  return tExpectWordList(path, true, filter);
+}
+
+tExpectBox headerQuestion(int answer) {
+  return tExpectBox(wxString::FromUTF8(kHeaderQuestion), "Wortliste importieren", kHeaderStyle,
+                    answer);
+}
+
+// Every card of the box as "compartment:front;back known/unknown", box order.
+Strings wholeBox() {
+  Strings cards;
+  tTermel c;
+  for (int n = theCardBox.firstCard(&c); n != 0; n = theCardBox.nextCard(&c)) {
+    cards.push_back(std::to_string(n) + ":" + c.front + ";" + c.back + " " +
+                    std::to_string(c.timesKnown) + "/" + std::to_string(c.timesUnknown));
+  }
+  return cards;
+}
+
+class WordListWindowTest : public MainFrameTest {
+ protected:
+  // "Neu" confirmed: the box is empty for the file to come back into.
+  void emptyBox() {
+    wxTEST_DIALOG(menu(CM_NEU),
+                  tExpectBox("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_OK));
+    ASSERT_EQ(theCardBox.totalCount(), 0);
+  }
+};
+
+}  // namespace
+
+TEST_F(WordListWindowTest, SpreadsheetCsvWithQuotedSeparatorsComesInAndGoesOutAgain) {
+  start();
+  const std::string csv = sample("spreadsheet.csv");
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(csv), headerQuestion(wxID_YES),
+                tExpectError({"Zeile 4: Weitere Spalten ignoriert: Er sagte \"ja\";He said "
+                              "\"yes\";Zitat\n",
+                              "Zeile 11: Zweiter Begriff fehlt: Apfel;\n",
+                              "Zeile 12: Zeichen nicht darstellbar: Pfeil ? rechts;arrow\n",
+                              "Zeile 13: Kein Trennzeichen: nur ein Feld\n", "Datei: " + csv}));
+  // The line of typographic characters is left to the import's own tests: how they
+  // are taken in is the import's rule, not the window's.
+  const Strings imported = wholeBox();
+  ASSERT_EQ(imported.size(), 6u);
+  EXPECT_EQ(imported[0], "1:Haus;house 0/0");
+  EXPECT_EQ(imported[1],
+            "1:Stra\xDF"
+            "e; Weg;street; road 0/0");
+  EXPECT_EQ(imported[2], "1:Er sagte \"ja\";He said \"yes\" 0/0");
+  EXPECT_EQ(imported[3], "1:Zeile eins Zeile zwei;line one line two 0/0");
+  EXPECT_EQ(imported[5], "1:Baum;tree 0/0");
+  EXPECT_EQ(label(ID_QUESTION), "Haus") << "the new cards are asked at once";
+  EXPECT_TRUE(window_->modified());
+
+  const std::string out = path("zurueck.csv");
+  wxTEST_DIALOG(menu(CM_EXPORT), exportDialog(out));
+  const std::string start =
+      "Haus,house\r\n\"Stra\xC3\x9F"
+      "e; Weg\",\"street; road\"\r\n\"Er sagte \"\"ja\"\"\",\"He said \"\"yes\"\"\"\r\n";
+  EXPECT_EQ(readAll(out).substr(0, start.size()), start);
+
+  emptyBox();
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(out), headerQuestion(wxID_NO));
+  EXPECT_EQ(wholeBox(), imported) << "no line of the export names columns";
+}
+
+TEST_F(WordListWindowTest, CancellingTheHeaderQuestionImportsNothing) {
+  start();
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("comma.csv")), headerQuestion(wxID_CANCEL));
+  EXPECT_EQ(theCardBox.totalCount(), 0);
+  EXPECT_FALSE(window_->modified());
+  // Without the header line skipped, the column names become a card.
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("plain.tsv")), headerQuestion(wxID_NO));
+  EXPECT_EQ(frontsIn(1).front(), "Wolke");
+  EXPECT_EQ(theCardBox.totalCount(), 4);
+}
+
+TEST_F(WordListWindowTest, FlashcardExportWithHeaderLinesComesInWithoutQuestionAndGoesOut) {
+  start(writeBox("karten.trm", {{3, "Brot", "bread"}}));
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("flashcards.tsv")));
+  const Strings fronts = frontsIn(1);
+  ASSERT_EQ(fronts.size(), 7u) << "every card line behind the header lines";
+  EXPECT_EQ(fronts[0], "K\xE4se");
+  EXPECT_EQ(fronts[1], "Br\xF6tchen") << "HTML tags go";
+  EXPECT_EQ(fronts[2], "Fisch & Chips") << "entities are characters";
+  EXPECT_EQ(fronts[4], "Zeile mit Tab");
+  EXPECT_EQ(fronts[6], "<tag>");
+  EXPECT_TRUE(window_->modified());
+
+  const std::string out = path("zurueck.tsv");
+  wxTEST_DIALOG(menu(CM_EXPORT), exportDialog(out));
+  const std::string start = "#separator:tab\n#html:false\nK\xC3\xA4se\tcheese\n";
+  EXPECT_EQ(readAll(out).substr(0, start.size()), start);
+  const Strings before = wholeBox();
+  emptyBox();
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(out));
+  // The file holds no compartments: every card comes back to the 1st, in file order.
+  Strings flat = before;
+  for (std::string& card : flat) card[0] = '1';
+  EXPECT_EQ(wholeBox(), flat);
+  EXPECT_EQ(frontsIn(1).back(), "Brot");
+}
+
+TEST_F(WordListWindowTest, KvtmlComesInWithItsGradesAndGoesOutToAFileKdeReads) {
+  start();
+  const std::string kvtml = sample("vokabeln.kvtml");
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(kvtml),
+                tExpectError({"Zeile 88: Zweiter Begriff fehlt: Fenster;", "Datei: " + kvtml}));
+  const Strings imported = {"1:Tisch;table 0/0",
+                            "1:Teppich;rug 0/3",
+                            "2:B\xFC"
+                            "cherregal;bookshelf 2/0",
+                            "3:Stuhl;chair 5/2",
+                            "5:Schrank & Kommode;cupboard & chest 8/1",
+                            "6:Spiegel;mirror 4/4",
+                            "7:Lampe;lamp 12/0"};
+  EXPECT_EQ(wholeBox(), imported);
+
+  // Named without extension under the KVTML filter, the file gets the filter's.
+  wxTEST_DIALOG(menu(CM_EXPORT), exportDialog(path("moebel"), kKvtmlFilter));
+  const std::string xml = readAll(path("moebel.kvtml"));
+  EXPECT_NE(xml.find("<kvtml version=\"2.0\""), std::string::npos);
+  EXPECT_NE(xml.find("<name>Deutsch</name>"), std::string::npos);
+  emptyBox();
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(path("moebel.kvtml")));
+  EXPECT_EQ(wholeBox(), imported) << "grades and counters come back";
+
+  // Under "Alle (*.*)" a name without extension stays as it is and is a text file.
+  wxTEST_DIALOG(menu(CM_EXPORT), exportDialog(path("liste"), kAllFilter));
+  EXPECT_EQ(readAll(path("liste")).substr(0, 12), "Tisch;table\n");
+}
