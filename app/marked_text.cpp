@@ -1,3 +1,5 @@
+// Painting the typed answer character by character, so each mark lands on its own
+// character whatever the font.
 #include "app/marked_text.h"
 
 #include <wx/dcclient.h>

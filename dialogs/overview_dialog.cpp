@@ -1,3 +1,5 @@
+// Filling the overview from the figures: totals as plain numbers (no decimal separator
+// that would differ between locales), the most-missed cards as rows of a report list.
 #include "dialogs/overview_dialog.h"
 
 #include <wx/listctrl.h>

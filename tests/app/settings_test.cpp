@@ -105,6 +105,25 @@ TEST_F(SettingsTest, GoodValuesSurviveDamagedNeighbours) {
   EXPECT_EQ(loaded.height, 300);
 }
 
+TEST_F(SettingsTest, BoxesComeBackAsTheyWereWrittenNewestFirst) {
+  tSettings saved;
+  saved.lastBox = wxString::FromUTF8("/home/lena/Wörter $HOME/Reise = Ferien.trm");
+  saved.recentBoxes = {saved.lastBox, wxString::FromUTF8("/home/lena/\"Zitat\" und ; .trm"),
+                       " mit Leerzeichen .trm", "/tmp/d.trm", "/tmp/e.trm"};
+  ASSERT_TRUE(saveSettings(saved));
+  const tSettings loaded = loadSettings();
+  EXPECT_EQ(loaded.lastBox, saved.lastBox) << "a \"$\" in a path is no variable";
+  ASSERT_EQ(loaded.recentBoxes.size(), 4u) << "the menu lists four";
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(loaded.recentBoxes[i], saved.recentBoxes[i]);
+
+  // Written by hand: the list ends at its first gap.
+  writeFile("[Zuletzt]\r\nOffen=\r\nfile1=/a.trm\r\nfile2=\r\nfile3=/c.trm\r\n");
+  const tSettings gap = loadSettings();
+  EXPECT_EQ(gap.lastBox, "");
+  ASSERT_EQ(gap.recentBoxes.size(), 1u);
+  EXPECT_EQ(gap.recentBoxes[0], "/a.trm");
+}
+
 TEST_F(SettingsTest, UnwritableDirectoryFailsAndKeepsDefaults) {
   // A plain file where the directory belongs cannot be written into, even by root.
   std::ofstream(dir_ + "/termel") << "not a directory";

@@ -121,12 +121,12 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   ASSERT_NE(index, nullptr);
   std::vector<std::string> entries;
   for (unsigned i = 0; i < index->GetCount(); ++i) entries.push_back(u8(index->GetString(i)));
-  for (const char* entry : {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe",
-                            "Korrektur", "Copyright", "Übersicht", "Schrift größer",
-                            "Antwort zurücknehmen"}) {
+  for (const char* entry :
+       {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
+        "Übersicht", "Schrift größer", "Antwort zurücknehmen", "Zuletzt geöffnete Karteien"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 40u);
+  EXPECT_EQ(entries.size(), 49u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -214,7 +214,8 @@ TEST_F(HelpTest, BookHoldsTheKeywordsOfTheProgram) {
   EXPECT_GE(data.GetContentsArray().size(), 8u);
 }
 
-// Typed answers, taking answers back, the overview and the card texts' size.
+// Typed answers, taking answers back, the overview and the card texts' size; reopening
+// the last box, backups and word lists of other programs.
 TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
   wxHtmlHelpData data;
   ASSERT_NO_FATAL_FAILURE(loadBook(&data));
@@ -222,7 +223,10 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Antworten eintippen", "eintippen.htm"},
       {"Antworten zurücknehmen", "zuruecknehmen.htm"},
       {"Die Übersicht", "uebersicht.htm"},
-      {"Schriftgröße und Einstellungen", "schrift.htm"}};
+      {"Schriftgröße und Einstellungen", "schrift.htm"},
+      {"Weiterlernen, wo Sie aufgehört haben", "zuletzt.htm"},
+      {"Sicherungen", "sicherungen.htm"},
+      {"Wortlisten anderer Programme", "wortlisten.htm"}};
   for (const auto& [name, page] : contents) {
     EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
   }
@@ -234,7 +238,13 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Übersicht", "uebersicht.htm"},
       {"Am häufigsten nicht gewusst", "uebersicht.htm"},
       {"Schrift größer", "schrift.htm"},
-      {"Einstellungen", "schrift.htm"}};
+      {"Einstellungen", "schrift.htm"},
+      {"Zuletzt geöffnete Karteien", "zuletzt.htm"},
+      {"Letzter Kasten", "zuletzt.htm"},
+      {"Wiederherstellen", "sicherungen.htm"},
+      {"CSV", "wortlisten.htm"},
+      {"KVTML", "wortlisten.htm"},
+      {"Spaltennamen", "wortlisten.htm"}};
   for (const auto& [name, page] : index) {
     EXPECT_EQ(pageOf(data.GetIndexArray(), name), page) << name;
   }

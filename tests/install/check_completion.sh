@@ -17,7 +17,8 @@ bash_completion=${BASH_COMPLETION:-/usr/share/bash-completion/bash_completion}
 make_scratch
 cd "$scratch" || exit 1
 mkdir "Alte Kisten"
-touch "Englisch Klasse 7.trm" spanisch.trm spanisch.kas wörter.txt vokabeln.csv notizen.md
+touch "Englisch Klasse 7.trm" spanisch.trm spanisch.kas wörter.txt vokabeln.csv karten.tsv \
+  kde.kvtml notizen.md
 # Would match the option "[--utf8]" in the usage line if it were taken as a pattern.
 touch u
 
@@ -51,6 +52,7 @@ expect "export" ex
 expect "check" ch
 expect "--help --version" --
 expect "--utf8" export --
+expect "--header" import --
 for command in info import export check; do
   offers "" | grep -qx "$command" || fail "'termel-tool <Tab>' does not offer $command"
 done
@@ -60,9 +62,9 @@ done
 expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" info ""
 expect "spanisch.trm" check sp
 expect "" info spanisch.trm ""
-expect "Alte Kisten wörter.txt" import spanisch.trm ""
+expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import spanisch.trm ""
 expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" export --utf8 ""
-expect "Alte Kisten wörter.txt" export --utf8 spanisch.trm ""
+expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" export --utf8 spanisch.trm ""
 expect "" unbekannt ""
 
 finish
