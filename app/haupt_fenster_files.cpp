@@ -151,7 +151,10 @@ bool tHauptFenster::claimBox(const std::string& path, bool* onlyToRead) {
   // A lock that cannot be taken for another reason (a directory this user may not
   // write) keeps nobody from opening the box; its save says what stands in the way.
   *onlyToRead = saveGuard_.lock(path) == tLockState::kHeldElsewhere;
-  return !*onlyToRead || askYesNo(this, naming(kOpenElsewhere, path)) == wxID_YES;
+  if (!*onlyToRead || askYesNo(this, naming(kOpenElsewhere, path)) == wxID_YES) return true;
+  // Trying the other box let go of this one's lock, and this one stays open.
+  if (!currentFileName.empty()) saveGuard_.lock(currentFileName);
+  return false;
 }
 
 void tHauptFenster::showLoadReport(const tFileReport& report, const std::string& cardFile) {

@@ -266,6 +266,13 @@ TEST_F(MainFrameTest, BoxOpenInAnotherProgramOpensOnlyToRead) {
   wxTEST_DIALOG(start(file), question(kOpenElsewhere, file, wxID_NO));
   EXPECT_EQ(currentFileName, "");
   EXPECT_EQ(theCardBox.totalCount(), 0);
+  // Refused through "Öffnen...", the box open before stays open and locked.
+  const std::string own = writeBox("eigener.trm", {{2, "Tisch", "table"}});
+  wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(own));
+  wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(file), question(kOpenElsewhere, file, wxID_NO));
+  EXPECT_EQ(currentFileName, own);
+  EXPECT_EQ(frontsIn(2), std::vector<std::string>{"Tisch"});
+  EXPECT_TRUE(lockedElsewhere(own));
   // Through "Öffnen..." and agreed: the box opens, and "Sichern" offers another name.
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(file), question(kOpenElsewhere, file, wxID_YES));
   EXPECT_EQ(currentFileName, file);
