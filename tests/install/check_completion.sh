@@ -52,7 +52,7 @@ expect "export" ex
 expect "check" ch
 expect "--help --version" --
 expect "--utf8" export --
-expect "--header" import --
+expect "--force --header" import --
 for command in info import export check; do
   offers "" | grep -qx "$command" || fail "'termel-tool <Tab>' does not offer $command"
 done
