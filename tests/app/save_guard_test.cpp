@@ -230,12 +230,13 @@ TEST_F(MainFrameTest, WriteProtectedBoxOpensAndOffersAnotherName) {
   EXPECT_FALSE(window_->modified());
   EXPECT_EQ(currentFileName, copy);
   EXPECT_EQ(readAll(file), before);
-  EXPECT_EQ(frontsInFile(copy).size(), 2u);
   // The copy is the open file now, and it may be written.
   press(WXK_RETURN);
   press(WXK_RETURN);
   menu(CM_SICHERN);
   EXPECT_FALSE(window_->modified());
+  stop();
+  EXPECT_EQ(frontsInFile(copy).size(), 2u);
 }
 
 TEST_F(MainFrameTest, BoxOpenInTheWindowIsLockedUntilAnotherBoxOrExit) {
