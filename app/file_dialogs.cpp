@@ -65,6 +65,10 @@ int askYesNo(wxWindow* owner, const wxString& text) {
   return ask(owner, text, "Achtung", wxYES_NO | wxICON_NONE);
 }
 
+int askYesNoDefaultNo(wxWindow* owner, const wxString& text) {
+  return ask(owner, text, "Achtung", wxYES_NO | wxNO_DEFAULT | wxICON_NONE);
+}
+
 void warn(wxWindow* owner, const wxString& text) {
   ask(owner, text, "Achtung", wxOK | wxICON_WARNING);
 }

@@ -24,6 +24,9 @@ int ask(wxWindow* owner, const wxString& text, const wxString& caption, long sty
 int askOkCancel(wxWindow* owner, const wxString& text);
 // Yes and No, captioned "Achtung".
 int askYesNo(wxWindow* owner, const wxString& text);
+// The same for a question whose Ja gives up data: Nein is the default button, so an
+// Enter pressed out of habit loses nothing.
+int askYesNoDefaultNo(wxWindow* owner, const wxString& text);
 // OK with a warning sign, captioned "Achtung".
 void warn(wxWindow* owner, const wxString& text);
 

@@ -183,7 +183,7 @@ tHauptFenster::tSaveStep tHauptFenster::checkBeforeSave() {
         question = naming(kChangedElsewhere, currentFileName);
         break;
     }
-    if (askYesNo(this, question) != wxID_YES) return tSaveStep::kStop;
+    if (askYesNoDefaultNo(this, question) != wxID_YES) return tSaveStep::kStop;
     saveGuard_.accept(check, currentFileName);
   }
 }
@@ -193,8 +193,12 @@ bool tHauptFenster::saveBox() {
   switch (checkBeforeSave()) {
     case tSaveStep::kWrite:
       break;
-    case tSaveStep::kSaveAs:
-      return saveBoxAs();
+    case tSaveStep::kSaveAs: {
+      // The learner asked to save elsewhere: a cancelled dialog saved nothing, and
+      // closing must not go on as if it had.
+      const std::string before = currentFileName;
+      return saveBoxAs() && currentFileName != before;
+    }
     case tSaveStep::kStop:  // the box stays changed, so closing asks again
       return false;
   }

@@ -93,7 +93,7 @@ TEST_F(BackupsWindowTest, AfterTwoSavesTheReplacedVersionsAreListedAndOneComesBa
                 tExpectBox(wxString::FromUTF8("Die Datei ") + wxString::FromUTF8(file) +
                                wxString::FromUTF8(" wurde inzwischen von einem anderen Programm "
                                                   "geändert. Trotzdem überschreiben?"),
-                           "Achtung", wxYES_NO | wxICON_NONE, wxID_YES));
+                           "Achtung", wxYES_NO | wxNO_DEFAULT | wxICON_NONE, wxID_YES));
 
   wxTEST_DIALOG(
       menu(CM_SICHERUNGEN), wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {

@@ -25,6 +25,8 @@ extern char** environ;
 namespace {
 
 const long kYesNo = wxYES_NO | wxICON_NONE;
+// Questions whose Ja gives up data have Nein as their default button.
+const long kYesNoDefaultNo = kYesNo | wxNO_DEFAULT;
 const std::vector<tBoxCard> kBox = {{1, "Haus", "house"}, {1, "Baum", "tree"}};
 
 std::string readAll(const std::string& file) {
@@ -67,10 +69,10 @@ tExpectFile openDialog(const std::string& path) {
 }
 
 // A yes-or-no question of the window naming file in place of %s (UTF-8).
-tExpectBox question(const char* format, const std::string& file, int answer) {
+tExpectBox question(const char* format, const std::string& file, int answer, long style = kYesNo) {
   wxString text = wxString::FromUTF8(format);
   text.Replace("%s", wxString::FromUTF8(file));
-  return tExpectBox(text, "Achtung", kYesNo, answer);
+  return tExpectBox(text, "Achtung", style, answer);
 }
 
 const char kLossy[] =
@@ -175,15 +177,15 @@ TEST_F(MainFrameTest, FileWithColumnsOfItsOwnIsRewrittenOnlyAfterYesAskedOnce) {
   start(file);
   press(WXK_RETURN);
   press(WXK_RETURN);  // known: the box has changed
-  wxTEST_DIALOG(menu(CM_SICHERN), tExpectBox(kLossy, "Achtung", kYesNo, wxID_NO));
+  wxTEST_DIALOG(menu(CM_SICHERN), tExpectBox(kLossy, "Achtung", kYesNoDefaultNo, wxID_NO));
   EXPECT_EQ(readAll(file), before);
   EXPECT_TRUE(window_->modified());
   // Closing offers to save; No to the rewrite keeps the program open.
   wxTEST_DIALOG(EXPECT_FALSE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
-                tExpectBox(kLossy, "Achtung", kYesNo, wxID_NO));
+                tExpectBox(kLossy, "Achtung", kYesNoDefaultNo, wxID_NO));
   EXPECT_EQ(readAll(file), before);
 
-  wxTEST_DIALOG(menu(CM_SICHERN), tExpectBox(kLossy, "Achtung", kYesNo, wxID_YES));
+  wxTEST_DIALOG(menu(CM_SICHERN), tExpectBox(kLossy, "Achtung", kYesNoDefaultNo, wxID_YES));
   EXPECT_FALSE(window_->modified());
   press(WXK_RETURN);
   press(WXK_RETURN);
@@ -224,6 +226,11 @@ TEST_F(MainFrameTest, WriteProtectedBoxOpensAndOffersAnotherName) {
   wxTEST_DIALOG(menu(CM_SICHERN), question(kWriteProtected, file, wxID_NO));
   EXPECT_TRUE(window_->modified());
   EXPECT_EQ(readAll(file), before);
+  // Closing, the learner wants the progress kept but cancels the other name: the
+  // program stays open rather than dropping what was learned.
+  wxTEST_DIALOG(EXPECT_FALSE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
+                question(kWriteProtected, file, wxID_YES), saveDialog(""));
+  EXPECT_TRUE(window_->modified());
 
   const std::string copy = path("kopie.trm");
   wxTEST_DIALOG(menu(CM_SICHERN), question(kWriteProtected, file, wxID_YES), saveDialog(copy));
@@ -302,10 +309,10 @@ TEST_F(MainFrameTest, FileChangedElsewhereIsOverwrittenOnlyAfterYes) {
   press(WXK_RETURN);
   // Another program writes the file while the box is open here.
   std::filesystem::copy_file(other, file, std::filesystem::copy_options::overwrite_existing);
-  wxTEST_DIALOG(menu(CM_SICHERN), question(kChanged, file, wxID_NO));
+  wxTEST_DIALOG(menu(CM_SICHERN), question(kChanged, file, wxID_NO, kYesNoDefaultNo));
   EXPECT_TRUE(window_->modified());
   EXPECT_EQ(readAll(file), readAll(other));
-  wxTEST_DIALOG(menu(CM_SICHERN), question(kChanged, file, wxID_YES));
+  wxTEST_DIALOG(menu(CM_SICHERN), question(kChanged, file, wxID_YES, kYesNoDefaultNo));
   EXPECT_FALSE(window_->modified());
   // Its own save changes nothing that calls for the question.
   press(WXK_RETURN);
