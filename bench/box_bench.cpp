@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "box/backups.h"
 #include "box/answer_history.h"
+#include "box/backups.h"
 #include "box/box_stats.h"
 #include "box/card_box.h"
 #include "box/card_file.h"
