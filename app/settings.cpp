@@ -8,6 +8,8 @@
 #include <wx/utils.h>
 #include <wx/wfstream.h>
 
+#include "storage/file_status.h"
+
 namespace {
 
 const char kTypedAnswers[] = "/Optionen/AntwortEintippen";
@@ -22,9 +24,7 @@ constexpr int kMinSize = 100;
 constexpr int kMaxSize = 10000;
 
 wxString configHome() {
-  wxString home;
-  if (wxGetEnv("XDG_CONFIG_HOME", &home) && wxFileName(home).IsAbsolute()) return home;
-  return wxFileName::GetHomeDir() + "/.config";
+  return wxString(xdgBaseDirectory("XDG_CONFIG_HOME", ".config").c_str(), *wxConvFileName);
 }
 
 // A number stored as text; fallback when it is missing, no number, or out of range.
@@ -50,13 +50,15 @@ std::vector<wxString> readRecentBoxes(const wxFileConfig& config) {
 }  // namespace
 
 wxString settingsPath() {
-  return configHome() + "/termel/termel.conf";
+  const wxString home = configHome();
+  // Without any home there is nowhere to keep settings: defaults every run.
+  return home.empty() ? home : home + "/termel/termel.conf";
 }
 
 tSettings loadSettings() {
   tSettings settings;
   const wxString path = settingsPath();
-  if (!wxFileName::FileExists(path)) return settings;
+  if (path.empty() || !wxFileName::FileExists(path)) return settings;
   // A damaged file is no concern of the learner's: wx's complaints about it are dropped.
   wxLogNull quiet;
   wxFileInputStream stream(path);
@@ -77,6 +79,7 @@ tSettings loadSettings() {
 
 bool saveSettings(const tSettings& settings) {
   wxLogNull quiet;
+  if (settingsPath().empty()) return false;
   const wxFileName path(settingsPath());
   if (!path.DirExists() && !wxFileName::Mkdir(path.GetPath(), 0700, wxPATH_MKDIR_FULL)) {
     return false;

@@ -30,7 +30,8 @@ struct tSettings {
   std::vector<wxString> recentBoxes;
 };
 
-// The settings file's path; its directory need not exist.
+// The settings file's path; its directory need not exist. Empty without any home
+// directory: settings then stay at their defaults.
 wxString settingsPath();
 tSettings loadSettings();
 // Writes the file whole, creating its directory; false when that failed, in which

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 
 #include "box/card_file.h"
 #include "storage/dbf.h"
+#include "storage/file_status.h"
 
 namespace {
 
@@ -251,20 +251,8 @@ std::string tBackup::time() const {
 }
 
 std::string tBackupStore::userDirectory() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  std::string base;
-  if (data != nullptr && data[0] == '/') {
-    base = data;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') {
-      const passwd* user = getpwuid(getuid());
-      home = user != nullptr ? user->pw_dir : nullptr;
-    }
-    if (home == nullptr || home[0] == '\0') return "";
-    base = std::string(home) + "/.local/share";
-  }
-  return base + "/termel/backups";
+  const std::string base = xdgBaseDirectory("XDG_DATA_HOME", ".local/share");
+  return base.empty() ? base : base + "/termel/backups";
 }
 
 bool tBackupStore::keep(const std::string& cardPath, std::vector<std::string>* warnings) const {

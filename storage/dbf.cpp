@@ -302,6 +302,7 @@ void tDBF::release() {
   streamBuffer_.shrink_to_fit();
   readAhead_.clear();
   readAhead_.shrink_to_fit();
+  readAheadLength_ = 0;
   readAheadStart_ = 0;
   record_.clear();
   recordView_ = nullptr;
@@ -365,7 +366,7 @@ bool tDBF::writeBytes(uint64_t offset, const void* data, size_t size) {
   std::clearerr(file_);
   lastIo_ = tLastIo::kNone;
   writeFailed_ = true;
-  readAhead_.clear();  // what the file holds now is not known
+  readAheadLength_ = 0;  // what the file holds now is not known
   return false;
 }
 
@@ -374,7 +375,7 @@ bool tDBF::writeBytes(uint64_t offset, const void* data, size_t size) {
 bool tDBF::readRecord(uint64_t offset) {
   const size_t size = record_.size();
   const auto holds = [&] {
-    return offset >= readAheadStart_ && offset - readAheadStart_ + size <= readAhead_.size();
+    return offset >= readAheadStart_ && offset - readAheadStart_ + size <= readAheadLength_;
   };
   if (!holds()) {
     fillReadAhead(offset);
@@ -395,33 +396,34 @@ void tDBF::fillReadAhead(uint64_t offset) {
     tableEnd = std::min<uint64_t>(tableEnd, static_cast<uint64_t>(status.st_size));
   }
   const uint64_t wanted = tableEnd > offset ? tableEnd - offset : 0;
-  readAhead_.resize(static_cast<size_t>(
-      std::max<uint64_t>(record_.size(), std::min<uint64_t>(wanted, kReadAheadSize))));
+  const size_t want = static_cast<size_t>(
+      std::max<uint64_t>(record_.size(), std::min<uint64_t>(wanted, kReadAheadSize)));
+  if (readAhead_.size() < want) readAhead_.resize(want);
   readAheadStart_ = offset;
   size_t got = 0;
-  if (!readDirect(offset, &got)) {
+  if (!readDirect(offset, want, &got)) {
     // Not a plain file: read through the stream instead.
     got = 0;
     if (seekFor(offset, tLastIo::kRead)) {
-      got = std::fread(readAhead_.data(), 1, readAhead_.size(), file_);
+      got = std::fread(readAhead_.data(), 1, want, file_);
       position_ += got;
-      if (got < readAhead_.size()) {
+      if (got < want) {
         std::clearerr(file_);
         lastIo_ = tLastIo::kNone;
       }
     }
   }
-  readAhead_.resize(got);
+  readAheadLength_ = got;
 }
 
 // Fills the read-ahead bytes past the stream, which would copy every byte twice. The
 // stream is flushed first, so none of its writes are missed and it keeps no input
 // that could go stale; its next use seeks. False when the file cannot be read so.
-bool tDBF::readDirect(uint64_t offset, size_t* got) {
+bool tDBF::readDirect(uint64_t offset, size_t want, size_t* got) {
   if (std::fflush(file_) != 0) return true;  // nothing read, as from a failed seek
   lastIo_ = tLastIo::kNone;
-  while (*got < readAhead_.size()) {
-    const ssize_t n = sysCalls().pread(fd_, readAhead_.data() + *got, readAhead_.size() - *got,
+  while (*got < want) {
+    const ssize_t n = sysCalls().pread(fd_, readAhead_.data() + *got, want - *got,
                                        static_cast<off_t>(offset + *got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return *got > 0;
@@ -441,8 +443,8 @@ void tDBF::ownRecord() {
 
 // Keeps the bytes read ahead equal to the file's when a write changes them.
 void tDBF::patchReadAhead(uint64_t offset, const void* data, size_t size) {
-  const uint64_t end = readAheadStart_ + readAhead_.size();
-  if (readAhead_.empty() || offset >= end || offset + size <= readAheadStart_) return;
+  const uint64_t end = readAheadStart_ + readAheadLength_;
+  if (readAheadLength_ == 0 || offset >= end || offset + size <= readAheadStart_) return;
   const uint64_t from = std::max(offset, readAheadStart_);
   const uint64_t to = std::min<uint64_t>(offset + size, end);
   std::memcpy(readAhead_.data() + (from - readAheadStart_),

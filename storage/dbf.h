@@ -129,7 +129,7 @@ class tDBF {
   bool readBytes(uint64_t offset, void* data, size_t size);
   bool readRecord(uint64_t offset);
   void fillReadAhead(uint64_t offset);
-  bool readDirect(uint64_t offset, size_t* got);
+  bool readDirect(uint64_t offset, size_t want, size_t* got);
   void patchReadAhead(uint64_t offset, const void* data, size_t size);
   void ownRecord();
   bool writeBytes(uint64_t offset, const void* data, size_t size);
@@ -157,7 +157,9 @@ class tDBF {
   std::vector<char> streamBuffer_;  // the stream's buffer; released after the stream
   // File bytes from readAheadStart_ on, read in one piece for the records that follow;
   // every write through this table is copied into them, so they never go stale.
+  // Only ever grows while the table is open, so refilling it costs no clearing.
   std::vector<unsigned char> readAhead_;
+  size_t readAheadLength_ = 0;  // bytes of readAhead_ that hold the file's
   uint64_t readAheadStart_;
   // The current record's bytes: read in place among the bytes read ahead, or the record
   // buffer once a value is put or a record appended (dirty implies the buffer).

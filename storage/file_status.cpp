@@ -3,9 +3,11 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #include "storage/sys_calls.h"
@@ -92,4 +94,16 @@ bool tFileStamp::operator==(const tFileStamp& other) const {
 
 bool changedSince(const std::string& path, const tFileStamp& stamp) {
   return tFileStamp::ofPath(path) != stamp;
+}
+
+std::string xdgBaseDirectory(const char* variable, const char* fallback) {
+  const char* base = std::getenv(variable);
+  if (base != nullptr && base[0] == '/') return base;
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') {
+    const passwd* user = getpwuid(getuid());
+    home = user != nullptr ? user->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] == '\0') return "";
+  return std::string(home) + "/" + fallback;
 }

@@ -20,6 +20,10 @@ bool resolveLinks(const std::string& path, std::string* resolved);
 // and "b.trm", "/b.trm" gives "/" and "b.trm".
 std::string directoryOf(const std::string& path);
 std::string baseNameOf(const std::string& path);
+// A base directory of the XDG convention: $variable when it holds an absolute path,
+// else fallback (such as ".local/share") under the user's home; empty when there is
+// no home either.
+std::string xdgBaseDirectory(const char* variable, const char* fallback);
 
 // True when the file exists and this process may not write it (its mode or a read-only
 // file system forbids it).
