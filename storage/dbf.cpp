@@ -210,8 +210,8 @@ bool tDBF::open(const char* fileName, tMode mode) {
     error(kDbfCannotOpen);
     return false;
   }
-  streamBuffer_.resize(kStreamBufferSize);
-  std::setvbuf(file_, streamBuffer_.data(), _IOFBF, streamBuffer_.size());
+  streamBuffer_.reset(new char[kStreamBufferSize]);
+  std::setvbuf(file_, streamBuffer_.get(), _IOFBF, kStreamBufferSize);
   position_ = 0;
   lastIo_ = tLastIo::kNone;
   if (!readHeader()) {
@@ -298,10 +298,9 @@ void tDBF::release() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
   fd_ = -1;
-  streamBuffer_.clear();
-  streamBuffer_.shrink_to_fit();
-  readAhead_.clear();
-  readAhead_.shrink_to_fit();
+  streamBuffer_.reset();
+  readAhead_.reset();
+  readAheadCapacity_ = 0;
   readAheadLength_ = 0;
   readAheadStart_ = 0;
   record_.clear();
@@ -381,7 +380,7 @@ bool tDBF::readRecord(uint64_t offset) {
     fillReadAhead(offset);
     if (!holds()) return false;
   }
-  recordView_ = readAhead_.data() + (offset - readAheadStart_);
+  recordView_ = readAhead_.get() + (offset - readAheadStart_);
   return true;
 }
 
@@ -396,16 +395,21 @@ void tDBF::fillReadAhead(uint64_t offset) {
     tableEnd = std::min<uint64_t>(tableEnd, static_cast<uint64_t>(status.st_size));
   }
   const uint64_t wanted = tableEnd > offset ? tableEnd - offset : 0;
-  const size_t want = static_cast<size_t>(
-      std::max<uint64_t>(record_.size(), std::min<uint64_t>(wanted, kReadAheadSize)));
-  if (readAhead_.size() < want) readAhead_.resize(want);
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(wanted, kReadAheadSize));
   readAheadStart_ = offset;
+  readAheadLength_ = 0;
+  // A record cut off by the end of the file is never delivered: nothing to read.
+  if (want < record_.size()) return;
+  if (readAheadCapacity_ < want) {
+    readAhead_.reset(new unsigned char[want]);
+    readAheadCapacity_ = want;
+  }
   size_t got = 0;
   if (!readDirect(offset, want, &got)) {
     // Not a plain file: read through the stream instead.
     got = 0;
     if (seekFor(offset, tLastIo::kRead)) {
-      got = std::fread(readAhead_.data(), 1, want, file_);
+      got = std::fread(readAhead_.get(), 1, want, file_);
       position_ += got;
       if (got < want) {
         std::clearerr(file_);
@@ -423,7 +427,7 @@ bool tDBF::readDirect(uint64_t offset, size_t want, size_t* got) {
   if (std::fflush(file_) != 0) return true;  // nothing read, as from a failed seek
   lastIo_ = tLastIo::kNone;
   while (*got < want) {
-    const ssize_t n = sysCalls().pread(fd_, readAhead_.data() + *got, want - *got,
+    const ssize_t n = sysCalls().pread(fd_, readAhead_.get() + *got, want - *got,
                                        static_cast<off_t>(offset + *got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return *got > 0;
@@ -447,7 +451,7 @@ void tDBF::patchReadAhead(uint64_t offset, const void* data, size_t size) {
   if (readAheadLength_ == 0 || offset >= end || offset + size <= readAheadStart_) return;
   const uint64_t from = std::max(offset, readAheadStart_);
   const uint64_t to = std::min<uint64_t>(offset + size, end);
-  std::memcpy(readAhead_.data() + (from - readAheadStart_),
+  std::memcpy(readAhead_.get() + (from - readAheadStart_),
               static_cast<const unsigned char*>(data) + (from - offset), to - from);
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 #include "storage/little_endian.h"
@@ -154,11 +155,14 @@ class tDBF {
   // costs no seek. A seek is forced whenever the direction changes, as C streams need.
   uint64_t position_;
   tLastIo lastIo_;
-  std::vector<char> streamBuffer_;  // the stream's buffer; released after the stream
+  // The stream's buffer, left uninitialised; released after the stream.
+  std::unique_ptr<char[]> streamBuffer_;
   // File bytes from readAheadStart_ on, read in one piece for the records that follow;
   // every write through this table is copied into them, so they never go stale.
-  // Only ever grows while the table is open, so refilling it costs no clearing.
-  std::vector<unsigned char> readAhead_;
+  // Left uninitialised and only ever grown while the table is open: only the bytes
+  // read are touched, so a large record length costs nothing until it is read.
+  std::unique_ptr<unsigned char[]> readAhead_;
+  size_t readAheadCapacity_ = 0;
   size_t readAheadLength_ = 0;  // bytes of readAhead_ that hold the file's
   uint64_t readAheadStart_;
   // The current record's bytes: read in place among the bytes read ahead, or the record
