@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "box/card_intake.h"
-#include "box/word_list_format.h"
+#include "wordlists/card_intake.h"
+#include "wordlists/word_list_format.h"
 
 class wxFileDialog;
 class wxMessageDialog;

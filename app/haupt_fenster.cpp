@@ -13,9 +13,9 @@
 #include "app/marked_text.h"
 #include "box/answer_check.h"
 #include "box/card_box.h"
-#include "box/card_file.h"
 #include "box/termel.h"
 #include "dialogs/wx_text.h"
+#include "kartei/card_file.h"
 
 std::string currentFileName;
 bool answerShown = false;

@@ -9,11 +9,12 @@
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
 #include "box/card_box.h"
-#include "box/card_file.h"
-#include "box/word_list_format.h"
 #include "dialogs/backups_dialog.h"
 #include "dialogs/help.h"
 #include "dialogs/wx_text.h"
+#include "kartei/box_file_name.h"
+#include "kartei/card_file.h"
+#include "wordlists/word_list_format.h"
 
 namespace {
 

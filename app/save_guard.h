@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "box/box_lock.h"
-#include "box/card_file.h"
+#include "kartei/box_lock.h"
+#include "kartei/card_file.h"
 #include "storage/file_status.h"
 
 class tSaveGuard {

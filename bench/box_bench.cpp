@@ -19,12 +19,13 @@
 #include <vector>
 
 #include "box/answer_history.h"
-#include "box/backups.h"
 #include "box/box_stats.h"
 #include "box/card_box.h"
-#include "box/card_file.h"
 #include "box/card_view.h"
-#include "box/text_io.h"
+#include "kartei/backups.h"
+#include "kartei/box_file_name.h"
+#include "kartei/card_file.h"
+#include "wordlists/text_io.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "box/card_box.h"
-#include "box/card_file.h"
+#include "kartei/card_file.h"
 
 namespace {
 

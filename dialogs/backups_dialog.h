@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "box/backups.h"
 #include "dialogs/xrc_dialog.h"
+#include "kartei/backups.h"
 
 struct tFileReport;
 class wxButton;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "box/card_box.h"
-#include "box/card_file.h"
 #include "fuzz/scratch_file.h"
+#include "kartei/card_file.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "box/csv_format.h"
-#include "box/word_list_format.h"
 #include "fuzz/word_list_fuzz.h"
+#include "wordlists/csv_format.h"
+#include "wordlists/word_list_format.h"
 
 namespace {
 

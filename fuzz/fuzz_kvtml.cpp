@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "box/kvtml_format.h"
 #include "fuzz/word_list_fuzz.h"
+#include "wordlists/kvtml_format.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "box/card_box.h"
 #include "box/card_text.h"
-#include "box/text_io.h"
+#include "wordlists/text_io.h"
 
 namespace {
 

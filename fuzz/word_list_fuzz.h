@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "box/card_box.h"
-#include "box/card_intake.h"
+#include "wordlists/card_intake.h"
 
 namespace fuzz {
 

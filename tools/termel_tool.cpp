@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "box/backups.h"
-#include "box/box_lock.h"
 #include "box/box_stats.h"
 #include "box/card_box.h"
-#include "box/card_file.h"
-#include "box/text_io.h"
-#include "box/word_list_format.h"
+#include "kartei/backups.h"
+#include "kartei/box_lock.h"
+#include "kartei/card_file.h"
 #include "storage/text_encoding.h"
+#include "wordlists/text_io.h"
+#include "wordlists/word_list_format.h"
 
 namespace {
 

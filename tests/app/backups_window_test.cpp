@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "box/backups.h"
 #include "box/card_box.h"
-#include "box/card_file.h"
 #include "dialogs/backups_dialog.h"
 #include "gui_test.h"
+#include "kartei/backups.h"
+#include "kartei/card_file.h"
 #include "main_frame_fixture.h"
-#include "tests/box/file_times.h"
+#include "tests/kartei/file_times.h"
 
 // Runs the test's action on the dialog, shown but not modal, in place of ShowModal.
 template <>

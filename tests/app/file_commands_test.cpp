@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "box/card_box.h"
-#include "box/card_file.h"
 #include "gui_test.h"
+#include "kartei/card_file.h"
 #include "main_frame_fixture.h"
 
 namespace {

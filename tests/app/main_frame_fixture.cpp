@@ -9,9 +9,9 @@
 #include "app/my_app.h"
 #include "app/settings.h"
 #include "box/card_box.h"
-#include "box/card_file.h"
 #include "box/termel.h"
 #include "gui_test.h"
+#include "kartei/card_file.h"
 
 void MainFrameTest::SetUp() {
   char pattern[] = "/tmp/termel_app_test_XXXXXX";

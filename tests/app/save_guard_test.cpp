@@ -13,12 +13,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "box/box_lock.h"
 #include "box/card_box.h"
-#include "box/card_file.h"
-#include "box/word_list_format.h"
 #include "gui_test.h"
+#include "kartei/box_lock.h"
+#include "kartei/card_file.h"
 #include "main_frame_fixture.h"
+#include "wordlists/word_list_format.h"
 
 extern char** environ;
 

@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "box/card_box.h"
-#include "box/word_list_format.h"
 #include "gui_test.h"
 #include "main_frame_fixture.h"
+#include "wordlists/word_list_format.h"
 
 namespace {
 

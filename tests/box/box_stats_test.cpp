@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "box/card_file.h"
+#include "kartei/card_file.h"
 #include "tests/box/box_test_support.h"
 
 namespace {

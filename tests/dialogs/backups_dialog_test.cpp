@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "box/card_box.h"
-#include "box/card_file.h"
 #include "dialog_test.h"
-#include "tests/box/file_times.h"
+#include "kartei/card_file.h"
+#include "tests/kartei/file_times.h"
 
 template <>
 class wxExpectModal<tBackupsDialog> : public tDriveDialog<tBackupsDialog> {

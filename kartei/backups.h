@@ -1,0 +1,73 @@
+// Backups of card files: before a save replaces a card file, the version it replaces
+// (card file and box file) is kept in a backup directory, named after the box and the
+// time of that version ("NAME-YYYYMMDD-HHMMSS.trm" and ".kas", local time).
+//
+// The replaced file itself is kept: a hard link to it, made before the save renames its
+// new file over it, so a backup costs no write; where no link can be made (another file
+// system) the file is copied. A second version with the same name (saved within the
+// same second) gets a suffix ("-2", "-3", ...); the same version is never kept twice.
+//
+// Per box the 10 newest backups and the newest of each of the last 30 days are kept;
+// prune() removes the others. Boxes of the same name in different directories share
+// their backups, as their names do.
+//
+// Nothing here changes theCardBox. A tBackupStore only holds its directory's path.
+#ifndef TERMEL_KARTEI_BACKUPS_H_
+#define TERMEL_KARTEI_BACKUPS_H_
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+// One kept version of a box.
+struct tBackup {
+  std::string cardPath;  // the kept card file
+  std::string boxPath;   // its box file, which may be missing
+  // The time of the version (local time, from the name) and the suffix that tells
+  // versions of the same second apart (1 for none).
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  int sequence = 1;
+  int32_t cards = -1;  // the card file's record count, -1 when it cannot be read
+
+  std::string date() const;  // "dd.mm.yyyy"
+  std::string time() const;  // "hh:mm:ss"
+};
+
+class tBackupStore {
+ public:
+  static constexpr int kNewestKept = 10;
+  static constexpr int kDaysKept = 30;
+
+  // $XDG_DATA_HOME/termel/backups, without XDG_DATA_HOME (or a relative one)
+  // ~/.local/share/termel/backups.
+  static std::string userDirectory();
+  // The store in userDirectory(), the one every save uses.
+  static tBackupStore forUser() { return tBackupStore(userDirectory()); }
+
+  explicit tBackupStore(std::string directory) : directory_(std::move(directory)) {}
+  const std::string& directory() const { return directory_; }
+
+  // Keeps the current version of cardPath and of its box file, creating the directory
+  // when needed. The backups are named after cardPath as given; the files kept are
+  // those it really names (links followed), the box file beside the card file. A missing card file
+  // needs no backup. Failures are added to warnings as German texts (code page 1252); false when
+  // the card file could not be kept.
+  bool keep(const std::string& cardPath, std::vector<std::string>* warnings) const;
+  // Removes the backups of cardPath's box that the rules above do not keep, counting
+  // days back from now. False (and a warning) when one could not be removed.
+  bool prune(const std::string& cardPath, std::time_t now,
+             std::vector<std::string>* warnings) const;
+  // The backups of cardPath's box, newest first.
+  std::vector<tBackup> list(const std::string& cardPath) const;
+
+ private:
+  std::string directory_;
+};
+
+// The calls around a save of the card file: keepBeforeSave before the card file is
+// replaced, pruneAfterSave once the save succeeded. Both use the user's store.
+void keepBeforeSave(const char* cardPath, std::vector<std::string>* warnings);
+void pruneAfterSave(const char* cardPath, std::vector<std::string>* warnings);
+
+#endif  // TERMEL_KARTEI_BACKUPS_H_

@@ -1,0 +1,330 @@
+#include "kartei/card_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "box/card_box.h"
+#include "box/termel.h"
+#include "kartei/backups.h"
+#include "kartei/box_file_name.h"
+#include "storage/safe_replace.h"
+#include "storage/text_encoding.h"
+
+namespace {
+
+constexpr char kArchiveLetter = 'Z';
+constexpr int32_t kArchiveMax = 999999;
+
+std::string formatError(const char* format, int code) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, code);
+  return text;
+}
+
+void addError(std::vector<std::string>* errors, const char* format, int code) {
+  if (errors != nullptr) errors->push_back(formatError(format, code));
+}
+
+const char kCardError[] = "Fehler in Termeldatei: %d";
+const char kBoxError[] = "Fehler in Kastendatei: %d";
+// Why a file cannot be saved over, and a save whose rename may not yet be on disk.
+// Code page 1252, each with the file's name.
+const char kIsDirectory[] =
+    "Die Datei %s ist ein Verzeichnis und kann nicht "
+    "\xFC"
+    "berschrieben werden.";
+const char kNotRegular[] =
+    "Die Datei %s ist keine gew\xF6hnliche Datei und kann nicht "
+    "\xFC"
+    "berschrieben werden.";
+const char kWriteProtected[] = "Die Datei %s ist schreibgesch\xFCtzt.";
+const char kDirectoryWriteProtected[] = "Das Verzeichnis der Datei %s ist schreibgesch\xFCtzt.";
+const char kNameTooLong[] = "Der Dateiname %s ist zu lang.";
+const char kNotSynced[] =
+    "Die Datei %s wurde gesichert, aber das Verzeichnis lie\xDF "
+    "sich nicht auf den Datentr\xE4ger schreiben; bei einem Absturz "
+    "kann die alte Fassung zur\xFC"
+    "ckkehren.";
+
+// A path as it can stand in a code page 1252 text: paths are UTF-8 on this system, and
+// what code page 1252 cannot show becomes '?'.
+std::string pathForText(const std::string& path) {
+  std::string text;
+  if (utf8ToCp1252(path, &text)) return text;
+  text = path;
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  }
+  return text;
+}
+
+std::string formatWithPath(const char* format, const std::string& path) {
+  const std::string shown = pathForText(path);
+  std::vector<char> text(std::strlen(format) + shown.size() + 1);
+  std::snprintf(text.data(), text.size(), format, shown.c_str());
+  return text.data();
+}
+
+// True when a save could not replace the card file at path: the file, or the directory
+// in which its replacement is made, is write-protected.
+bool isSaveProtected(const char* path) {
+  std::string resolved;
+  if (!resolveLinks(path, &resolved)) return false;
+  return isWriteProtected(resolved) || isWriteProtected(directoryOf(resolved));
+}
+
+// The reason begin() refused the target, as the learner reads it.
+std::string replaceErrorText(const tSafeReplace& replace, const std::string& path,
+                             const char* errorFormat) {
+  switch (replace.error()) {
+    case tReplaceError::kIsDirectory:
+      return formatWithPath(kIsDirectory, path);
+    case tReplaceError::kNotRegular:
+      return formatWithPath(kNotRegular, path);
+    case tReplaceError::kWriteProtected:
+      return formatWithPath(kWriteProtected, path);
+    case tReplaceError::kDirectoryWriteProtected:
+      return formatWithPath(kDirectoryWriteProtected, path);
+    case tReplaceError::kNameTooLong:
+      return formatWithPath(kNameTooLong, path);
+    default:
+      return formatError(errorFormat, kDbfCannotOpen);
+  }
+}
+
+// A column missing from a foreign file reads as the empty text without raising a
+// read error for every record.
+void copyText(tCharField& field, char* dest, size_t size) {
+  if (field.index() < 0) {
+    dest[0] = '\0';
+  } else {
+    field.copyTo(dest, size);
+  }
+}
+
+// The current record as a card, built where it is kept: a longer text of a foreign
+// file is cut like any other.
+void readCard(tTrmDB& db, tTermel* card) {
+  copyText(db.DEUTSCH, card->front, sizeof card->front);
+  copyText(db.UEBERSETZT, card->back, sizeof card->back);
+  card->timesKnown = db.GEWUSST.get();
+  card->timesUnknown = db.UNBEKANNT.get();
+}
+
+// Columns of the open card file that no handle is bound to, so a save drops them.
+int foreignColumnCount(tTrmDB& db) {
+  int known = 0;
+  for (int index : {db.DEUTSCH.index(), db.UEBERSETZT.index(), db.KASTEN.index(), db.ALTER.index(),
+                    db.GEWUSST.index(), db.UNBEKANNT.index()}) {
+    if (index >= 0) ++known;
+  }
+  return db.fieldCount() - known;
+}
+
+int compartmentOfLetter(char letter) {
+  return letter == kArchiveLetter ? CardBox::kCompartments
+                                  : static_cast<unsigned char>(letter) - 64;
+}
+
+char letterOfCompartment(int n) {
+  return n == CardBox::kCompartments ? kArchiveLetter : static_cast<char>(64 + n);
+}
+
+// Where the save has got to, per compartment: cards written so far.
+struct tSaveTally {
+  int32_t count[CardBox::kCompartments] = {};
+};
+
+bool writeCards(tTrmDB& db, tSaveTally* tally) {
+  tTermel card;
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
+    if (!db.append()) return false;
+    const int32_t position = ++tally->count[n - 1];
+    const char letter[2] = {letterOfCompartment(n), '\0'};
+    db.DEUTSCH.set(card.front);
+    db.UEBERSETZT.set(card.back);
+    db.KASTEN.set(letter);
+    db.ALTER.set(position);
+    db.GEWUSST.set(card.timesKnown);
+    db.UNBEKANNT.set(card.timesUnknown);
+  }
+  return true;
+}
+
+bool writeCompartments(tKastenDB& db, const tSaveTally& tally) {
+  for (int i = 1; i <= CardBox::kCompartments; ++i) {
+    if (!db.append()) return false;
+    const bool archive = i == CardBox::kCompartments;
+    char name[16];
+    std::snprintf(name, sizeof name, "%d. Fach", i);
+    const char letter[2] = {letterOfCompartment(i), '\0'};
+    db.BEZ.set(letter);
+    db.ANZAHL.set(tally.count[i - 1]);
+    db.NAME.set(archive ? "Ablage" : name);
+    db.MAX.set(archive ? kArchiveMax : theCardBox.capacity(i - 1));
+    db.MAXALTER.set(tally.count[i - 1]);
+  }
+  return true;
+}
+
+// Writes one table into a temporary file and renames it over path only when the
+// whole table is on disk. errorFormat turns a failure into its report text; *stamp
+// gets the stamp of the new file.
+template <typename Table, typename Create, typename Fill>
+bool replaceTable(const std::string& path, tFileReport* report, const char* errorFormat,
+                  Create create, Fill fill, tFileStamp* stamp) {
+  std::vector<std::string>* errors = &report->errors;
+  tSafeReplace replace(path);
+  if (!replace.begin()) {
+    errors->push_back(replaceErrorText(replace, path, errorFormat));
+    return false;
+  }
+  if (!create(replace.tempPath().c_str())) {
+    addError(errors, errorFormat, kDbfShortWrite);
+    return false;
+  }
+  Table db(errors);
+  if (!db.open(replace.tempPath().c_str())) return false;
+  const bool filled = fill(db);
+  if (!db.close() || !filled) {
+    // A failed append has reported itself; a failure only seen at close has not.
+    if (filled) addError(errors, errorFormat, kDbfShortWrite);
+    return false;
+  }
+  if (!replace.commit()) {
+    addError(errors, errorFormat, kDbfShortWrite);
+    return false;
+  }
+  if (!replace.directorySynced()) report->warnings.push_back(formatWithPath(kNotSynced, path));
+  *stamp = replace.stamp();
+  return true;
+}
+
+}  // namespace
+
+tTrmDB::~tTrmDB() = default;
+
+bool tTrmDB::open(const char* path, tMode mode) {
+  if (!tDBF::open(path, mode)) return false;
+  DEUTSCH.bind(this, "DEUTSCH");
+  UEBERSETZT.bind(this, "UEBERSETZT");
+  KASTEN.bind(this, "KASTEN");
+  ALTER.bind(this, "ALTER");
+  GEWUSST.bind(this, "GEWUSST");
+  UNBEKANNT.bind(this, "UNBEKANNT");
+  return true;
+}
+
+// Deliberately does not keep the code as lastError(), so every missing column of a
+// foreign file is reported, not only the first.
+void tTrmDB::error(int code) {
+  addError(errors_, kCardError, code);
+}
+
+tKastenDB::~tKastenDB() = default;
+
+bool tKastenDB::open(const char* path) {
+  if (!tDBF::open(path)) return false;
+  BEZ.bind(this, "BEZ");
+  NAME.bind(this, "NAME");
+  MAX.bind(this, "MAX");
+  ANZAHL.bind(this, "ANZAHL");
+  MAXALTER.bind(this, "MAXALTER");
+  return true;
+}
+
+void tKastenDB::error(int code) {
+  addError(errors_, kBoxError, code);
+}
+
+bool createCardTable(const char* path) {
+  tCreateDBF table;
+  table.addField("DEUTSCH", 'C', 64, 0);
+  table.addField("UEBERSETZT", 'C', 64, 0);
+  table.addField("KASTEN", 'C', 1, 0);
+  table.addField("ALTER", 'N', 4, 0);
+  table.addField("GEWUSST", 'N', 5, 0);
+  table.addField("UNBEKANNT", 'N', 5, 0);
+  return table.create(path);
+}
+
+bool createBoxTable(const char* path) {
+  tCreateDBF table;
+  table.addField("BEZ", 'C', 1, 0);
+  table.addField("ANZAHL", 'N', 6, 0);
+  table.addField("NAME", 'C', 10, 0);
+  table.addField("MAX", 'N', 6, 0);
+  table.addField("MAXALTER", 'N', 6, 0);
+  return table.create(path);
+}
+
+const char kLossyRewriteQuestion[] =
+    "Die Datei wird im Kartei-Format neu geschrieben; nicht gelesene Felder gehen verloren. "
+    "Trotzdem sichern?";
+
+std::string placedInFirstText(int count) {
+  if (count <= 0) return std::string();
+  if (count == 1) return "1 Karte ohne g\xFCltiges Fach wurde ins 1. Fach gelegt.";
+  char text[96];
+  std::snprintf(text, sizeof text, "%d Karten ohne g\xFCltiges Fach wurden ins 1. Fach gelegt.",
+                count);
+  return text;
+}
+
+void loadCardFile(const char* path, tFileReport* report) {
+  tFileReport local;
+  if (report == nullptr) report = &local;
+  const size_t errorsBefore = report->errors.size();
+  tTrmDB db(&report->errors);
+  // Stamped before it is read: a change made meanwhile is then taken for one made later.
+  if (path != nullptr) report->stamp = tFileStamp::ofPath(path);
+  report->opened = db.open(path, tDBF::tMode::kReadOnly);
+  if (!report->opened) return;
+  report->readOnly = isSaveProtected(path);
+  report->foreignColumns = foreignColumnCount(db);
+  tTermel card;
+  for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
+    readCard(db, &card);
+    char letter[2];
+    copyText(db.KASTEN, letter, sizeof letter);
+    if (!theCardBox.addCardTo(card, compartmentOfLetter(letter[0]))) {
+      theCardBox.addCardTo(card, 1);
+      ++report->placedInFirst;
+    }
+    ++report->loaded;
+  }
+  report->lossyRewrite = report->errors.size() > errorsBefore || report->foreignColumns > 0;
+}
+
+bool saveCardFile(const char* path, tFileReport* report) {
+  tFileReport local;
+  if (report == nullptr) report = &local;
+  if (path == nullptr || *path == '\0') {
+    addError(&report->errors, kCardError, kDbfCannotOpen);
+    return false;
+  }
+  // A name the table code would refuse to open could be written, but never loaded.
+  if (std::strlen(path) > tDBF::kMaxFileName) {
+    addError(&report->errors, kCardError, kDbfNameTooLong);
+    return false;
+  }
+  // The box file belongs beside the file the card file's path really names.
+  std::string cardPath;
+  if (!resolveLinks(path, &cardPath)) {
+    addError(&report->errors, kCardError, kDbfCannotOpen);
+    return false;
+  }
+  keepBeforeSave(path, &report->warnings);
+  tSaveTally tally;
+  const bool saved = replaceTable<tTrmDB>(
+      cardPath, report, kCardError, createCardTable,
+      [&tally](tTrmDB& db) { return writeCards(db, &tally); }, &report->stamp);
+  if (!saved) return false;
+  tFileStamp boxStamp;
+  replaceTable<tKastenDB>(
+      boxFileName(cardPath), report, kBoxError, createBoxTable,
+      [&tally](tKastenDB& db) { return writeCompartments(db, tally); }, &boxStamp);
+  pruneAfterSave(path, &report->warnings);
+  return true;
+}

@@ -1,0 +1,349 @@
+#include "kartei/card_file.h"
+#include "kartei/box_file_name.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "tests/box/box_test_support.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using Strings = std::vector<std::string>;
+
+std::string padRight(const std::string& s, size_t width) {
+  return s + std::string(width - s.size(), ' ');
+}
+std::string padLeft(const std::string& s, size_t width) {
+  return std::string(width - s.size(), ' ') + s;
+}
+
+std::string le16(int v) {
+  return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
+std::string le32(int v) {
+  return le16(v & 0xFFFF) + le16(v >> 16);
+}
+
+std::string descriptor(const std::string& name, char type, int length) {
+  std::string d = name + std::string(11 - name.size(), '\0');
+  d += type;
+  d += std::string(4, '\0');
+  d += static_cast<char>(length);
+  d += std::string(3, '\0');
+  d += '\x01';
+  d += std::string(11, '\0');
+  return d;
+}
+
+// Header as a fresh table written today holds it; date bytes taken from the clock.
+std::string header(int records, int headerLength, int recordLength) {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  std::string h = "\x03";
+  h += static_cast<char>(local->tm_year);
+  h += static_cast<char>(local->tm_mon + 1);
+  h += static_cast<char>(local->tm_mday);
+  return h + le32(records) + le16(headerLength) + le16(recordLength) + std::string(20, '\0');
+}
+
+std::string cardFileHead(int records) {
+  return header(records, 225, 144) + descriptor("DEUTSCH", 'C', 64) +
+         descriptor("UEBERSETZT", 'C', 64) + descriptor("KASTEN", 'C', 1) +
+         descriptor("ALTER", 'N', 4) + descriptor("GEWUSST", 'N', 5) +
+         descriptor("UNBEKANNT", 'N', 5) + "\x0D";
+}
+
+std::string cardRecord(const std::string& front850, const std::string& back, char letter,
+                       const std::string& alter, const std::string& known,
+                       const std::string& unknown) {
+  return " " + padRight(front850, 64) + padRight(back, 64) + letter + padLeft(alter, 4) +
+         padLeft(known, 5) + padLeft(unknown, 5);
+}
+
+std::string boxFileHead() {
+  return header(7, 193, 30) + descriptor("BEZ", 'C', 1) + descriptor("ANZAHL", 'N', 6) +
+         descriptor("NAME", 'C', 10) + descriptor("MAX", 'N', 6) + descriptor("MAXALTER", 'N', 6) +
+         "\x0D";
+}
+
+std::string boxRecords(const int counts[7]) {
+  const char letters[] = "ABCDEFZ";
+  const char* maxima[] = {"10", "20", "40", "80", "160", "320", "999999"};
+  std::string records;
+  for (int i = 0; i < 7; ++i) {
+    const std::string name = i == 6 ? "Ablage" : std::to_string(i + 1) + ". Fach";
+    const std::string count = std::to_string(counts[i]);
+    records += std::string(" ") + letters[i] + padLeft(count, 6) + padRight(name, 10) +
+               padLeft(maxima[i], 6) + padLeft(count, 6);
+  }
+  return records;
+}
+
+// Writes a card file record by record, as another program might have.
+struct RawCard {
+  std::string front, back, kasten;
+  int32_t known, unknown;
+};
+
+void writeCardFile(const std::string& path, const std::vector<RawCard>& cards) {
+  ASSERT_TRUE(createCardTable(path.c_str()));
+  tTrmDB db;
+  ASSERT_TRUE(db.open(path.c_str()));
+  for (const RawCard& c : cards) {
+    ASSERT_TRUE(db.append());
+    db.DEUTSCH.set(c.front.c_str());
+    db.UEBERSETZT.set(c.back.c_str());
+    db.KASTEN.set(c.kasten.c_str());
+    db.GEWUSST.set(c.known);
+    db.UNBEKANNT.set(c.unknown);
+  }
+  ASSERT_TRUE(db.close());
+}
+
+// Umlaut in the text, one counter negative and one too wide for its field.
+tTermel luckCard() {
+  return card(
+      "Gl\xFC"
+      "ck",
+      "luck", -5, 123456);
+}
+
+class CardFileTest : public CardBoxTest {
+ protected:
+  ScratchDir dir_;
+};
+
+TEST_F(CardFileTest, SavedFilesHoldExactBytes) {
+  theCardBox.addCardTo(luckCard(), 2);
+  theCardBox.addCardTo(card("Haus", "house", 0, 1), 2);
+  theCardBox.addCardTo(card("  Baum  ", "tree", 99999, -9999), 2);
+  theCardBox.addCardTo(card("Ende", "end", 3, 4), 7);
+  const std::string path = dir_.file("karten.trm");
+  tFileReport report;
+  ASSERT_TRUE(saveCardFile(path.c_str(), &report));
+  EXPECT_TRUE(report.errors.empty());
+
+  const std::string expectedCards = cardFileHead(4) +
+                                    cardRecord(
+                                        "Gl\x81"
+                                        "ck",
+                                        "luck", 'B', "1", "-5", "*****") +
+                                    cardRecord("Haus", "house", 'B', "2", "0", "1") +
+                                    cardRecord("  Baum", "tree", 'B', "3", "99999", "-9999") +
+                                    cardRecord("Ende", "end", 'Z', "1", "3", "4") + "\x1A";
+  EXPECT_EQ(readBytes(path), expectedCards);
+  // The counters' layout, spelled out once.
+  EXPECT_NE(readBytes(path).find("B   1   -5*****"), std::string::npos);
+
+  const int counts[7] = {0, 3, 0, 0, 0, 0, 1};
+  EXPECT_EQ(readBytes(dir_.file("karten.kas")), boxFileHead() + boxRecords(counts) + "\x1A");
+  EXPECT_NE(readBytes(dir_.file("karten.kas")).find(" Z     1Ablage    999999     1"),
+            std::string::npos);
+  EXPECT_EQ(dir_.entries(), std::set<std::string>({"karten.trm", "karten.kas"}));
+}
+
+TEST_F(CardFileTest, EmptyBoxSavesHeaderOnlyCardFileAndSevenCompartments) {
+  const std::string path = dir_.file("leer.trm");
+  ASSERT_TRUE(saveCardFile(path.c_str()));
+  EXPECT_EQ(readBytes(path), cardFileHead(0) + "\x1A");
+  const int counts[7] = {};
+  EXPECT_EQ(readBytes(dir_.file("leer.kas")), boxFileHead() + boxRecords(counts) + "\x1A");
+}
+
+TEST_F(CardFileTest, SaveThenLoadRestoresCompartmentsOrderAndCounters) {
+  theCardBox.addCardTo(luckCard(), 2);
+  theCardBox.addCardTo(card("  Baum  ", "tree", 7, 8), 2);
+  for (int n = 1; n <= 7; ++n) theCardBox.addCardTo(card("k", std::to_string(n).c_str(), n, 0), n);
+  const std::string path = dir_.file("rund.trm");
+  ASSERT_TRUE(saveCardFile(path.c_str()));
+  theCardBox.clearAll();
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_TRUE(report.opened);
+  EXPECT_EQ(report.loaded, 9);
+  EXPECT_EQ(report.placedInFirst, 0);
+  EXPECT_FALSE(report.lossyRewrite);
+  EXPECT_EQ(textsIn(2), Texts({"Gl\xFC"
+                               "ck;luck",
+                               "  Baum;tree", "k;2"}));
+  for (int n = 1; n <= 7; ++n) EXPECT_EQ(textsIn(n).back(), "k;" + std::to_string(n));
+  EXPECT_EQ(cardAt(2, 0).timesKnown, -5);
+  EXPECT_EQ(cardAt(2, 0).timesUnknown, 0);  // too wide for its field: stored as *****
+  EXPECT_EQ(theCardBox.firstIn(7, nullptr)->timesKnown, 7);
+}
+
+TEST_F(CardFileTest, UnusableCompartmentLettersLoadIntoCompartmentOne) {
+  const std::string path = dir_.file("fremd.trm");
+  writeCardFile(path, {{"g", "1", "G", 0, 0},
+                       {"h", "2", "H", 4, 5},
+                       {"blank", "3", "", 0, 0},
+                       {"lower", "4", "a", 0, 0},
+                       {"digit", "5", "1", 0, 0},
+                       {"f", "6", "F", 0, 0},
+                       {"z", "7", "Z", 0, 0},
+                       {"a", "8", "A", 2, 3}});
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_EQ(report.loaded, 8);
+  EXPECT_EQ(report.placedInFirst, 4);
+  EXPECT_TRUE(report.errors.empty());
+  EXPECT_FALSE(report.lossyRewrite);
+  EXPECT_EQ(textsIn(7), Texts({"g;1", "z;7"}));
+  EXPECT_EQ(textsIn(6), Texts({"f;6"}));
+  EXPECT_EQ(textsIn(1), Texts({"h;2", "blank;3", "lower;4", "digit;5", "a;8"}));
+  EXPECT_EQ(cardAt(1, 0).timesKnown, 4);
+  EXPECT_EQ(cardAt(1, 0).timesUnknown, 5);
+  EXPECT_EQ(cardAt(1, 4).timesUnknown, 3);
+  EXPECT_EQ(placedInFirstText(report.placedInFirst),
+            "4 Karten ohne g\xFCltiges Fach wurden ins 1. Fach gelegt.");
+  EXPECT_EQ(placedInFirstText(1), "1 Karte ohne g\xFCltiges Fach wurde ins 1. Fach gelegt.");
+  EXPECT_EQ(placedInFirstText(0), "");
+
+  // A save keeps every card; they are now in compartment 1 for good.
+  ASSERT_TRUE(saveCardFile(path.c_str()));
+  theCardBox.clearAll();
+  tFileReport again;
+  loadCardFile(path.c_str(), &again);
+  EXPECT_EQ(again.loaded, 8);
+  EXPECT_EQ(again.placedInFirst, 0);
+  EXPECT_EQ(textsIn(1), Texts({"h;2", "blank;3", "lower;4", "digit;5", "a;8"}));
+}
+
+TEST_F(CardFileTest, FileWithColumnsOfItsOwnWouldLoseThemOnRewrite) {
+  const std::string path = dir_.file("notizen.trm");
+  // The card columns with a note among them and a date behind them.
+  const struct {
+    const char* name;
+    char type;
+    int length;
+  } columns[] = {{"DEUTSCH", 'C', 64},  {"NOTIZ", 'C', 20}, {"UEBERSETZT", 'C', 64},
+                 {"KASTEN", 'C', 1},    {"ALTER", 'N', 4},  {"GEWUSST", 'N', 5},
+                 {"UNBEKANNT", 'N', 5}, {"DATUM", 'D', 8}};
+  tCreateDBF table;
+  for (const auto& column : columns) table.addField(column.name, column.type, column.length, 0);
+  ASSERT_TRUE(table.create(path.c_str()));
+  {
+    tTrmDB db;
+    ASSERT_TRUE(db.open(path.c_str()));
+    ASSERT_TRUE(db.append());
+    db.DEUTSCH.set("Haus");
+    db.UEBERSETZT.set("house");
+    db.KASTEN.set("B");
+  }
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_TRUE(report.errors.empty());
+  EXPECT_EQ(report.foreignColumns, 2);
+  EXPECT_TRUE(report.lossyRewrite);
+  EXPECT_EQ(textsIn(2), Texts({"Haus;house"}));
+  EXPECT_STREQ(kLossyRewriteQuestion,
+               "Die Datei wird im Kartei-Format neu geschrieben; nicht gelesene Felder gehen "
+               "verloren. Trotzdem sichern?");
+
+  // Our own card file is no such file.
+  const std::string own = dir_.file("eigen.trm");
+  ASSERT_TRUE(saveCardFile(own.c_str()));
+  tFileReport ownReport;
+  loadCardFile(own.c_str(), &ownReport);
+  EXPECT_EQ(ownReport.foreignColumns, 0);
+  EXPECT_FALSE(ownReport.lossyRewrite);
+}
+
+TEST_F(CardFileTest, RecordThatCannotBeReadMakesTheRewriteLossy) {
+  const std::string path = dir_.file("abgeschnitten.trm");
+  writeCardFile(path, {{"a", "1", "A", 0, 0}, {"b", "2", "A", 0, 0}});
+  const std::string bytes = readBytes(path);
+  writeBytes(path, bytes.substr(0, 225 + 144 + 20));
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_EQ(report.loaded, 1);
+  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 8"}));
+  EXPECT_TRUE(report.lossyRewrite);
+}
+
+TEST_F(CardFileTest, LoadingAppendsBehindCardsAlreadyThere) {
+  const std::string path = dir_.file("dazu.trm");
+  writeCardFile(path, {{"neu", "new", "A", 0, 0}, {"alt", "old", "Z", 0, 0}});
+  theCardBox.addCardTo(card("vorher", "before"), 1);
+  theCardBox.addCardTo(card("archiv", "archive"), 7);
+  loadCardFile(path.c_str());
+  EXPECT_EQ(textsIn(1), Texts({"vorher;before", "neu;new"}));
+  EXPECT_EQ(textsIn(7), Texts({"archiv;archive", "alt;old"}));
+}
+
+TEST_F(CardFileTest, SixtyFourCharacterTextsAreCutTo63) {
+  const std::string path = dir_.file("lang.trm");
+  const std::string longText(64, 'x');
+  writeCardFile(path, {{longText, longText + "y", "A", 0, 0}});
+  loadCardFile(path.c_str());
+  tTermel loaded;
+  ASSERT_NE(theCardBox.firstIn(1, &loaded), nullptr);
+  EXPECT_EQ(std::string(loaded.front), std::string(63, 'x'));
+  EXPECT_EQ(std::string(loaded.back), std::string(63, 'x'));
+}
+
+TEST_F(CardFileTest, MissingFieldsAreReportedOnceEachAndReadAsEmpty) {
+  const std::string path = dir_.file("schmal.trm");
+  tCreateDBF table;
+  table.addField("DEUTSCH", 'C', 10, 0);
+  table.addField("KASTEN", 'C', 1, 0);
+  ASSERT_TRUE(table.create(path.c_str()));
+  {
+    tTrmDB db;
+    ASSERT_TRUE(db.open(path.c_str()));
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_TRUE(db.append());
+      db.DEUTSCH.set("Wort");
+      db.KASTEN.set("C");
+    }
+  }
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 6", "Fehler in Termeldatei: 6",
+                                    "Fehler in Termeldatei: 6", "Fehler in Termeldatei: 6"}));
+  EXPECT_EQ(report.loaded, 3);
+  EXPECT_TRUE(report.lossyRewrite);
+  EXPECT_EQ(textsIn(3), Texts({"Wort;", "Wort;", "Wort;"}));
+}
+
+TEST_F(CardFileTest, MissingOrForeignFileLoadsNothing) {
+  theCardBox.addCardTo(card("bleibt", "stays"), 1);
+  tFileReport report;
+  loadCardFile(dir_.file("gibtsnicht.trm").c_str(), &report);
+  EXPECT_FALSE(report.opened);
+  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 3"}));
+  writeBytes(dir_.file("kurz.trm"), "\x03\x01\x02");
+  tFileReport shortReport;
+  loadCardFile(dir_.file("kurz.trm").c_str(), &shortReport);
+  EXPECT_FALSE(shortReport.opened);
+  EXPECT_EQ(shortReport.errors, Strings({"Fehler in Termeldatei: 1"}));
+  EXPECT_EQ(textsIn(1), Texts({"bleibt;stays"}));
+}
+
+TEST(BoxFileNameTest, ReplacesOnlyTheFileNamesOwnExtension) {
+  EXPECT_EQ(boxFileName("ENGLISCH.TRM"), "ENGLISCH.kas");
+  EXPECT_EQ(boxFileName("/home/a.b/KARTEN.TRM"), "/home/a.b/KARTEN.kas");
+  EXPECT_EQ(boxFileName("/home/a.b/KARTEN"), "/home/a.b/KARTEN.kas");
+  EXPECT_EQ(boxFileName("KARTEN"), "KARTEN.kas");
+  EXPECT_EQ(boxFileName("dir/x.y.trm"), "dir/x.y.kas");
+  EXPECT_EQ(boxFileName("/home/.trm"), "/home/.trm.kas");
+  // A card file called .kas must not be overwritten by its own box file.
+  EXPECT_EQ(boxFileName("/tmp/box.kas"), "/tmp/box.kas.kas");
+}
+
+TEST_F(CardFileTest, CardFileWithoutExtensionGetsBoxFileBesideIt) {
+  theCardBox.addCardTo(card("a", "b"), 1);
+  const std::string path = dir_.file("ohnepunkt");
+  ASSERT_TRUE(saveCardFile(path.c_str()));
+  EXPECT_EQ(dir_.entries(), std::set<std::string>({"ohnepunkt", "ohnepunkt.kas"}));
+  EXPECT_EQ(readBytes(path).substr(0, 1), "\x03");
+  EXPECT_EQ(readBytes(path).size(), 225u + 144u + 1u);
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+// Every system call of a save made to fail, one at a time, and the process ended at
+// every one of them: the card file must afterwards be the old box or the new one,
+// byte for byte, the save must report failure exactly when it is still the old one,
+// and a failed save must leave no temporary file behind.
+#include <errno.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "kartei/card_file.h"
+#include "storage/sys_calls.h"
+#include "tests/box/box_test_support.h"
+
+namespace {
+
+enum class tFault {
+  kNone,
+  kFail,            // the call fails
+  kFailAndCleanup,  // the call fails, and so does the first removal after it
+  kEnd,             // the process ends at the call, as if killed
+  kShort,           // a read or write moves only part of the bytes, as it may
+};
+
+// Exit codes of the child that saves.
+constexpr int kSaved = 10;
+constexpr int kFailedWithText = 11;
+constexpr int kFailedSilently = 12;
+constexpr int kEnded = 13;
+
+// Counts the calls and strikes at the one chosen. Only used in one process at a time.
+struct tInjector {
+  long calls = 0;
+  long at = 0;
+  tFault fault = tFault::kNone;
+  bool failNextRemoval = false;
+  bool shortNow = false;
+  std::vector<std::string> names;  // of every call, in order
+};
+tInjector injector;
+
+bool strike(const char* name) {
+  ++injector.calls;
+  injector.names.push_back(name);
+  injector.shortNow = false;
+  if (injector.fault == tFault::kNone || injector.calls != injector.at) return false;
+  if (injector.fault == tFault::kEnd) _exit(kEnded);
+  if (injector.fault == tFault::kShort) {
+    injector.shortNow = true;
+    return false;
+  }
+  injector.failNextRemoval = injector.fault == tFault::kFailAndCleanup;
+  errno = EIO;
+  return true;
+}
+
+// The bytes a read or write moves: half of them when the call is to come up short.
+size_t ioSize(size_t n) {
+  return injector.shortNow && n > 1 ? n / 2 : n;
+}
+
+const tSysCalls& libc() {
+  return libcSysCalls();
+}
+
+int faultyOpenat(int d, const char* p, int f, mode_t m) {
+  return strike("openat") ? -1 : libc().openat(d, p, f, m);
+}
+int faultyClose(int fd) {
+  // A failing close still closes, as on Linux.
+  if (strike("close")) {
+    libc().close(fd);
+    return -1;
+  }
+  return libc().close(fd);
+}
+ssize_t faultyRead(int fd, void* b, size_t n) {
+  return strike("read") ? -1 : libc().read(fd, b, ioSize(n));
+}
+ssize_t faultyPread(int fd, void* b, size_t n, off_t o) {
+  return strike("pread") ? -1 : libc().pread(fd, b, ioSize(n), o);
+}
+ssize_t faultyWrite(int fd, const void* b, size_t n) {
+  if (strike("write")) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return libc().write(fd, b, ioSize(n));
+}
+off_t faultyLseek(int fd, off_t o, int w) {
+  return strike("lseek") ? -1 : libc().lseek(fd, o, w);
+}
+int faultyFsync(int fd) {
+  return strike("fsync") ? -1 : libc().fsync(fd);
+}
+int faultyFchmod(int fd, mode_t m) {
+  return strike("fchmod") ? -1 : libc().fchmod(fd, m);
+}
+int faultyFstat(int fd, struct stat* st) {
+  return strike("fstat") ? -1 : libc().fstat(fd, st);
+}
+int faultyFstatat(int d, const char* p, struct stat* st, int f) {
+  return strike("fstatat") ? -1 : libc().fstatat(d, p, st, f);
+}
+ssize_t faultyReadlinkat(int d, const char* p, char* b, size_t n) {
+  return strike("readlinkat") ? -1 : libc().readlinkat(d, p, b, n);
+}
+int faultyRenameat(int fd, const char* f, int td, const char* t) {
+  return strike("renameat") ? -1 : libc().renameat(fd, f, td, t);
+}
+int faultyUnlinkat(int d, const char* p, int f) {
+  if (strike("unlinkat") || injector.failNextRemoval) {
+    injector.failNextRemoval = false;
+    errno = EIO;
+    return -1;
+  }
+  return libc().unlinkat(d, p, f);
+}
+int faultyFlock(int fd, int op) {
+  return strike("flock") ? -1 : libc().flock(fd, op);
+}
+
+const tSysCalls kFaulty = {
+    faultyOpenat,     faultyClose,    faultyRead,     faultyPread, faultyWrite,
+    faultyLseek,      faultyFsync,    faultyFchmod,   faultyFstat, faultyFstatat,
+    faultyReadlinkat, faultyRenameat, faultyUnlinkat, faultyFlock,
+};
+
+class SaveFaultTest : public CardBoxTest {
+ protected:
+  void SetUp() override {
+    CardBoxTest::SetUp();
+    path_ = dir_.file("box.trm");
+    fill(1, 3, "alt");
+    ASSERT_TRUE(saveCardFile(path_.c_str()));
+    oldCards_ = readBytes(path_);
+    oldBox_ = readBytes(boxPath());
+    theCardBox.clearAll();
+    // More than the table code buffers at once, so the card file takes several writes.
+    fill(2, 600, "neu");
+    fill(7, 5, "abgelegt");
+  }
+  void TearDown() override {
+    replaceSysCallsForTesting(nullptr);
+    CardBoxTest::TearDown();
+  }
+
+  std::string boxPath() const { return dir_.file("box.kas"); }
+
+  // The old files back, and nothing else in the directory.
+  void restoreOldFiles() {
+    for (const std::string& name : dir_.entries()) unlink(dir_.file(name).c_str());
+    writeBytes(path_, oldCards_);
+    writeBytes(boxPath(), oldBox_);
+  }
+
+  // Saves with the injector armed; returns the result and fills *report.
+  bool saveWith(long at, tFault fault, tFileReport* report) {
+    injector = tInjector();
+    injector.at = at;
+    injector.fault = fault;
+    replaceSysCallsForTesting(&kFaulty);
+    const bool saved = saveCardFile(path_.c_str(), report);
+    replaceSysCallsForTesting(nullptr);
+    return saved;
+  }
+
+  // Saves in a child with the fault at call number at; returns the child's exit code.
+  int saveInChild(long at, tFault fault) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      tFileReport report;
+      const bool saved = saveWith(at, fault, &report);
+      _exit(saved ? kSaved : report.errors.empty() ? kFailedSilently : kFailedWithText);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  ScratchDir dir_;
+  std::string path_;
+  std::string oldCards_, oldBox_;
+};
+
+TEST_F(SaveFaultTest, EveryFailingOrFatalCallLeavesTheOldBoxOrTheNewOne) {
+  // A clean run: the new files, and the calls a save makes.
+  tFileReport clean;
+  ASSERT_TRUE(saveWith(0, tFault::kNone, &clean));
+  EXPECT_TRUE(clean.errors.empty());
+  EXPECT_TRUE(clean.warnings.empty());
+  const std::string newCards = readBytes(path_);
+  const std::string newBox = readBytes(boxPath());
+  ASSERT_NE(newCards, oldCards_);
+  ASSERT_NE(newBox, oldBox_);
+  const std::vector<std::string> names = injector.names;
+  const long calls = injector.calls;
+  // Every kind of call a save makes is among those struck below.
+  const std::set<std::string> kinds(names.begin(), names.end());
+  for (const char* kind : {"openat", "close", "write", "fsync", "fchmod", "renameat", "fstat",
+                           "fstatat", "lseek", "read"}) {
+    EXPECT_EQ(kinds.count(kind), 1u) << kind;
+  }
+  EXPECT_GE(std::count(names.begin(), names.end(), "write"), 4);
+
+  const std::set<std::string> onlyBox = {"box.trm", "box.kas"};
+  std::map<int, int> outcomes;
+  for (tFault fault : {tFault::kFail, tFault::kFailAndCleanup, tFault::kEnd}) {
+    for (long at = 1; at <= calls; ++at) {
+      SCOPED_TRACE("call " + std::to_string(at) + " (" + names[at - 1] + "), fault " +
+                   std::to_string(static_cast<int>(fault)));
+      restoreOldFiles();
+      const int code = saveInChild(at, fault);
+      ++outcomes[code];
+      const std::string cards = readBytes(path_);
+      const std::string box = readBytes(boxPath());
+      EXPECT_TRUE(cards == oldCards_ || cards == newCards);
+      EXPECT_TRUE(box == oldBox_ || box == newBox);
+      if (fault == tFault::kEnd) {
+        EXPECT_EQ(code, kEnded);
+        continue;
+      }
+      ASSERT_TRUE(code == kSaved || code == kFailedWithText) << "exit code " << code;
+      EXPECT_EQ(code == kSaved, cards == newCards);
+      if (code == kFailedWithText) {
+        EXPECT_EQ(dir_.entries(), onlyBox);
+        EXPECT_EQ(box, oldBox_);
+      }
+    }
+  }
+  // Reads and writes that move only part of the bytes are carried on, not failures.
+  for (long at = 1; at <= calls; ++at) {
+    const std::string& name = names[at - 1];
+    if (name != "read" && name != "pread" && name != "write") continue;
+    SCOPED_TRACE("short " + name + " at call " + std::to_string(at));
+    restoreOldFiles();
+    EXPECT_EQ(saveInChild(at, tFault::kShort), kSaved);
+    EXPECT_EQ(readBytes(path_), newCards);
+    EXPECT_EQ(readBytes(boxPath()), newBox);
+  }
+  // Both outcomes really occurred: failures before the rename, successes after it.
+  EXPECT_GT(outcomes[kSaved], 0);
+  EXPECT_GT(outcomes[kFailedWithText], 0);
+  EXPECT_EQ(outcomes[kEnded], calls);
+}
+
+TEST_F(SaveFaultTest, FailedDirectorySyncIsAWarningAndTheBoxFileIsWritten) {
+  tFileReport clean;
+  ASSERT_TRUE(saveWith(0, tFault::kNone, &clean));
+  const std::string newCards = readBytes(path_);
+  const std::string newBox = readBytes(boxPath());
+  const std::vector<std::string> names = injector.names;
+  // The call after the card file's rename syncs its directory.
+  const auto rename = std::find(names.begin(), names.end(), "renameat");
+  ASSERT_NE(rename, names.end());
+  ASSERT_EQ(*(rename + 1), "fsync");
+  const long at = static_cast<long>(rename - names.begin()) + 2;
+
+  restoreOldFiles();
+  tFileReport report;
+  EXPECT_TRUE(saveWith(at, tFault::kFail, &report));
+  EXPECT_TRUE(report.errors.empty());
+  ASSERT_EQ(report.warnings.size(), 1u);
+  EXPECT_EQ(report.warnings[0].rfind("Die Datei " + path_ + " wurde gesichert, aber", 0), 0u)
+      << report.warnings[0];
+  EXPECT_EQ(readBytes(path_), newCards);
+  EXPECT_EQ(readBytes(boxPath()), newBox);
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// tCardIntake: the one place where the word-list readers (CSV, tab-separated,
+// KVTML) hand in their cards, so every format gets the rules of the line import:
+// trailing spaces go, both texts must be there, every character must have a place
+// in the card file, texts are cut to 63 characters, a card already in the box is not
+// added twice, and each refused card is reported with the line it came from.
+//
+// Readers pass texts as UTF-8; the intake turns line breaks and tabs inside a text
+// into spaces and converts it to the card file's code page 1252 in
+// cardTextFromUtf8, the single point where characters are checked.
+// An intake refers to theCardBox and must not outlive an import run: nothing else
+// may change the box while it is in use.
+#ifndef TERMEL_WORDLISTS_CARD_INTAKE_H_
+#define TERMEL_WORDLISTS_CARD_INTAKE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "wordlists/import_index.h"
+#include "wordlists/text_io.h"
+
+// Codes of the word-list readers beyond those of importLine.
+enum : int {
+  kImportExtraColumns = 1311,  // "Weitere Spalten ignoriert" (a notice, nothing refused)
+  kImportOpenQuote = 1312,     // "Anführungszeichen nicht geschlossen"
+  kImportNotAWordList = 1313,  // "Keine lesbare Vokabeldatei"
+};
+
+// Called once per refused card or notice: its code, caption, the text to show (code
+// page 1252) and the line of the file it starts on (0 when not known).
+using tWordListReporter =
+    std::function<void(int code, const char* caption, const char* text, int line)>;
+
+// Caption for any import code, or nullptr for a card that was handled.
+const char* wordListCaption(int code);
+
+// One report of an import as the learner reads it, "Zeile N: caption: text" (without
+// "Zeile N: " for line 0), line breaks at the end of text left out; code page 1252.
+std::string wordListNote(const char* caption, const char* text, int line);
+
+// Converts one card text from UTF-8 into code page 1252 and into the form a card can
+// hold (fitCardText): kImportAdded, or the code that refuses the card
+// (kImportNotEncodable for a control character or a character the card file can't
+// hold). *replaced (when given) is set when typographic characters were replaced.
+int cardTextFromUtf8(const std::string& utf8, std::string* cp1252, bool* replaced = nullptr);
+
+// One card as a reader found it.
+struct tWordCard {
+  std::string front, back;  // UTF-8
+  int line = 0;             // where its record starts, counted from 1
+  int compartment = 1;      // 1 to 6; anything higher means the archive
+  int32_t timesKnown = 0;
+  int32_t timesUnknown = 0;
+};
+
+class tCardIntake {
+ public:
+  // The duplicate index grows with the cards added, so a long file of refused lines
+  // costs no memory.
+  tCardIntake(const tWordListReporter& report, tImportResult* result);
+  tCardIntake(const tCardIntake&) = delete;
+  tCardIntake& operator=(const tCardIntake&) = delete;
+
+  // Adds the card or reports why not. Returns kImportAdded, kImportAlreadyPresent or
+  // the code of the refusal.
+  int add(tWordCard card);
+  // Reports a record that holds no card (counted as malformed); text is UTF-8.
+  void refuse(int code, int line, const std::string& text);
+  // Reports something the learner should know that refuses nothing.
+  void notice(int code, int line, const std::string& text);
+
+ private:
+  void tell(int code, int line, const std::string& utf8);
+
+  const tWordListReporter& report_;
+  tImportResult* result_;
+  tImportIndex index_;
+};
+
+#endif  // TERMEL_WORDLISTS_CARD_INTAKE_H_

@@ -1,0 +1,97 @@
+#include "wordlists/delimited_records.h"
+
+#include <algorithm>
+
+bool tDelimitedRecord::blank() const {
+  return std::all_of(fields.begin(), fields.end(), [](const std::string& field) {
+    return field.find_first_not_of(' ') == std::string::npos;
+  });
+}
+
+tDelimitedRecords::tDelimitedRecords(const std::string& text, char separator, size_t start,
+                                     int firstLine)
+    : text_(text), separator_(separator), pos_(start), line_(firstLine) {}
+
+bool tDelimitedRecords::atLineEnd() const {
+  return pos_ >= text_.size() || text_[pos_] == '\n' || text_[pos_] == '\r';
+}
+
+void tDelimitedRecords::skipLineEnd() {
+  if (pos_ >= text_.size()) return;
+  if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+  ++pos_;
+  ++line_;
+}
+
+bool tDelimitedRecords::next(tDelimitedRecord* record) {
+  if (pos_ >= text_.size()) return false;
+  record->fields.clear();
+  record->line = line_;
+  record->openQuote = false;
+  record->looseQuote = false;
+  record->quotedFields = 0;
+  for (;;) {
+    record->fields.emplace_back();
+    readField(record, &record->fields.back());
+    if (atLineEnd()) break;
+    ++pos_;  // the separator
+  }
+  skipLineEnd();
+  return true;
+}
+
+void tDelimitedRecords::readField(tDelimitedRecord* record, std::string* field) {
+  if (pos_ < text_.size() && text_[pos_] == '"' && readQuoted(field, record)) return;
+  readPlain(field, record);
+}
+
+bool tDelimitedRecords::readQuoted(std::string* field, tDelimitedRecord* record) {
+  const size_t start = pos_;
+  const int startLine = line_;
+  field->clear();
+  for (size_t i = start + 1; i < text_.size(); ++i) {
+    const char c = text_[i];
+    if (c != '"') {
+      if (c == '\n' || (c == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'))) ++line_;
+      field->push_back(c);
+      continue;
+    }
+    if (i + 1 < text_.size() && text_[i + 1] == '"') {
+      field->push_back('"');
+      ++i;
+      continue;
+    }
+    pos_ = i + 1;
+    if (atLineEnd() || text_[pos_] == separator_) {
+      ++record->quotedFields;
+      return true;
+    }
+    break;  // text after the closing quote: not a quoted field after all
+  }
+  if (pos_ <= start) record->openQuote = true;
+  pos_ = start;
+  line_ = startLine;
+  field->clear();
+  return false;
+}
+
+void tDelimitedRecords::readPlain(std::string* field, tDelimitedRecord* record) {
+  const size_t start = pos_;
+  while (!atLineEnd() && text_[pos_] != separator_) ++pos_;
+  field->assign(text_, start, pos_ - start);
+  if (field->find('"') != std::string::npos) record->looseQuote = true;
+}
+
+std::string quotedField(const std::string& text, const char* separators) {
+  const bool needsQuotes =
+      text.find_first_of(std::string("\"\r\n") + separators) != std::string::npos ||
+      (!text.empty() && (text.front() == ' ' || text.front() == '#' || text.back() == ' '));
+  if (!needsQuotes) return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  quoted += '"';
+  return quoted;
+}

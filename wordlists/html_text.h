@@ -1,0 +1,13 @@
+// Plain text from the HTML that flashcard programs put into the fields of their
+// text exports: tags go (line and block breaks become a space), character
+// references become their characters, and runs of white space become one space.
+#ifndef TERMEL_WORDLISTS_HTML_TEXT_H_
+#define TERMEL_WORDLISTS_HTML_TEXT_H_
+
+#include <string>
+
+// html and the result are UTF-8. A "<" or "&" that starts no tag or known
+// reference is kept as it stands.
+std::string htmlToText(const std::string& html);
+
+#endif  // TERMEL_WORDLISTS_HTML_TEXT_H_

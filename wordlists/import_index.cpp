@@ -1,0 +1,90 @@
+#include "wordlists/import_index.h"
+
+#include <cstring>
+
+#include "box/card_box.h"
+
+namespace {
+
+constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+
+// One NUL-terminated text, eight bytes at a time, continuing from h. The length goes
+// in with the last bytes, so texts that differ only in trailing NULs hash apart.
+uint64_t hashText(uint64_t h, const char* text) {
+  size_t n = std::strlen(text);
+  for (; n >= 8; n -= 8, text += 8) {
+    uint64_t word;
+    std::memcpy(&word, text, sizeof word);
+    h = (h ^ word) * kMultiplier;
+    h ^= h >> 32;
+  }
+  uint64_t tail = 0;
+  std::memcpy(&tail, text, n);
+  h = (h ^ tail ^ (static_cast<uint64_t>(n) << 56)) * kMultiplier;
+  return h ^ (h >> 32);
+}
+
+// Spreads every input bit over the low bits that pick the slot.
+uint64_t finish(uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 33);
+}
+
+size_t tableSizeFor(size_t entries) {
+  size_t size = 16;
+  while (size < entries * 2) size *= 2;
+  return size;
+}
+
+}  // namespace
+
+tImportIndex::tImportIndex(CardBox& box) {
+  slots_.assign(tableSizeFor(static_cast<size_t>(box.totalCount())), Slot{0, nullptr});
+  for (int n = 1; n <= box.compartmentCount(); ++n) {
+    for (tTermel* c = box.firstIn(n, nullptr); c != nullptr; c = box.nextIn(n, nullptr)) {
+      insert(c);
+    }
+  }
+}
+
+uint64_t tImportIndex::hashOf(const tTermel& card) {
+  // Each text's length is part of its hash, so ("ab", "c") and ("a", "bc") usually
+  // hash apart; equal hashes are compared in full anyway.
+  return finish(hashText(hashText(0, card.front), card.back));
+}
+
+bool tImportIndex::contains(const tTermel& card, uint64_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask; slots_[i].record != nullptr; i = (i + 1) & mask) {
+    if (slots_[i].hash == hash && slots_[i].record->matchesBoth(card)) return true;
+  }
+  return false;
+}
+
+void tImportIndex::insert(const tTermel* record, uint64_t hash) {
+  if ((used_ + 1) * 2 > slots_.size()) grow();
+  place(hash, record);
+  ++used_;
+}
+
+void tImportIndex::prefetch(uint64_t hash) const {
+  __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
+void tImportIndex::place(uint64_t hash, const tTermel* record) {
+  const size_t mask = slots_.size() - 1;
+  size_t i = hash & mask;
+  while (slots_[i].record != nullptr) i = (i + 1) & mask;
+  slots_[i] = Slot{hash, record};
+}
+
+void tImportIndex::grow() {
+  std::vector<Slot> old(slots_.size() * 2, Slot{0, nullptr});
+  old.swap(slots_);
+  for (const Slot& slot : old) {
+    if (slot.record != nullptr) place(slot.hash, slot.record);
+  }
+}

@@ -1,0 +1,24 @@
+// Word lists as tab-separated text, including the plain-text exports of flashcard
+// programs, which open with header lines such as "#separator:tab", "#html:true" and
+// "#columns:Front<TAB>Back". The first two card columns are front and back; columns a
+// header names as note type, deck, tags or GUID are not card texts.
+#ifndef TERMEL_WORDLISTS_TSV_FORMAT_H_
+#define TERMEL_WORDLISTS_TSV_FORMAT_H_
+
+#include <string>
+
+class tCardIntake;
+
+// Hands the cards of utf8 (no byte-order mark) to intake; skipHeader passes over the
+// first record behind the header lines, which names the columns.
+void importTsv(const std::string& utf8, bool skipHeader, tCardIntake* intake);
+
+// True when utf8 opens with header lines of a flashcard program, which name the
+// columns themselves, so no record behind them does.
+bool tsvHasHeaderLines(const std::string& utf8);
+
+// Every card of theCardBox as "front<TAB>back" lines (UTF-8), behind the header lines
+// "#separator:tab" and "#html:false", so flashcard programs need not ask.
+std::string tsvFromBox();
+
+#endif  // TERMEL_WORDLISTS_TSV_FORMAT_H_

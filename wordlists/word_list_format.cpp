@@ -1,0 +1,138 @@
+#include "wordlists/word_list_format.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "storage/safe_replace.h"
+#include "storage/text_encoding.h"
+#include "wordlists/csv_format.h"
+#include "wordlists/kvtml_format.h"
+#include "wordlists/tsv_format.h"
+
+namespace {
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+bool hasExtension(const char* path, const char* extension) {
+  const size_t length = std::strlen(path), extensionLength = std::strlen(extension);
+  return length > extensionLength && strcasecmp(path + length - extensionLength, extension) == 0;
+}
+
+// Reads a regular file whole; anything else (a directory, a pipe) would never end or
+// mean nothing as a word list.
+bool readRegularFile(const char* path, std::string* bytes) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat status;
+  bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  char chunk[65536];
+  while (ok) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    bytes->append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return ok;
+}
+
+// The name of the file without directory and extension, as a title inside it.
+std::string titleOf(const char* path) {
+  std::string name = path;
+  name.erase(0, name.rfind('/') + 1);
+  name.erase(std::min(name.size(), name.rfind('.')));
+  return isValidUtf8(name) && !name.empty() ? name : "termel";
+}
+
+tImportResult importText(const char* path, const tWordListReporter& report) {
+  return importTextFile(path, [&report](int code, const char* caption, const char* text) {
+    if (report) report(code, caption, text, 0);
+  });
+}
+
+}  // namespace
+
+std::string wordListText(std::string bytes) {
+  // Text files come as UTF-8, as UTF-16 from spreadsheets' "Unicode text", or as code
+  // page 1252 from older Windows programs.
+  std::string utf8;
+  if (utf16ToUtf8(bytes, &utf8)) return utf8;
+  if (!isValidUtf8(bytes)) return cp1252ToUtf8(bytes);
+  if (bytes.compare(0, 3, kByteOrderMark) == 0) bytes.erase(0, 3);
+  return bytes;
+}
+
+tWordListFormat wordListFormatOf(const char* path) {
+  if (hasExtension(path, ".csv")) return tWordListFormat::kCsv;
+  if (hasExtension(path, ".tsv")) return tWordListFormat::kTsv;
+  if (hasExtension(path, ".kvtml")) return tWordListFormat::kKvtml;
+  return tWordListFormat::kText;
+}
+
+const char* wordListFileFilter() {
+  return "Textdateien (*.txt)|*.txt|"
+         "CSV-Dateien (*.csv)|*.csv|"
+         "Tabulatorgetrennt (*.tsv)|*.tsv|"
+         "KVTML-Dateien (*.kvtml)|*.kvtml|"
+         "Alle (*.*)|*.*";
+}
+
+bool firstLineMayNameColumns(const char* path) {
+  switch (wordListFormatOf(path)) {
+    case tWordListFormat::kCsv:
+      return true;
+    case tWordListFormat::kTsv: {
+      std::string bytes;
+      return !readRegularFile(path, &bytes) || !tsvHasHeaderLines(wordListText(std::move(bytes)));
+    }
+    default:
+      return false;
+  }
+}
+
+tImportResult importWordList(const char* path, const tWordListOptions& options,
+                             const tWordListReporter& report) {
+  const tWordListFormat format = wordListFormatOf(path);
+  if (format == tWordListFormat::kText) return importText(path, report);
+  tImportResult result;
+  std::string bytes;
+  if (!readRegularFile(path, &bytes)) return result;
+  result.opened = true;
+  if (format == tWordListFormat::kKvtml) {
+    tCardIntake intake(report, &result);
+    importKvtml(bytes, &intake);
+    return result;
+  }
+  const std::string text = wordListText(std::move(bytes));
+  tCardIntake intake(report, &result);
+  if (format == tWordListFormat::kCsv) {
+    importCsv(text, options.firstLineNamesColumns, &intake);
+  } else {
+    importTsv(text, options.firstLineNamesColumns, &intake);
+  }
+  return result;
+}
+
+bool exportWordList(const char* path, const tWordListOptions& options) {
+  switch (wordListFormatOf(path)) {
+    case tWordListFormat::kCsv:
+      return writeFileReplacing(path, csvFromBox());
+    case tWordListFormat::kTsv:
+      return writeFileReplacing(path, tsvFromBox());
+    case tWordListFormat::kKvtml:
+      return writeFileReplacing(path, kvtmlFromBox(titleOf(path)));
+    case tWordListFormat::kText:
+      break;
+  }
+  return exportTextFile(path, options.utf8);
+}

@@ -1,0 +1,53 @@
+// Word lists of other programs: the format is chosen by the file name's extension,
+// here and nowhere else.
+//   .txt    "term;translation" lines (importTextFile / exportTextFile)
+//   .csv    comma-separated values from spreadsheets
+//   .tsv    tab-separated text, also flashcard programs' exports with header lines
+//   .kvtml  the XML vocabulary format of KDE's trainers
+// Any other extension is taken as .txt, as the import always did.
+#ifndef TERMEL_WORDLISTS_WORD_LIST_FORMAT_H_
+#define TERMEL_WORDLISTS_WORD_LIST_FORMAT_H_
+
+#include <string>
+
+#include "wordlists/card_intake.h"
+#include "wordlists/text_io.h"
+
+enum class tWordListFormat { kText, kCsv, kTsv, kKvtml };
+
+// The format the extension of path stands for (case does not matter).
+tWordListFormat wordListFormatOf(const char* path);
+
+// A text file's bytes as the CSV and tab-separated readers take them: UTF-8 without
+// byte-order mark. UTF-16 with its mark is converted; other bytes that aren't UTF-8
+// are taken as code page 1252.
+std::string wordListText(std::string bytes);
+
+// Filter for file dialogs, one entry per format and "Alle (*.*)" last, in the form
+// "Name (*.ext)|*.ext|...".
+const char* wordListFileFilter();
+
+struct tWordListOptions {
+  // The first record names the columns and is no card (CSV and tab-separated).
+  bool firstLineNamesColumns = false;
+  // .txt export only: UTF-8 instead of code page 1252.
+  bool utf8 = false;
+};
+
+// Whether the first line of the word list in path may name the columns, so that the
+// learner has to say so: CSV files, and tab-separated files without the header lines
+// of flashcard programs. A file that cannot be read is asked about like any other.
+bool firstLineMayNameColumns(const char* path);
+
+// Imports path into theCardBox in the format its extension names. Cards go to
+// compartment 1 (KVTML: the compartment of their grade); each refused card and each
+// notice goes to report with its line (0 for .txt lines, which are reported as
+// importTextFile does). result.opened is false when the file could not be read.
+tImportResult importWordList(const char* path, const tWordListOptions& options,
+                             const tWordListReporter& report);
+
+// Writes every card of theCardBox to path in the format its extension names; the
+// file is replaced only once it is complete. False when it could not be written.
+bool exportWordList(const char* path, const tWordListOptions& options);
+
+#endif  // TERMEL_WORDLISTS_WORD_LIST_FORMAT_H_
