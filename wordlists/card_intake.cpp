@@ -47,6 +47,9 @@ const char* wordListCaption(int code) {
       return "Anf\xFChrungszeichen nicht geschlossen";
     case kImportNotAWordList:
       return "Keine lesbare Vokabeldatei";
+    case kImportStrayQuote:
+      return "Anf\xFChrungszeichen als Text \xFC"
+             "bernommen";
     default:
       return importCaption(code);
   }

@@ -25,6 +25,7 @@ enum : int {
   kImportExtraColumns = 1311,  // "Weitere Spalten ignoriert" (a notice, nothing refused)
   kImportOpenQuote = 1312,     // "Anführungszeichen nicht geschlossen"
   kImportNotAWordList = 1313,  // "Keine lesbare Vokabeldatei"
+  kImportStrayQuote = 1314,    // "Anführungszeichen als Text übernommen" (a notice)
 };
 
 // Called once per refused card or notice: its code, caption, the text to show (code

@@ -1,5 +1,8 @@
 // Word lists as comma-separated values (RFC 4180), as spreadsheets write them: the
-// first two columns are front and back. Comma or semicolon, whichever the file uses.
+// first two columns are front and back. The separator is the one a first line
+// "sep=;" names, else the one of semicolon, tab and comma that splits every one of the
+// first records into the same number of fields, at least two (in that order when
+// several do); when none does, the one that splits the most records cleanly.
 #ifndef TERMEL_WORDLISTS_CSV_FORMAT_H_
 #define TERMEL_WORDLISTS_CSV_FORMAT_H_
 
@@ -7,7 +10,7 @@
 
 class tCardIntake;
 
-// The separator utf8 is written with: ',' or ';'.
+// The separator utf8 is written with.
 char csvSeparatorOf(const std::string& utf8);
 
 // Hands the cards of utf8 (no byte-order mark) to intake; skipHeader passes over the

@@ -16,14 +16,32 @@ struct tCardColumns {
   bool extra = false;
 };
 
+// Flashcard programs put "[sound:haus.mp3]" where a card plays a recording.
+std::string withoutSounds(std::string text) {
+  for (size_t at = text.find("[sound:"); at != std::string::npos; at = text.find("[sound:", at)) {
+    const size_t end = text.find(']', at);
+    if (end == std::string::npos) break;
+    text.erase(at, end + 1 - at);
+  }
+  const size_t first = text.find_first_not_of(' ');
+  text.erase(0, first == std::string::npos ? text.size() : first);
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+std::string cardText(const std::string& field, const tDelimitedLayout& layout) {
+  const std::string text = layout.html ? htmlToText(field) : field;
+  return layout.sounds ? withoutSounds(text) : text;
+}
+
 tCardColumns cardColumns(const tDelimitedRecord& record, const tDelimitedLayout& layout) {
   tCardColumns columns;
   for (size_t i = 0; i < record.fields.size(); ++i) {
     if (layout.otherColumns.count(i) != 0) continue;
     const std::string& field = record.fields[i];
     if (columns.texts.size() < 2) {
-      columns.texts.push_back(layout.html ? htmlToText(field) : field);
-    } else if (field.find_first_not_of(' ') != std::string::npos) {
+      columns.texts.push_back(cardText(field, layout));
+    } else if (!cardText(field, layout).empty()) {
       columns.extra = true;
     }
   }
@@ -61,6 +79,9 @@ void importDelimited(const std::string& utf8, const tDelimitedLayout& layout, tC
     if (columns.extra && !extraReported) {
       extraReported = true;
       intake->notice(kImportExtraColumns, record.line, shownRecord(record, layout.separator));
+    }
+    if (record.looseQuote) {
+      intake->notice(kImportStrayQuote, record.line, shownRecord(record, layout.separator));
     }
     if (columns.texts.size() < 2) {
       intake->refuse(kImportNoSeparator, record.line, shownRecord(record, layout.separator));

@@ -40,7 +40,13 @@ bool tDelimitedRecords::next(tDelimitedRecord* record) {
   return true;
 }
 
+bool tDelimitedRecords::isBlank(size_t pos) const {
+  return pos < text_.size() && text_[pos] != separator_ &&
+         (text_[pos] == ' ' || text_[pos] == '\t');
+}
+
 void tDelimitedRecords::readField(tDelimitedRecord* record, std::string* field) {
+  while (isBlank(pos_)) ++pos_;
   if (pos_ < text_.size() && text_[pos_] == '"' && readQuoted(field, record)) return;
   readPlain(field, record);
 }
@@ -62,13 +68,17 @@ bool tDelimitedRecords::readQuoted(std::string* field, tDelimitedRecord* record)
       continue;
     }
     pos_ = i + 1;
+    while (isBlank(pos_)) ++pos_;
     if (atLineEnd() || text_[pos_] == separator_) {
       ++record->quotedFields;
       return true;
     }
     break;  // text after the closing quote: not a quoted field after all
   }
-  if (pos_ <= start) record->openQuote = true;
+  // A quote closed on its own line and followed by more text is part of the text
+  // ("Haus" am See); one that finds no end on its line was meant to quote and wasn't
+  // closed.
+  if (pos_ <= start || line_ != startLine) record->openQuote = true;
   pos_ = start;
   line_ = startLine;
   field->clear();
@@ -78,7 +88,9 @@ bool tDelimitedRecords::readQuoted(std::string* field, tDelimitedRecord* record)
 void tDelimitedRecords::readPlain(std::string* field, tDelimitedRecord* record) {
   const size_t start = pos_;
   while (!atLineEnd() && text_[pos_] != separator_) ++pos_;
-  field->assign(text_, start, pos_ - start);
+  size_t end = pos_;
+  while (end > start && isBlank(end - 1)) --end;
+  field->assign(text_, start, end - start);
   if (field->find('"') != std::string::npos) record->looseQuote = true;
 }
 

@@ -3,10 +3,14 @@
 // lone double quote, so it may hold separators and line breaks, and a doubled quote
 // inside it stands for one. Line ends are CR LF, LF or CR alone.
 //
-// Files from spreadsheets are not always that tidy, so the reader forgives: a quote
-// that closes a field but is followed by more text makes the whole field plain text,
-// quotes included, and a quote that is never closed is reported and the field read as
-// plain text up to the end of its line, so the lines after it still count.
+// Blanks (spaces, and tabs unless they separate) around a field are no part of it;
+// inside quotes they are.
+//
+// Files written by hand are not always that tidy, so the reader forgives: a quote that
+// closes a field on its own line but is followed by more text makes the whole field
+// plain text, quotes included; a quote that finds no end on its line is reported and
+// the field read as plain text up to the end of its line, so the lines after it still
+// count.
 //
 // The text must outlive the reader.
 #ifndef TERMEL_WORDLISTS_DELIMITED_RECORDS_H_
@@ -38,6 +42,7 @@ class tDelimitedRecords {
 
  private:
   bool atLineEnd() const;
+  bool isBlank(size_t pos) const;
   void skipLineEnd();
   void readField(tDelimitedRecord* record, std::string* field);
   // Reads a quoted field; false when it is not one after all (pos_ is then unchanged).

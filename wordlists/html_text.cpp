@@ -1,9 +1,12 @@
 #include "wordlists/html_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "storage/text_encoding.h"
 
@@ -11,72 +14,76 @@ namespace {
 
 struct tEntity {
   const char* name;
-  uint32_t codePoint;
+  const char* utf8;
 };
 
-// The named references that turn up in vocabulary: markup, Latin letters with
-// accents, typographic punctuation and a few signs.
 constexpr tEntity kEntities[] = {
-    {"amp", '&'},      {"lt", '<'},       {"gt", '>'},        {"quot", '"'},
-    {"apos", '\''},    {"nbsp", 0xA0},    {"shy", 0xAD},      {"auml", 0xE4},
-    {"ouml", 0xF6},    {"uuml", 0xFC},    {"Auml", 0xC4},     {"Ouml", 0xD6},
-    {"Uuml", 0xDC},    {"szlig", 0xDF},   {"agrave", 0xE0},   {"aacute", 0xE1},
-    {"acirc", 0xE2},   {"atilde", 0xE3},  {"aring", 0xE5},    {"aelig", 0xE6},
-    {"ccedil", 0xE7},  {"egrave", 0xE8},  {"eacute", 0xE9},   {"ecirc", 0xEA},
-    {"euml", 0xEB},    {"igrave", 0xEC},  {"iacute", 0xED},   {"icirc", 0xEE},
-    {"iuml", 0xEF},    {"ntilde", 0xF1},  {"ograve", 0xF2},   {"oacute", 0xF3},
-    {"ocirc", 0xF4},   {"otilde", 0xF5},  {"oslash", 0xF8},   {"ugrave", 0xF9},
-    {"uacute", 0xFA},  {"ucirc", 0xFB},   {"yacute", 0xFD},   {"yuml", 0xFF},
-    {"Agrave", 0xC0},  {"Aacute", 0xC1},  {"Acirc", 0xC2},    {"Ccedil", 0xC7},
-    {"Egrave", 0xC8},  {"Eacute", 0xC9},  {"Ecirc", 0xCA},    {"Ntilde", 0xD1},
-    {"Oacute", 0xD3},  {"Oslash", 0xD8},  {"Uacute", 0xDA},   {"AElig", 0xC6},
-    {"oelig", 0x153},  {"OElig", 0x152},  {"scaron", 0x161},  {"Scaron", 0x160},
-    {"iexcl", 0xA1},   {"iquest", 0xBF},  {"laquo", 0xAB},    {"raquo", 0xBB},
-    {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"sbquo", 0x201A},  {"ldquo", 0x201C},
-    {"rdquo", 0x201D}, {"bdquo", 0x201E}, {"lsaquo", 0x2039}, {"rsaquo", 0x203A},
-    {"ndash", 0x2013}, {"mdash", 0x2014}, {"hellip", 0x2026}, {"bull", 0x2022},
-    {"middot", 0xB7},  {"euro", 0x20AC},  {"pound", 0xA3},    {"yen", 0xA5},
-    {"cent", 0xA2},    {"copy", 0xA9},    {"reg", 0xAE},      {"trade", 0x2122},
-    {"deg", 0xB0},     {"plusmn", 0xB1},  {"times", 0xD7},    {"divide", 0xF7},
-    {"sect", 0xA7},    {"para", 0xB6},    {"frac12", 0xBD},   {"frac14", 0xBC},
-    {"sup2", 0xB2},    {"sup3", 0xB3},    {"micro", 0xB5},
+#include "wordlists/html_entities.inc"
 };
+
+// The longest name of a reference, "CounterClockwiseContourIntegral".
+constexpr size_t kLongestName = 31;
+
+// The characters of the named reference name, or nullptr for a name HTML doesn't know.
+const char* entityNamed(const std::string& name) {
+  const tEntity* end = kEntities + sizeof kEntities / sizeof kEntities[0];
+  const tEntity* found = std::lower_bound(
+      kEntities, end, name,
+      [](const tEntity& e, const std::string& n) { return std::strcmp(e.name, n.c_str()) < 0; });
+  return found != end && name == found->name ? found->utf8 : nullptr;
+}
 
 // Tags that end a line or a block, shown as a space between the words they part.
 constexpr const char* kBreakingTags[] = {"br", "p",  "div", "li", "tr", "td",   "hr",
                                          "h1", "h2", "h3",  "ul", "ol", "table"};
 
+// Tags that stand alone, and tags whose end tag shows they are markup.
+constexpr const char* kEmptyTags[] = {"br", "img", "hr"};
+constexpr const char* kPairedTags[] = {"b",   "i", "u",    "s",     "em",     "strong", "span",
+                                       "div", "p", "font", "sub",   "sup",    "li",     "ul",
+                                       "ol",  "a", "td",   "table", "strike", "big",    "small"};
+
 bool isHtmlSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-// The code point of the reference at html[pos] ("&...;"), and its length in *length;
-// false when there is no complete known reference.
-bool readReference(const std::string& html, size_t pos, uint32_t* codePoint, size_t* length) {
+// The characters of a numeric reference's digits ("228", "xE4"); false for none.
+bool numericReference(const std::string& name, std::string* characters) {
+  const bool hex = name[0] == 'x' || name[0] == 'X';
+  const std::string digits = name.substr(hex ? 1 : 0);
+  if (digits.empty() || digits.size() > 7) return false;
+  for (const char c : digits) {
+    if (!(hex ? std::isxdigit(static_cast<unsigned char>(c))
+              : std::isdigit(static_cast<unsigned char>(c)))) {
+      return false;
+    }
+  }
+  const uint32_t codePoint =
+      static_cast<uint32_t>(std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
+  if (codePoint == 0) return false;
+  // Pages written on Windows number their typographic characters by code page 1252,
+  // and browsers read them so.
+  if (codePoint >= 0x80 && codePoint <= 0x9F) {
+    *characters = cp1252ToUtf8(std::string(1, static_cast<char>(codePoint)));
+  } else {
+    appendUtf8(codePoint, characters);
+  }
+  return true;
+}
+
+// The characters the reference at html[pos] ("&...;") stands for, and its length in
+// *length; false when there is no complete known reference.
+bool readReference(const std::string& html, size_t pos, std::string* characters, size_t* length) {
   const size_t semicolon = html.find(';', pos + 1);
-  if (semicolon == std::string::npos || semicolon - pos > 12) return false;
+  if (semicolon == std::string::npos || semicolon - pos > kLongestName + 1) return false;
   const std::string name = html.substr(pos + 1, semicolon - pos - 1);
   *length = semicolon - pos + 1;
-  if (name.size() >= 2 && name[0] == '#') {
-    const bool hex = name[1] == 'x' || name[1] == 'X';
-    const std::string digits = name.substr(hex ? 2 : 1);
-    if (digits.empty() || digits.size() > 7) return false;
-    for (const char c : digits) {
-      if (!(hex ? std::isxdigit(static_cast<unsigned char>(c))
-                : std::isdigit(static_cast<unsigned char>(c)))) {
-        return false;
-      }
-    }
-    *codePoint = static_cast<uint32_t>(std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
-    return *codePoint != 0;
-  }
-  for (const tEntity& entity : kEntities) {
-    if (name == entity.name) {
-      *codePoint = entity.codePoint;
-      return true;
-    }
-  }
-  return false;
+  characters->clear();
+  if (name.size() >= 2 && name[0] == '#') return numericReference(name.substr(1), characters);
+  const char* named = entityNamed(name);
+  if (named == nullptr) return false;
+  *characters = named;
+  return true;
 }
 
 // The lower-case name of the tag at html[pos] ("<name ...>" or "</name>").
@@ -90,11 +97,13 @@ std::string tagName(const std::string& html, size_t pos) {
   return name;
 }
 
+template <size_t kCount>
+bool named(const std::string& tag, const char* const (&names)[kCount]) {
+  return std::find(std::begin(names), std::end(names), tag) != std::end(names);
+}
+
 bool breaksLine(const std::string& tag) {
-  for (const char* name : kBreakingTags) {
-    if (tag == name) return true;
-  }
-  return false;
+  return named(tag, kBreakingTags);
 }
 
 // Text built from HTML: white space collapsed, none at either end.
@@ -115,6 +124,22 @@ class tPlainText {
 
 }  // namespace
 
+bool holdsHtml(const std::string& text) {
+  std::vector<std::string> opened;
+  for (size_t i = text.find('<'); i != std::string::npos; i = text.find('<', i + 1)) {
+    if (text.find('>', i) == std::string::npos) return false;
+    const std::string tag = tagName(text, i);
+    if (named(tag, kEmptyTags)) return true;
+    if (!named(tag, kPairedTags)) continue;
+    if (text[i + 1] != '/') {
+      opened.push_back(tag);
+    } else if (std::find(opened.begin(), opened.end(), tag) != opened.end()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string htmlToText(const std::string& html) {
   tPlainText plain;
   for (size_t i = 0; i < html.size();) {
@@ -131,12 +156,10 @@ std::string htmlToText(const std::string& html) {
       i = close + 1;
       continue;
     }
-    uint32_t codePoint = 0;
+    std::string characters;
     size_t length = 0;
-    if (c == '&' && readReference(html, i, &codePoint, &length)) {
-      std::string character;
-      appendUtf8(codePoint, &character);
-      plain.append(character.data(), character.size());
+    if (c == '&' && readReference(html, i, &characters, &length)) {
+      plain.append(characters.data(), characters.size());
       i += length;
       continue;
     }

@@ -10,4 +10,9 @@
 // reference is kept as it stands.
 std::string htmlToText(const std::string& html);
 
+// True when text holds an element of HTML: a known tag and its end tag ("<b>...</b>"),
+// or a line break, image or rule ("<br>", "<img ...>", "<hr/>"). A lone "<b>" or a
+// reference alone may as well be plain text.
+bool holdsHtml(const std::string& text);
+
 #endif  // TERMEL_WORDLISTS_HTML_TEXT_H_

@@ -6,8 +6,13 @@
 #include <cstring>
 
 #include "wordlists/delimited_format.h"
+#include "wordlists/delimited_records.h"
+#include "wordlists/html_text.h"
 
 namespace {
+
+// Enough records to tell HTML from plain text behind a few plain cards.
+constexpr int kRecordsLooked = 50;
 
 std::string lowerCase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -41,7 +46,8 @@ bool isHeaderKey(const std::string& key) {
 }
 
 // Takes in the line at utf8[start] if it is a header line "#key:value"; false if not.
-bool readHeader(const std::string& utf8, size_t start, size_t end, tDelimitedLayout* layout) {
+bool readHeader(const std::string& utf8, size_t start, size_t end, tDelimitedLayout* layout,
+                bool* htmlNamed) {
   if (utf8[start] != '#') return false;
   const size_t colon = utf8.find(':', start);
   if (colon >= end) return false;
@@ -49,10 +55,12 @@ bool readHeader(const std::string& utf8, size_t start, size_t end, tDelimitedLay
   if (!isHeaderKey(key)) return false;
   std::string value = utf8.substr(colon + 1, end - colon - 1);
   while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
+  value.erase(0, std::min(value.size(), value.find_first_not_of(' ')));  // "#separator: comma"
   if (key == "separator") {
     if (const char separator = separatorNamed(value)) layout->separator = separator;
   } else if (key == "html") {
     layout->html = lowerCase(value) == "true";
+    *htmlNamed = true;
   } else if (endsWith(key, " column")) {
     // "#deck column:3": a column, counted from 1, that holds no card text.
     const long column = std::strtol(value.c_str(), nullptr, 10);
@@ -61,16 +69,30 @@ bool readHeader(const std::string& utf8, size_t start, size_t end, tDelimitedLay
   return true;
 }
 
+// Whether a field of the first records holds HTML.
+bool recordsHoldHtml(const std::string& utf8, const tDelimitedLayout& layout) {
+  tDelimitedRecords records(utf8, layout.separator, layout.start, layout.firstLine);
+  tDelimitedRecord record;
+  for (int n = 0; n < kRecordsLooked && records.next(&record); ++n) {
+    if (std::any_of(record.fields.begin(), record.fields.end(), holdsHtml)) return true;
+  }
+  return false;
+}
+
 // The layout the header lines at the top of utf8 describe; start points behind them.
+// Without a "#html:" line the fields are HTML when they look like it.
 tDelimitedLayout layoutOf(const std::string& utf8) {
   tDelimitedLayout layout;
   layout.separator = '\t';
+  layout.sounds = true;
+  bool htmlNamed = false;
   while (layout.start < utf8.size()) {
     const size_t end = std::min(utf8.find('\n', layout.start), utf8.size());
-    if (!readHeader(utf8, layout.start, end, &layout)) break;
+    if (!readHeader(utf8, layout.start, end, &layout, &htmlNamed)) break;
     layout.start = end < utf8.size() ? end + 1 : end;
     ++layout.firstLine;
   }
+  if (!htmlNamed) layout.html = recordsHoldHtml(utf8, layout);
   return layout;
 }
 

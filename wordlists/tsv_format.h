@@ -1,7 +1,9 @@
 // Word lists as tab-separated text, including the plain-text exports of flashcard
 // programs, which open with header lines such as "#separator:tab", "#html:true" and
 // "#columns:Front<TAB>Back". The first two card columns are front and back; columns a
-// header names as note type, deck, tags or GUID are not card texts.
+// header names as note type, deck, tags or GUID are not card texts. Without an
+// "#html:" line, fields are read as HTML when the first records hold HTML elements;
+// "[sound:...]" references to recordings are left out.
 #ifndef TERMEL_WORDLISTS_TSV_FORMAT_H_
 #define TERMEL_WORDLISTS_TSV_FORMAT_H_
 
