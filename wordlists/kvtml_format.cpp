@@ -1,9 +1,14 @@
 #include "wordlists/kvtml_format.h"
 
+#include <strings.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <sstream>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -38,22 +43,35 @@ class tLineCounter {
   int line_ = 1;
 };
 
-// The ids of the first two languages, "0" and "1" when the document names none.
-void languageIds(const pugi::xml_node& root, std::string* front, std::string* back) {
-  *front = "0";
-  *back = "1";
-  int n = 0;
-  for (const pugi::xml_node& identifier : root.child("identifiers").children("identifier")) {
-    const char* id = identifier.attribute("id").value();
-    if (*id == '\0') continue;
-    *(n++ == 0 ? front : back) = id;
-    if (n == 2) break;
-  }
+bool isGerman(const pugi::xml_node& identifier) {
+  const char* locale = identifier.child("locale").text().get();
+  const char* name = identifier.child("name").text().get();
+  return (strncasecmp(locale, "de", 2) == 0 &&
+          (locale[2] == '\0' || locale[2] == '_' || locale[2] == '-')) ||
+         strcasecmp(name, "Deutsch") == 0 || strcasecmp(name, "German") == 0;
 }
 
-// The text of a translation; white space around it only lays out the XML.
+// The ids of the two languages that become front and back: German, wherever the
+// document names it, and the first other language; the first two when none is German.
+// "0" and "1" when the document names none.
+void languageIds(const pugi::xml_node& root, std::string* front, std::string* back) {
+  std::vector<pugi::xml_node> languages;
+  for (const pugi::xml_node& identifier : root.child("identifiers").children("identifier")) {
+    if (*identifier.attribute("id").value() != '\0') languages.push_back(identifier);
+  }
+  const auto german = std::find_if(languages.begin(), languages.end(), isGerman);
+  if (german != languages.end()) std::rotate(languages.begin(), german, german + 1);
+  *front = languages.size() > 0 ? languages[0].attribute("id").value() : "0";
+  *back = languages.size() > 1 ? languages[1].attribute("id").value() : "1";
+}
+
+// The text of a translation, with the text on both sides of a comment or in CDATA;
+// white space around it only lays out the XML.
 std::string textOf(const pugi::xml_node& translation) {
-  const std::string text = translation.child("text").text().get();
+  std::string text;
+  for (const pugi::xml_node& part : translation.child("text").children()) {
+    if (part.type() == pugi::node_pcdata || part.type() == pugi::node_cdata) text += part.value();
+  }
   const char* const space = " \t\r\n";
   const size_t first = text.find_first_not_of(space);
   if (first == std::string::npos) return std::string();
@@ -86,11 +104,34 @@ void addGrade(pugi::xml_node translation, int compartment, const tTermel& card) 
   grade.append_child("errorcount").text().set(card.timesUnknown);
 }
 
-void addIdentifier(pugi::xml_node identifiers, int id, const char* name, const char* locale) {
+// The German name of the language of a locale ("en_GB": "Englisch"); the locale
+// itself for one we don't know, "\xC3\x9C"bersetzung" for none.
+std::string languageName(const std::string& locale) {
+  static const char* const kNames[][2] = {
+      {"en", "Englisch"},        {"fr", "Franz\xC3\xB6sisch"}, {"es", "Spanisch"},
+      {"it", "Italienisch"},     {"pt", "Portugiesisch"},      {"nl", "Niederl\xC3\xA4ndisch"},
+      {"pl", "Polnisch"},        {"cs", "Tschechisch"},        {"sv", "Schwedisch"},
+      {"da", "D\xC3\xA4nisch"},  {"nb", "Norwegisch"},         {"fi", "Finnisch"},
+      {"tr", "T\xC3\xBCrkisch"}, {"ru", "Russisch"},           {"la", "Latein"},
+      {"el", "Griechisch"},      {"hu", "Ungarisch"},          {"de", "Deutsch"}};
+  if (locale.empty())
+    return "\xC3\x9C"
+           "bersetzung";
+  for (const auto& entry : kNames) {
+    if (locale.compare(0, 2, entry[0]) == 0 &&
+        (locale.size() == 2 || locale[2] == '_' || locale[2] == '-')) {
+      return entry[1];
+    }
+  }
+  return locale;
+}
+
+void addIdentifier(pugi::xml_node identifiers, int id, const std::string& locale) {
   pugi::xml_node identifier = identifiers.append_child("identifier");
   identifier.append_attribute("id").set_value(id);
-  identifier.append_child("name").text().set(name);
-  identifier.append_child("locale").text().set(locale);
+  identifier.append_child("name").text().set(languageName(locale).c_str());
+  // Without a locale a trainer asks which language it is, rather than guess wrong.
+  if (!locale.empty()) identifier.append_child("locale").text().set(locale.c_str());
 }
 
 pugi::xml_node addTranslation(pugi::xml_node entry, int id, const char* cp1252) {
@@ -100,13 +141,66 @@ pugi::xml_node addTranslation(pugi::xml_node entry, int id, const char* cp1252) 
   return translation;
 }
 
+// The encoding the XML declaration at the start of bytes names, in lower case; empty
+// when there is none.
+std::string declaredEncoding(const std::string& bytes) {
+  const size_t declarationEnd = bytes.find("?>");
+  if (bytes.find("<?xml") > 3 || declarationEnd == std::string::npos) return std::string();
+  const size_t name = bytes.find("encoding", 0);
+  if (name > declarationEnd) return std::string();
+  const size_t quote = bytes.find_first_of("\"'", name);
+  const size_t end =
+      quote < declarationEnd ? bytes.find(bytes[quote], quote + 1) : std::string::npos;
+  if (end > declarationEnd) return std::string();
+  std::string encoding = bytes.substr(quote + 1, end - quote - 1);
+  for (char& c : encoding) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return encoding;
+}
+
+// The document as the XML parser is to read it, in *text and *encoding; false for an
+// encoding we can't read. Windows programs that declare Latin-1 write code page 1252
+// (its typographic characters where Latin-1 has control codes), as browsers assume;
+// undeclared bytes that aren't UTF-8 are code page 1252 as in every word list.
+bool documentText(const std::string& bytes, std::string* text, pugi::xml_encoding* encoding) {
+  static const char* const kCodePage1252[] = {"windows-1252", "cp1252",   "iso-8859-1",
+                                              "iso8859-1",    "latin1",   "latin-1",
+                                              "l1",           "us-ascii", "ascii"};
+  static const char* const kUnicode[] = {"", "utf-8", "utf8", "utf-16", "utf-16le", "utf-16be"};
+  const std::string declared = declaredEncoding(bytes);
+  const bool utf16 = bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0' ||
+                                           static_cast<unsigned char>(bytes[0]) >= 0xFE);
+  const auto named = [&declared](const char* name) { return declared == name; };
+  const bool unicode = std::any_of(std::begin(kUnicode), std::end(kUnicode), named);
+  if (utf16 || (unicode && isValidUtf8(bytes))) {
+    *text = bytes;
+    *encoding = pugi::encoding_auto;
+    return true;
+  }
+  if (!unicode && std::none_of(std::begin(kCodePage1252), std::end(kCodePage1252), named)) {
+    return false;
+  }
+  // cp1252ToUtf8 keeps every line break where it was, so lines are counted alike.
+  *text = cp1252ToUtf8(bytes);
+  *encoding = pugi::encoding_utf8;
+  return true;
+}
+
 }  // namespace
 
 void importKvtml(const std::string& bytes, tCardIntake* intake) {
+  std::string text;
+  pugi::xml_encoding encoding = pugi::encoding_auto;
+  if (!documentText(bytes, &text, &encoding)) {
+    intake->refuse(kImportNotAWordList, 1,
+                   "Zeichenkodierung \xE2\x80\x9E" + declaredEncoding(bytes) +
+                       "\xE2\x80\x9C wird nicht unterst\xC3\xBCtzt");
+    return;
+  }
   pugi::xml_document document;
-  const pugi::xml_parse_result parsed = document.load_buffer(bytes.data(), bytes.size());
+  const pugi::xml_parse_result parsed =
+      document.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
   const pugi::xml_node root = document.child("kvtml");
-  tLineCounter lines(bytes);
+  tLineCounter lines(text);
   if (!parsed) {
     intake->refuse(kImportNotAWordList, lines.lineAt(parsed.offset), "Kein g\xC3\xBCltiges XML");
     return;
@@ -130,7 +224,7 @@ void importKvtml(const std::string& bytes, tCardIntake* intake) {
   }
 }
 
-std::string kvtmlFromBox(const std::string& title) {
+std::string kvtmlFromBox(const std::string& title, const std::string& backLocale) {
   pugi::xml_document document;
   pugi::xml_node declaration = document.append_child(pugi::node_declaration);
   declaration.append_attribute("version").set_value("1.0");
@@ -143,8 +237,8 @@ std::string kvtmlFromBox(const std::string& title) {
   information.append_child("generator").text().set("termel");
   information.append_child("title").text().set(title.c_str());
   pugi::xml_node identifiers = root.append_child("identifiers");
-  addIdentifier(identifiers, 0, "Deutsch", "de");
-  addIdentifier(identifiers, 1, "Englisch", "en");
+  addIdentifier(identifiers, 0, "de");
+  addIdentifier(identifiers, 1, backLocale);
   pugi::xml_node entries = root.append_child("entries");
   pugi::xml_node lesson = root.append_child("lessons").append_child("container");
   lesson.append_child("name").text().set(title.c_str());

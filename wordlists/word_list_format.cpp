@@ -130,7 +130,7 @@ bool exportWordList(const char* path, const tWordListOptions& options) {
     case tWordListFormat::kTsv:
       return writeFileReplacing(path, tsvFromBox());
     case tWordListFormat::kKvtml:
-      return writeFileReplacing(path, kvtmlFromBox(titleOf(path)));
+      return writeFileReplacing(path, kvtmlFromBox(titleOf(path), options.translationLocale));
     case tWordListFormat::kText:
       break;
   }

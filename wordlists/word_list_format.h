@@ -32,6 +32,9 @@ struct tWordListOptions {
   bool firstLineNamesColumns = false;
   // .txt export only: UTF-8 instead of code page 1252.
   bool utf8 = false;
+  // .kvtml export only: the translations' language as a locale ("en", "fr"); empty
+  // when not known.
+  std::string translationLocale;
 };
 
 // Whether the first line of the word list in path may name the columns, so that the
