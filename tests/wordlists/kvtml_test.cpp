@@ -1,0 +1,339 @@
+// KVTML documents: which language is the front, text around comments, the encodings
+// documents declare, the languages an export names, and every vocabulary file KDE's
+// data package installs, read here once more with libxml2 to compare.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <iostream>
+#include <pugixml.hpp>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "box/card_text.h"
+#include "storage/text_encoding.h"
+#include "tests/wordlists/word_list_test_support.h"
+
+namespace {
+
+using Codes = std::vector<std::pair<int, int>>;
+
+const char kKdeVocabulary[] = "/usr/share/apps/kvtml";
+
+// A KVTML document with the given <identifiers> content and <entries> content.
+std::string document(const std::string& identifiers, const std::string& entries,
+                     const std::string& encoding = "UTF-8") {
+  return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n<kvtml version=\"2.0\">\n" +
+         "<identifiers>" + identifiers + "</identifiers>\n<entries>\n" + entries +
+         "</entries>\n</kvtml>\n";
+}
+
+std::string language(int id, const std::string& name, const std::string& locale) {
+  std::string xml = "<identifier id=\"" + std::to_string(id) + "\">";
+  if (!name.empty()) xml += "<name>" + name + "</name>";
+  if (!locale.empty()) xml += "<locale>" + locale + "</locale>";
+  return xml + "</identifier>";
+}
+
+// An entry with the texts of translations 0, 1 and so on; the translation numbered
+// graded holds grade 4, asked 3 times and not known once.
+std::string entry(const std::vector<std::string>& texts, size_t graded = 99) {
+  std::string xml = "<entry>";
+  for (size_t id = 0; id < texts.size(); ++id) {
+    xml += "<translation id=\"" + std::to_string(id) + "\"><text>" + texts[id] + "</text>";
+    if (id == graded) {
+      xml +=
+          "<grade><currentgrade>4</currentgrade><count>3</count><errorcount>1</errorcount>"
+          "</grade>";
+    }
+    xml += "</translation>";
+  }
+  return xml + "</entry>\n";
+}
+
+class KvtmlTest : public WordListTest {};
+
+TEST_F(KvtmlTest, GermanIsTheFrontWhereverTheDocumentNamesIt) {
+  struct Case {
+    const char* name;
+    std::string identifiers;
+    Placed card;
+  };
+  // The grade of the back counts: the English translation's.
+  const Case cases[] = {
+      {"german second by locale",
+       language(0, "English", "en") + language(1, "", "de_AT"),
+       {4, "Haus", "house", 2, 1}},
+      {"german by name",
+       language(0, "", "en") + language(1, "German", ""),
+       {4, "Haus", "house", 2, 1}},
+      {"german by german name",
+       language(0, "Englisch", "") + language(1, "deutsch", ""),
+       {4, "Haus", "house", 2, 1}},
+      {"german first",
+       language(1, "Deutsch", "de") + language(0, "English", "en"),
+       {4, "Haus", "house", 2, 1}},
+      {"no german: the first two",
+       language(0, "", "en") + language(1, "", "fr"),
+       {4, "house", "Haus", 2, 1}},  // the front's grade stands in
+      {"a locale that only starts with de",
+       language(0, "", "en") + language(1, "", "dea"),
+       {4, "house", "Haus", 2, 1}},
+  };
+  for (const Case& c : cases) {
+    theCardBox.clearAll();
+    importBytes("a.kvtml", document(c.identifiers, entry({"house", "Haus"}, 0)));
+    EXPECT_EQ(wholeBox(), std::vector<Placed>({c.card})) << c.name;
+  }
+  // With three languages the back is the first that isn't German.
+  theCardBox.clearAll();
+  importBytes("b.kvtml",
+              document(language(0, "", "fr") + language(1, "", "en") + language(2, "", "de"),
+                       entry({"maison", "house", "Haus"}, 0)));
+  EXPECT_EQ(textsIn(4), Texts({"Haus;maison"}));
+}
+
+TEST_F(KvtmlTest, TextAroundCommentsIsKept) {
+  const std::string two = language(0, "", "de") + language(1, "", "en");
+  importBytes(
+      "c.kvtml",
+      document(two, entry({"Haus<!-- alt: Heim -->t\xC3\xBCr", "front <!--x--><![CDATA[door]]>"}) +
+                        entry({"<!-- leer -->", "nothing"})));
+  EXPECT_EQ(textsIn(1), Texts({"Haust\xFCr;front door"}));
+  EXPECT_EQ(reported(), Codes({{kImportNoFirstTerm, 6}}));
+}
+
+TEST_F(KvtmlTest, DeclaredEncodingsAreRead) {
+  const std::string two = language(0, "", "de") + language(1, "", "en");
+  struct Case {
+    const char* encoding;
+    std::string text;
+    Texts cards;
+  };
+  // Latin-1 files from Windows hold code page 1252's typographic characters.
+  const Case cases[] = {
+      {"windows-1252", "\x84K\xE4se\x93 \x96 \x80", {"\"K\xE4se\" - EUR;x"}},
+      {"ISO-8859-1", "K\xE4se \x85", {"K\xE4se ...;x"}},
+      {"latin1", "M\xFChe", {"M\xFChe;x"}},
+      {"UTF-8", "M\xFChe", {"M\xFChe;x"}},  // not UTF-8 after all: code page 1252
+      {"utf-8", "M\xC3\xBChe", {"M\xFChe;x"}},
+  };
+  for (const Case& c : cases) {
+    theCardBox.clearAll();
+    importBytes("d.kvtml", document(two, entry({c.text, "x"}), c.encoding));
+    EXPECT_EQ(textsIn(1), c.cards) << c.encoding;
+    EXPECT_EQ(reports_, std::vector<Report>()) << c.encoding;
+  }
+  theCardBox.clearAll();
+  importBytes("e.kvtml", document(two, entry({"\xE4", "x"}), "KOI8-R"));
+  EXPECT_EQ(theCardBox.totalCount(), 0);
+  EXPECT_EQ(reports_, std::vector<Report>({{kImportNotAWordList, "Keine lesbare Vokabeldatei",
+                                            "Zeichenkodierung \x84koi8-r\x93 wird nicht "
+                                            "unterst\xFCtzt",
+                                            1}}));
+}
+
+TEST_F(KvtmlTest, ExportNamesTheTranslationsLanguageWhenKnown) {
+  theCardBox.addCardTo(card("Haus", "house"), 1);
+  const std::string path = dir_.file("sprachen.kvtml");
+  tWordListOptions options;
+  options.translationLocale = "en_GB";
+  ASSERT_TRUE(exportWordList(path.c_str(), options));
+  pugi::xml_document exported;
+  ASSERT_TRUE(exported.load_file(path.c_str()));
+  const pugi::xml_node identifiers = exported.child("kvtml").child("identifiers");
+  EXPECT_STREQ(identifiers.first_child().child_value("name"), "Deutsch");
+  EXPECT_STREQ(identifiers.first_child().child_value("locale"), "de");
+  EXPECT_STREQ(identifiers.last_child().child_value("name"), "Englisch");
+  EXPECT_STREQ(identifiers.last_child().child_value("locale"), "en_GB");
+  options.translationLocale = "eo";
+  ASSERT_TRUE(exportWordList(path.c_str(), options));
+  ASSERT_TRUE(exported.load_file(path.c_str()));
+  EXPECT_STREQ(exported.child("kvtml").child("identifiers").last_child().child_value("name"), "eo");
+}
+
+// What a plain libxml2 reading of a KVTML document finds: the texts of front and back
+// of each entry (German the front, the first other language the back) and its line.
+struct WalkedEntry {
+  std::string front, back;
+  int line;
+};
+
+struct WalkedDocument {
+  bool kvtml2 = false;
+  std::vector<WalkedEntry> entries;
+};
+
+std::string trimmed(std::string text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string content(xmlNode* node) {
+  xmlChar* text = xmlNodeGetContent(node);
+  const std::string result = text != nullptr ? reinterpret_cast<const char*>(text) : "";
+  xmlFree(text);
+  return result;
+}
+
+std::string attribute(xmlNode* node, const char* name) {
+  xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+  const std::string result = value != nullptr ? reinterpret_cast<const char*>(value) : "";
+  xmlFree(value);
+  return result;
+}
+
+std::vector<xmlNode*> children(xmlNode* parent, const char* name) {
+  std::vector<xmlNode*> found;
+  for (xmlNode* node = parent != nullptr ? parent->children : nullptr; node; node = node->next) {
+    if (node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, BAD_CAST name)) {
+      found.push_back(node);
+    }
+  }
+  return found;
+}
+
+xmlNode* child(xmlNode* parent, const char* name) {
+  const std::vector<xmlNode*> found = children(parent, name);
+  return found.empty() ? nullptr : found.front();
+}
+
+// The text of the translation numbered id in entry.
+std::string translationText(xmlNode* entry, const std::string& id) {
+  for (xmlNode* translation : children(entry, "translation")) {
+    if (attribute(translation, "id") == id) return trimmed(content(child(translation, "text")));
+  }
+  return std::string();
+}
+
+WalkedDocument walk(const std::string& path) {
+  WalkedDocument walked;
+  // Some files declare UTF-8 and hold Latin-1: such bytes are code page 1252.
+  const int options = XML_PARSE_NONET | XML_PARSE_NOWARNING | XML_PARSE_NOERROR;
+  xmlDoc* doc = xmlReadFile(path.c_str(), nullptr, options);
+  if (doc == nullptr) doc = xmlReadFile(path.c_str(), "windows-1252", options);
+  xmlNode* root = doc != nullptr ? xmlDocGetRootElement(doc) : nullptr;
+  walked.kvtml2 = root != nullptr && xmlStrEqual(root->name, BAD_CAST "kvtml") &&
+                  attribute(root, "version").compare(0, 1, "2") == 0;
+  if (walked.kvtml2) {
+    std::vector<std::string> ids;
+    std::string german;
+    for (xmlNode* identifier : children(child(root, "identifiers"), "identifier")) {
+      const std::string id = attribute(identifier, "id");
+      const std::string locale = content(child(identifier, "locale"));
+      if (german.empty() && (locale == "de" || locale.rfind("de_", 0) == 0)) german = id;
+      ids.push_back(id);
+    }
+    std::string front = german.empty() ? (ids.empty() ? "0" : ids[0]) : german;
+    std::string back = "1";
+    for (const std::string& id : ids) {
+      if (id != front) {
+        back = id;
+        break;
+      }
+    }
+    for (xmlNode* entry : children(child(root, "entries"), "entry")) {
+      walked.entries.push_back({translationText(entry, front), translationText(entry, back),
+                                static_cast<int>(xmlGetLineNo(entry))});
+    }
+  }
+  xmlFreeDoc(doc);
+  return walked;
+}
+
+// utf8 as a card holds it, by the rules of every import: code page 1252, plain forms
+// for typographic characters, at most 63 characters, no trailing spaces. False when
+// a card can't hold it.
+bool inCardForm(const std::string& utf8, std::string* text) {
+  if (!utf8ToCp1252(utf8, text) || !fitCardText(text).fits) return false;
+  text->resize(std::min<size_t>(text->size(), 63));
+  text->erase(text->find_last_not_of(' ') + 1);
+  return text->find_first_of("\t\r\n") == std::string::npos;
+}
+
+// Every .kvtml file below dir.
+void findVocabulary(const std::string& dir, std::vector<std::string>* paths) {
+  DIR* listing = opendir(dir.c_str());
+  if (listing == nullptr) return;
+  while (dirent* item = readdir(listing)) {
+    const std::string name = item->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string path = dir + "/" + name;
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) continue;
+    if (S_ISDIR(status.st_mode)) {
+      findVocabulary(path, paths);
+    } else if (name.size() > 6 && name.compare(name.size() - 6, 6, ".kvtml") == 0) {
+      paths->push_back(path);
+    }
+  }
+  closedir(listing);
+}
+
+TEST_F(KvtmlTest, EveryFileOfKdesVocabularyPackageReadsAsLibxml2ReadsIt) {
+  std::vector<std::string> paths;
+  findVocabulary(kKdeVocabulary, &paths);
+  if (paths.empty()) {
+    GTEST_SKIP() << "Keine KVTML-Dateien in " << kKdeVocabulary
+                 << ": scripts/setup installiert das Paket kdeedu-kvtml-data.";
+  }
+  size_t entries = 0, cards = 0;
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    theCardBox.clearAll();
+    const WalkedDocument walked = walk(path);
+    const tImportResult result = import(path);
+    ASSERT_TRUE(result.opened);
+    if (!walked.kvtml2) {
+      EXPECT_EQ(reported(), Codes({{kImportNotAWordList, 1}}));
+      continue;
+    }
+    // Each entry is a card, a card already taken, or a report at its line, in the
+    // order of the file.
+    std::vector<Placed> box = wholeBox();
+    std::set<std::pair<std::string, std::string>> taken;
+    auto nextCard = box.begin();
+    auto nextReport = reports_.begin();
+    for (const WalkedEntry& e : walked.entries) {
+      ++entries;
+      std::string front, back;
+      const bool fits = inCardForm(e.front, &front) && inCardForm(e.back, &back);
+      if (fits && !front.empty() && !back.empty()) {
+        if (nextCard != box.end() && nextCard->front == front && nextCard->back == back) {
+          taken.emplace(front, back);
+          ++nextCard;
+          ++cards;
+          continue;
+        }
+        ASSERT_EQ(taken.count({front, back}), 1u) << "Zeile " << e.line << ": " << e.front;
+        if (nextReport != reports_.end() && nextReport->line == e.line) ++nextReport;
+        continue;
+      }
+      ASSERT_NE(nextReport, reports_.end()) << "Zeile " << e.line << ": " << e.front;
+      EXPECT_EQ(nextReport->line, e.line);
+      if (!fits) {
+        EXPECT_EQ(nextReport->code, kImportNotEncodable);
+      } else if (front.empty()) {
+        EXPECT_EQ(nextReport->code, kImportNoFirstTerm);
+      } else {
+        EXPECT_EQ(nextReport->code, kImportNoSecondTerm);
+        EXPECT_EQ(nextReport->text, front + ";");
+      }
+      ++nextReport;
+    }
+    EXPECT_EQ(nextCard, box.end());
+    EXPECT_EQ(nextReport, reports_.end());
+  }
+  // The package's files are the word lists of word games: one language each.
+  EXPECT_GT(paths.size(), 300u);
+  EXPECT_GT(entries, 10000u);
+  std::cout << paths.size() << " Dateien, " << entries << " Eintraege, " << cards << " Karten\n";
+}
+
+}  // namespace
