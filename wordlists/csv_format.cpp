@@ -17,7 +17,9 @@ constexpr char kSeparators[] = {';', '\t', ','};
 
 // How separator splits the first records of utf8 from start on.
 struct tSplit {
-  bool even = true;  // every record into the same number of fields, at least two
+  // Every record into the same number of fields, at least two, with every quote where
+  // it belongs (a separator inside quotes leaves quotes where they don't).
+  bool even = true;
   // For files that no separator splits evenly: how many records it splits with every
   // quote where it belongs, how many quoted fields it finds, how many fields it makes.
   std::tuple<int, int, size_t> score;
@@ -33,7 +35,8 @@ tSplit splitOf(const std::string& utf8, size_t start, char separator) {
     if (record.blank()) continue;
     ++n;
     if (width == 0) width = record.fields.size();
-    split.even = split.even && width >= 2 && record.fields.size() == width && !record.openQuote;
+    split.even = split.even && width >= 2 && record.fields.size() == width && !record.openQuote &&
+                 !record.looseQuote;
     if (record.fields.size() > 1 && !record.looseQuote && !record.openQuote) ++clean;
     quoted += record.quotedFields;
     fields += record.fields.size();

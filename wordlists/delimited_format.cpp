@@ -18,7 +18,8 @@ struct tCardColumns {
 
 // Flashcard programs put "[sound:haus.mp3]" where a card plays a recording.
 std::string withoutSounds(std::string text) {
-  for (size_t at = text.find("[sound:"); at != std::string::npos; at = text.find("[sound:", at)) {
+  // From the start each time: taking one out may join the text around it into another.
+  for (size_t at = text.find("[sound:"); at != std::string::npos; at = text.find("[sound:")) {
     const size_t end = text.find(']', at);
     if (end == std::string::npos) break;
     text.erase(at, end + 1 - at);

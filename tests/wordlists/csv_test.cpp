@@ -164,4 +164,16 @@ TEST_F(CsvTest, StrayQuoteIsReportedAndTheRecordKeptWhole) {
                                  "5\" Diskette;floppy disk", 1}));
 }
 
+TEST_F(CsvTest, ExportReadsBackWhateverSeparatorsTheCardsHold) {
+  // Every text holds a semicolon: quoted, they split every record into three under
+  // semicolons too, but leave quotes where they don't belong.
+  theCardBox.addCardTo(card("a;b", "c;d"), 1);
+  theCardBox.addCardTo(card("e;f", "g;h"), 1);
+  expectRoundTrip("semikolon.csv");
+  theCardBox.clearAll();
+  theCardBox.addCardTo(card("gehen, ging", "to go; went"), 1);
+  theCardBox.addCardTo(card("5\" Diskette", "sep=;"), 1);
+  expectRoundTrip("gemischt.csv");
+}
+
 }  // namespace

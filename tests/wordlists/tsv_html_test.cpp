@@ -22,8 +22,9 @@ TEST_F(TsvTest, SeparatorHeaderWithSpaceAndRecordingsLeftOut) {
               "Haus [sound:haus.mp3],house,[sound:house.mp3]\r\n"
               "[sound:a.mp3] Baum,[sound:b.mp3]tree[sound:c.ogg]\r\n"
               "[sound:nur.mp3],[sound:ton.mp3]\r\n"
-              "Ton [sound:offen,sound\r\n");
-  EXPECT_EQ(textsIn(1), Texts({"Haus;house", "Baum;tree", "Ton [sound:offen;sound"}));
+              "Ton [sound:offen,sound\r\n"
+              "[sou[sound:x.mp3]nd:y.mp3]Ast,branch\r\n");
+  EXPECT_EQ(textsIn(1), Texts({"Haus;house", "Baum;tree", "Ton [sound:offen;sound", "Ast;branch"}));
   // A column of recordings is no further text; a card of recordings only is empty.
   EXPECT_EQ(reported(), Codes({{kImportNoFirstTerm, 6}}));
 }
