@@ -64,26 +64,18 @@ TEST_F(KvtmlTest, GermanIsTheFrontWhereverTheDocumentNamesIt) {
     std::string identifiers;
     Placed card;
   };
-  // The grade of the back counts: the English translation's.
+  // The grade of the back counts, the English translation's; with English the front,
+  // its grade stands in for the back's.
+  const Placed german = {4, "Haus", "house", 2, 1};
+  const Placed english = {4, "house", "Haus", 2, 1};
   const Case cases[] = {
-      {"german second by locale",
-       language(0, "English", "en") + language(1, "", "de_AT"),
-       {4, "Haus", "house", 2, 1}},
-      {"german by name",
-       language(0, "", "en") + language(1, "German", ""),
-       {4, "Haus", "house", 2, 1}},
-      {"german by german name",
-       language(0, "Englisch", "") + language(1, "deutsch", ""),
-       {4, "Haus", "house", 2, 1}},
-      {"german first",
-       language(1, "Deutsch", "de") + language(0, "English", "en"),
-       {4, "Haus", "house", 2, 1}},
-      {"no german: the first two",
-       language(0, "", "en") + language(1, "", "fr"),
-       {4, "house", "Haus", 2, 1}},  // the front's grade stands in
-      {"a locale that only starts with de",
-       language(0, "", "en") + language(1, "", "dea"),
-       {4, "house", "Haus", 2, 1}},
+      {"german second by locale", language(0, "English", "en") + language(1, "", "de_AT"), german},
+      {"german by name", language(0, "", "en") + language(1, "German", ""), german},
+      {"german by german name", language(0, "Englisch", "") + language(1, "deutsch", ""), german},
+      {"german first", language(1, "Deutsch", "de") + language(0, "English", "en"), german},
+      {"no german: the first two", language(0, "", "en") + language(1, "", "fr"), english},
+      {"a locale that only starts with de", language(0, "", "en") + language(1, "", "dea"),
+       english},
   };
   for (const Case& c : cases) {
     theCardBox.clearAll();
