@@ -29,6 +29,11 @@ TEST_F(TsvTest, SeparatorHeaderWithSpaceAndRecordingsLeftOut) {
   EXPECT_EQ(reported(), Codes({{kImportNoFirstTerm, 6}}));
 }
 
+TEST_F(TsvTest, QuotedBlanksAroundATextReadBack) {
+  theCardBox.addCardTo(card(" vorn", "  hinten [sound"), 1);
+  expectRoundTrip("leer.tsv");
+}
+
 TEST_F(TsvTest, FieldsWithHtmlElementsAreHtmlWithoutHeader) {
   importBytes("b.tsv",
               "Wolke\tcloud\n<b>Haus</b>\thouse<br>home\nFisch &amp; Chips\tfish &amp; chips\n"
