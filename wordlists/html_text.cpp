@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <vector>
+#include <set>
+#include <string>
 
 #include "storage/text_encoding.h"
 
@@ -74,8 +75,11 @@ bool numericReference(const std::string& name, std::string* characters) {
 // The characters the reference at html[pos] ("&...;") stands for, and its length in
 // *length; false when there is no complete known reference.
 bool readReference(const std::string& html, size_t pos, std::string* characters, size_t* length) {
-  const size_t semicolon = html.find(';', pos + 1);
-  if (semicolon == std::string::npos || semicolon - pos > kLongestName + 1) return false;
+  // Only as far as the longest name reaches, so a text full of '&' is read in one go.
+  const size_t reach = std::min(html.size(), pos + kLongestName + 2);
+  const size_t semicolon =
+      std::find(html.begin() + pos + 1, html.begin() + reach, ';') - html.begin();
+  if (semicolon == reach) return false;
   const std::string name = html.substr(pos + 1, semicolon - pos - 1);
   *length = semicolon - pos + 1;
   characters->clear();
@@ -125,15 +129,16 @@ class tPlainText {
 }  // namespace
 
 bool holdsHtml(const std::string& text) {
-  std::vector<std::string> opened;
+  std::set<std::string> opened;
+  const size_t lastClose = text.rfind('>');
   for (size_t i = text.find('<'); i != std::string::npos; i = text.find('<', i + 1)) {
-    if (text.find('>', i) == std::string::npos) return false;
+    if (lastClose == std::string::npos || i > lastClose) return false;
     const std::string tag = tagName(text, i);
     if (named(tag, kEmptyTags)) return true;
     if (!named(tag, kPairedTags)) continue;
     if (text[i + 1] != '/') {
-      opened.push_back(tag);
-    } else if (std::find(opened.begin(), opened.end(), tag) != opened.end()) {
+      opened.insert(tag);
+    } else if (opened.count(tag) != 0) {
       return true;
     }
   }
@@ -142,6 +147,7 @@ bool holdsHtml(const std::string& text) {
 
 std::string htmlToText(const std::string& html) {
   tPlainText plain;
+  size_t nextClose = html.find('>');  // the first '>' at or behind i
   for (size_t i = 0; i < html.size();) {
     const char c = html[i];
     if (isHtmlSpace(c)) {
@@ -149,7 +155,8 @@ std::string htmlToText(const std::string& html) {
       ++i;
       continue;
     }
-    const size_t close = c == '<' ? html.find('>', i) : std::string::npos;
+    if (nextClose != std::string::npos && nextClose < i) nextClose = html.find('>', i);
+    const size_t close = c == '<' ? nextClose : std::string::npos;
     const std::string tag = close != std::string::npos ? tagName(html, i) : std::string();
     if (!tag.empty() || (close != std::string::npos && html.compare(i, 4, "<!--") == 0)) {
       if (breaksLine(tag)) plain.space();

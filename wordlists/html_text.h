@@ -1,6 +1,7 @@
 // Plain text from the HTML that flashcard programs put into the fields of their
 // text exports: tags go (line and block breaks become a space), character
-// references become their characters, and runs of white space become one space.
+// references become their characters (every name HTML has, numbers 128 to 159 as code
+// page 1252 numbers them), and runs of white space become one space.
 #ifndef TERMEL_WORDLISTS_HTML_TEXT_H_
 #define TERMEL_WORDLISTS_HTML_TEXT_H_
 

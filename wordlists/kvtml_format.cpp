@@ -43,6 +43,7 @@ class tLineCounter {
   int line_ = 1;
 };
 
+// A language is German by its locale ("de", "de_AT", "de-CH") or its name.
 bool isGerman(const pugi::xml_node& identifier) {
   const char* locale = identifier.child("locale").text().get();
   const char* name = identifier.child("name").text().get();
@@ -105,7 +106,7 @@ void addGrade(pugi::xml_node translation, int compartment, const tTermel& card) 
 }
 
 // The German name of the language of a locale ("en_GB": "Englisch"); the locale
-// itself for one we don't know, "\xC3\x9C"bersetzung" for none.
+// itself for one we don't know, "Übersetzung" for none.
 std::string languageName(const std::string& locale) {
   static const char* const kNames[][2] = {
       {"en", "Englisch"},        {"fr", "Franz\xC3\xB6sisch"}, {"es", "Spanisch"},
@@ -114,9 +115,7 @@ std::string languageName(const std::string& locale) {
       {"da", "D\xC3\xA4nisch"},  {"nb", "Norwegisch"},         {"fi", "Finnisch"},
       {"tr", "T\xC3\xBCrkisch"}, {"ru", "Russisch"},           {"la", "Latein"},
       {"el", "Griechisch"},      {"hu", "Ungarisch"},          {"de", "Deutsch"}};
-  if (locale.empty())
-    return "\xC3\x9C"
-           "bersetzung";
+  if (locale.empty()) return std::string("\xC3\x9C") + "bersetzung";
   for (const auto& entry : kNames) {
     if (locale.compare(0, 2, entry[0]) == 0 &&
         (locale.size() == 2 || locale[2] == '_' || locale[2] == '-')) {
