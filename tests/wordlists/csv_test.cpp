@@ -14,16 +14,6 @@ namespace {
 
 using Codes = std::vector<std::pair<int, int>>;
 
-// UTF-16 of text (code page 1252, Latin-1 letters only) with its byte-order mark.
-std::string utf16(const std::string& text, bool bigEndian) {
-  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (const char c : text) {
-    bytes += bigEndian ? '\0' : c;
-    bytes += bigEndian ? c : '\0';
-  }
-  return bytes;
-}
-
 struct CsvCase {
   const char* name;
   std::string bytes;

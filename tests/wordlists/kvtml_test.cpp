@@ -122,6 +122,9 @@ TEST_F(KvtmlTest, DeclaredEncodingsAreRead) {
     EXPECT_EQ(reports_, std::vector<Report>()) << c.encoding;
   }
   theCardBox.clearAll();
+  importBytes("f.kvtml", utf16(document(two, entry({"K\xE4se", "x"}), "UTF-16"), true));
+  EXPECT_EQ(textsIn(1), Texts({"K\xE4se;x"}));
+  theCardBox.clearAll();
   importBytes("e.kvtml", document(two, entry({"\xE4", "x"}), "KOI8-R"));
   EXPECT_EQ(theCardBox.totalCount(), 0);
   EXPECT_EQ(reports_, std::vector<Report>({{kImportNotAWordList, "Keine lesbare Vokabeldatei",

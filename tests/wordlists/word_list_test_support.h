@@ -57,6 +57,16 @@ inline std::vector<Placed> wholeBox() {
   return cards;
 }
 
+// UTF-16 of text (Latin-1 letters only, as code page 1252) with its byte-order mark.
+inline std::string utf16(const std::string& text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char c : text) {
+    bytes += bigEndian ? '\0' : c;
+    bytes += bigEndian ? c : '\0';
+  }
+  return bytes;
+}
+
 class WordListTest : public CardBoxTest {
  protected:
   tImportResult import(const std::string& path, bool header = false) {
