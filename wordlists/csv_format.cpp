@@ -88,6 +88,7 @@ void importCsv(const std::string& utf8, bool skipHeader, tCardIntake* intake) {
   layout.start = recordsStart(utf8);
   layout.firstLine = layout.start == 0 ? 1 : 2;
   layout.skipHeader = skipHeader;
+  layout.reportStrayQuotes = true;
   importDelimited(utf8, layout, intake);
 }
 

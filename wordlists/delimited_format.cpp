@@ -85,7 +85,7 @@ void importDelimited(const std::string& utf8, const tDelimitedLayout& layout, tC
       extraReported = true;
       intake->notice(kImportExtraColumns, record.line, shownRecord(record, layout.separator));
     }
-    if (record.looseQuote) {
+    if (record.looseQuote && layout.reportStrayQuotes) {
       intake->notice(kImportStrayQuote, record.line, shownRecord(record, layout.separator));
     }
     if (columns.texts.size() < 2) {

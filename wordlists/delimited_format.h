@@ -13,18 +13,21 @@ class tCardIntake;
 // How the records of one file are laid out.
 struct tDelimitedLayout {
   char separator = ',';
-  size_t start = 0;               // offset of the first record, behind any header lines
-  int firstLine = 1;              // the line at start
-  bool skipHeader = false;        // the first record names the columns
-  bool html = false;              // fields hold HTML
-  bool sounds = false;            // fields may hold "[sound:...]" references, which go
+  size_t start = 0;         // offset of the first record, behind any header lines
+  int firstLine = 1;        // the line at start
+  bool skipHeader = false;  // the first record names the columns
+  bool html = false;        // fields hold HTML
+  bool sounds = false;      // fields may hold "[sound:...]" references, which go
+  // A quote inside a field is worth a notice: in CSV, where quoting is the rule; in
+  // tab-separated text quotes are mostly just text.
+  bool reportStrayQuotes = false;
   std::set<size_t> otherColumns;  // columns (from 0) that hold no card text
 };
 
 // Hands every record of utf8 (no byte-order mark) to intake. Records without any
 // text are passed over; a record whose quote is never closed is refused; one with a
-// quote taken as text is reported and taken whole; columns beyond front and back are
-// reported once.
+// quote taken as text is taken whole (and reported if the layout says so); columns beyond front and
+// back are reported once.
 void importDelimited(const std::string& utf8, const tDelimitedLayout& layout, tCardIntake* intake);
 
 // Every card of theCardBox as a record "front SEPARATOR back" and lineEnd, fields

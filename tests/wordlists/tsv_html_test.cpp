@@ -43,8 +43,10 @@ TEST_F(TsvTest, FieldsWithHtmlElementsAreHtmlWithoutHeader) {
   // "#html:false" says otherwise, and tags that don't close stay text.
   theCardBox.clearAll();
   importBytes("c.tsv", "#html:false\n<b>Haus</b>\thouse\n");
-  importBytes("d.tsv", "a<b\tb>c &amp;\nx <i>\ty\n");
-  EXPECT_EQ(textsIn(1), Texts({"<b>Haus</b>;house", "a<b;b>c &amp;", "x <i>;y"}));
+  importBytes("d.tsv", "a<b\tb>c &amp;\nx <i>\ty\n5\" Diskette\t\"floppy\" disk\n");
+  EXPECT_EQ(textsIn(1), Texts({"<b>Haus</b>;house", "a<b;b>c &amp;", "x <i>;y",
+                               "5\" Diskette;\"floppy\" disk"}));
+  EXPECT_EQ(reports_, std::vector<Report>());  // quotes inside text are no news here
   EXPECT_TRUE(holdsHtml("<img src=\"haus.jpg\">"));
   EXPECT_TRUE(holdsHtml("<DIV>x</div>"));
   EXPECT_FALSE(holdsHtml("</b> vor <b>"));
