@@ -208,3 +208,17 @@ TEST_F(WordListWindowTest, KvtmlComesInWithItsGradesAndGoesOutToAFileKdeReads) {
   wxTEST_DIALOG(menu(CM_EXPORT), exportDialog(path("liste"), kAllFilter));
   EXPECT_EQ(readAll(path("liste")).substr(0, 12), "Tisch;table\n");
 }
+
+TEST_F(WordListWindowTest, GermanCsvWithCommasAndAStrayQuoteComesInWhole) {
+  start();
+  const std::string csv = path("formen.csv");
+  std::ofstream(csv, std::ios::binary)
+      << "sep=;\r\nDeutsch;Englisch\r\ngehen, ging, gegangen;to go, went, gone\r\n"
+         "5\" Diskette ; floppy disk\r\n";
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(csv), headerQuestion(wxID_YES),
+                tExpectError({"Zeile 4: Anführungszeichen als Text übernommen: 5\" Diskette;"
+                              "floppy disk\n",
+                              "Datei: " + csv}));
+  EXPECT_EQ(wholeBox(), Strings({"1:gehen, ging, gegangen;to go, went, gone 0/0",
+                                 "1:5\" Diskette;floppy disk 0/0"}));
+}
