@@ -10,6 +10,7 @@
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
 #include "kartei/file_texts.h"
+#include "kartei/stale_temp_files.h"
 #include "storage/safe_replace.h"
 #include "storage/text_encoding.h"
 
@@ -369,6 +370,7 @@ bool saveCardFile(const char* path, tFileReport* report) {
     report->errors.push_back(writeErrorText(path, errno));
     return false;
   }
+  removeStaleTempFiles(path);
   keepBeforeSave(path, &report->warnings);
   tSaveTally tally;
   const bool saved = replaceTable<tTrmDB>(

@@ -102,7 +102,9 @@ void loadCardFile(const char* path, tFileReport* report = nullptr);
 // file is replaced the save counts as done: a failure of the box file alone, or a
 // directory that could not be synced, is reported but does not change the result.
 // The versions replaced are kept as backups first (kartei/backups.h); a backup that
-// fails is a warning in the report and never stops the save.
+// fails is a warning in the report and never stops the save. Temporary files a killed
+// save left are removed first when no other program holds the box's lock
+// (kartei/stale_temp_files.h).
 bool saveCardFile(const char* path, tFileReport* report = nullptr);
 bool createCardTable(const char* path);
 bool createBoxTable(const char* path);

@@ -152,17 +152,17 @@ TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
   std::ofstream(bad) << "this is no table file at all, just some text";
   start();
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(bad),
-                tExpectError({"Fehler in Termeldatei: ", "Datei: " + bad}));
+                tExpectError({"Die Datei " + bad + " ist keine Kartei."}));
   EXPECT_EQ(currentFileName, bad);
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
   stop();
   // Named on the command line, the errors appear once the frame is up.
-  wxTEST_DIALOG(start(bad), tExpectError({"Fehler in Termeldatei: ", "Datei: " + bad}));
+  wxTEST_DIALOG(start(bad), tExpectError({"Die Datei " + bad + " ist keine Kartei."}));
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
   stop();
   // A file that is not there at all is named too, with its non-ASCII characters.
   const std::string missing = path("Wörter – fehlt.trm");
-  wxTEST_DIALOG(start(missing), tExpectError({"Fehler in Termeldatei: 3", "Datei: " + missing}));
+  wxTEST_DIALOG(start(missing), tExpectError({"Die Datei " + missing + " gibt es nicht."}));
 }
 
 TEST_F(MainFrameTest, SaveAsWritesTheFileAndLaterSavesUseItsName) {
