@@ -42,7 +42,8 @@ const char kUsage[] =
     "WORDS \"-\" liest die Standardeingabe (import) oder schreibt in die\n"
     "Standardausgabe (export), jeweils als .txt-Wortliste.\n"
     "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern;\n"
-    "diese gehen dabei verloren.\n";
+    "diese gehen dabei verloren. Optionen dürfen auch nach den Dateien stehen;\n"
+    "-- beendet sie. Fehler erscheinen auf der Standardfehlerausgabe.\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
