@@ -17,6 +17,7 @@
 #include "kartei/box_lock.h"
 #include "kartei/card_file.h"
 #include "kartei/file_texts.h"
+#include "kartei/stale_temp_files.h"
 #include "storage/text_encoding.h"
 #include "wordlists/text_io.h"
 #include "wordlists/word_list_format.h"
@@ -133,6 +134,8 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
   if (lock.acquire(box) == tLockState::kHeldElsewhere) {
     return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
   }
+  // Holding the lock, the import may remove what killed saves of this box left.
+  if (lock.held()) removeStaleTempFiles(box, &lock);
   // A missing box is started empty; one that exists but can't be read is never
   // overwritten, and neither is one whose rewrite would lose what could not be read.
   if (exists(box)) {

@@ -34,6 +34,14 @@ printf 'Haus;house\n' > "$dir/-words.txt"
 printf 'Haus;house\n' | cmp - "$dir/out.txt"
 if "$tool" export "$dir/box.trm" "$dir/out.txt" --unbekannt 2> /dev/null; then exit 1; fi
 
+# An import removes what killed saves of its box left, not other boxes' files.
+printf 'halb' > "$dir/.box.trm.tmp-Ab12Cd"
+printf 'halb' > "$dir/.andere.trm.tmp-Ab12Cd"
+printf 'Baum;tree\n' > "$dir/baum.txt"
+"$tool" import "$dir/box.trm" "$dir/baum.txt" | grep -qx 'Hinzugefügt: 1'
+test ! -e "$dir/.box.trm.tmp-Ab12Cd"
+test -e "$dir/.andere.trm.tmp-Ab12Cd"
+
 # An export that cannot be written says why.
 if "$tool" export "$dir/box.trm" "$dir/gibt/es/nicht.txt" 2> "$dir/err"; then exit 1; fi
 grep -q "Die Datei $dir/gibt/es/nicht.txt kann nicht geschrieben werden" "$dir/err"
