@@ -1,6 +1,7 @@
 // termel-tool: the card box from the command line. Shows how full a box is, imports
 // and exports word lists, and checks a card file. Card texts are code page 1252
 // inside the program and UTF-8 on the terminal.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,8 +74,19 @@ int boxNotRead() {
   return 1;
 }
 
-int cannotRead(const char* path) {
-  return fail(std::string("Die Datei kann nicht gelesen werden: ") + path);
+// A word list that could not be read, with the system's reason when it gave one.
+int cannotRead(const char* path, int error) {
+  const std::string file = std::string("Die Datei ") + path;
+  struct stat st;
+  if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) {
+    return fail(file + " ist ein Verzeichnis und keine Wortliste.");
+  }
+  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+    return fail(file + " ist keine gewöhnliche Datei und keine Wortliste.");
+  }
+  std::string message = file + " kann nicht gelesen werden";
+  if (error != 0) message += std::string(": ") + cp1252ToUtf8(systemErrorText(error));
+  return fail(message);
 }
 
 // A file that could not be written, with the system's reason when it gave one.
@@ -151,8 +163,9 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
     }
   }
   int notes = 0;
+  errno = 0;
   const tImportResult result = importWords(words, options, &notes);
-  if (!result.opened || result.readFailed) return cannotRead(words);
+  if (!result.opened || result.readFailed) return cannotRead(words, errno);
   // Nothing added: the box file and its backups stay as they are, and a box that did
   // not exist is not made. A list that gave nothing but errors is a failure.
   if (result.added == 0) {

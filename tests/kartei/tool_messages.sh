@@ -20,6 +20,10 @@ grep -qx "Die Datei $dir/text.trm ist keine Kartei." "$dir/err"
 if "$tool" import "$dir/text.trm" "$dir/out.txt" 2> "$dir/err"; then exit 1; fi
 grep -qx "Die Datei $dir/text.trm ist keine Kartei." "$dir/err"
 
+# A word list that is not there is named with the reason.
+if "$tool" import "$dir/box.trm" "$dir/fehlt.txt" 2> "$dir/err"; then exit 1; fi
+grep -q "Die Datei $dir/fehlt.txt kann nicht gelesen werden: ." "$dir/err"
+
 # A word list that gives no card and has errors fails and makes no box.
 printf 'ohne Semikolon\nauch ohne\n' > "$dir/bad.txt"
 if "$tool" import "$dir/neu.trm" "$dir/bad.txt" > /dev/null 2> "$dir/err"; then exit 1; fi

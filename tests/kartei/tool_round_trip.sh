@@ -78,7 +78,7 @@ if "$tool" bogus 2> /dev/null; then exit 1; fi
 cp "$dir/box.trm" "$dir/before.trm"
 for words in "$dir" /dev/null "$dir/missing.txt"; do
   if "$tool" import "$dir/box.trm" "$words" 2> "$dir/err"; then exit 1; fi
-  grep -q 'Die Datei kann nicht gelesen werden' "$dir/err"
+  grep -Eq "^termel-tool: Die Datei $words (kann nicht gelesen werden: .|ist ein Verzeichnis und keine Wortliste|ist keine gewöhnliche Datei)" "$dir/err"
   cmp "$dir/box.trm" "$dir/before.trm"
 done
 
