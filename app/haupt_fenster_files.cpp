@@ -23,7 +23,6 @@ const char kCardFilePattern[] = "*.trm";
 const char kCannotRead[] = "Die Datei kann nicht gelesen werden:\n";
 const char kCannotWrite[] = "Die Datei kann nicht geschrieben werden:\n";
 const char kSaveFailed[] = "Die Termeln wurden nicht gesichert.";
-const char kBoxErrorPrefix[] = "Fehler in Kastendatei";
 const char kFileLine[] = "\nDatei: ";
 // "Die Kartei gibt es nicht mehr:\n...\nSie wird aus der Liste genommen."
 const char kBoxGone[] = "Die Kartei gibt es nicht mehr:\n";
@@ -63,10 +62,6 @@ wxString naming(const char* format, const std::string& path) {
   wxString text = toWx(format);
   text.Replace("%s", shownPath(path));
   return text;
-}
-
-bool isBoxFileError(const std::string& error) {
-  return error.compare(0, sizeof kBoxErrorPrefix - 1, kBoxErrorPrefix) == 0;
 }
 
 // How many imported lines had typographic characters replaced; nothing when none had.
@@ -304,15 +299,18 @@ void tHauptFenster::quit() {
 void tHauptFenster::showErrors(const std::vector<std::string>& errors,
                                const std::string& cardFile) {
   if (errors.empty()) return;
+  // Load and save errors name their file; a note that does not (a backup's warning, the
+  // cards placed into compartment 1) is about the card file, named below.
+  const wxString cardShown = shownPath(cardFile);
+  const wxString boxShown = shownPath(boxFileName(cardFile));
   std::string text;
-  bool cardFileMeant = false;
-  bool boxFileMeant = false;
+  bool unnamed = false;
   for (const std::string& error : errors) {
     text += (text.empty() ? "" : "\n") + error;
-    (isBoxFileError(error) ? boxFileMeant : cardFileMeant) = true;
+    const wxString line = toWx(error);
+    if (!line.Contains(cardShown) && !line.Contains(boxShown)) unnamed = true;
   }
   wxString shown = toWx(text) + "\n";
-  if (cardFileMeant) shown += kFileLine + shownPath(cardFile);
-  if (boxFileMeant) shown += kFileLine + shownPath(boxFileName(cardFile));
+  if (unnamed) shown += kFileLine + cardShown;
   warn(this, shown);
 }

@@ -1,6 +1,14 @@
 // The state behind the questions the training window asks before it saves.
 #include "app/save_guard.h"
 
+#include "kartei/stale_temp_files.h"
+
+tLockState tSaveGuard::lock(const std::string& path) {
+  const tLockState state = lock_.acquire(path);
+  if (state == tLockState::kHeld) removeStaleTempFiles(path, &lock_);
+  return state;
+}
+
 void tSaveGuard::forget() {
   lock_.release();
   readOnly_ = false;

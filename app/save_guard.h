@@ -29,7 +29,9 @@ class tSaveGuard {
 
   // Locks the box of the card file path before it is opened, letting go of the box
   // open before. kHeldElsewhere: another program has it open.
-  tLockState lock(const std::string& path) { return lock_.acquire(path); }
+  // Locks the box; once it is this program's, temporary files a killed save left
+  // beside it are removed.
+  tLockState lock(const std::string& path);
   // No box file any more (a new box): the lock goes, and nothing is known.
   void forget();
   // The box was loaded from its file; onlyToRead when the learner chose to open a box

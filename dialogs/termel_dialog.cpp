@@ -40,7 +40,9 @@ tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
       backField(control<wxTextCtrl>(302)),
       storeButton(control<wxButton>(wxID_OK)),
       closeButton(control<wxButton>(wxID_CANCEL)),
-      newCardMode(newCardMode) {
+      newCardMode(newCardMode),
+      shownFront(workFront),
+      shownBack(workBack) {
   if (!loaded()) return;
   frontField->ChangeValue(toWx(workFront));
   backField->ChangeValue(toWx(workBack));
@@ -86,8 +88,8 @@ bool tTermelDialog::readFields() {
   copyCardText(workFront, front.c_str());
   copyCardText(workBack, back.c_str());
   const bool bothTyped = !front.empty() && !back.empty();
-  front = expanded(front);
-  back = expanded(back);
+  if (newCardMode || front != shownFront) front = expanded(front);
+  if (newCardMode || back != shownBack) back = expanded(back);
   // The escape \0 ends a text; one that ends before it starts would make an empty card.
   if (!bothTyped || front.empty() || back.empty()) {
     warn(this, "Ein Feld ist leer");

@@ -1,7 +1,9 @@
+// Keeping, listing, pruning and adopting the backups of a box in its own folder.
 #include "kartei/backups.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,8 +16,10 @@
 #include <tuple>
 
 #include "kartei/box_file_name.h"
+#include "kartei/file_texts.h"
 #include "storage/dbf.h"
 #include "storage/file_status.h"
+#include "storage/sys_calls.h"
 
 namespace {
 
@@ -25,17 +29,33 @@ const char kNoDirectory[] =
 const char kCardNotKept[] = "Die bisherige Kartendatei konnte nicht gesichert werden.";
 const char kBoxNotKept[] = "Die bisherige Kastendatei konnte nicht gesichert werden.";
 const char kNotPruned[] = "Alte Sicherungen konnten nicht entfernt werden.";
+const char kNotAdopted[] = "Die Datei %s konnte nicht zu den Sicherungen gelegt werden.";
+const char kOwnCardFile[] =
+    "Die Datei %s ist die Kartei selbst und wird nicht zu den Sicherungen gelegt.";
+const char kAdoptedStays[] =
+    "Die Datei %s liegt nun bei den Sicherungen, lie\xDF sich an ihrem Ort aber nicht "
+    "entfernen.";
 
 const char kCardExtension[] = ".trm";
 const char kBoxExtension[] = ".kas";
-// "YYYYMMDD-HHMMSS"
-constexpr size_t kStampLength = 15;
+// Marks a backup taken in from outside.
+const char kAdoptedMark[] = "-kopie";
+// "-YYYYMMDD-HHMMSS"
+constexpr size_t kStampLength = 16;
 // Versions of one second beyond this many are not kept; only a program saving in a
 // loop gets there.
 constexpr int kMaxSequence = 99;
+// Folder names longer than this are cut at the front and carry a hash.
+constexpr size_t kMaxFolderName = 200;
+constexpr size_t kKeptTail = 160;
 
-void warn(std::vector<std::string>* warnings, const char* text) {
+void warn(std::vector<std::string>* warnings, const std::string& text) {
   if (warnings != nullptr) warnings->push_back(text);
+}
+
+bool endsWith(const std::string& text, const char* end) {
+  const size_t n = std::strlen(end);
+  return text.size() >= n && text.compare(text.size() - n, n, end) == 0;
 }
 
 bool allDigits(const std::string& text, size_t from, size_t count) {
@@ -50,44 +70,83 @@ int number(const std::string& text, size_t from, size_t count) {
   return std::atoi(text.substr(from, count).c_str());
 }
 
-// Reads "NAME-YYYYMMDD-HHMMSS[-N].trm" for the given box name into backup; false for
-// any other file, including the backups of a box whose name merely starts the same.
-bool parseName(const std::string& file, const std::string& name, tBackup* backup) {
-  const std::string prefix = name + "-";
-  const size_t ext = sizeof kCardExtension - 1;
-  if (file.size() < prefix.size() + kStampLength + ext) return false;
-  if (file.compare(0, prefix.size(), prefix) != 0) return false;
-  if (file.compare(file.size() - ext, ext, kCardExtension) != 0) return false;
-  const size_t at = prefix.size();
-  if (!allDigits(file, at, 8) || file[at + 8] != '-' || !allDigits(file, at + 9, 6)) return false;
-  const size_t rest = at + kStampLength, restLength = file.size() - ext - rest;
+// Reads "NAME-YYYYMMDD-HHMMSS[-N][-kopie].trm" into backup; false for any other file.
+// NAME is what the box was called when the backup was made, so any will do: the folder
+// says which box it is.
+bool parseName(const std::string& file, tBackup* backup) {
+  if (!endsWith(file, kCardExtension)) return false;
+  std::string stem = file.substr(0, file.size() - (sizeof kCardExtension - 1));
+  backup->adopted = endsWith(stem, kAdoptedMark);
+  if (backup->adopted) stem.resize(stem.size() - (sizeof kAdoptedMark - 1));
   backup->sequence = 1;
-  if (restLength > 0) {
-    if (restLength < 2 || restLength > 3 || file[rest] != '-' || file[rest + 1] == '0' ||
-        !allDigits(file, rest + 1, restLength - 1)) {
-      return false;
-    }
-    backup->sequence = number(file, rest + 1, restLength - 1);
+  const size_t dash = stem.rfind('-');
+  if (dash != std::string::npos && stem.size() - dash - 1 <= 2) {
+    const size_t digits = stem.size() - dash - 1;
+    if (digits == 0 || stem[dash + 1] == '0' || !allDigits(stem, dash + 1, digits)) return false;
+    backup->sequence = number(stem, dash + 1, digits);
     if (backup->sequence < 2) return false;
+    stem.resize(dash);
   }
-  backup->year = number(file, at, 4);
-  backup->month = number(file, at + 4, 2);
-  backup->day = number(file, at + 6, 2);
-  backup->hour = number(file, at + 9, 2);
-  backup->minute = number(file, at + 11, 2);
-  backup->second = number(file, at + 13, 2);
+  if (stem.size() <= kStampLength) return false;
+  const size_t at = stem.size() - kStampLength + 1;
+  if (stem[at - 1] != '-' || !allDigits(stem, at, 8) || stem[at + 8] != '-' ||
+      !allDigits(stem, at + 9, 6)) {
+    return false;
+  }
+  backup->year = number(stem, at, 4);
+  backup->month = number(stem, at + 4, 2);
+  backup->day = number(stem, at + 6, 2);
+  backup->hour = number(stem, at + 9, 2);
+  backup->minute = number(stem, at + 11, 2);
+  backup->second = number(stem, at + 13, 2);
   return true;
 }
 
-std::string stemFor(const std::string& directory, const std::string& name, std::time_t when,
+std::string stemFor(const std::string& folder, const std::string& name, std::time_t when,
                     int sequence) {
   std::tm local;
   localtime_r(&when, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  std::string stem = directory + "/" + name + "-" + stamp;
+  std::string stem = folder + "/" + name + "-" + stamp;
   if (sequence > 1) stem += "-" + std::to_string(sequence);
   return stem;
+}
+
+// The absolute path of the file cardPath really names: links followed, and its
+// directory's own links and dots resolved where the directory exists.
+std::string realPathOf(const std::string& cardPath) {
+  std::string resolved;
+  if (!resolveLinks(cardPath, &resolved)) resolved = cardPath;
+  std::string directory = directoryOf(resolved);
+  if (char* real = realpath(directory.c_str(), nullptr)) {
+    directory = real;
+    std::free(real);
+  } else if (directory[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) != nullptr) directory = std::string(cwd) + "/" + directory;
+  }
+  return (directory == "/" ? "" : directory) + "/" + baseNameOf(resolved);
+}
+
+std::string escapedPath(const std::string& path) {
+  std::string name;
+  for (char c : path) {
+    if (c == '%') {
+      name += "%25";
+    } else if (c == '/') {
+      name += "%2F";
+    } else {
+      name += c;
+    }
+  }
+  return name;
+}
+
+uint64_t hashOf(const std::string& text) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
 }
 
 // Creates the directory and any missing parents, private to the user.
@@ -95,26 +154,38 @@ bool makeDirectories(const std::string& path) {
   if (path.empty()) return false;
   for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     const std::string part = path.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (sysCalls().mkdirat(AT_FDCWD, part.c_str(), 0700) != 0 && errno != EEXIST) return false;
     if (slash == std::string::npos) break;
   }
   struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return sysCalls().fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool syncDirectory(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (fd < 0) return false;
-  const bool synced = fsync(fd) == 0;
-  return (::close(fd) == 0) && synced;
+  const bool synced = sysCalls().fsync(fd) == 0;
+  return (sysCalls().close(fd) == 0) && synced;
+}
+
+bool statOf(const std::string& path, struct stat* st, int flags = 0) {
+  return sysCalls().fstatat(AT_FDCWD, path.c_str(), st, flags) == 0;
+}
+
+bool removeFile(const std::string& path) {
+  return sysCalls().unlinkat(AT_FDCWD, path.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // A backup that already stands under the name is the same version when it is the file
 // itself (a link) or a copy of it (same size, same modification time to the nanosecond).
 bool sameVersion(const std::string& backup, const struct stat& original) {
   struct stat st;
-  if (lstat(backup.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (st.st_dev == original.st_dev && st.st_ino == original.st_ino) return true;
+  if (!statOf(backup, &st, AT_SYMLINK_NOFOLLOW) || !S_ISREG(st.st_mode)) return false;
+  if (sameFile(st, original)) return true;
   return st.st_size == original.st_size && st.st_mtim.tv_sec == original.st_mtim.tv_sec &&
          st.st_mtim.tv_nsec == original.st_mtim.tv_nsec;
 }
@@ -123,32 +194,42 @@ bool copyBytes(int from, int to) {
   static constexpr size_t kChunk = 1 << 16;
   std::vector<char> buffer(kChunk);
   for (;;) {
-    const ssize_t got = read(from, buffer.data(), buffer.size());
+    const ssize_t got = sysCalls().read(from, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put = write(to, buffer.data() + done, static_cast<size_t>(got - done));
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) return false;
-      done += put;
-    }
+    if (!writeFully(to, buffer.data(), static_cast<size_t>(got))) return false;
   }
 }
 
 // A copy that carries the original's modification time, so it is recognised as the
-// same version later. Fails with errno EEXIST when the name is taken.
+// same version later. It is written under a name no backup has (".part" added) and
+// renamed into place only when complete, so a copy cut short is never taken for a
+// backup. Fails with errno EEXIST when the name is taken.
 bool copyFile(const std::string& source, const struct stat& original, const std::string& target) {
-  const int to = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (to < 0) return false;
-  const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (statOf(target, &st, AT_SYMLINK_NOFOLLOW)) {
+    errno = EEXIST;
+    return false;
+  }
+  const std::string part = target + ".part";
+  removeFile(part);  // left by a copy that was cut short
+  const int to =
+      sysCalls().openat(AT_FDCWD, part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (to < 0) {
+    errno = EIO;
+    return false;
+  }
+  const int from = sysCalls().openat(AT_FDCWD, source.c_str(), O_RDONLY | O_CLOEXEC, 0);
   bool ok = from >= 0 && copyBytes(from, to);
-  if (from >= 0) ::close(from);
+  if (from >= 0) sysCalls().close(from);
   const struct timespec times[2] = {original.st_atim, original.st_mtim};
-  ok = ok && futimens(to, times) == 0 && fsync(to) == 0;
-  ok = (::close(to) == 0) && ok;
+  ok = ok && sysCalls().futimens(to, times) == 0 && sysCalls().fsync(to) == 0;
+  ok = (sysCalls().close(to) == 0) && ok;
+  ok = ok && sysCalls().renameat(AT_FDCWD, part.c_str(), AT_FDCWD, target.c_str()) == 0;
   if (!ok) {
-    unlink(target.c_str());
+    // Tried twice, so one failed removal does not leave the part behind.
+    if (!removeFile(part)) removeFile(part);
     errno = EIO;  // not EEXIST: the caller must not try the next name
   }
   return ok;
@@ -159,7 +240,8 @@ enum class tPlaced { kNew, kAlreadyKept, kNameTaken, kFailed };
 // Puts the file at source (whose status is original) under target: a hard link, or a
 // copy where the file system refuses one.
 tPlaced place(const std::string& source, const struct stat& original, const std::string& target) {
-  if (linkat(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+  if (sysCalls().linkat(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) ==
+      0) {
     return tPlaced::kNew;
   }
   if (errno != EEXIST && copyFile(source, original, target)) return tPlaced::kNew;
@@ -167,17 +249,30 @@ tPlaced place(const std::string& source, const struct stat& original, const std:
   return sameVersion(target, original) ? tPlaced::kAlreadyKept : tPlaced::kNameTaken;
 }
 
+// Places source under the first free name of the stems for its time; *target gets the
+// name it stands under.
+tPlaced placeUnderFreeName(const std::string& source, const struct stat& original,
+                           const std::string& folder, const std::string& name, const char* ending,
+                           std::string* target) {
+  for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
+    *target = stemFor(folder, name, original.st_mtime, sequence) + ending;
+    const tPlaced placed = place(source, original, *target);
+    if (placed != tPlaced::kNameTaken) return placed;
+  }
+  return tPlaced::kFailed;
+}
+
 // The box file goes with the card file's backup. It lies beside the file the card
 // path really names, links followed. A stale one under the backup's name (left by a
 // backup whose card file was removed by hand) gives way.
 bool keepBoxFile(const std::string& cardPath, const std::string& stem) {
-  char* real = realpath(cardPath.c_str(), nullptr);
-  const std::string source = boxFileName(real != nullptr ? real : cardPath);
-  std::free(real);
+  std::string real;
+  if (!resolveLinks(cardPath, &real)) real = cardPath;
+  const std::string source = boxFileName(real);
   struct stat original;
-  if (stat(source.c_str(), &original) != 0 || !S_ISREG(original.st_mode)) return true;
+  if (!statOf(source, &original) || !S_ISREG(original.st_mode)) return true;
   const std::string target = stem + kBoxExtension;
-  unlink(target.c_str());
+  removeFile(target);
   return place(source, original, target) == tPlaced::kNew;
 }
 
@@ -203,15 +298,14 @@ int32_t recordCount(const std::string& cardPath) {
   return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
 }
 
-std::vector<tBackup> scan(const std::string& directory, const std::string& cardPath) {
+std::vector<tBackup> scan(const std::string& folder) {
   std::vector<tBackup> backups;
-  DIR* dir = opendir(directory.c_str());
+  DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return backups;
-  const std::string name = boxNameOf(cardPath);
   while (const dirent* entry = readdir(dir)) {
     tBackup backup;
-    if (!parseName(entry->d_name, name, &backup)) continue;
-    backup.cardPath = directory + "/" + entry->d_name;
+    if (!parseName(entry->d_name, &backup)) continue;
+    backup.cardPath = folder + "/" + entry->d_name;
     backup.boxPath =
         backup.cardPath.substr(0, backup.cardPath.size() - (sizeof kCardExtension - 1)) +
         kBoxExtension;
@@ -246,27 +340,38 @@ std::string tBackupStore::userDirectory() {
   return base.empty() ? base : base + "/termel/backups";
 }
 
+std::string tBackupStore::folderOf(const std::string& cardPath) const {
+  const std::string real = realPathOf(cardPath);
+  std::string name = escapedPath(real);
+  if (name.size() > kMaxFolderName) {
+    char hash[24];
+    std::snprintf(hash, sizeof hash, "%016llx~", static_cast<unsigned long long>(hashOf(real)));
+    name = hash + name.substr(name.size() - kKeptTail);
+  }
+  return directory_ + "/" + name;
+}
+
 bool tBackupStore::keep(const std::string& cardPath, std::vector<std::string>* warnings) const {
   struct stat original;
-  if (stat(cardPath.c_str(), &original) != 0 || !S_ISREG(original.st_mode)) return true;
-  if (!makeDirectories(directory_)) {
+  if (!statOf(cardPath, &original) || !S_ISREG(original.st_mode)) return true;
+  const std::string folder = folderOf(cardPath);
+  if (!makeDirectories(folder)) {
     warn(warnings, kNoDirectory);
     return false;
   }
-  const std::string name = boxNameOf(cardPath);
-  for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
-    const std::string stem = stemFor(directory_, name, original.st_mtime, sequence);
-    const tPlaced placed = place(cardPath, original, stem + kCardExtension);
-    if (placed == tPlaced::kNameTaken) continue;
-    if (placed == tPlaced::kAlreadyKept) return true;
-    if (placed == tPlaced::kFailed) break;
-    if (!keepBoxFile(cardPath, stem)) warn(warnings, kBoxNotKept);
-    // The save's own rename is made durable; the backup's name should be as well.
-    syncDirectory(directory_);
-    return true;
+  std::string target;
+  const tPlaced placed =
+      placeUnderFreeName(cardPath, original, folder, boxNameOf(cardPath), kCardExtension, &target);
+  if (placed == tPlaced::kAlreadyKept) return true;
+  if (placed != tPlaced::kNew) {
+    warn(warnings, kCardNotKept);
+    return false;
   }
-  warn(warnings, kCardNotKept);
-  return false;
+  const std::string stem = target.substr(0, target.size() - (sizeof kCardExtension - 1));
+  if (!keepBoxFile(cardPath, stem)) warn(warnings, kBoxNotKept);
+  // The save's own rename is made durable; the backup's name should be as well.
+  syncDirectory(folder);
+  return true;
 }
 
 bool tBackupStore::prune(const std::string& cardPath, std::time_t now,
@@ -278,21 +383,56 @@ bool tBackupStore::prune(const std::string& cardPath, std::time_t now,
   int kept = 0;
   bool ok = true;
   // Newest first, so the first backup seen of a day is that day's newest.
-  for (const tBackup& backup : scan(directory_, cardPath)) {
+  for (const tBackup& backup : scan(folderOf(cardPath))) {
+    if (backup.adopted) continue;
     const long day = dayNumber(backup.year, backup.month, backup.day);
     const bool newOfRecentDay = today - day < kDaysKept && daysSeen.insert(day).second;
     if (kept++ < kNewestKept || newOfRecentDay) continue;
-    if (unlink(backup.cardPath.c_str()) != 0 && errno != ENOENT) ok = false;
-    if (unlink(backup.boxPath.c_str()) != 0 && errno != ENOENT) ok = false;
+    ok = removeFile(backup.cardPath) && ok;
+    ok = removeFile(backup.boxPath) && ok;
   }
   if (!ok) warn(warnings, kNotPruned);
   return ok;
 }
 
 std::vector<tBackup> tBackupStore::list(const std::string& cardPath) const {
-  std::vector<tBackup> backups = scan(directory_, cardPath);
+  std::vector<tBackup> backups = scan(folderOf(cardPath));
   for (tBackup& backup : backups) backup.cards = recordCount(backup.cardPath);
   return backups;
+}
+
+bool tBackupStore::adopt(const std::string& cardPath, const std::string& file,
+                         std::vector<std::string>* warnings) const {
+  struct stat original, own;
+  if (!statOf(file, &original, AT_SYMLINK_NOFOLLOW) || !S_ISREG(original.st_mode)) {
+    warn(warnings, withPath(kNotAdopted, file));
+    return false;
+  }
+  if (statOf(cardPath, &own) && sameFile(own, original)) {
+    warn(warnings, withPath(kOwnCardFile, file));
+    return false;
+  }
+  const std::string folder = folderOf(cardPath);
+  if (realPathOf(directoryOf(file) + "/.") == realPathOf(folder + "/.")) return true;
+  if (!makeDirectories(folder)) {
+    warn(warnings, kNoDirectory);
+    return false;
+  }
+  std::string target;
+  const std::string ending = std::string(kAdoptedMark) + kCardExtension;
+  const tPlaced placed =
+      placeUnderFreeName(file, original, folder, boxNameOf(cardPath), ending.c_str(), &target);
+  struct stat kept;
+  if (placed == tPlaced::kFailed || !statOf(target, &kept)) {
+    warn(warnings, withPath(kNotAdopted, file));
+    return false;
+  }
+  // Only a backup that is the file itself, or a copy of it now on disk, lets its old
+  // name go; one found already kept under another inode may differ in its bytes.
+  const bool copied = placed == tPlaced::kNew && !sameFile(kept, original);
+  if (!sameFile(kept, original) && !copied) return true;
+  if (!syncDirectory(folder) || !removeFile(file)) warn(warnings, withPath(kAdoptedStays, file));
+  return true;
 }
 
 void keepBeforeSave(const char* cardPath, std::vector<std::string>* warnings) {

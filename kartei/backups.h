@@ -1,6 +1,11 @@
 // Backups of card files: before a save replaces a card file, the version it replaces
-// (card file and box file) is kept in a backup directory, named after the box and the
-// time of that version ("NAME-YYYYMMDD-HHMMSS.trm" and ".kas", local time).
+// (card file and box file) is kept in the box's own backup folder, named after the box
+// and the time of that version ("NAME-YYYYMMDD-HHMMSS.trm" and ".kas", local time).
+//
+// Each box has a folder of its own below the store's directory, named after the path
+// of the card file it really is (links followed, made absolute): two boxes of the same
+// name in different folders never share backups, and every path to one box, through a
+// link or not, finds the same ones. list() shows and prune() removes only the box's own.
 //
 // The replaced file itself is kept: a hard link to it, made before the save renames its
 // new file over it, so a backup costs no write; where no link can be made (another file
@@ -8,9 +13,15 @@
 // same second) gets a suffix ("-2", "-3", ...); the same version is never kept twice.
 //
 // Per box the 10 newest backups and the newest of each of the last 30 days are kept;
-// prune() removes the others. Boxes of the same name in different directories share
-// their backups, as their names do.
+// prune() removes the others. A file adopted from outside (adopt(), such as a sync
+// tool's conflict copy of the box) is marked "-kopie" and never pruned.
 //
+// Backups kept before boxes had folders of their own lie directly in the store's
+// directory ("NAME-YYYYMMDD-HHMMSS.trm"). Which box they belong to cannot be told from
+// their names, so they are left where they are: never listed, never pruned, never
+// removed; the learner can still open them by hand.
+//
+// Every system call goes through storage/sys_calls.h, like those of the save itself.
 // Nothing here changes theCardBox. A tBackupStore only holds its directory's path.
 #ifndef TERMEL_KARTEI_BACKUPS_H_
 #define TERMEL_KARTEI_BACKUPS_H_
@@ -28,7 +39,8 @@ struct tBackup {
   // versions of the same second apart (1 for none).
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
   int sequence = 1;
-  int32_t cards = -1;  // the card file's record count, -1 when it cannot be read
+  int32_t cards = -1;    // the card file's record count, -1 when it cannot be read
+  bool adopted = false;  // taken in from outside by adopt(); never pruned
 
   std::string date() const;  // "dd.mm.yyyy"
   std::string time() const;  // "hh:mm:ss"
@@ -47,12 +59,16 @@ class tBackupStore {
 
   explicit tBackupStore(std::string directory) : directory_(std::move(directory)) {}
   const std::string& directory() const { return directory_; }
+  // The folder of cardPath's box: directory() and the card file's real path, '%' and
+  // '/' written as "%25" and "%2F" (a path too long for one name is cut at its front
+  // and told apart by a hash).
+  std::string folderOf(const std::string& cardPath) const;
 
-  // Keeps the current version of cardPath and of its box file, creating the directory
+  // Keeps the current version of cardPath and of its box file, creating the folder
   // when needed. The backups are named after cardPath as given; the files kept are
-  // those it really names (links followed), the box file beside the card file. A missing card file
-  // needs no backup. Failures are added to warnings as German texts (code page 1252); false when
-  // the card file could not be kept.
+  // those it really names (links followed), the box file beside the card file. A missing
+  // card file needs no backup. Failures are added to warnings as German texts (code page
+  // 1252); false when the card file could not be kept.
   bool keep(const std::string& cardPath, std::vector<std::string>* warnings) const;
   // Removes the backups of cardPath's box that the rules above do not keep, counting
   // days back from now. False (and a warning) when one could not be removed.
@@ -60,6 +76,17 @@ class tBackupStore {
              std::vector<std::string>* warnings) const;
   // The backups of cardPath's box, newest first.
   std::vector<tBackup> list(const std::string& cardPath) const;
+  // Moves file, a card file from outside that belongs to cardPath's box (such as a sync
+  // tool's conflict copy), into the box's backups as an adopted backup dated by its
+  // modification time, so list() shows it and prune() never removes it. Nothing is ever
+  // deleted: the backup is a link to the file (or, on another file system, a synced
+  // copy of it), and only once it stands does the file's old name go. Refuses the box's
+  // own card file and anything but a regular file. False (and a warning) when the file
+  // could not be taken in; it is then where it was. A file already among the box's
+  // backups is left as it is (true). When the old name cannot be removed the backup
+  // stays and a warning says so (true).
+  bool adopt(const std::string& cardPath, const std::string& file,
+             std::vector<std::string>* warnings) const;
 
  private:
   std::string directory_;

@@ -1,5 +1,6 @@
 #include "kartei/card_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,6 +9,8 @@
 #include "box/termel.h"
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
+#include "kartei/file_texts.h"
+#include "kartei/stale_temp_files.h"
 #include "storage/safe_replace.h"
 #include "storage/text_encoding.h"
 
@@ -16,20 +19,20 @@ namespace {
 constexpr char kArchiveLetter = 'Z';
 constexpr int32_t kArchiveMax = 999999;
 
-std::string formatError(const char* format, int code) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, code);
-  return text;
-}
-
-void addError(std::vector<std::string>* errors, const char* format, int code) {
-  if (errors != nullptr) errors->push_back(formatError(format, code));
-}
-
-const char kCardError[] = "Fehler in Termeldatei: %d";
-const char kBoxError[] = "Fehler in Kastendatei: %d";
+// Why a load or a save failed, each naming its file (code page 1252).
+const char kMissing[] = "Die Datei %s gibt es nicht.";
+const char kIsDirectoryNoBox[] = "Die Datei %s ist ein Verzeichnis und keine Kartei.";
+const char kNotABox[] = "Die Datei %s ist keine Kartei.";
+const char kCannotRead[] = "Die Datei %s kann nicht gelesen werden: %s";
+const char kNoMemory[] = "F\xFCr die Datei %s reicht der Speicher nicht.";
+const char kDamaged[] =
+    "Die Datei %s ist besch\xE4"
+    "digt (nach %d von %u Karten).";
+const char kMissingColumn[] = "In der Datei %s fehlt die Spalte %s.";
+const char kCannotWrite[] = "Die Datei %s kann nicht geschrieben werden: %s";
+const char kNotWritten[] = "Die Datei %s konnte nicht geschrieben werden.";
+const char kNoName[] = "Die Karten wurden nicht gesichert: es fehlt ein Dateiname.";
 // Why a file cannot be saved over, and a save whose rename may not yet be on disk.
-// Code page 1252, each with the file's name.
 const char kIsDirectory[] =
     "Die Datei %s ist ein Verzeichnis und kann nicht "
     "\xFC"
@@ -47,23 +50,46 @@ const char kNotSynced[] =
     "kann die alte Fassung zur\xFC"
     "ckkehren.";
 
-// A path as it can stand in a code page 1252 text: paths are UTF-8 on this system, and
-// what code page 1252 cannot show becomes '?'.
-std::string pathForText(const std::string& path) {
-  std::string text;
-  if (utf8ToCp1252(path, &text)) return text;
-  text = path;
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-  }
-  return text;
+// A write that failed, in words: the system's reason when there is one.
+std::string writeErrorText(const std::string& path, int systemError) {
+  return systemError != 0 ? withPathAndReason(kCannotWrite, path, systemError)
+                          : withPath(kNotWritten, path);
 }
 
-std::string formatWithPath(const char* format, const std::string& path) {
-  const std::string shown = pathForText(path);
-  std::vector<char> text(std::strlen(format) + shown.size() + 1);
-  std::snprintf(text.data(), text.size(), format, shown.c_str());
-  return text.data();
+// The first failure a table raised while it was written, in words.
+template <typename Table>
+std::string tableWriteErrorText(const Table& db, const std::string& path, int fallbackErrno) {
+  const std::vector<tTableFailure>& failures = db.failures();
+  if (!failures.empty() && failures[0].code == kDbfNoMemory) return withPath(kNoMemory, path);
+  return writeErrorText(path, failures.empty() || failures[0].systemError == 0
+                                  ? fallbackErrno
+                                  : failures[0].systemError);
+}
+
+// Why a card file could not be opened for loading.
+std::string openErrorText(const tTableFailure& failure, const std::string& path) {
+  switch (failure.code) {
+    case kDbfNameTooLong:
+      return withPath(kNameTooLong, path);
+    case kDbfNoMemory:
+      return withPath(kNoMemory, path);
+    case kDbfShortHeader:
+      if (failure.systemError == EISDIR) return withPath(kIsDirectoryNoBox, path);
+      if (failure.systemError == EIO) return withPathAndReason(kCannotRead, path, EIO);
+      return withPath(kNotABox, path);
+    default:
+      if (failure.systemError == ENOENT) return withPath(kMissing, path);
+      if (failure.systemError == EISDIR) return withPath(kIsDirectoryNoBox, path);
+      return withPathAndReason(kCannotRead, path,
+                               failure.systemError != 0 ? failure.systemError : EIO);
+  }
+}
+
+std::string damagedText(const std::string& path, int loaded, uint32_t total) {
+  const std::string shown = withPath("%s", path);
+  char text[1024];
+  std::snprintf(text, sizeof text, kDamaged, shown.c_str(), loaded, total);
+  return text;
 }
 
 // True when a save could not replace the card file at path: the file, or the directory
@@ -75,21 +101,20 @@ bool isSaveProtected(const char* path) {
 }
 
 // The reason begin() refused the target, as the learner reads it.
-std::string replaceErrorText(const tSafeReplace& replace, const std::string& path,
-                             const char* errorFormat) {
+std::string replaceErrorText(const tSafeReplace& replace, const std::string& path) {
   switch (replace.error()) {
     case tReplaceError::kIsDirectory:
-      return formatWithPath(kIsDirectory, path);
+      return withPath(kIsDirectory, path);
     case tReplaceError::kNotRegular:
-      return formatWithPath(kNotRegular, path);
+      return withPath(kNotRegular, path);
     case tReplaceError::kWriteProtected:
-      return formatWithPath(kWriteProtected, path);
+      return withPath(kWriteProtected, path);
     case tReplaceError::kDirectoryWriteProtected:
-      return formatWithPath(kDirectoryWriteProtected, path);
+      return withPath(kDirectoryWriteProtected, path);
     case tReplaceError::kNameTooLong:
-      return formatWithPath(kNameTooLong, path);
+      return withPath(kNameTooLong, path);
     default:
-      return formatError(errorFormat, kDbfCannotOpen);
+      return writeErrorText(path, replace.systemError());
   }
 }
 
@@ -169,34 +194,38 @@ bool writeCompartments(tKastenDB& db, const tSaveTally& tally) {
 }
 
 // Writes one table into a temporary file and renames it over path only when the
-// whole table is on disk. errorFormat turns a failure into its report text; *stamp
-// gets the stamp of the new file.
+// whole table is on disk; a failure is reported in words naming path. *stamp gets the
+// stamp of the new file.
 template <typename Table, typename Create, typename Fill>
-bool replaceTable(const std::string& path, tFileReport* report, const char* errorFormat,
-                  Create create, Fill fill, tFileStamp* stamp) {
+bool replaceTable(const std::string& path, tFileReport* report, Create create, Fill fill,
+                  tFileStamp* stamp) {
   std::vector<std::string>* errors = &report->errors;
   tSafeReplace replace(path);
   if (!replace.begin()) {
-    errors->push_back(replaceErrorText(replace, path, errorFormat));
+    errors->push_back(replaceErrorText(replace, path));
     return false;
   }
+  errno = 0;
   if (!create(replace.tempPath().c_str())) {
-    addError(errors, errorFormat, kDbfShortWrite);
+    errors->push_back(writeErrorText(path, errno));
     return false;
   }
-  Table db(errors);
-  if (!db.open(replace.tempPath().c_str())) return false;
+  Table db;
+  if (!db.open(replace.tempPath().c_str())) {
+    errors->push_back(tableWriteErrorText(db, path, errno));
+    return false;
+  }
   const bool filled = fill(db);
-  if (!db.close() || !filled) {
-    // A failed append has reported itself; a failure only seen at close has not.
-    if (filled) addError(errors, errorFormat, kDbfShortWrite);
+  const bool closed = db.close();
+  if (!closed || !filled) {
+    errors->push_back(tableWriteErrorText(db, path, errno));
     return false;
   }
   if (!replace.commit()) {
-    addError(errors, errorFormat, kDbfShortWrite);
+    errors->push_back(writeErrorText(path, replace.systemError()));
     return false;
   }
-  if (!replace.directorySynced()) report->warnings.push_back(formatWithPath(kNotSynced, path));
+  if (!replace.directorySynced()) report->warnings.push_back(withPath(kNotSynced, path));
   *stamp = replace.stamp();
   return true;
 }
@@ -216,10 +245,10 @@ bool tTrmDB::open(const char* path, tMode mode) {
   return true;
 }
 
-// Deliberately does not keep the code as lastError(), so every missing column of a
-// foreign file is reported, not only the first.
+// Deliberately does not keep the code as lastError(), so every failure of a foreign
+// file is kept, not only the first.
 void tTrmDB::error(int code) {
-  addError(errors_, kCardError, code);
+  failures_.push_back({code, errno});
 }
 
 tKastenDB::~tKastenDB() = default;
@@ -235,7 +264,7 @@ bool tKastenDB::open(const char* path) {
 }
 
 void tKastenDB::error(int code) {
-  addError(errors_, kBoxError, code);
+  failures_.push_back({code, errno});
 }
 
 bool createCardTable(const char* path) {
@@ -272,17 +301,37 @@ std::string placedInFirstText(int count) {
   return text;
 }
 
+// The columns the card file lacks, in words.
+void reportMissingColumns(tTrmDB& db, const std::string& path, std::vector<std::string>* errors) {
+  const std::pair<tFeld*, const char*> columns[] = {
+      {&db.DEUTSCH, "DEUTSCH"}, {&db.UEBERSETZT, "UEBERSETZT"}, {&db.KASTEN, "KASTEN"},
+      {&db.ALTER, "ALTER"},     {&db.GEWUSST, "GEWUSST"},       {&db.UNBEKANNT, "UNBEKANNT"}};
+  for (const auto& column : columns) {
+    if (column.first->index() < 0)
+      errors->push_back(withPathAnd(kMissingColumn, path, column.second));
+  }
+}
+
 void loadCardFile(const char* path, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   const size_t errorsBefore = report->errors.size();
-  tTrmDB db(&report->errors);
+  const std::string shown = path != nullptr ? path : "";
+  tTrmDB db;
   // Stamped before it is read: a change made meanwhile is then taken for one made later.
   if (path != nullptr) report->stamp = tFileStamp::ofPath(path);
+  errno = 0;
   report->opened = db.open(path, tDBF::tMode::kReadOnly);
-  if (!report->opened) return;
+  if (!report->opened) {
+    const tTableFailure failure =
+        db.failures().empty() ? tTableFailure{kDbfCannotOpen, errno} : db.failures()[0];
+    report->errors.push_back(openErrorText(failure, shown));
+    return;
+  }
   report->readOnly = isSaveProtected(path);
   report->foreignColumns = foreignColumnCount(db);
+  reportMissingColumns(db, shown, &report->errors);
+  const size_t failuresBeforeCards = db.failures().size();
   tTermel card;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
     readCard(db, &card);
@@ -294,6 +343,12 @@ void loadCardFile(const char* path, tFileReport* report) {
     }
     ++report->loaded;
   }
+  if (db.failures().size() > failuresBeforeCards) {
+    const tTableFailure& failure = db.failures()[failuresBeforeCards];
+    report->errors.push_back(failure.systemError == EIO
+                                 ? withPathAndReason(kCannotRead, shown, EIO)
+                                 : damagedText(shown, report->loaded, db.recordCount()));
+  }
   report->lossyRewrite = report->errors.size() > errorsBefore || report->foreignColumns > 0;
 }
 
@@ -301,29 +356,30 @@ bool saveCardFile(const char* path, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   if (path == nullptr || *path == '\0') {
-    addError(&report->errors, kCardError, kDbfCannotOpen);
+    report->errors.push_back(kNoName);
     return false;
   }
   // A name the table code would refuse to open could be written, but never loaded.
   if (std::strlen(path) > tDBF::kMaxFileName) {
-    addError(&report->errors, kCardError, kDbfNameTooLong);
+    report->errors.push_back(withPath(kNameTooLong, path));
     return false;
   }
   // The box file belongs beside the file the card file's path really names.
   std::string cardPath;
   if (!resolveLinks(path, &cardPath)) {
-    addError(&report->errors, kCardError, kDbfCannotOpen);
+    report->errors.push_back(writeErrorText(path, errno));
     return false;
   }
+  removeStaleTempFiles(path);
   keepBeforeSave(path, &report->warnings);
   tSaveTally tally;
   const bool saved = replaceTable<tTrmDB>(
-      cardPath, report, kCardError, createCardTable,
-      [&tally](tTrmDB& db) { return writeCards(db, &tally); }, &report->stamp);
+      cardPath, report, createCardTable, [&tally](tTrmDB& db) { return writeCards(db, &tally); },
+      &report->stamp);
   if (!saved) return false;
   tFileStamp boxStamp;
   replaceTable<tKastenDB>(
-      boxFileName(cardPath), report, kBoxError, createBoxTable,
+      boxFileName(cardPath), report, createBoxTable,
       [&tally](tKastenDB& db) { return writeCompartments(db, tally); }, &boxStamp);
   pruneAfterSave(path, &report->warnings);
   return true;

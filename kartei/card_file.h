@@ -2,9 +2,10 @@
 // compartment, written on every save and never read), and loading and saving
 // theCardBox through them.
 //
-// Error texts ("Fehler in Termeldatei: %d", "Fehler in Kastendatei: %d", and texts
-// naming the file for targets that cannot be saved over) and warnings are collected in
-// a tFileReport for the caller to show once or print. Texts are code page 1252.
+// Errors and warnings are collected in a tFileReport for the caller to show once or
+// print. Each is a sentence that names its file and the reason in words ("... ist keine
+// Kartei", "... ist beschädigt (nach 3 von 10 Karten)", "... kann nicht gelesen werden:
+// Keine Berechtigung" with the system's own text), never a bare code. Code page 1252.
 #ifndef TERMEL_KARTEI_CARD_FILE_H_
 #define TERMEL_KARTEI_CARD_FILE_H_
 
@@ -45,39 +46,48 @@ extern const char kLossyRewriteQuestion[];
 // compartment letter was unusable (code page 1252); empty when count is 0.
 std::string placedInFirstText(int count);
 
+// A failure a table raised: its code (storage/dbf.h) and errno at that moment.
+struct tTableFailure {
+  int code;
+  int systemError;
+};
+
 // Card file table: DEUTSCH C64, UEBERSETZT C64, KASTEN C1, ALTER N4, GEWUSST N5,
 // UNBEKANNT N5.
 class tTrmDB : public tDBF {
  public:
-  explicit tTrmDB(std::vector<std::string>* errors = nullptr) : errors_(errors) {}
+  tTrmDB() = default;
   ~tTrmDB() override;
   bool open(const char* path, tMode mode = tMode::kReadWrite);
 
   tCharField DEUTSCH, UEBERSETZT, KASTEN;
   tNumField ALTER, GEWUSST, UNBEKANNT;
+  // Every failure since construction, in order.
+  const std::vector<tTableFailure>& failures() const { return failures_; }
 
  protected:
   void error(int code) override;
 
  private:
-  std::vector<std::string>* errors_;
+  std::vector<tTableFailure> failures_;
 };
 
 // Box file table: BEZ C1, ANZAHL N6, NAME C10, MAX N6, MAXALTER N6.
 class tKastenDB : public tDBF {
  public:
-  explicit tKastenDB(std::vector<std::string>* errors = nullptr) : errors_(errors) {}
+  tKastenDB() = default;
   ~tKastenDB() override;
   bool open(const char* path);
 
   tCharField BEZ, NAME;
   tNumField MAX, ANZAHL, MAXALTER;
+  const std::vector<tTableFailure>& failures() const { return failures_; }
 
  protected:
   void error(int code) override;
 
  private:
-  std::vector<std::string>* errors_;
+  std::vector<tTableFailure> failures_;
 };
 
 // Appends the cards of the card file to theCardBox. A record whose compartment
@@ -92,7 +102,9 @@ void loadCardFile(const char* path, tFileReport* report = nullptr);
 // file is replaced the save counts as done: a failure of the box file alone, or a
 // directory that could not be synced, is reported but does not change the result.
 // The versions replaced are kept as backups first (kartei/backups.h); a backup that
-// fails is a warning in the report and never stops the save.
+// fails is a warning in the report and never stops the save. Temporary files a killed
+// save left are removed first when no other program holds the box's lock
+// (kartei/stale_temp_files.h).
 bool saveCardFile(const char* path, tFileReport* report = nullptr);
 bool createCardTable(const char* path);
 bool createBoxTable(const char* path);

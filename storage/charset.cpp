@@ -138,6 +138,13 @@ void toFileCharset(const char* text, char* dest, size_t maxLength) {
   convertText(dest, text, maxLength, true);
 }
 
+void toFileCharsetOnly(const char* text, char* dest, size_t maxLength) {
+  const tByteMap& map = byteMap(true);
+  size_t w = 0;
+  for (; text[w] != '\0' && w < maxLength; ++w) dest[w] = static_cast<char>(mapByte(map, text[w]));
+  dest[w] = '\0';
+}
+
 void expandEscapes(char* text) {
   convertText(text, text, SIZE_MAX, false);
 }

@@ -24,6 +24,11 @@ void toFileCharset(char* text);
 // The same from text into dest, stopping after maxLength characters; dest needs room for
 // maxLength + 1. Lets a caller convert a long text into a short field without a copy.
 void toFileCharset(const char* text, char* dest, size_t maxLength);
+// For storing a text that is already what it means: each character to code page 850
+// through the table, a backslash as any other character. What the learner typed has
+// had its escapes expanded once where it came in; expanding them again on every save
+// would eat a stored backslash and the letter after it.
+void toFileCharsetOnly(const char* text, char* dest, size_t maxLength);
 // For display: every byte of 0x80 or above to code page 1252.
 void toScreenCharset(char* text);
 // The same from the length bytes at text into dest (length + 1 bytes, NUL added).

@@ -83,9 +83,8 @@ const unsigned char* tFeld::fieldText(size_t* length) {
 tCharField& tCharField::set(const char* text) {
   const int width = length();
   if (width <= 0 || text == nullptr) return *this;
-  // Escapes shrink the text, so it is converted before it is cut to the field.
   char converted[kMaxFieldText];
-  toFileCharset(text, converted, static_cast<size_t>(width));
+  toFileCharsetOnly(text, converted, static_cast<size_t>(width));
   table_->putField(index_, converted);
   return *this;
 }

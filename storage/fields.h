@@ -41,7 +41,8 @@ class tFeld {
 
 class tCharField : public tFeld {
  public:
-  // text is in code page 1252; escapes are expanded before the text is cut.
+  // text is in code page 1252 and is stored as it is, cut to the field: a backslash is
+  // a character like any other (escapes are expanded where text is typed, not here).
   tCharField& set(const char* text);
   // The field's text in code page 1252, valid until the next get() on this handle.
   const char* get();

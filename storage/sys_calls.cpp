@@ -16,8 +16,9 @@ int libcOpenat(int dirFd, const char* path, int flags, mode_t mode) {
 }
 
 const tSysCalls kLibc = {
-    libcOpenat, ::close, ::read,    ::pread,      ::write,    ::lseek,    ::fsync,
-    ::fchmod,   ::fstat, ::fstatat, ::readlinkat, ::renameat, ::unlinkat, ::flock,
+    libcOpenat, ::close,  ::read,   ::pread,   ::write,      ::lseek,
+    ::fsync,    ::fchmod, ::fstat,  ::fstatat, ::readlinkat, ::renameat,
+    ::unlinkat, ::flock,  ::linkat, ::mkdirat, ::futimens,
 };
 
 const tSysCalls* current = &kLibc;

@@ -1,6 +1,6 @@
 // The system calls through which every file of a box is written, read, synced and
-// renamed. The table code, the safe replacement and the box lock call them here rather
-// than directly, so a test can stand in a table of its own and make any one call fail,
+// renamed, its backups included. The table code, the safe replacement and the box lock call them
+// here rather than directly, so a test can stand in a table of its own and make any one call fail,
 // or end the process at it, to prove that no failure costs the learner a saved box.
 //
 // In the program the table is the C library's, fixed for the whole run; a test that
@@ -26,6 +26,10 @@ struct tSysCalls {
   int (*renameat)(int fromDir, const char* from, int toDir, const char* to);
   int (*unlinkat)(int dirFd, const char* path, int flags);
   int (*flock)(int fd, int operation);
+  // Backups link the replaced file, make their folders and copy across file systems.
+  int (*linkat)(int fromDir, const char* from, int toDir, const char* to, int flags);
+  int (*mkdirat)(int dirFd, const char* path, mode_t mode);
+  int (*futimens)(int fd, const struct timespec times[2]);
 };
 
 // The table in use.

@@ -1,9 +1,12 @@
 // termel-tool: the card box from the command line. Shows how full a box is, imports
 // and exports word lists, and checks a card file. Card texts are code page 1252
 // inside the program and UTF-8 on the terminal.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +17,8 @@
 #include "kartei/backups.h"
 #include "kartei/box_lock.h"
 #include "kartei/card_file.h"
+#include "kartei/file_texts.h"
+#include "kartei/stale_temp_files.h"
 #include "storage/text_encoding.h"
 #include "wordlists/text_io.h"
 #include "wordlists/word_list_format.h"
@@ -39,7 +44,8 @@ const char kUsage[] =
     "WORDS \"-\" liest die Standardeingabe (import) oder schreibt in die\n"
     "Standardausgabe (export), jeweils als .txt-Wortliste.\n"
     "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern;\n"
-    "diese gehen dabei verloren.\n";
+    "diese gehen dabei verloren. Optionen dürfen auch nach den Dateien stehen;\n"
+    "-- beendet sie. Fehler erscheinen auf der Standardfehlerausgabe.\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
@@ -63,8 +69,31 @@ int fail(const std::string& message) {
   return 1;
 }
 
-int cannotRead(const char* path) {
-  return fail(std::string("Die Datei kann nicht gelesen werden: ") + path);
+// The load has already said why, in words, on standard error.
+int boxNotRead() {
+  return 1;
+}
+
+// A word list that could not be read, with the system's reason when it gave one.
+int cannotRead(const char* path, int error) {
+  const std::string file = std::string("Die Datei ") + path;
+  struct stat st;
+  if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) {
+    return fail(file + " ist ein Verzeichnis und keine Wortliste.");
+  }
+  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+    return fail(file + " ist keine gewöhnliche Datei und keine Wortliste.");
+  }
+  std::string message = file + " kann nicht gelesen werden";
+  if (error != 0) message += std::string(": ") + cp1252ToUtf8(systemErrorText(error));
+  return fail(message);
+}
+
+// A file that could not be written, with the system's reason when it gave one.
+int cannotWrite(const char* path, int error) {
+  std::string message = std::string("Die Datei ") + path + " kann nicht geschrieben werden";
+  if (error != 0) message += std::string(": ") + cp1252ToUtf8(systemErrorText(error));
+  return fail(message);
 }
 
 bool exists(const char* path) {
@@ -89,7 +118,7 @@ bool loadExisting(const char* path) {
 }
 
 int info(const char* box) {
-  if (!loadExisting(box)) return cannotRead(box);
+  if (!loadExisting(box)) return boxNotRead();
   for (int n = 1; n < theCardBox.compartmentCount(); ++n) {
     std::printf("%d. Fach: %d\n", n, theCardBox.countIn(n));
   }
@@ -98,9 +127,11 @@ int info(const char* box) {
   return 0;
 }
 
-// Refused lines go to standard error, with their line number where the format has one.
-tImportResult importWords(const char* words, const tWordListOptions& options) {
-  const tWordListReporter report = [](int, const char* caption, const char* text, int line) {
+// Refused lines go to standard error, with their line number where the format has one;
+// *notes counts them.
+tImportResult importWords(const char* words, const tWordListOptions& options, int* notes) {
+  const tWordListReporter report = [notes](int, const char* caption, const char* text, int line) {
+    ++*notes;
     printLine(stderr, wordListNote(caption, text, line));
   };
   if (!isStandardStream(words)) return importWordList(words, options, report);
@@ -115,11 +146,13 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
   if (lock.acquire(box) == tLockState::kHeldElsewhere) {
     return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
   }
+  // Holding the lock, the import may remove what killed saves of this box left.
+  if (lock.held()) removeStaleTempFiles(box, &lock);
   // A missing box is started empty; one that exists but can't be read is never
   // overwritten, and neither is one whose rewrite would lose what could not be read.
   if (exists(box)) {
     tFileReport loaded;
-    if (!loadExisting(box, &loaded)) return cannotRead(box);
+    if (!loadExisting(box, &loaded)) return boxNotRead();
     if (loaded.foreignColumns > 0) {
       std::fprintf(stderr, "Fremde Spalten: %d\n", loaded.foreignColumns);
     }
@@ -129,32 +162,39 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
                   "gehen verloren. Nichts geändert; --force sichert trotzdem.");
     }
   }
-  const tImportResult result = importWords(words, options);
-  if (!result.opened || result.readFailed) return cannotRead(words);
-  tFileReport report;
-  if (!saveCardFile(box, &report)) {
-    printErrors(report, stderr);
-    return fail(std::string("kann nicht geschrieben werden: ") + box);
+  int notes = 0;
+  errno = 0;
+  const tImportResult result = importWords(words, options, &notes);
+  if (!result.opened || result.readFailed) return cannotRead(words, errno);
+  // Nothing added: the box file and its backups stay as they are, and a box that did
+  // not exist is not made. A list that gave nothing but errors is a failure.
+  if (result.added == 0) {
+    std::printf("Hinzugefügt: 0\n");
+    return notes > 0 ? fail(std::string("Die Wortliste ergab keine Karte: ") + words) : 0;
   }
+  tFileReport report;
+  const bool saved = saveCardFile(box, &report);
   printErrors(report, stderr);
+  if (!saved) return fail(std::string("Die Kartei wurde nicht gesichert: ") + box);
   std::printf("Hinzugefügt: %d\n", result.added);
   if (result.replaced > 0) std::printf("Mit ersetzten Zeichen: %d\n", result.replaced);
   return 0;
 }
 
 int exportWords(const char* box, const char* words, const tWordListOptions& options) {
-  if (!loadExisting(box)) return cannotRead(box);
+  if (!loadExisting(box)) return boxNotRead();
+  errno = 0;
   const bool written = isStandardStream(words) ? exportTextStream(stdout, options.utf8)
                                                : exportWordList(words, options);
-  if (!written) return fail(std::string("kann nicht geschrieben werden: ") + words);
+  if (!written) return cannotWrite(words, errno);
   return 0;
 }
 
 int check(const char* box) {
   tFileReport report;
   loadCardFile(box, &report);
-  printErrors(report, stdout);
-  if (!report.opened) return cannotRead(box);
+  printErrors(report, stderr);
+  if (!report.opened) return boxNotRead();
   std::printf("Geladen: %d\n", report.loaded);
   std::printf("Ins 1. Fach gelegt: %d\n", report.placedInFirst);
   if (report.foreignColumns > 0) std::printf("Fremde Spalten: %d\n", report.foreignColumns);
@@ -183,7 +223,7 @@ std::string percent(double share) {
 }
 
 int stats(const char* box) {
-  if (!loadExisting(box)) return fail(std::string("kann nicht gelesen werden: ") + box);
+  if (!loadExisting(box)) return boxNotRead();
   const tBoxStats stats = computeBoxStats(theCardBox);
   for (int k = 0; k < tBoxStats::kLearning; ++k) {
     std::printf("%d. Fach: %d (Grenze: %d)\n", k + 1, stats.counts[k], stats.thresholds[k]);
@@ -218,34 +258,46 @@ int run(const std::vector<std::string>& args) {
     std::printf("termel-tool %s\n", TERMEL_VERSION);
     return 0;
   }
-  if (command == "info" && args.size() == 2) return info(args[1].c_str());
-  if (command == "check" && args.size() == 2) return check(args[1].c_str());
-  if (command == "stats" && args.size() == 2) return stats(args[1].c_str());
-  if (command == "backups" && args.size() == 2) return listBackups(args[1].c_str());
-  if (command != "import" && command != "export") return usageError();
+  // Options may stand anywhere after the command; "--" ends them.
+  std::vector<std::string> files;
   tWordListOptions options;
   bool force = false;
-  size_t next = 1;
-  for (; next < args.size() && args[next].compare(0, 2, "--") == 0; ++next) {
-    if (command == "import" && args[next] == "--header") {
+  bool optionsEnded = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      files.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (command == "import" && arg == "--header") {
       options.firstLineNamesColumns = true;
-    } else if (command == "import" && args[next] == "--force") {
+    } else if (command == "import" && arg == "--force") {
       force = true;
-    } else if (command == "export" && args[next] == "--utf8") {
+    } else if (command == "export" && arg == "--utf8") {
       options.utf8 = true;
     } else {
       return usageError();
     }
   }
-  if (args.size() - next != 2) return usageError();
-  const char* box = args[next].c_str();
-  const char* words = args[next + 1].c_str();
-  return command == "import" ? import(box, words, options, force)
-                             : exportWords(box, words, options);
+  if (files.size() == 1) {
+    const char* box = files[0].c_str();
+    if (command == "info") return info(box);
+    if (command == "check") return check(box);
+    if (command == "stats") return stats(box);
+    if (command == "backups") return listBackups(box);
+  }
+  if (files.size() != 2) return usageError();
+  const char* box = files[0].c_str();
+  const char* words = files[1].c_str();
+  if (command == "import") return import(box, words, options, force);
+  if (command == "export") return exportWords(box, words, options);
+  return usageError();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The system's error texts in the user's language; numbers stay as they are.
+  std::setlocale(LC_MESSAGES, "");
   return run(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -92,19 +92,22 @@ TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
   press(WXK_ESCAPE);
   // No file can be created there, not even by root.
   const std::string unreachable = "/proc/termel_test.trm";
-  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(unreachable),
-                tExpectError({"Datei: " + unreachable}));
+  // The reason in the system's own words, under the window's German locale.
+  const std::string notWritten = "Die Datei " + unreachable +
+                                 " kann nicht geschrieben werden: Datei oder Verzeichnis nicht "
+                                 "gefunden";
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(unreachable), tExpectError({notWritten}));
   EXPECT_TRUE(window_->modified());
   EXPECT_EQ(currentFileName, unreachable);
   // Nor may a failed save discard the box: opening another file stops, and closing
   // stays open until the learner answers No.
   wxTEST_DIALOG(menu(CM_OEFFNEN),
                 tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_YES),
-                tExpectError({"Datei: " + unreachable}));
+                tExpectError({notWritten}));
   EXPECT_EQ(theCardBox.totalCount(), 2);
   EXPECT_TRUE(window_->modified());
   wxTEST_DIALOG(EXPECT_FALSE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
-                tExpectError({"Datei: " + unreachable}));
+                tExpectError({notWritten}));
   wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_NO));
 }
 
@@ -152,17 +155,17 @@ TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
   std::ofstream(bad) << "this is no table file at all, just some text";
   start();
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(bad),
-                tExpectError({"Fehler in Termeldatei: ", "Datei: " + bad}));
+                tExpectError({"Die Datei " + bad + " ist keine Kartei."}));
   EXPECT_EQ(currentFileName, bad);
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
   stop();
   // Named on the command line, the errors appear once the frame is up.
-  wxTEST_DIALOG(start(bad), tExpectError({"Fehler in Termeldatei: ", "Datei: " + bad}));
+  wxTEST_DIALOG(start(bad), tExpectError({"Die Datei " + bad + " ist keine Kartei."}));
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
   stop();
   // A file that is not there at all is named too, with its non-ASCII characters.
   const std::string missing = path("Wörter – fehlt.trm");
-  wxTEST_DIALOG(start(missing), tExpectError({"Fehler in Termeldatei: 3", "Datei: " + missing}));
+  wxTEST_DIALOG(start(missing), tExpectError({"Die Datei " + missing + " gibt es nicht."}));
 }
 
 TEST_F(MainFrameTest, SaveAsWritesTheFileAndLaterSavesUseItsName) {
@@ -214,7 +217,8 @@ TEST_F(MainFrameTest, LongPathsAreSavedOrRefusedWithAMessage) {
   // A name longer than the file system allows is refused.
   const std::string tooLong = deep + "/" + std::string(300, 'k') + ".trm";
   press(WXK_ESCAPE);
-  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(tooLong), tExpectError({"Datei: " + tooLong}));
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(tooLong),
+                tExpectError({"Der Dateiname " + tooLong + " ist zu lang."}));
   EXPECT_EQ(currentFileName, tooLong);
   EXPECT_TRUE(window_->modified());
   std::error_code error;
@@ -237,4 +241,19 @@ TEST_F(MainFrameTest, NewBoxEmptiesAndForgetsTheFileName) {
   // Saving asks for a name; cancelled, the old file keeps its cards.
   wxTEST_DIALOG(menu(CM_SICHERN), saveDialog(""));
   EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
+}
+
+TEST_F(MainFrameTest, OpeningABoxRemovesTheTemporaryFilesOfAKilledSaveOnlyOfThatBox) {
+  const std::string box = writeBox("box.trm", kBox);
+  const std::string other = writeBox("andere.trm", kBox);
+  for (const char* name :
+       {".box.trm.tmp-Ab12Cd", ".box.kas.tmp-xY98zZ", ".andere.trm.tmp-Ab12Cd"}) {
+    std::ofstream(path(name)) << "halb geschrieben";
+  }
+  start(box);
+  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
+  EXPECT_FALSE(std::filesystem::exists(path(".box.trm.tmp-Ab12Cd")));
+  EXPECT_FALSE(std::filesystem::exists(path(".box.kas.tmp-xY98zZ")));
+  EXPECT_TRUE(std::filesystem::exists(path(".andere.trm.tmp-Ab12Cd")));
+  EXPECT_TRUE(std::filesystem::exists(other));
 }

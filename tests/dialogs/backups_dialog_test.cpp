@@ -116,7 +116,8 @@ TEST_F(BackupsDialogTest, ListsNewestFirstAndRestoresTheOneChosenWithArrowAndEnt
                   return dialogtest::resultOf(dialog);
                 }));
   EXPECT_TRUE(restored);
-  EXPECT_EQ(chosen, dir_ + "/data/termel/backups/Grundwortschatz-20261120-180542.trm");
+  EXPECT_EQ(chosen,
+            tBackupStore::forUser().folderOf(box_) + "/Grundwortschatz-20261120-180542.trm");
 }
 
 TEST_F(BackupsDialogTest, RestoringReplacesTheCardsOfTheBoxByTheBackups) {
@@ -167,7 +168,7 @@ TEST_F(BackupsDialogTest, ABoxWithoutBackupsOffersNothingToRestore) {
 TEST_F(BackupsDialogTest, AnUnreadableBackupCannotBeRestoredAndAClickRestoresAnother) {
   saveVersion(5, localTime(2026, 4, 1, 8, 0, 0));
   saveVersion(6, localTime(2026, 4, 2, 8, 0, 0));
-  const std::string backups = dir_ + "/data/termel/backups/";
+  const std::string backups = tBackupStore::forUser().folderOf(box_) + "/";
   std::FILE* f = std::fopen((backups + "Grundwortschatz-20260403-080000.trm").c_str(), "w");
   ASSERT_NE(f, nullptr);
   std::fputs("kein Kasten", f);

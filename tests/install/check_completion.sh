@@ -66,5 +66,9 @@ expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import spanis
 expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" export --utf8 ""
 expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" export --utf8 spanisch.trm ""
 expect "" unbekannt ""
+# Options after the files, and "--" ending them: what follows is a file, never an option.
+expect "--utf8" export spanisch.trm wörter.txt --
+expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import -- spanisch.trm ""
+expect "" import -- spanisch.trm wörter.txt -
 
 finish

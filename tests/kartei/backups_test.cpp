@@ -17,6 +17,7 @@
 
 #include "kartei/box_file_name.h"
 #include "kartei/card_file.h"
+#include "storage/file_status.h"
 #include "tests/box/box_test_support.h"
 #include "tests/kartei/file_times.h"
 
@@ -53,8 +54,9 @@ class BackupsTest : public CardBoxTest {
     CardBoxTest::SetUp();
     data_ = dir_.file("data");
     setenv("XDG_DATA_HOME", data_.c_str(), 1);
-    backups_ = data_ + "/termel/backups";
+    store_ = data_ + "/termel/backups";
     box_ = dir_.file("Vokabeln 7b.trm");
+    backups_ = tBackupStore::forUser().folderOf(box_);
   }
 
   // Saves a box of `count` cards named prefix1... and dates the files `when`.
@@ -82,7 +84,7 @@ class BackupsTest : public CardBoxTest {
   }
 
   ScratchDir dir_;
-  std::string data_, backups_, box_;
+  std::string data_, store_, backups_, box_;
 };
 
 TEST_F(BackupsTest, SaveKeepsTheReplacedFilesThemselvesNamedByTheirTime) {
@@ -103,6 +105,8 @@ TEST_F(BackupsTest, SaveKeepsTheReplacedFilesThemselvesNamedByTheirTime) {
   struct stat st;
   ASSERT_EQ(stat(backups_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(stat(store_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
 
   theCardBox.clearAll();
   loadCardFile(kept.c_str());
@@ -113,7 +117,7 @@ TEST_F(BackupsTest, AVersionIsKeptOnceAndAnotherOfTheSameSecondGetsASuffix) {
   const std::time_t second = localTime(2026, 12, 24, 18, 30, 0);
   saveBox(1, "a", second);
   const tBackupStore store = tBackupStore::forUser();
-  EXPECT_EQ(store.directory(), backups_);
+  EXPECT_EQ(store.directory(), store_);
   ASSERT_TRUE(store.keep(box_, nullptr));
   ASSERT_TRUE(store.keep(box_, nullptr));  // a save that failed after its backup, repeated
   saveBox(2, "b", second);                 // a new version saved within the same second
@@ -147,7 +151,7 @@ TEST_F(BackupsTest, AFileSystemWithoutLinksGetsACopyRecognisedAsTheSameVersion) 
   const std::string oldCards = readBytes(box_);
   EXPECT_TRUE(store.keep(box_, nullptr));
   EXPECT_TRUE(store.keep(box_, nullptr));
-  const std::string kept = store.directory() + "/Vokabeln 7b-20260102-030405.trm";
+  const std::string kept = store.folderOf(box_) + "/Vokabeln 7b-20260102-030405.trm";
   EXPECT_NE(inodeOf(kept), 0u);
   EXPECT_NE(inodeOf(kept), inodeOf(box_));
   EXPECT_EQ(readBytes(kept), oldCards);
@@ -182,8 +186,13 @@ TEST_F(BackupsTest, ASymlinkedCardFileIsKeptByItsContent) {
   ASSERT_TRUE(saveCardFile(real.c_str()));
   setModified(real, localTime(2026, 2, 3, 4, 5, 6));
   ASSERT_EQ(symlink(real.c_str(), box_.c_str()), 0);
-  ASSERT_TRUE(tBackupStore::forUser().keep(box_, nullptr));
-  // Backups are named after the box as the learner opened it.
+  const tBackupStore store = tBackupStore::forUser();
+  ASSERT_TRUE(store.keep(box_, nullptr));
+  // The link and the file it names are one box with one folder; the backups are named
+  // after the box as the learner opened it.
+  backups_ = store.folderOf(box_);
+  EXPECT_EQ(backups_, store.folderOf(real));
+  EXPECT_EQ(store.list(real).size(), 1u);
   const std::string kept = backup("Vokabeln 7b-20260203-040506.trm");
   struct stat st;
   ASSERT_EQ(lstat(kept.c_str(), &st), 0);
@@ -198,14 +207,16 @@ TEST_F(BackupsTest, ListShowsTheBoxsOwnBackupsNewestFirstWithDateTimeAndCount) {
   ASSERT_TRUE(store.keep(box_, nullptr));
   saveBox(2, "w", localTime(2026, 1, 1, 0, 0, 1));
   ASSERT_TRUE(store.keep(box_, nullptr));
-  // Other boxes' backups and files that only look alike are not this box's.
+  // Files that only look like backups are none, and backups of the old flat layout
+  // are no box's.
   for (const char* other :
-       {"Vokabeln-20260101-000000.trm", "Vokabeln 7b-20260101-000000.trm.tmp",
-        "Vokabeln 7b-2026010-000000.trm", "Vokabeln 7b-20260101-000000-0.trm",
-        "Vokabeln 7b-20260101-000000-x.trm", "Vokabeln 7b-extra-20260101-000000.trm",
-        "Vokabeln 7b-20260101-000000.kas"}) {
+       {"Vokabeln 7b-20260101-000000.trm.tmp", "Vokabeln 7b-2026010-000000.trm",
+        "Vokabeln 7b-20260101-000000-0.trm", "Vokabeln 7b-20260101-000000-x.trm",
+        "-20260101-000000.trm", "Vokabeln 7b-20260101-000000.kas",
+        "Vokabeln 7b-20260101-000000.trm.part"}) {
     writeBytes(backup(other), "");
   }
+  writeBytes(store_ + "/Vokabeln 7b-20260101-000002.trm", "");
   writeBytes(backup("Vokabeln 7b-20260101-000000-12.trm"), "not a table");
 
   const std::vector<tBackup> listed = store.list(box_);
@@ -228,6 +239,7 @@ TEST_F(BackupsTest, PruneKeepsTheTenNewestAndTheNewestOfEachOfThirtyDays) {
   const tBackupStore store = tBackupStore::forUser();
   ASSERT_EQ(mkdir(data_.c_str(), 0700), 0);
   ASSERT_EQ(mkdir((data_ + "/termel").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(store_.c_str(), 0700), 0);
   ASSERT_EQ(mkdir(backups_.c_str(), 0700), 0);
   std::set<std::string> expected;
   auto make = [&](std::time_t when, int hour, bool kept) {
@@ -249,13 +261,14 @@ TEST_F(BackupsTest, PruneKeepsTheTenNewestAndTheNewestOfEachOfThirtyDays) {
     make(day, 9, false);
     make(day, 10, days < tBackupStore::kDaysKept);
   }
-  writeBytes(backup("Andere-20200101-000000.trm"), "");
-  expected.insert("Andere-20200101-000000.trm");
+  // Backups of the old flat layout are never removed.
+  writeBytes(store_ + "/Vokabeln 7b-20200101-000000.trm", "");
 
   std::vector<std::string> warnings;
   EXPECT_TRUE(store.prune(box_, now, &warnings));
   EXPECT_TRUE(warnings.empty());
   EXPECT_EQ(backupFiles(), expected);
+  EXPECT_TRUE(fileExists(store_ + "/Vokabeln 7b-20200101-000000.trm"));
 }
 
 TEST_F(BackupsTest, ASuccessfulSavePrunesAndAFailedOneDoesNot) {
@@ -299,6 +312,81 @@ TEST_F(BackupsTest, ARestoredBackupSavedBackKeepsTheVersionItReplaces) {
   EXPECT_EQ(after[0].cards, 3);
   EXPECT_EQ(after[1].cardPath, before[0].cardPath);
   EXPECT_EQ(after[1].cards, 2);
+}
+
+TEST_F(BackupsTest, BoxesOfOneNameInTwoFoldersKeepListAndPruneOnlyTheirOwn) {
+  const tBackupStore store = tBackupStore::forUser();
+  const std::string other = dir_.file("Klasse 8/Vokabeln 7b.trm");
+  ASSERT_EQ(mkdir(dir_.file("Klasse 8").c_str(), 0700), 0);
+  EXPECT_NE(store.folderOf(other), store.folderOf(box_));
+  EXPECT_EQ(store.folderOf(dir_.file("Klasse 8/../Vokabeln 7b.trm")), store.folderOf(box_));
+  // Twelve versions of one box, then one of the other, each pruned as a save would.
+  saveBox(1, "a", localTime(2020, 3, 1, 10, 0, 0));
+  for (int i = 0; i < 12; ++i) {
+    setModified(box_, localTime(2020, 3, 1, 10, 0, i));
+    ASSERT_TRUE(store.keep(box_, nullptr));
+  }
+  ASSERT_EQ(store.list(box_).size(), 12u);
+  theCardBox.clearAll();
+  fill(1, 2, "b");
+  ASSERT_TRUE(saveCardFile(other.c_str()));
+  setModified(other, localTime(2020, 3, 1, 9, 0, 0));
+  ASSERT_TRUE(store.keep(other, nullptr));
+  ASSERT_TRUE(store.prune(other, localTime(2026, 1, 1, 0, 0, 0), nullptr));
+  EXPECT_EQ(store.list(box_).size(), 12u) << "pruning one box left the other's alone";
+  const std::vector<tBackup> others = store.list(other);
+  ASSERT_EQ(others.size(), 1u);
+  EXPECT_EQ(others[0].cards, 2);
+  ASSERT_TRUE(store.prune(box_, localTime(2026, 1, 1, 0, 0, 0), nullptr));
+  EXPECT_EQ(store.list(box_).size(), static_cast<size_t>(tBackupStore::kNewestKept));
+  EXPECT_EQ(store.list(other).size(), 1u);
+  // A path too long for one folder name still gets a folder of its own.
+  const std::string deep = "/" + std::string(200, 'x') + "/" + std::string(200, 'y') + ".trm";
+  const std::string folder = store.folderOf(deep);
+  EXPECT_LE(baseNameOf(folder).size(), 255u);
+  EXPECT_NE(folder,
+            store.folderOf("/" + std::string(199, 'x') + "/" + std::string(200, 'y') + ".trm"));
+}
+
+TEST_F(BackupsTest, AnAdoptedConflictCopyIsListedNeverPrunedAndNeverLost) {
+  const tBackupStore store = tBackupStore::forUser();
+  saveBox(3, "alt", localTime(2019, 5, 6, 7, 8, 9));
+  const std::string copy = dir_.file("Vokabeln 7b (Konfliktkopie).trm");
+  ASSERT_EQ(link(box_.c_str(), copy.c_str()), 0);
+  ASSERT_EQ(unlink(box_.c_str()), 0);
+  saveBox(5, "neu", localTime(2026, 1, 1, 12, 0, 0));
+  const std::string bytes = readBytes(copy);
+
+  std::vector<std::string> warnings;
+  EXPECT_TRUE(store.adopt(box_, copy, &warnings));
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_FALSE(fileExists(copy));
+  std::vector<tBackup> listed = store.list(box_);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_TRUE(listed[0].adopted);
+  EXPECT_EQ(listed[0].date(), "06.05.2019");
+  EXPECT_EQ(listed[0].cards, 3);
+  EXPECT_EQ(listed[0].cardPath, backup("Vokabeln 7b-20190506-070809-kopie.trm"));
+  EXPECT_EQ(readBytes(listed[0].cardPath), bytes);
+  EXPECT_TRUE(store.adopt(box_, listed[0].cardPath, &warnings)) << "already a backup";
+  // Eleven saves later and long past thirty days the adopted copy is still there.
+  for (int i = 0; i < 11; ++i) saveBox(1, "n", localTime(2026, 1, 2, 0, 0, i));
+  ASSERT_TRUE(store.prune(box_, localTime(2027, 1, 1, 0, 0, 0), nullptr));
+  listed = store.list(box_);
+  ASSERT_EQ(listed.size(), static_cast<size_t>(tBackupStore::kNewestKept) + 1);
+  EXPECT_TRUE(listed.back().adopted);
+
+  // The box's own card file, a directory and a missing file are refused and stay.
+  const std::string own = readBytes(box_);
+  EXPECT_FALSE(store.adopt(box_, box_, &warnings));
+  EXPECT_EQ(readBytes(box_), own);
+  EXPECT_FALSE(store.adopt(box_, dir_.path(), &warnings));
+  EXPECT_FALSE(store.adopt(box_, dir_.file("fehlt.trm"), &warnings));
+  ASSERT_EQ(warnings.size(), 3u);
+  EXPECT_EQ(warnings[0], "Die Datei " + box_ +
+                             " ist die Kartei selbst und wird nicht zu den Sicherungen gelegt.");
+  EXPECT_EQ(warnings[2], "Die Datei " + dir_.file("fehlt.trm") +
+                             " konnte nicht zu den Sicherungen gelegt werden.");
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 #include "kartei/card_file.h"
 #include "kartei/box_file_name.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "storage/sys_calls.h"
 #include "tests/box/box_test_support.h"
 
 namespace {
@@ -263,7 +267,9 @@ TEST_F(CardFileTest, RecordThatCannotBeReadMakesTheRewriteLossy) {
   tFileReport report;
   loadCardFile(path.c_str(), &report);
   EXPECT_EQ(report.loaded, 1);
-  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 8"}));
+  EXPECT_EQ(report.errors, Strings({"Die Datei " + path +
+                                    " ist besch\xE4"
+                                    "digt (nach 1 von 2 Karten)."}));
   EXPECT_TRUE(report.lossyRewrite);
 }
 
@@ -305,8 +311,9 @@ TEST_F(CardFileTest, MissingFieldsAreReportedOnceEachAndReadAsEmpty) {
   }
   tFileReport report;
   loadCardFile(path.c_str(), &report);
-  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 6", "Fehler in Termeldatei: 6",
-                                    "Fehler in Termeldatei: 6", "Fehler in Termeldatei: 6"}));
+  const std::string lacks = "In der Datei " + path + " fehlt die Spalte ";
+  EXPECT_EQ(report.errors, Strings({lacks + "UEBERSETZT.", lacks + "ALTER.", lacks + "GEWUSST.",
+                                    lacks + "UNBEKANNT."}));
   EXPECT_EQ(report.loaded, 3);
   EXPECT_TRUE(report.lossyRewrite);
   EXPECT_EQ(textsIn(3), Texts({"Wort;", "Wort;", "Wort;"}));
@@ -317,12 +324,18 @@ TEST_F(CardFileTest, MissingOrForeignFileLoadsNothing) {
   tFileReport report;
   loadCardFile(dir_.file("gibtsnicht.trm").c_str(), &report);
   EXPECT_FALSE(report.opened);
-  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 3"}));
+  EXPECT_EQ(report.errors,
+            Strings({"Die Datei " + dir_.file("gibtsnicht.trm") + " gibt es nicht."}));
   writeBytes(dir_.file("kurz.trm"), "\x03\x01\x02");
   tFileReport shortReport;
   loadCardFile(dir_.file("kurz.trm").c_str(), &shortReport);
   EXPECT_FALSE(shortReport.opened);
-  EXPECT_EQ(shortReport.errors, Strings({"Fehler in Termeldatei: 1"}));
+  EXPECT_EQ(shortReport.errors,
+            Strings({"Die Datei " + dir_.file("kurz.trm") + " ist keine Kartei."}));
+  tFileReport directoryReport;
+  loadCardFile(dir_.path().c_str(), &directoryReport);
+  EXPECT_EQ(directoryReport.errors,
+            Strings({"Die Datei " + dir_.path() + " ist ein Verzeichnis und keine Kartei."}));
   EXPECT_EQ(textsIn(1), Texts({"bleibt;stays"}));
 }
 
@@ -347,3 +360,50 @@ TEST_F(CardFileTest, CardFileWithoutExtensionGetsBoxFileBesideIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A system on which the card files cannot be read (no permission) and the disk is full.
+int refusedOpenat(int dir, const char* path, int flags, mode_t mode) {
+  if ((flags & O_ACCMODE) == O_RDONLY && std::string(path).find(".trm") != std::string::npos &&
+      std::string(path).find(".tmp-") == std::string::npos) {
+    errno = EACCES;
+    return -1;
+  }
+  return libcSysCalls().openat(dir, path, flags, mode);
+}
+ssize_t fullDiskWrite(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(CardFileTest, UnreadableFileAndFullDiskAreNamedByTheSystemsReason) {
+  const std::string path = dir_.file("gesperrt.trm");
+  theCardBox.addCardTo(card("Haus", "house"), 1);
+  ASSERT_TRUE(saveCardFile(path.c_str()));
+  theCardBox.clearAll();
+  tSysCalls calls = libcSysCalls();
+  calls.openat = refusedOpenat;
+  replaceSysCallsForTesting(&calls);
+  tFileReport load;
+  loadCardFile(path.c_str(), &load);
+  replaceSysCallsForTesting(nullptr);
+  EXPECT_FALSE(load.opened);
+  EXPECT_FALSE(load.readOnly);
+  EXPECT_EQ(load.errors, Strings({"Die Datei " + path +
+                                  " kann nicht gelesen werden: " + std::strerror(EACCES)}));
+
+  const std::string before = readBytes(path);
+  theCardBox.addCardTo(card("Baum", "tree"), 1);
+  calls = libcSysCalls();
+  calls.write = fullDiskWrite;
+  replaceSysCallsForTesting(&calls);
+  tFileReport save;
+  EXPECT_FALSE(saveCardFile(path.c_str(), &save));
+  replaceSysCallsForTesting(nullptr);
+  EXPECT_EQ(save.errors, Strings({"Die Datei " + path +
+                                  " kann nicht geschrieben werden: " + std::strerror(ENOSPC)}));
+  EXPECT_EQ(readBytes(path), before);
+}

@@ -1,7 +1,9 @@
 // Every system call of a save made to fail, one at a time, and the process ended at
 // every one of them: the card file must afterwards be the old box or the new one,
 // byte for byte, the save must report failure exactly when it is still the old one,
-// and a failed save must leave no temporary file behind.
+// and a failed save must leave no temporary file behind. The calls of the backup the
+// save keeps first are struck like the others, with the backup linked and copied: a
+// failed backup never fails the save, and what it leaves is the old version or nothing.
 #include <errno.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "kartei/backups.h"
 #include "kartei/card_file.h"
 #include "storage/sys_calls.h"
 #include "tests/box/box_test_support.h"
@@ -41,6 +44,8 @@ struct tInjector {
   tFault fault = tFault::kNone;
   bool failNextRemoval = false;
   bool shortNow = false;
+  // Links refused as by another file system, so backups are copied.
+  bool linksRefused = false;
   std::vector<std::string> names;  // of every call, in order
 };
 tInjector injector;
@@ -126,16 +131,32 @@ int faultyFlock(int fd, int op) {
   return strike("flock") ? -1 : libc().flock(fd, op);
 }
 
+int faultyLinkat(int fd, const char* f, int td, const char* t, int flags) {
+  if (strike("linkat")) return -1;
+  if (injector.linksRefused) {
+    errno = EXDEV;
+    return -1;
+  }
+  return libc().linkat(fd, f, td, t, flags);
+}
+int faultyMkdirat(int d, const char* p, mode_t m) {
+  return strike("mkdirat") ? -1 : libc().mkdirat(d, p, m);
+}
+int faultyFutimens(int fd, const struct timespec t[2]) {
+  return strike("futimens") ? -1 : libc().futimens(fd, t);
+}
+
 const tSysCalls kFaulty = {
-    faultyOpenat,     faultyClose,    faultyRead,     faultyPread, faultyWrite,
-    faultyLseek,      faultyFsync,    faultyFchmod,   faultyFstat, faultyFstatat,
-    faultyReadlinkat, faultyRenameat, faultyUnlinkat, faultyFlock,
+    faultyOpenat,   faultyClose,  faultyRead,   faultyPread,   faultyWrite,      faultyLseek,
+    faultyFsync,    faultyFchmod, faultyFstat,  faultyFstatat, faultyReadlinkat, faultyRenameat,
+    faultyUnlinkat, faultyFlock,  faultyLinkat, faultyMkdirat, faultyFutimens,
 };
 
 class SaveFaultTest : public CardBoxTest {
  protected:
   void SetUp() override {
     CardBoxTest::SetUp();
+    setenv("XDG_DATA_HOME", home_.path().c_str(), 1);
     path_ = dir_.file("box.trm");
     fill(1, 3, "alt");
     ASSERT_TRUE(saveCardFile(path_.c_str()));
@@ -153,11 +174,26 @@ class SaveFaultTest : public CardBoxTest {
 
   std::string boxPath() const { return dir_.file("box.kas"); }
 
-  // The old files back, and nothing else in the directory.
+  // The old files back, nothing else in the directory, and no backups.
   void restoreOldFiles() {
     for (const std::string& name : dir_.entries()) unlink(dir_.file(name).c_str());
     writeBytes(path_, oldCards_);
     writeBytes(boxPath(), oldBox_);
+    const std::string command = "rm -rf '" + home_.path() + "/termel'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  // The files in the box's backup folder other than kept versions of the old box.
+  std::vector<std::string> strayBackups() const {
+    std::vector<std::string> stray;
+    const tBackupStore store = tBackupStore::forUser();
+    for (const tBackup& backup : store.list(path_)) {
+      if (readBytes(backup.cardPath) != oldCards_) stray.push_back(backup.cardPath);
+      if (fileExists(backup.boxPath) && readBytes(backup.boxPath) != oldBox_) {
+        stray.push_back(backup.boxPath);
+      }
+    }
+    return stray;
   }
 
   // Saves with the injector armed; returns the result and fills *report.
@@ -165,6 +201,7 @@ class SaveFaultTest : public CardBoxTest {
     injector = tInjector();
     injector.at = at;
     injector.fault = fault;
+    injector.linksRefused = linksRefused_;
     replaceSysCallsForTesting(&kFaulty);
     const bool saved = saveCardFile(path_.c_str(), report);
     replaceSysCallsForTesting(nullptr);
@@ -184,13 +221,27 @@ class SaveFaultTest : public CardBoxTest {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
+  // Runs every fault at every call of a save and checks what it leaves.
+  void strikeEveryCall();
+
   ScratchDir dir_;
+  ScratchDir home_;
   std::string path_;
   std::string oldCards_, oldBox_;
+  bool linksRefused_ = false;
 };
 
-TEST_F(SaveFaultTest, EveryFailingOrFatalCallLeavesTheOldBoxOrTheNewOne) {
-  // A clean run: the new files, and the calls a save makes.
+void SaveFaultTest::strikeEveryCall() {
+  // The calls of the backup alone, and then a clean run: the new files, and the calls a
+  // save makes, the backup's among them.
+  restoreOldFiles();
+  injector = tInjector();
+  injector.linksRefused = linksRefused_;
+  replaceSysCallsForTesting(&kFaulty);
+  ASSERT_TRUE(tBackupStore::forUser().keep(path_, nullptr));
+  replaceSysCallsForTesting(nullptr);
+  const std::vector<std::string> backupNames = injector.names;
+  restoreOldFiles();
   tFileReport clean;
   ASSERT_TRUE(saveWith(0, tFault::kNone, &clean));
   EXPECT_TRUE(clean.errors.empty());
@@ -201,12 +252,18 @@ TEST_F(SaveFaultTest, EveryFailingOrFatalCallLeavesTheOldBoxOrTheNewOne) {
   ASSERT_NE(newBox, oldBox_);
   const std::vector<std::string> names = injector.names;
   const long calls = injector.calls;
+  const auto backupStart =
+      std::search(names.begin(), names.end(), backupNames.begin(), backupNames.end());
+  ASSERT_NE(backupStart, names.end());
+  const long firstBackupCall = static_cast<long>(backupStart - names.begin()) + 1;
+  const long lastBackupCall = firstBackupCall + static_cast<long>(backupNames.size()) - 1;
   // Every kind of call a save makes is among those struck below.
   const std::set<std::string> kinds(names.begin(), names.end());
   for (const char* kind : {"openat", "close", "write", "fsync", "fchmod", "renameat", "fstat",
-                           "fstatat", "lseek", "read"}) {
+                           "fstatat", "lseek", "read", "linkat", "mkdirat"}) {
     EXPECT_EQ(kinds.count(kind), 1u) << kind;
   }
+  EXPECT_EQ(kinds.count("futimens"), linksRefused_ ? 1u : 0u);
   EXPECT_GE(std::count(names.begin(), names.end(), "write"), 4);
 
   const std::set<std::string> onlyBox = {"box.trm", "box.kas"};
@@ -222,12 +279,16 @@ TEST_F(SaveFaultTest, EveryFailingOrFatalCallLeavesTheOldBoxOrTheNewOne) {
       const std::string box = readBytes(boxPath());
       EXPECT_TRUE(cards == oldCards_ || cards == newCards);
       EXPECT_TRUE(box == oldBox_ || box == newBox);
+      EXPECT_EQ(strayBackups(), std::vector<std::string>());
       if (fault == tFault::kEnd) {
         EXPECT_EQ(code, kEnded);
         continue;
       }
       ASSERT_TRUE(code == kSaved || code == kFailedWithText) << "exit code " << code;
       EXPECT_EQ(code == kSaved, cards == newCards);
+      if (at >= firstBackupCall && at <= lastBackupCall) {
+        EXPECT_EQ(code, kSaved) << "a failed backup failed the save";
+      }
       if (code == kFailedWithText) {
         EXPECT_EQ(dir_.entries(), onlyBox);
         EXPECT_EQ(box, oldBox_);
@@ -243,11 +304,22 @@ TEST_F(SaveFaultTest, EveryFailingOrFatalCallLeavesTheOldBoxOrTheNewOne) {
     EXPECT_EQ(saveInChild(at, tFault::kShort), kSaved);
     EXPECT_EQ(readBytes(path_), newCards);
     EXPECT_EQ(readBytes(boxPath()), newBox);
+    ASSERT_EQ(tBackupStore::forUser().list(path_).size(), 1u);
+    EXPECT_EQ(strayBackups(), std::vector<std::string>());
   }
   // Both outcomes really occurred: failures before the rename, successes after it.
   EXPECT_GT(outcomes[kSaved], 0);
   EXPECT_GT(outcomes[kFailedWithText], 0);
   EXPECT_EQ(outcomes[kEnded], calls);
+}
+
+TEST_F(SaveFaultTest, EveryFailingOrFatalCallLeavesTheOldBoxOrTheNewOne) {
+  strikeEveryCall();
+}
+
+TEST_F(SaveFaultTest, EveryCallOfABackupCopiedToAnotherFileSystemIsStruckToo) {
+  linksRefused_ = true;
+  strikeEveryCall();
 }
 
 TEST_F(SaveFaultTest, FailedDirectorySyncIsAWarningAndTheBoxFileIsWritten) {

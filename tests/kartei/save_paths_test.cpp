@@ -112,7 +112,7 @@ TEST_F(SavePathsTest, EveryPathTheTableCodeAcceptsCanBeSavedAndLoaded) {
   ASSERT_EQ(tooLong.size(), static_cast<size_t>(tDBF::kMaxFileName) + 1);
   tFileReport report;
   EXPECT_FALSE(saveCardFile(tooLong.c_str(), &report));
-  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 9"}));
+  EXPECT_EQ(report.errors, Strings({"Der Dateiname " + tooLong + " ist zu lang."}));
   EXPECT_FALSE(fileExists(tooLong));
 }
 

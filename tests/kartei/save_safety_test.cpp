@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -85,7 +86,8 @@ TEST_F(SaveSafetyTest, MissingDirectoryFailsWithErrorText) {
   tFileReport report;
   const std::string path = dir_.file("fehlt/box.trm");
   EXPECT_FALSE(saveCardFile(path.c_str(), &report));
-  EXPECT_EQ(report.errors, Strings({"Fehler in Termeldatei: 3"}));
+  EXPECT_EQ(report.errors, Strings({"Die Datei " + path +
+                                    " kann nicht geschrieben werden: " + std::strerror(ENOENT)}));
   EXPECT_FALSE(saveCardFile("", &report));
   expectOldFilesIntact();
 }

@@ -53,9 +53,16 @@ $as_user "$tool" info "$dir/box.trm" | grep -qx 'Gesamt: 3'
 $as_user "$tool" check "$dir/box.trm" | grep -qx 'Geladen: 3'
 $as_user "$tool" export --utf8 "$dir/box.trm" "$dir/ro/ro.txt"
 cmp "$dir/ro/ro.txt" "$dir/back.txt"
-if $as_user "$tool" import "$dir/box.trm" "$dir/words.txt" 2> "$dir/ro/err"; then exit 1; fi
+printf 'Tisch;table\n' > "$dir/new.txt"
+if $as_user "$tool" import "$dir/box.trm" "$dir/new.txt" 2> "$dir/ro/err"; then exit 1; fi
 grep -q 'schreibgeschützt' "$dir/ro/err"
 cmp "$dir/box.trm" "$dir/before.trm"
+# A box that cannot be read is named so, with the system's reason, and never called
+# write-protected.
+chmod 000 "$dir/box.trm"
+if $as_user "$tool" info "$dir/box.trm" 2> "$dir/ro/err"; then exit 1; fi
+grep -q "^Die Datei $dir/box.trm kann nicht gelesen werden: ." "$dir/ro/err"
+if grep -q 'schreibgeschützt' "$dir/ro/err"; then exit 1; fi
 chmod 644 "$dir/box.trm"
 
 # Files that can't be read are refused with a message and a failing exit code.
@@ -71,7 +78,7 @@ if "$tool" bogus 2> /dev/null; then exit 1; fi
 cp "$dir/box.trm" "$dir/before.trm"
 for words in "$dir" /dev/null "$dir/missing.txt"; do
   if "$tool" import "$dir/box.trm" "$words" 2> "$dir/err"; then exit 1; fi
-  grep -q 'Die Datei kann nicht gelesen werden' "$dir/err"
+  grep -Eq "^termel-tool: Die Datei $words (kann nicht gelesen werden: .|ist ein Verzeichnis und keine Wortliste|ist keine gewöhnliche Datei)" "$dir/err"
   cmp "$dir/box.trm" "$dir/before.trm"
 done
 
@@ -89,7 +96,7 @@ printf 'Haus;house\nGlück;luck\nStraße;street\n"Zitat";quote\nBaum;tree\n' | c
 head -c 379 "$dir/box.trm" > "$dir/cut.trm"
 cp "$dir/cut.trm" "$dir/cut-before.trm"
 if "$tool" import "$dir/cut.trm" "$dir/more.txt" 2> "$dir/err"; then exit 1; fi
-grep -q 'Fehler in Termeldatei: 8' "$dir/err"
+grep -q 'cut.trm ist beschädigt (nach 1 von 5 Karten).' "$dir/err"
 grep -q -- '--force' "$dir/err"
 cmp "$dir/cut.trm" "$dir/cut-before.trm"
 "$tool" import --force "$dir/cut.trm" "$dir/more.txt" | grep -qx 'Hinzugefügt: 1'

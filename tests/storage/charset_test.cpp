@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "storage/charset.h"
@@ -128,6 +129,19 @@ TEST(CharsetTest, ShowingInPlaceConvertsOnlyTheGivenLength) {
   char bytes[] = "\x81\x94";
   toScreenCharset(bytes, 0);
   EXPECT_EQ(std::string(bytes, 2), std::string("\0\x94", 2));
+}
+
+TEST(CharsetTest, StoringCharactersOnlyLeavesEveryBackslashAndConvertsTheRest) {
+  char dest[300];
+  std::string all;
+  for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+  toFileCharsetOnly(all.c_str(), dest, all.size());
+  ASSERT_EQ(std::strlen(dest), all.size());
+  for (size_t i = 0; i < all.size(); ++i) EXPECT_EQ(dest[i], ansiCharToOem(all[i])) << i;
+  toFileCharsetOnly("C:\\Temp a\\\\b \\\"u \\0 Ende\\", dest, sizeof dest - 1);
+  EXPECT_STREQ(dest, "C:\\Temp a\\\\b \\\"u \\0 Ende\\");
+  toFileCharsetOnly("\xE4\xF6\xFCxyz", dest, 4);
+  EXPECT_STREQ(dest, "\x84\x94\x81x");
 }
 
 TEST(CharsetTest, BoundedStoringStopsAtTheLimit) {

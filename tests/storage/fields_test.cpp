@@ -185,22 +185,27 @@ TEST_F(FieldsTest, NumericSetOnOtherFieldsRaisesTwenty) {
   EXPECT_EQ(loud.codes, (std::vector<int>{kDbfNoSuchField, kDbfNotNumeric}));
 }
 
-TEST_F(FieldsTest, CharacterFieldsConvertBetweenCodePages) {
+TEST_F(FieldsTest, CharacterFieldsConvertBetweenCodePagesAndKeepBackslashes) {
   const struct {
-    const char* typed;  // code page 1252, with escapes
-    const char* file;   // the field's ten bytes, code page 850
-    const char* shown;  // read back, code page 1252
+    const char* text;  // code page 1252
+    const char* file;  // the field's ten bytes, code page 850
   } cases[] = {
-      {"M\\\"adchen", "M\204dchen   ", "M\344dchen"},  // octal: 0x84, 0xE4
-      {"\xFC\x62\x65r", "\x81\x62\x65r      ", "\xFC\x62\x65r"},
-      // Escapes shrink the text before it is cut to the field's ten characters.
-      {"\\\"a\\\"o\\\"u\\\"A\\\"O\\\"U\\\"s1234567", "\x84\x94\x81\x8E\x99\x9A\xE1\x31\x32\x33",
-       "\xE4\xF6\xFC\xC4\xD6\xDC\xDF\x31\x32\x33"},
+      {"M\xE4"
+       "dchen",
+       "M\204dchen   "},  // octal: 0x84
+      {"\xFC\x62\x65r", "\x81\x62\x65r      "},
+      // A backslash is stored as it stands, also where it looks like an escape.
+      {"C:\\Temp", "C:\\Temp   "},
+      {"\\\"a\\\\b\\", "\\\"a\\\\b\\   "},
+      {"\\0x", "\\0x       "},
+      // Longer texts are cut to the field's ten characters.
+      {"\xE4\xF6\xFC\xC4\xD6\xDC\xDF\x31\x32\x33\x34", "\x84\x94\x81\x8E\x99\x9A\xE1\x31\x32\x33"},
   };
   for (const auto& c : cases) {
-    name_.set(c.typed);
-    EXPECT_EQ(stored().substr(0, 10), c.file) << c.typed;
-    EXPECT_STREQ(name_.get(), c.shown) << c.typed;
+    name_.set(c.text);
+    EXPECT_EQ(stored().substr(0, 10), c.file) << c.text;
+    const std::string text = c.text;
+    EXPECT_EQ(name_.get(), text.substr(0, 10)) << c.text;
   }
   EXPECT_EQ(table_.lastError(), 0);
 }
@@ -224,7 +229,9 @@ TEST_F(FieldsTest, CharacterHandlesOfMissingFieldsAndRecords) {
 
 TEST_F(FieldsTest, CopyToCutsConvertsAndFailsLikeGet) {
   char dest[12];
-  name_.set("M\\\"adchen  x");  // the escape shrinks it to ten characters
+  name_.set(
+      "M\xE4"
+      "dchen  x");
   EXPECT_EQ(name_.copyTo(dest, sizeof dest), 10u);
   EXPECT_STREQ(dest,
                "M\xE4"
