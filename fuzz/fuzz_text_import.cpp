@@ -76,9 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   theCardBox.clearAll();
   theCardBox.addCardTo(makeCard("Haus", "house"), 1);
   const tImportResult result =
-      importTextStream(in, [](int code, const char* caption, const char* text) {
-        check(caption != nullptr && std::strlen(caption) > 0 && text != nullptr);
-        check(code >= kImportNoSeparator && code <= kImportNotEncodable);
+      importTextStream(in, [](int code, const char* caption, const char* text, int line) {
+        check(caption != nullptr && std::strlen(caption) > 0 && text != nullptr && line > 0);
+        check(code == kImportAlreadyPresent ||
+              (code >= kImportNoSeparator && code <= kImportCut));
       });
   std::fclose(in);
   checkCards(result);
