@@ -356,7 +356,7 @@ std::string textExportNote(int cards) {
   const std::string why =
       " aus der Textdatei nicht unver\xE4ndert zur\xFC"
       "cklesen (etwa wegen eines Semikolons im Begriff). Als CSV-Datei (*.csv) exportiert ";
-  if (cards == 1) return "1 Karte l\xE4\xDFt sich" + why + "bleibt sie, wie sie ist.";
+  if (cards == 1) return "1 Karte l\xE4sst sich" + why + "bleibt sie, wie sie ist.";
   return std::to_string(cards) + " Karten lassen sich" + why + "bleiben sie, wie sie sind.";
 }
 

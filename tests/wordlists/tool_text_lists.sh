@@ -33,7 +33,7 @@ grep -qx "Zeile 1: auf 63 Zeichen gekürzt: Lang;$long" "$dir/err"
 printf '"a;b",c\n' > "$dir/semi.csv"
 "$tool" import "$dir/box.trm" "$dir/semi.csv" > /dev/null
 "$tool" export "$dir/box.trm" "$dir/all.txt" 2> "$dir/err"
-grep -q '^1 Karte läßt sich aus der Textdatei nicht unverändert zurücklesen' "$dir/err"
+grep -q '^1 Karte lässt sich aus der Textdatei nicht unverändert zurücklesen' "$dir/err"
 "$tool" export "$dir/box.trm" - 2> "$dir/err" > /dev/null
 grep -q 'Als CSV-Datei (\*.csv) exportiert bleibt sie' "$dir/err"
 "$tool" export "$dir/box.trm" "$dir/all.csv" 2> "$dir/err"
