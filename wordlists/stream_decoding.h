@@ -27,7 +27,7 @@ class tUtf8Census {
 
   size_t multiByte_ = 0;
   size_t invalid_ = 0;
-  int pending_ = 0;  // continuation bytes still due
+  int pending_ = 0;                         // continuation bytes still due
   unsigned char low_ = 0x80, high_ = 0xBF;  // range of the next continuation byte
 };
 

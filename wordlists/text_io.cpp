@@ -128,7 +128,8 @@ class tImportRun {
     if (isBlankLine(line, size) || (size == 1 && line[0] == kDosEnd)) return kImportAdded;
     if (cut) {
       const std::string start(line, kShownOfLongLine);
-      return refuse(kImportLineTooLong, number, decodedForReport(start.data(), start.size()) + "...");
+      return refuse(kImportLineTooLong, number,
+                    decodedForReport(start.data(), start.size()) + "...");
     }
     if (utf8_ && !isWholeUtf8(line, size)) {
       return refuse(kImportNotUtf8, number, decodedForReport(line, size));

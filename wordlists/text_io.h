@@ -9,16 +9,16 @@
 // Results of importing a line; kImportAdded and kImportAlreadyPresent mean handled,
 // kImportCut is a notice about a card that was added.
 enum : int {
-  kImportNoSeparator = 1301,     // "Kein Trennzeichen"
-  kImportNoFirstTerm = 1302,     // "Erster Begriff fehlt"
-  kImportNoSecondTerm = 1303,    // "Zweiter Begriff fehlt"
-  kImportNotEncodable = 1304,    // "Zeichen nicht darstellbar"
-  kImportNotUtf8 = 1305,         // "Kein gültiges UTF-8"
-  kImportControlStart = 1306,    // "Steuerzeichen am Zeilenanfang"
-  kImportLineTooLong = 1307,     // "Zeile zu lang"
-  kImportCut = 1308,             // "auf 63 Zeichen gekürzt"
+  kImportNoSeparator = 1301,   // "Kein Trennzeichen"
+  kImportNoFirstTerm = 1302,   // "Erster Begriff fehlt"
+  kImportNoSecondTerm = 1303,  // "Zweiter Begriff fehlt"
+  kImportNotEncodable = 1304,  // "Zeichen nicht darstellbar"
+  kImportNotUtf8 = 1305,       // "Kein gültiges UTF-8"
+  kImportControlStart = 1306,  // "Steuerzeichen am Zeilenanfang"
+  kImportLineTooLong = 1307,   // "Zeile zu lang"
+  kImportCut = 1308,           // "auf 63 Zeichen gekürzt"
   kImportAdded = 0,
-  kImportAlreadyPresent = 1,     // "Karte schon vorhanden"
+  kImportAlreadyPresent = 1,  // "Karte schon vorhanden"
 };
 
 // Caption of the report of a line that was not taken (or cut), or nullptr.

@@ -39,15 +39,13 @@ class TextIoTest : public CardBoxTest {
  protected:
   tImportResult importPath(const std::string& path) {
     reports_.clear();
-    return importTextFile(path.c_str(),
-                          [this](int code, const char* caption, const char* text, int line) {
-                            EXPECT_STREQ(caption, code == kImportAlreadyPresent
-                                                      ? "Karte schon vorhanden"
-                                                      : code == kImportCut
-                                                            ? "auf 63 Zeichen gek\xFCrzt"
-                                                            : importCaption(code));
-                            reports_.push_back({line, caption, text});
-                          });
+    return importTextFile(
+        path.c_str(), [this](int code, const char* caption, const char* text, int line) {
+          EXPECT_STREQ(caption, code == kImportAlreadyPresent ? "Karte schon vorhanden"
+                                : code == kImportCut          ? "auf 63 Zeichen gek\xFCrzt"
+                                                              : importCaption(code));
+          reports_.push_back({line, caption, text});
+        });
   }
 
   tImportResult importFile(const std::string& bytes) {
@@ -99,9 +97,9 @@ TEST_F(TextIoTest, LineThatHoldsNoCardGetsItsCode) {
 TEST_F(TextIoTest, EveryLineNotTakenIsReportedWithItsNumber) {
   theCardBox.addCardTo(card("Haus", "house"), 4);
   const std::string longer(70, 'x');
-  const tImportResult result = importFile(
-      "Haus;house\n\n\tTab;x\n\xC4pfel;apple\nkein\n;leer\nNur;\ncrlf;ende\r\n   \n" + longer +
-      ";lang\n\x01;y\n\xC4pfel;apple\nletzte;zeile");
+  const tImportResult result =
+      importFile("Haus;house\n\n\tTab;x\n\xC4pfel;apple\nkein\n;leer\nNur;\ncrlf;ende\r\n   \n" +
+                 longer + ";lang\n\x01;y\n\xC4pfel;apple\nletzte;zeile");
   EXPECT_TRUE(result.opened);
   EXPECT_EQ(result.added, 5);
   EXPECT_EQ(result.malformed, 4);
@@ -146,8 +144,8 @@ TEST_F(TextIoTest, LineEndsOfEveryKindAreCountedOnceEvenAcrossReads) {
   }
   const tImportResult result = importPath(textSample("mac-cr.txt"));
   EXPECT_EQ(result.added, 4);
-  EXPECT_EQ(textsIn(1), Texts({"Apfel;apple", "Birne;pear", "K\xE4se;cheese",
-                               "Br\xF6tchen;bread roll"}));
+  EXPECT_EQ(textsIn(1),
+            Texts({"Apfel;apple", "Birne;pear", "K\xE4se;cheese", "Br\xF6tchen;bread roll"}));
 }
 
 // A line of any length is one line: never split into more cards, the lines behind it
@@ -156,7 +154,8 @@ TEST_F(TextIoTest, OverlongLineStaysOneLine) {
   const std::string huge = "x;" + std::string(3 * tLineReader::kMaxLine, 'y');
   const std::string noSeparator(3 * tLineReader::kMaxLine, 'z');
   const std::string wide = std::string(5000, 'w') + ";" + std::string(5000, 'v');
-  const tImportResult result = importFile(huge + "\r\n" + noSeparator + "\r" + wide + "\nok;fine\n");
+  const tImportResult result =
+      importFile(huge + "\r\n" + noSeparator + "\r" + wide + "\nok;fine\n");
   EXPECT_EQ(result.added, 2);
   EXPECT_EQ(result.malformed, 2);
   EXPECT_EQ(textsIn(1), Texts({std::string(63, 'w') + ";" + std::string(63, 'v'), "ok;fine"}));
@@ -260,16 +259,18 @@ TEST_F(TextIoTest, MostlyUtf8FileIsReadAsUtf8AndItsOtherLinesReported) {
                                "Stra\xDF"
                                "e;street",
                                "sch\xF6n;beautiful"}));
-  EXPECT_EQ(reports_, Reports({{3, "Kein g\xFCltiges UTF-8", "S\xFC"
-                                                              "d;south"},
+  EXPECT_EQ(reports_, Reports({{3, "Kein g\xFCltiges UTF-8",
+                                "S\xFC"
+                                "d;south"},
                                {5, "Kein g\xFCltiges UTF-8", "K\xE4se;cheese"}}));
   // Without a single multi-byte character a file stays code page 1252, however far
   // behind its first lines the byte that decides it stands.
   std::string filler;
   for (int i = 0; i < 50000; ++i) filler += "x;y\n";
   theCardBox.clearAll();
-  importFile(filler + "S\xFC"
-                      "d;south\n");
+  importFile(filler +
+             "S\xFC"
+             "d;south\n");
   EXPECT_EQ(cardAt(1, 1).front, std::string("S\xFC"
                                             "d"));
 }
