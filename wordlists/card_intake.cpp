@@ -88,6 +88,34 @@ std::string wordListNote(const char* caption, const char* text, int line) {
   return note;
 }
 
+std::string importSummaryText(const tImportResult& result) {
+  const auto counted = [](int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text = counted(result.added, "Karte", "Karten") +
+                     " \xFC"
+                     "bernommen.";
+  const int notTaken = result.malformed + result.alreadyPresent;
+  if (notTaken > 0) {
+    text += "\n" + counted(notTaken, "Zeile", "Zeilen") +
+            " nicht \xFC"
+            "bernommen";
+    if (result.alreadyPresent > 0) {
+      text += ", davon " + std::to_string(result.alreadyPresent) + " schon in der Kartei";
+    }
+    text += ".";
+  }
+  if (result.cut > 0) {
+    text += "\n" + counted(result.cut, "Karte", "Karten") + " auf 63 Zeichen gek\xFCrzt.";
+  }
+  if (result.replaced > 0) {
+    text += "\nIn " + counted(result.replaced, "Zeile", "Zeilen") +
+            " wurden typografische Zeichen durch einfache ersetzt (Anf\xFChrungszeichen, "
+            "Striche, Auslassungspunkte, Euro-Zeichen, gesch\xFCtzte Leerzeichen).";
+  }
+  return text;
+}
+
 tCardIntake::tCardIntake(const tWordListReporter& report, tImportResult* result)
     : report_(report), result_(result), index_(theCardBox) {}
 
