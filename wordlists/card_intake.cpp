@@ -141,7 +141,9 @@ int tCardIntake::addCp1252(tWordCard card, const std::string& shown) {
     if (!fit.fits || hasControlCharacter(*text)) code = kImportNotEncodable;
     replaced = replaced || fit.replaced;
   }
-  const bool cut = fitToCard(&card.front) | fitToCard(&card.back);
+  const bool frontCut = fitToCard(&card.front);
+  const bool backCut = fitToCard(&card.back);
+  const bool cut = frontCut || backCut;
   if (code == kImportAdded && card.front.empty()) code = kImportNoFirstTerm;
   if (code == kImportAdded && card.back.empty()) code = kImportNoSecondTerm;
   if (code != kImportAdded) {
