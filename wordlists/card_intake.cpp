@@ -134,40 +134,56 @@ int tCardIntake::add(tWordCard card) {
 }
 
 int tCardIntake::addCp1252(tWordCard card, const std::string& shown) {
-  bool replaced = card.replaced;
-  int code = kImportAdded;
+  tPreparedCard prepared;
+  prepare(std::move(card), shown, &prepared);
+  return commit(prepared);
+}
+
+void tCardIntake::prepare(tWordCard card, const std::string& shown, tPreparedCard* prepared) {
+  prepared->shown = shown;
+  prepared->line = card.line;
+  prepared->compartment = card.compartment;
+  prepared->replaced = card.replaced;
+  prepared->code = kImportAdded;
   for (std::string* text : {&card.front, &card.back}) {
     const tCardTextFit fit = fitCardText(text);
-    if (!fit.fits || hasControlCharacter(*text)) code = kImportNotEncodable;
-    replaced = replaced || fit.replaced;
+    if (!fit.fits || hasControlCharacter(*text)) prepared->code = kImportNotEncodable;
+    prepared->replaced = prepared->replaced || fit.replaced;
   }
   const bool frontCut = fitToCard(&card.front);
   const bool backCut = fitToCard(&card.back);
-  const bool cut = frontCut || backCut;
-  if (code == kImportAdded && card.front.empty()) code = kImportNoFirstTerm;
-  if (code == kImportAdded && card.back.empty()) code = kImportNoSecondTerm;
-  if (code != kImportAdded) {
-    refuseCp1252(code, card.line, shown);
-    return code;
+  prepared->cut = frontCut || backCut;
+  if (prepared->code == kImportAdded && card.front.empty()) prepared->code = kImportNoFirstTerm;
+  if (prepared->code == kImportAdded && card.back.empty()) prepared->code = kImportNoSecondTerm;
+  if (prepared->code != kImportAdded) return;
+  prepared->made = makeCard(card.front.c_str(), card.back.c_str());
+  prepared->made.timesKnown = card.timesKnown;
+  prepared->made.timesUnknown = card.timesUnknown;
+  prepared->hash = tImportIndex::hashOf(prepared->made);
+  index_.prefetch(prepared->hash);
+}
+
+int tCardIntake::commit(const tPreparedCard& prepared) {
+  if (prepared.code != kImportAdded) {
+    refuseCp1252(prepared.code, prepared.line, prepared.shown);
+    return prepared.code;
   }
-  tTermel made = makeCard(card.front.c_str(), card.back.c_str());
-  made.timesKnown = card.timesKnown;
-  made.timesUnknown = card.timesUnknown;
-  const uint64_t hash = tImportIndex::hashOf(made);
-  if (index_.contains(made, hash)) {
+  if (index_.contains(prepared.made, prepared.hash)) {
     ++result_->alreadyPresent;
-    tell(kImportAlreadyPresent, card.line, shown);
+    tell(kImportAlreadyPresent, prepared.line, prepared.shown);
     return kImportAlreadyPresent;
   }
   const int archive = theCardBox.compartmentCount();
-  const int n = card.compartment < 1 ? 1 : card.compartment > archive ? archive : card.compartment;
-  theCardBox.addCardTo(made, n);
-  index_.insert(theCardBox.lastIn(n), hash);
+  const int n = prepared.compartment < 1         ? 1
+                : prepared.compartment > archive ? archive
+                                                 : prepared.compartment;
+  theCardBox.addCardTo(prepared.made, n);
+  index_.insert(theCardBox.lastIn(n), prepared.hash);
   ++result_->added;
-  if (replaced) ++result_->replaced;
-  if (cut) {
+  if (prepared.replaced) ++result_->replaced;
+  if (prepared.cut) {
     ++result_->cut;
-    tell(kImportCut, card.line, shown);
+    tell(kImportCut, prepared.line, prepared.shown);
   }
   return kImportAdded;
 }

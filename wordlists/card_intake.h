@@ -18,6 +18,7 @@
 #include <functional>
 #include <string>
 
+#include "box/termel.h"
 #include "wordlists/import_index.h"
 #include "wordlists/text_io.h"
 
@@ -55,6 +56,18 @@ struct tWordCard {
   bool replaced = false;  // its reader replaced typographic characters already
 };
 
+// A card checked and made by tCardIntake::prepare, waiting to be added.
+struct tPreparedCard {
+  tTermel made;
+  uint64_t hash = 0;
+  int code = 0;  // kImportAdded, or the code that refuses it
+  int line = 0;
+  int compartment = 1;
+  bool replaced = false;
+  bool cut = false;
+  std::string shown;  // code page 1252
+};
+
 class tCardIntake {
  public:
   // The duplicate index grows with the cards added, so a long file of refused lines
@@ -69,6 +82,12 @@ class tCardIntake {
   // The same for a card whose texts are code page 1252 already; shown is what a
   // report shows of its line (code page 1252).
   int addCp1252(tWordCard card, const std::string& shown);
+  // addCp1252 in two steps, for readers that prepare a few cards before they add
+  // them, so the index is fetched from memory while the next cards are made: prepare
+  // checks and makes the card and starts fetching its place in the index; commit
+  // adds or reports it, and must follow in the order of the lines.
+  void prepare(tWordCard card, const std::string& shown, tPreparedCard* prepared);
+  int commit(const tPreparedCard& prepared);
   // Reports a record that holds no card (counted as malformed); text is UTF-8.
   void refuse(int code, int line, const std::string& text);
   void refuseCp1252(int code, int line, const std::string& text);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -120,10 +121,11 @@ class tImportRun {
       }
       takeLine(line, size, cut, reader.lineNumber());
     }
+    flush();
     result_readFailed_ = reader.failed();
   }
 
-  // Returns the code of the line.
+  // Returns the code of a line refused; a card is only prepared (see flush).
   int takeLine(const char* line, size_t size, bool cut, int number) {
     if (isBlankLine(line, size) || (size == 1 && line[0] == kDosEnd)) return kImportAdded;
     if (cut) {
@@ -144,7 +146,17 @@ class tImportRun {
     card.back.swap(back);
     card.line = number;
     card.replaced = replaced;
-    return intake_.addCp1252(std::move(card), text_);
+    intake_.prepare(std::move(card), text_, &pending_[pendingCount_++]);
+    if (pendingCount_ == kBatch) flush();
+    return kImportAdded;
+  }
+
+  // Adds or reports the cards prepared so far, in line order; the code of the last.
+  int flush() {
+    int code = kImportAdded;
+    for (size_t i = 0; i < pendingCount_; ++i) code = intake_.commit(pending_[i]);
+    pendingCount_ = 0;
+    return code;
   }
 
   bool readFailed() const { return result_readFailed_; }
@@ -193,11 +205,18 @@ class tImportRun {
   }
 
   int refuse(int code, int number, const std::string& text) {
+    flush();  // the lines before it come first, in the box and in the reports
     intake_.refuseCp1252(code, number, text);
     return code;
   }
 
+  // On a large box nearly every look into the index would wait for memory: a few
+  // cards are prepared, which starts fetching their places, before they are added.
+  static constexpr size_t kBatch = 16;
+
   tCardIntake intake_;
+  std::unique_ptr<tPreparedCard[]> pending_{new tPreparedCard[kBatch]};
+  size_t pendingCount_ = 0;
   const bool utf8_;
   bool result_readFailed_ = false;
   std::string text_;  // reused from line to line, so a line costs no allocation
@@ -277,7 +296,8 @@ int importLine(const std::string& line) {
   tImportRun run(nullptr, &result, false);
   size_t size = line.size();
   while (size > 0 && (line[size - 1] == '\n' || line[size - 1] == '\r')) --size;
-  return run.takeLine(line.data(), size, false, 1);
+  const int code = run.takeLine(line.data(), size, false, 1);
+  return code != kImportAdded ? code : run.flush();
 }
 
 const char* importCaption(int code) {
