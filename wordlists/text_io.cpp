@@ -103,7 +103,7 @@ bool isBlankLine(const char* line, size_t size) {
 
 // One import run: lines come from a tLineReader, are decoded into code page 1252,
 // taken apart and handed to the card intake, which adds their cards and reports
-// what it does not take.
+// what it does not take. The reporter must outlive the run.
 class tImportRun {
  public:
   tImportRun(const tImportReporter& report, tImportResult* result, bool utf8)
@@ -293,7 +293,8 @@ std::string exportedText(bool utf8) {
 
 int importLine(const std::string& line) {
   tImportResult result;
-  tImportRun run(nullptr, &result, false);
+  const tImportReporter none;  // the run refers to it
+  tImportRun run(none, &result, false);
   size_t size = line.size();
   while (size > 0 && (line[size - 1] == '\n' || line[size - 1] == '\r')) --size;
   const int code = run.takeLine(line.data(), size, false, 1);
