@@ -122,7 +122,7 @@ class tImportRun {
       takeLine(line, size, cut, reader.lineNumber());
     }
     flush();
-    result_readFailed_ = reader.failed();
+    readFailed_ = reader.failed();
   }
 
   // Returns the code of a line refused; a card is only prepared (see flush).
@@ -159,7 +159,7 @@ class tImportRun {
     return code;
   }
 
-  bool readFailed() const { return result_readFailed_; }
+  bool readFailed() const { return readFailed_; }
 
  private:
   // Decodes the line into text_, each character without a code page 1252 form as '?';
@@ -218,7 +218,7 @@ class tImportRun {
   std::unique_ptr<tPreparedCard[]> pending_{new tPreparedCard[kBatch]};
   size_t pendingCount_ = 0;
   const bool utf8_;
-  bool result_readFailed_ = false;
+  bool readFailed_ = false;
   std::string text_;  // reused from line to line, so a line costs no allocation
 };
 
