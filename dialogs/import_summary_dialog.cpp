@@ -13,13 +13,8 @@ tImportSummaryDialog::tImportSummaryDialog(wxWindow* parent, const wxString& sum
   if (!loaded()) return;
   summaryText->SetLabel(summary);
   summaryText->Wrap(ConvertDialogToPixels(wxSize(300, 0)).x);
-  noteList->Set(notes);
-  if (notes.empty()) {
-    noteList->Hide();
-    FindWindow(183)->Hide();
-  } else {
-    noteList->SetSelection(0);
-  }
+  showNotes(notes);
+  GetSizer()->SetSizeHints(this);
   // Esc, Enter on the list (which GTK reports as activating a row) and the close box
   // all end here, modal or not.
   SetEscapeId(wxID_OK);
@@ -27,12 +22,19 @@ tImportSummaryDialog::tImportSummaryDialog(wxWindow* parent, const wxString& sum
       wxEVT_BUTTON, [this](wxCommandEvent&) { closeWith(wxID_OK); }, wxID_OK);
   Bind(
       wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { closeWith(wxID_OK); }, 182);
-  GetSizer()->SetSizeHints(this);
+}
+
+// The list, with the keyboard on its first row; without notes only "OK" is left.
+void tImportSummaryDialog::showNotes(const wxArrayString& notes) {
+  noteList->Set(notes);
   if (notes.empty()) {
+    noteList->Hide();
+    FindWindow(183)->Hide();
     FindWindow(wxID_OK)->SetFocus();
-  } else {
-    noteList->SetFocus();
+    return;
   }
+  noteList->SetSelection(0);
+  noteList->SetFocus();
 }
 
 wxArrayString tImportSummaryDialog::notes() const {

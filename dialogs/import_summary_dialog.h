@@ -24,6 +24,8 @@ class tImportSummaryDialog : public tXrcDialog {
   wxArrayString notes() const;
 
  private:
+  void showNotes(const wxArrayString& notes);
+
   wxString summaryGiven;
   wxStaticText* summaryText;
   wxListBox* noteList;
