@@ -42,8 +42,8 @@ std::string trimmed(const std::string& text, size_t from, size_t to) {
   while (from < to && isBlank(text[from])) ++from;
   while (to > from && isBlank(text[to - 1])) --to;
   std::string part = text.substr(from, to - from);
-  for (char& c : part) {
-    if (c == '\t') c = ' ';
+  for (size_t tab = part.find('\t'); tab != std::string::npos; tab = part.find('\t', tab)) {
+    part[tab] = ' ';
   }
   return part;
 }
