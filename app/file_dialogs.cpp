@@ -6,6 +6,7 @@
 #include <wx/msgdlg.h>
 #include <wx/tokenzr.h>
 
+#include "dialogs/import_summary_dialog.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -20,6 +21,8 @@ const char kHeaderQuestion[] =
     "Mit \xE2\x80\x9EJa\xE2\x80\x9C wird sie nicht als Karte \xC3\xBC"
     "bernommen.";
 const char kMoreNotes[] = "\xE2\x80\xA6 und %d weitere Meldungen";
+// Characters of a note shown in the list.
+constexpr size_t kShownWidth = 200;
 
 // The filter entries of a wildcard "Name|pattern|Name|pattern".
 wxArrayString patternsOf(const wxString& wildcard) {
@@ -136,18 +139,24 @@ bool chooseWordListToExport(wxWindow* owner, std::string* path) {
 
 tWordListReporter tImportNotes::reporter() {
   return [this](int, const char* caption, const char* text, int line) {
-    notes_.push_back(wordListNote(caption, text, line));
+    if (notes_.size() < kShown) {
+      notes_.push_back(wordListNote(caption, text, line));
+    } else {
+      ++more_;
+    }
   };
 }
 
-void tImportNotes::show(wxWindow* owner, const std::string& path) const {
-  if (notes_.empty()) return;
-  wxString text;
-  for (size_t i = 0; i < notes_.size() && i < kShown; ++i) text += toWx(notes_[i]) + "\n";
-  if (notes_.size() > kShown) {
-    text +=
-        wxString::Format(wxString::FromUTF8(kMoreNotes), static_cast<int>(notes_.size() - kShown)) +
-        "\n";
+void tImportNotes::show(wxWindow* owner, const std::string& path,
+                        const tImportResult& result) const {
+  if (notes_.empty() && result.replaced == 0) return;
+  wxArrayString rows;
+  for (const std::string& note : notes_) {
+    // A line of thousands of characters would only widen the list.
+    rows.push_back(toWx(note.size() > kShownWidth ? note.substr(0, kShownWidth) + "..." : note));
   }
-  warn(owner, text + kFileLine + shownPath(path));
+  if (more_ > 0) rows.push_back(wxString::Format(wxString::FromUTF8(kMoreNotes), more_));
+  tImportSummaryDialog dialog(owner, toWx(importSummaryText(result)) + kFileLine + shownPath(path),
+                              rows);
+  dialog.ShowModal();
 }

@@ -51,18 +51,20 @@ bool chooseWordListToImport(wxWindow* owner, std::string* path, tWordListOptions
 // "Wortliste exportieren": a name without extension gets the one of the chosen filter.
 bool chooseWordListToExport(wxWindow* owner, std::string* path);
 
-// Collects what an import of a CSV, tab-separated or KVTML file reports, line by line,
-// and shows it in one message at the end: such files can refuse thousands of lines.
+// Collects what an import reports, line by line, and shows it at the end in the
+// import summary: a file can refuse thousands of lines.
 class tImportNotes {
  public:
-  static constexpr size_t kShown = 20;  // notes listed; the rest are counted
+  static constexpr size_t kShown = 5000;  // notes listed; the rest are counted
 
   tWordListReporter reporter();
-  // Nothing when there was nothing to report.
-  void show(wxWindow* owner, const std::string& path) const;
+  // The summary with the notes; nothing when there is nothing to tell beyond the
+  // cards added, which the status bar shows.
+  void show(wxWindow* owner, const std::string& path, const tImportResult& result) const;
 
  private:
   std::vector<std::string> notes_;  // code page 1252
+  int more_ = 0;                    // notes beyond kShown
 };
 
 #endif  // TERMEL_APP_FILE_DIALOGS_H_

@@ -46,30 +46,11 @@ const char kChangedElsewhere[] =
     "ndert. Trotzdem "
     "\xFC"
     "berschreiben?";
-const char kReplacedOne[] =
-    "In 1 Zeile wurden typografische Zeichen durch einfache ersetzt (Anf\xFC"
-    "hrungszeichen, "
-    "Striche, Auslassungspunkte, Euro-Zeichen, gesch\xFC"
-    "tzte Leerzeichen).";
-const char kReplacedMany[] =
-    "In %d Zeilen wurden typografische Zeichen durch einfache ersetzt (Anf\xFC"
-    "hrungszeichen, "
-    "Striche, Auslassungspunkte, Euro-Zeichen, gesch\xFC"
-    "tzte Leerzeichen).";
-
 // A code page 1252 text with the path in place of its %s.
 wxString naming(const char* format, const std::string& path) {
   wxString text = toWx(format);
   text.Replace("%s", shownPath(path));
   return text;
-}
-
-// How many imported lines had typographic characters replaced; nothing when none had.
-void showReplaced(wxWindow* owner, int lines) {
-  if (lines <= 0) return;
-  const wxString text =
-      lines == 1 ? toWx(kReplacedOne) : wxString::Format(toWx(kReplacedMany), lines);
-  ask(owner, text, "Wortliste importieren", wxOK | wxICON_INFORMATION);
 }
 
 }  // namespace
@@ -263,23 +244,14 @@ void tHauptFenster::importText() {
   std::string chosen;
   tWordListOptions options;
   if (!chooseWordListToImport(this, &chosen, &options)) return;
-  const bool lines = wordListFormatOf(chosen.c_str()) == tWordListFormat::kText;
   tImportNotes notes;
-  // Lines of a .txt file are shown one by one, as they always were; the other formats
-  // report at the end, all in one message.
-  const tWordListReporter report =
-      lines ? tWordListReporter([this](int, const char* caption, const char* text, int) {
-        ask(this, toWx(text), toWx(caption), wxOK | wxICON_NONE);
-      })
-            : notes.reporter();
-  const tImportResult result = importWordList(chosen.c_str(), options, report);
+  const tImportResult result = importWordList(chosen.c_str(), options, notes.reporter());
   if (!result.opened) warn(this, toWx(kCannotRead) + shownPath(chosen));
   // New cards exist nowhere but in memory: closing must offer to save them.
   if (result.added > 0) modified_ = true;
   forgetAnswers();
   refresh();
-  notes.show(this, chosen);
-  showReplaced(this, result.replaced);
+  if (result.opened) notes.show(this, chosen, result);
 }
 
 void tHauptFenster::exportText() {
@@ -287,7 +259,12 @@ void tHauptFenster::exportText() {
   if (!chooseWordListToExport(this, &chosen)) return;
   if (!exportWordList(chosen.c_str(), tWordListOptions())) {
     warn(this, toWx(kCannotWrite) + shownPath(chosen));
+    return;
   }
+  // A text file splits a term at its ";" when read back.
+  if (wordListFormatOf(chosen.c_str()) != tWordListFormat::kText) return;
+  const std::string note = textExportNote(cardsTextCannotKeep());
+  if (!note.empty()) ask(this, toWx(note), "Wortliste exportieren", wxOK | wxICON_INFORMATION);
 }
 
 void tHauptFenster::quit() {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "storage/charset.h"
+#include "storage/text_encoding.h"
 
 namespace {
 
@@ -53,8 +54,11 @@ bool cardCanHold(char c) {
 
 tCardTextFit fitCardText(std::string* text) {
   tCardTextFit fit;
+  // Every ASCII character is held; most texts are nothing else.
+  if (asciiPrefixLength(text->data(), text->size()) == text->size()) return fit;
+  const std::array<bool, 256>& holds = held();
   for (char c : *text) {
-    if (cardCanHold(c)) continue;
+    if (holds[static_cast<unsigned char>(c)]) continue;
     if (cardCharReplacement(c) != nullptr) {
       fit.replaced = true;
     } else {

@@ -2,10 +2,10 @@
 // byte chooses how the rest is read: as it is (nearly always code page 1252, since
 // random bytes are seldom UTF-8), or taken as 16-bit code points and written as
 // UTF-8, so the UTF-8 path sees every character of the plane, typographic ones and
-// those without a code page 1252 form alike. Whatever the file holds, the import
-// must neither crash nor put text into a card that a card cannot hold. Lines too
-// long to be read whole (64 KB) are left to the unit tests: inputs that size would
-// slow every run down a hundredfold.
+// those without a code page 1252 form alike; either behind a UTF-16 byte-order mark. Whatever the
+// file holds, the import must neither crash nor put text into a card that a card cannot hold. Lines
+// too long to be read whole (64 KB) are left to the unit tests: inputs that size would slow every
+// run down a hundredfold.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -70,15 +70,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes = (mode & 1) != 0
                           ? asUtf8(data + 1, size - 1)
                           : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
+  // As a spreadsheet's "Unicode text": UTF-16 after its byte-order mark.
+  if ((mode & 6) == 6) bytes.insert(0, (mode & 8) != 0 ? "\xFF\xFE" : "\xFE\xFF");
   if (bytes.empty()) return 0;
   std::FILE* in = fmemopen(&bytes[0], bytes.size(), "rb");
   if (in == nullptr) return 0;
   theCardBox.clearAll();
   theCardBox.addCardTo(makeCard("Haus", "house"), 1);
   const tImportResult result =
-      importTextStream(in, [](int code, const char* caption, const char* text) {
-        check(caption != nullptr && std::strlen(caption) > 0 && text != nullptr);
-        check(code >= kImportNoSeparator && code <= kImportNotEncodable);
+      importTextStream(in, [](int code, const char* caption, const char* text, int line) {
+        check(caption != nullptr && std::strlen(caption) > 0 && text != nullptr && line > 0);
+        check(code == kImportAlreadyPresent || (code >= kImportNoSeparator && code <= kImportCut));
       });
   std::fclose(in);
   checkCards(result);

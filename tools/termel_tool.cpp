@@ -135,9 +135,7 @@ tImportResult importWords(const char* words, const tWordListOptions& options, in
     printLine(stderr, wordListNote(caption, text, line));
   };
   if (!isStandardStream(words)) return importWordList(words, options, report);
-  return importTextStream(stdin, [&report](int code, const char* caption, const char* text) {
-    report(code, caption, text, 0);
-  });
+  return importTextStream(stdin, report);
 }
 
 int import(const char* box, const char* words, const tWordListOptions& options, bool force) {
@@ -178,7 +176,18 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
   if (!saved) return fail(std::string("Die Kartei wurde nicht gesichert: ") + box);
   std::printf("Hinzugefügt: %d\n", result.added);
   if (result.replaced > 0) std::printf("Mit ersetzten Zeichen: %d\n", result.replaced);
+  if (result.cut > 0) std::printf("Gekürzt: %d\n", result.cut);
+  const int notTaken = result.malformed + result.alreadyPresent;
+  if (notTaken > 0) std::printf("Nicht übernommen: %d\n", notTaken);
   return 0;
+}
+
+// A text file splits a term at its ";" when read back: how many cards it will not
+// keep, on standard error.
+void warnOfTextExport(const char* words) {
+  if (!isStandardStream(words) && wordListFormatOf(words) != tWordListFormat::kText) return;
+  const std::string note = textExportNote(cardsTextCannotKeep());
+  if (!note.empty()) printLine(stderr, note);
 }
 
 int exportWords(const char* box, const char* words, const tWordListOptions& options) {
@@ -187,6 +196,7 @@ int exportWords(const char* box, const char* words, const tWordListOptions& opti
   const bool written = isStandardStream(words) ? exportTextStream(stdout, options.utf8)
                                                : exportWordList(words, options);
   if (!written) return cannotWrite(words, errno);
+  warnOfTextExport(words);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "wordlists/card_intake.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "box/card_box.h"
 #include "box/card_text.h"
@@ -9,13 +10,21 @@
 
 namespace {
 
-// The text as a card holds it: cut to 63 characters, and without trailing spaces
-// after the cut too, so a card never ends in one and reads back the same from any
-// export.
-void fitToCard(std::string* text) {
-  text->resize(std::min(text->size(), static_cast<size_t>(tTermel::kTextSize - 1)));
+void trimTrailingSpaces(std::string* text) {
   const size_t end = text->find_last_not_of(' ');
   text->erase(end == std::string::npos ? 0 : end + 1);
+}
+
+// The text as a card holds it: cut to 63 characters, and without trailing spaces
+// after the cut too, so a card never ends in one and reads back the same from any
+// export. True when the cut took characters.
+bool fitToCard(std::string* text) {
+  trimTrailingSpaces(text);
+  const size_t room = static_cast<size_t>(tTermel::kTextSize - 1);
+  if (text->size() <= room) return false;
+  text->resize(room);
+  trimTrailingSpaces(text);
+  return true;
 }
 
 // A record may spread a text over several lines; a card shows one line.
@@ -37,6 +46,12 @@ bool hasControlCharacter(const std::string& text) {
   return false;
 }
 
+// One card text from UTF-8 into code page 1252: kImportAdded, or kImportNotEncodable
+// for a character code page 1252 lacks.
+int codePageText(const std::string& utf8, std::string* cp1252) {
+  return utf8ToCp1252(utf8, cp1252) ? kImportAdded : kImportNotEncodable;
+}
+
 }  // namespace
 
 const char* wordListCaption(int code) {
@@ -50,6 +65,10 @@ const char* wordListCaption(int code) {
     case kImportStrayQuote:
       return "Anf\xFChrungszeichen als Text \xFC"
              "bernommen";
+    case kImportAlreadyPresent:
+      return "Karte schon vorhanden";
+    case kImportCut:
+      return "auf 63 Zeichen gek\xFCrzt";
     default:
       return importCaption(code);
   }
@@ -61,17 +80,43 @@ std::string wordListNote(const char* caption, const char* text, int line) {
   note += ": ";
   note += text != nullptr ? text : "";
   while (!note.empty() && (note.back() == '\n' || note.back() == '\r')) note.pop_back();
+  // A control character would act on a terminal or break the line of a list.
+  for (char& c : note) {
+    if (c == '\n' || c == '\r' || c == '\t') {
+      c = ' ';
+    } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      c = '?';
+    }
+  }
   return note;
 }
 
-int cardTextFromUtf8(const std::string& utf8, std::string* cp1252, bool* replaced) {
-  // Characters are judged here and nowhere else: the same rules as every other way
-  // text enters a card (card_text.h).
-  if (hasControlCharacter(utf8) || !utf8ToCp1252(utf8, cp1252)) return kImportNotEncodable;
-  const tCardTextFit fit = fitCardText(cp1252);
-  if (!fit.fits) return kImportNotEncodable;
-  if (fit.replaced && replaced != nullptr) *replaced = true;
-  return kImportAdded;
+std::string importSummaryText(const tImportResult& result) {
+  const auto counted = [](int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text = counted(result.added, "Karte", "Karten") +
+                     " \xFC"
+                     "bernommen.";
+  const int notTaken = result.malformed + result.alreadyPresent;
+  if (notTaken > 0) {
+    text += "\n" + counted(notTaken, "Zeile", "Zeilen") +
+            " nicht \xFC"
+            "bernommen";
+    if (result.alreadyPresent > 0) {
+      text += ", davon " + std::to_string(result.alreadyPresent) + " schon in der Kartei";
+    }
+    text += ".";
+  }
+  if (result.cut > 0) {
+    text += "\n" + counted(result.cut, "Karte", "Karten") + " auf 63 Zeichen gek\xFCrzt.";
+  }
+  if (result.replaced > 0) {
+    text += "\nIn " + counted(result.replaced, "Zeile", "Zeilen") +
+            " wurden typografische Zeichen durch einfache ersetzt (Anf\xFChrungszeichen, "
+            "Striche, Auslassungspunkte, Euro-Zeichen, gesch\xFCtzte Leerzeichen).";
+  }
+  return text;
 }
 
 tCardIntake::tCardIntake(const tWordListReporter& report, tImportResult* result)
@@ -79,40 +124,86 @@ tCardIntake::tCardIntake(const tWordListReporter& report, tImportResult* result)
 
 int tCardIntake::add(tWordCard card) {
   std::string front, back;
-  bool replaced = false;
-  int code = cardTextFromUtf8(withoutLineBreaks(card.front), &front, &replaced);
-  if (code == kImportAdded) code = cardTextFromUtf8(withoutLineBreaks(card.back), &back, &replaced);
-  fitToCard(&front);
-  fitToCard(&back);
-  if (code == kImportAdded && front.empty()) code = kImportNoFirstTerm;
-  if (code == kImportAdded && back.empty()) code = kImportNoSecondTerm;
+  int code = codePageText(withoutLineBreaks(card.front), &front);
+  if (code == kImportAdded) code = codePageText(withoutLineBreaks(card.back), &back);
+  const std::string shown = utf8ToCp1252Shown(card.front + ";" + card.back);
   if (code != kImportAdded) {
-    refuse(code, card.line, card.front + ";" + card.back);
+    refuseCp1252(code, card.line, shown);
     return code;
   }
-  tTermel made = makeCard(front.c_str(), back.c_str());
-  made.timesKnown = card.timesKnown;
-  made.timesUnknown = card.timesUnknown;
-  const uint64_t hash = tImportIndex::hashOf(made);
-  if (index_.contains(made, hash)) return kImportAlreadyPresent;
+  card.front.swap(front);
+  card.back.swap(back);
+  return addCp1252(std::move(card), shown);
+}
+
+int tCardIntake::addCp1252(tWordCard card, const std::string& shown) {
+  tPreparedCard prepared;
+  prepare(std::move(card), shown, &prepared);
+  return commit(prepared);
+}
+
+void tCardIntake::prepare(tWordCard card, const std::string& shown, tPreparedCard* prepared) {
+  prepared->shown = shown;
+  prepared->line = card.line;
+  prepared->compartment = card.compartment;
+  prepared->replaced = card.replaced;
+  prepared->code = kImportAdded;
+  for (std::string* text : {&card.front, &card.back}) {
+    const tCardTextFit fit = fitCardText(text);
+    if (!fit.fits || hasControlCharacter(*text)) prepared->code = kImportNotEncodable;
+    prepared->replaced = prepared->replaced || fit.replaced;
+  }
+  const bool frontCut = fitToCard(&card.front);
+  const bool backCut = fitToCard(&card.back);
+  prepared->cut = frontCut || backCut;
+  if (prepared->code == kImportAdded && card.front.empty()) prepared->code = kImportNoFirstTerm;
+  if (prepared->code == kImportAdded && card.back.empty()) prepared->code = kImportNoSecondTerm;
+  if (prepared->code != kImportAdded) return;
+  prepared->made = makeCard(card.front.c_str(), card.back.c_str());
+  prepared->made.timesKnown = card.timesKnown;
+  prepared->made.timesUnknown = card.timesUnknown;
+  prepared->hash = tImportIndex::hashOf(prepared->made);
+  index_.prefetch(prepared->hash);
+}
+
+int tCardIntake::commit(const tPreparedCard& prepared) {
+  if (prepared.code != kImportAdded) {
+    refuseCp1252(prepared.code, prepared.line, prepared.shown);
+    return prepared.code;
+  }
+  if (index_.contains(prepared.made, prepared.hash)) {
+    ++result_->alreadyPresent;
+    tell(kImportAlreadyPresent, prepared.line, prepared.shown);
+    return kImportAlreadyPresent;
+  }
   const int archive = theCardBox.compartmentCount();
-  const int n = card.compartment < 1 ? 1 : card.compartment > archive ? archive : card.compartment;
-  theCardBox.addCardTo(made, n);
-  index_.insert(theCardBox.lastIn(n), hash);
+  const int n = prepared.compartment < 1         ? 1
+                : prepared.compartment > archive ? archive
+                                                 : prepared.compartment;
+  theCardBox.addCardTo(prepared.made, n);
+  index_.insert(theCardBox.lastIn(n), prepared.hash);
   ++result_->added;
-  if (replaced) ++result_->replaced;
+  if (prepared.replaced) ++result_->replaced;
+  if (prepared.cut) {
+    ++result_->cut;
+    tell(kImportCut, prepared.line, prepared.shown);
+  }
   return kImportAdded;
 }
 
 void tCardIntake::refuse(int code, int line, const std::string& text) {
+  refuseCp1252(code, line, utf8ToCp1252Shown(text));
+}
+
+void tCardIntake::refuseCp1252(int code, int line, const std::string& text) {
   ++result_->malformed;
   tell(code, line, text);
 }
 
 void tCardIntake::notice(int code, int line, const std::string& text) {
-  tell(code, line, text);
+  tell(code, line, utf8ToCp1252Shown(text));
 }
 
-void tCardIntake::tell(int code, int line, const std::string& utf8) {
-  if (report_) report_(code, wordListCaption(code), utf8ToCp1252Shown(utf8).c_str(), line);
+void tCardIntake::tell(int code, int line, const std::string& cp1252) {
+  if (report_) report_(code, wordListCaption(code), cp1252.c_str(), line);
 }

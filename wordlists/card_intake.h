@@ -1,12 +1,13 @@
-// tCardIntake: the one place where the word-list readers (CSV, tab-separated,
-// KVTML) hand in their cards, so every format gets the rules of the line import:
-// trailing spaces go, both texts must be there, every character must have a place
-// in the card file, texts are cut to 63 characters, a card already in the box is not
-// added twice, and each refused card is reported with the line it came from.
+// tCardIntake: the one place where the word-list readers (.txt, CSV, tab-separated,
+// KVTML) hand in their cards, so every format gets the same rules: trailing spaces
+// go, both texts must be there, every character must have a place in the card file,
+// texts are cut to 63 characters, a card already in the box is not added twice. Each
+// card not taken, and each text cut, is reported with the line it came from.
 //
-// Readers pass texts as UTF-8; the intake turns line breaks and tabs inside a text
-// into spaces and converts it to the card file's code page 1252 in
-// cardTextFromUtf8, the single point where characters are checked.
+// Readers pass texts as UTF-8 (the .txt reader, which decodes lines itself, code page
+// 1252); the intake turns line breaks and tabs inside a text into spaces, converts it
+// to the card file's code page 1252 and checks its characters in addCp1252, the
+// single point where that is done.
 // An intake refers to theCardBox and must not outlive an import run: nothing else
 // may change the box while it is in use.
 #ifndef TERMEL_WORDLISTS_CARD_INTAKE_H_
@@ -17,8 +18,14 @@
 #include <functional>
 #include <string>
 
+#include "box/termel.h"
 #include "wordlists/import_index.h"
 #include "wordlists/text_io.h"
+
+// What an import did, as the learner reads it at its end (code page 1252): cards
+// taken, lines not taken, texts cut and lines with replaced characters, one sentence
+// each, those with nothing to say left out.
+std::string importSummaryText(const tImportResult& result);
 
 // Codes of the word-list readers beyond those of importLine.
 enum : int {
@@ -30,21 +37,15 @@ enum : int {
 
 // Called once per refused card or notice: its code, caption, the text to show (code
 // page 1252) and the line of the file it starts on (0 when not known).
-using tWordListReporter =
-    std::function<void(int code, const char* caption, const char* text, int line)>;
+using tWordListReporter = tImportReporter;
 
 // Caption for any import code, or nullptr for a card that was handled.
 const char* wordListCaption(int code);
 
 // One report of an import as the learner reads it, "Zeile N: caption: text" (without
-// "Zeile N: " for line 0), line breaks at the end of text left out; code page 1252.
+// "Zeile N: " for line 0), line breaks at the end of text left out, line breaks and
+// tabs inside as spaces and other control characters as '?'; code page 1252.
 std::string wordListNote(const char* caption, const char* text, int line);
-
-// Converts one card text from UTF-8 into code page 1252 and into the form a card can
-// hold (fitCardText): kImportAdded, or the code that refuses the card
-// (kImportNotEncodable for a control character or a character the card file can't
-// hold). *replaced (when given) is set when typographic characters were replaced.
-int cardTextFromUtf8(const std::string& utf8, std::string* cp1252, bool* replaced = nullptr);
 
 // One card as a reader found it.
 struct tWordCard {
@@ -53,6 +54,19 @@ struct tWordCard {
   int compartment = 1;      // 1 to 6; anything higher means the archive
   int32_t timesKnown = 0;
   int32_t timesUnknown = 0;
+  bool replaced = false;  // its reader replaced typographic characters already
+};
+
+// A card checked and made by tCardIntake::prepare, waiting to be added.
+struct tPreparedCard {
+  tTermel made;
+  uint64_t hash = 0;
+  int code = 0;  // kImportAdded, or the code that refuses it
+  int line = 0;
+  int compartment = 1;
+  bool replaced = false;
+  bool cut = false;
+  std::string shown;  // code page 1252
 };
 
 class tCardIntake {
@@ -66,13 +80,23 @@ class tCardIntake {
   // Adds the card or reports why not. Returns kImportAdded, kImportAlreadyPresent or
   // the code of the refusal.
   int add(tWordCard card);
+  // The same for a card whose texts are code page 1252 already; shown is what a
+  // report shows of its line (code page 1252).
+  int addCp1252(tWordCard card, const std::string& shown);
+  // addCp1252 in two steps, for readers that prepare a few cards before they add
+  // them, so the index is fetched from memory while the next cards are made: prepare
+  // checks and makes the card and starts fetching its place in the index; commit
+  // adds or reports it, and must follow in the order of the lines.
+  void prepare(tWordCard card, const std::string& shown, tPreparedCard* prepared);
+  int commit(const tPreparedCard& prepared);
   // Reports a record that holds no card (counted as malformed); text is UTF-8.
   void refuse(int code, int line, const std::string& text);
+  void refuseCp1252(int code, int line, const std::string& text);
   // Reports something the learner should know that refuses nothing.
   void notice(int code, int line, const std::string& text);
 
  private:
-  void tell(int code, int line, const std::string& utf8);
+  void tell(int code, int line, const std::string& cp1252);
 
   const tWordListReporter& report_;
   tImportResult* result_;

@@ -8,43 +8,88 @@ namespace {
 // only when one comes.
 constexpr size_t kFirstBufferSize = 1 << 14;
 
-bool isContinuation(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 }  // namespace
 
-tLineReader::tLineReader(std::FILE* in, bool utf8)
-    : in_(in), utf8_(utf8), buffer_(new char[kFirstBufferSize]), capacity_(kFirstBufferSize) {}
+tLineReader::tLineReader(std::FILE* in)
+    : in_(in), buffer_(new char[kFirstBufferSize]), capacity_(kFirstBufferSize) {}
 
-bool tLineReader::next(const char** line, size_t* size) {
+bool tLineReader::findEnd(size_t limit, size_t* length, size_t* endLength) const {
+  const char* from = buffer_.get() + start_;
+  const size_t available = end_ - start_;
+  const size_t searched = available < limit ? available : limit;
+  const char* feed = static_cast<const char*>(std::memchr(from, '\n', searched));
+  const size_t beforeFeed = feed != nullptr ? static_cast<size_t>(feed - from) : searched;
+  const char* ret = static_cast<const char*>(std::memchr(from, '\r', beforeFeed));
+  if (ret == nullptr) {
+    if (feed == nullptr) return false;
+    *length = beforeFeed;
+    *endLength = 1;
+    return true;
+  }
+  *length = static_cast<size_t>(ret - from);
+  if (*length + 1 < available) {
+    *endLength = from[*length + 1] == '\n' ? 2 : 1;
+    return true;
+  }
+  // A carriage return read last: a line feed may follow in the next read.
+  *endLength = 1;
+  return atEnd_;
+}
+
+bool tLineReader::next(const char** line, size_t* size, bool* cut) {
+  if (skipRest_) passOverRest();
   for (;;) {
+    size_t length = 0, endLength = 0;
     const size_t available = end_ - start_;
-    const size_t searched = available < kMaxLine ? available : kMaxLine;
-    const void* newline = std::memchr(buffer_.get() + start_, '\n', searched);
-    size_t length = 0;
-    if (newline != nullptr) {
-      length = static_cast<size_t>(static_cast<const char*>(newline) - buffer_.get()) - start_ + 1;
-    } else if (available > kMaxLine) {
-      length = cutPoint();
+    if (findEnd(kMaxLine + 1, &length, &endLength)) {
+      *cut = false;
+    } else if (available > kMaxLine + 1) {
+      length = kMaxLine;
+      endLength = 0;
+      *cut = true;
+      skipRest_ = true;
     } else if (!atEnd_) {
       refill();
       continue;
     } else if (available > 0) {
       length = available;
+      *cut = false;
     } else {
       return false;
     }
     *line = buffer_.get() + start_;
     *size = length;
-    start_ += length;
+    start_ += length + endLength;
+    ++lineNumber_;
     return true;
   }
 }
 
+void tLineReader::passOverRest() {
+  skipRest_ = false;
+  for (;;) {
+    size_t length = 0, endLength = 0;
+    if (findEnd(end_ - start_, &length, &endLength)) {
+      start_ += length + endLength;
+      return;
+    }
+    if (atEnd_) {
+      start_ = end_;
+      return;
+    }
+    // Keeps a carriage return read last, whose line feed may come next.
+    if (end_ > start_ && buffer_[end_ - 1] == '\r') {
+      start_ = end_ - 1;
+    } else {
+      start_ = end_;
+    }
+    refill();
+  }
+}
+
 // Moves what is left to the front, makes room when a line fills the buffer, and reads
-// behind it. Only called with at most kMaxLine bytes left, so the buffer never grows
-// beyond twice that.
+// behind it. Only called with at most kMaxLine + 1 bytes left, so the buffer never
+// grows beyond twice that.
 void tLineReader::refill() {
   if (start_ > 0) {
     std::memmove(buffer_.get(), buffer_.get() + start_, end_ - start_);
@@ -63,15 +108,4 @@ void tLineReader::refill() {
     atEnd_ = true;
     failed_ = std::ferror(in_) != 0;
   }
-}
-
-// Where a line of more than kMaxLine bytes is cut: at kMaxLine bytes, in UTF-8 moved
-// back to the start of the character there (a valid character has at most three
-// continuation bytes; anything else is cut where it stands).
-size_t tLineReader::cutPoint() const {
-  size_t cut = kMaxLine;
-  if (!utf8_) return cut;
-  const char* line = buffer_.get() + start_;
-  for (size_t back = 0; back < 3 && cut > 1 && isContinuation(line[cut]); ++back) --cut;
-  return cut;
 }

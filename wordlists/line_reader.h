@@ -1,5 +1,7 @@
 // tLineReader: the lines of a text stream one after another, in memory that does not
-// grow with the stream: a line longer than kMaxLine bytes comes as several lines.
+// grow with the stream. A line feed, a carriage return (old Mac files) and the pair
+// of both each end a line. A line longer than kMaxLine bytes is still one line: its
+// first kMaxLine bytes are given and marked cut, the rest is passed over.
 // The stream must outlive the reader; the reader neither closes nor rewinds it.
 #ifndef TERMEL_WORDLISTS_LINE_READER_H_
 #define TERMEL_WORDLISTS_LINE_READER_H_
@@ -10,29 +12,33 @@
 
 class tLineReader {
  public:
-  // A multiple of the 1023 characters in which an import reads a line, so cutting a
-  // code page 1252 line here cuts it where the import would anyway.
-  static constexpr size_t kMaxLine = 64 * 1023;
+  static constexpr size_t kMaxLine = 64 * 1024;
 
-  // utf8: a long line is cut between characters, never inside one.
-  tLineReader(std::FILE* in, bool utf8);
+  explicit tLineReader(std::FILE* in);
   tLineReader(const tLineReader&) = delete;
   tLineReader& operator=(const tLineReader&) = delete;
 
-  // The next line, its line feed included when it has one; false at the end of the
-  // stream. *line stays valid until the next call.
-  bool next(const char** line, size_t* size);
+  // The next line without its line end; false at the end of the stream. *line stays
+  // valid until the next call. *cut is set when the line was longer than kMaxLine.
+  bool next(const char** line, size_t* size, bool* cut);
+  // The number of the line last given, counted from 1.
+  int lineNumber() const { return lineNumber_; }
   // A read of the stream failed; the lines before were delivered.
   bool failed() const { return failed_; }
 
  private:
+  // Where the line starting at start_ ends, searching at most limit bytes: its length
+  // and the length of its line end in *endLength. False when more bytes must be read
+  // first to tell (no end yet, or a carriage return as the last byte read).
+  bool findEnd(size_t limit, size_t* length, size_t* endLength) const;
+  void passOverRest();
   void refill();
-  size_t cutPoint() const;  // with more than kMaxLine bytes available
 
   std::FILE* in_;
-  bool utf8_;
   bool atEnd_ = false;
   bool failed_ = false;
+  bool skipRest_ = false;  // the line last given was cut; its rest is still to come
+  int lineNumber_ = 0;
   std::unique_ptr<char[]> buffer_;  // not cleared: only bytes read are ever looked at
   size_t capacity_;
   size_t start_ = 0;  // first byte not yet delivered

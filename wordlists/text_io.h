@@ -6,51 +6,65 @@
 #include <functional>
 #include <string>
 
-// Results of importLine for malformed lines; anything else means handled.
+// Results of importing a line; kImportAdded and kImportAlreadyPresent mean handled,
+// kImportCut is a notice about a card that was added.
 enum : int {
   kImportNoSeparator = 1301,   // "Kein Trennzeichen"
   kImportNoFirstTerm = 1302,   // "Erster Begriff fehlt"
   kImportNoSecondTerm = 1303,  // "Zweiter Begriff fehlt"
   kImportNotEncodable = 1304,  // "Zeichen nicht darstellbar"
+  kImportNotUtf8 = 1305,       // "Kein gültiges UTF-8"
+  kImportControlStart = 1306,  // "Steuerzeichen am Zeilenanfang"
+  kImportLineTooLong = 1307,   // "Zeile zu lang"
+  kImportCut = 1308,           // "auf 63 Zeichen gekürzt"
   kImportAdded = 0,
-  kImportAlreadyPresent = 1,
+  kImportAlreadyPresent = 1,  // "Karte schon vorhanden"
 };
 
-class tImportIndex;
-
-// Splits a line (code page 1252, at most 1023 characters) in place and adds its card
-// to compartment 1 of theCardBox unless a card with both texts equal is present.
-// index, when given, stands in for the search of the whole box. The line is first
-// brought into the form a card can hold (card_text.h): kImportNotEncodable when it
-// holds a character no card can; replaced characters show in the line as left, which
-// is why line needs room for 1024 characters (the replaced line is cut to 1023).
-int importLine(char* line, tImportIndex* index = nullptr);
-// Caption of the message shown for a malformed line, or nullptr.
+// Caption of the report of a line that was not taken (or cut), or nullptr.
 const char* importCaption(int code);
 
-// Called once per malformed line with its code, caption and the text to show.
-using tImportReporter = std::function<void(int code, const char* caption, const char* text)>;
+// Called once per line not taken, and per card whose text was cut: its code,
+// caption, the text to show (code page 1252) and its line, counted from 1 (0 when
+// not known).
+using tImportReporter =
+    std::function<void(int code, const char* caption, const char* text, int line)>;
 
 struct tImportResult {
   bool opened = false;      // false: not a regular file that can be read; nothing imported
   bool readFailed = false;  // reading stopped at an error; the lines before are imported
   int added = 0;
-  int malformed = 0;
+  int malformed = 0;       // lines or records refused
+  int alreadyPresent = 0;  // cards skipped because the box holds them already
+  int cut = 0;             // cards added with a text cut to 63 characters
   // Cards added from lines in which typographic characters (quotes, dashes, the
   // ellipsis, the no-break space, the euro sign) were replaced by plain ones.
   int replaced = 0;
 };
 
+// Imports one line (code page 1252, line end optional) into compartment 1 of
+// theCardBox, by the rules of importTextFile: its code.
+int importLine(const std::string& line);
+
 // Imports a text file into theCardBox, reading it as a stream: memory grows with the
-// cards added (and, from the first one on, by an index of the box's cards), never
-// with the length of the file. A file that is valid UTF-8 (with or without a
-// byte-order mark) is decoded; any other file is taken as code page 1252. Anything
-// but a readable regular file (a directory, a FIFO, a device) is not opened.
+// cards added and the index of the box's cards, never with the length of the file.
+// Each line is one card: the first ";" separates term and translation, blanks and
+// tabs at both ends of each go, backslash escapes (\"a for ä) are expanded once.
+// UTF-16 with its byte-order mark is decoded; a file that is mostly UTF-8 is read as
+// UTF-8 (its lines that are not are reported), any other as code page 1252.
+// Anything but a readable regular file (a directory, a FIFO, a device) is not opened.
 tImportResult importTextFile(const char* path, const tImportReporter& report);
 // The same from a stream open for reading (standard input, a pipe), read to its end.
 // A stream that cannot seek is copied into a temporary file while its encoding is
 // decided, so memory stays bounded.
 tImportResult importTextStream(std::FILE* in, const tImportReporter& report);
+
+// How many cards of theCardBox a text export would not give back as they are (a term
+// holding ";" is split there when read back).
+int cardsTextCannotKeep();
+// The note after a text export of a box holding such cards (code page 1252); empty
+// for none. It suggests CSV, which keeps them.
+std::string textExportNote(int cards);
 
 // Writes every card, compartment by compartment, as code page 1252 or UTF-8 lines.
 // False when the file could not be written completely.

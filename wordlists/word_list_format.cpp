@@ -14,6 +14,7 @@
 #include "storage/text_encoding.h"
 #include "wordlists/csv_format.h"
 #include "wordlists/kvtml_format.h"
+#include "wordlists/stream_decoding.h"
 #include "wordlists/tsv_format.h"
 
 namespace {
@@ -46,6 +47,24 @@ bool readRegularFile(const char* path, std::string* bytes) {
   return ok;
 }
 
+// The first bytes of a regular file, enough to hold a few header lines.
+bool readHead(const char* path, std::string* head) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat status;
+  char bytes[4096];
+  ssize_t n = -1;
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+    do {
+      n = ::read(fd, bytes, sizeof bytes);
+    } while (n < 0 && errno == EINTR);
+  }
+  ::close(fd);
+  if (n < 0) return false;
+  head->assign(bytes, static_cast<size_t>(n));
+  return true;
+}
+
 // The name of the file without directory and extension, as a title inside it.
 std::string titleOf(const char* path) {
   std::string name = path;
@@ -54,13 +73,25 @@ std::string titleOf(const char* path) {
   return isValidUtf8(name) && !name.empty() ? name : "termel";
 }
 
-tImportResult importText(const char* path, const tWordListReporter& report) {
-  return importTextFile(path, [&report](int code, const char* caption, const char* text) {
-    if (report) report(code, caption, text, 0);
-  });
+// A .txt file that opens with a flashcard program's header lines is that program's
+// tab-separated export, which it names .txt by default.
+bool isFlashcardExport(const char* path) {
+  std::string head;
+  return readHead(path, &head) && textIsFlashcardExport(head);
 }
 
 }  // namespace
+
+bool textIsFlashcardExport(const std::string& head) {
+  std::string utf8;
+  if (tUtf16Decoder::startsWithMark(head.data(), head.size())) {
+    tUtf16Decoder decoder;
+    decoder.feed(head.data(), head.size(), &utf8);
+  } else {
+    utf8 = head.compare(0, 3, kByteOrderMark) == 0 ? head.substr(3) : head;
+  }
+  return tsvHasHeaderLines(utf8);
+}
 
 std::string wordListText(std::string bytes) {
   // Text files come as UTF-8, as UTF-16 from spreadsheets' "Unicode text", or as code
@@ -102,8 +133,11 @@ bool firstLineMayNameColumns(const char* path) {
 
 tImportResult importWordList(const char* path, const tWordListOptions& options,
                              const tWordListReporter& report) {
-  const tWordListFormat format = wordListFormatOf(path);
-  if (format == tWordListFormat::kText) return importText(path, report);
+  tWordListFormat format = wordListFormatOf(path);
+  if (format == tWordListFormat::kText) {
+    if (!isFlashcardExport(path)) return importTextFile(path, report);
+    format = tWordListFormat::kTsv;
+  }
   tImportResult result;
   std::string bytes;
   if (!readRegularFile(path, &bytes)) return result;

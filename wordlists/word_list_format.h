@@ -1,6 +1,7 @@
 // Word lists of other programs: the format is chosen by the file name's extension,
 // here and nowhere else.
-//   .txt    "term;translation" lines (importTextFile / exportTextFile)
+//   .txt    "term;translation" lines (importTextFile / exportTextFile); one that opens
+//           with a flashcard program's header lines is read as tab-separated text
 //   .csv    comma-separated values from spreadsheets
 //   .tsv    tab-separated text, also flashcard programs' exports with header lines
 //   .kvtml  the XML vocabulary format of KDE's trainers
@@ -23,6 +24,10 @@ tWordListFormat wordListFormatOf(const char* path);
 // are taken as code page 1252.
 std::string wordListText(std::string bytes);
 
+// True when head, the first bytes of a .txt file in any encoding, opens with the
+// header lines of a flashcard program's export ("#separator:tab", "#html:true" ...).
+bool textIsFlashcardExport(const std::string& head);
+
 // Filter for file dialogs, one entry per format and "Alle (*.*)" last, in the form
 // "Name (*.ext)|*.ext|...".
 const char* wordListFileFilter();
@@ -43,9 +48,9 @@ struct tWordListOptions {
 bool firstLineMayNameColumns(const char* path);
 
 // Imports path into theCardBox in the format its extension names. Cards go to
-// compartment 1 (KVTML: the compartment of their grade); each refused card and each
-// notice goes to report with its line (0 for .txt lines, which are reported as
-// importTextFile does). result.opened is false when the file could not be read.
+// compartment 1 (KVTML: the compartment of their grade); each line not taken and each
+// notice goes to report with its line. result.opened is false when the file could not
+// be read.
 tImportResult importWordList(const char* path, const tWordListOptions& options,
                              const tWordListReporter& report);
 

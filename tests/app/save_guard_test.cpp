@@ -15,6 +15,7 @@
 
 #include "box/card_box.h"
 #include "gui_test.h"
+#include "import_summary_expectation.h"
 #include "kartei/box_lock.h"
 #include "kartei/card_file.h"
 #include "main_frame_fixture.h"
@@ -331,12 +332,12 @@ TEST_F(MainFrameTest, WordProcessorListImportsInPlainFormsThroughSaveAndLoad) {
   look.wildcard = wordListFileFilter();
   look.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   wxTEST_DIALOG(menu(CM_IMPORT), tExpectFile(list, look),
-                tExpectBox(wxString::FromUTF8("Größe in µm;size in µm"),
-                           "Zeichen nicht darstellbar", wxOK | wxICON_NONE, wxID_OK),
-                tExpectBox("In 7 Zeilen wurden typografische Zeichen durch einfache ersetzt "
-                           "(Anführungszeichen, Striche, Auslassungspunkte, Euro-Zeichen, "
-                           "geschützte Leerzeichen).",
-                           "Wortliste importieren", wxOK | wxICON_INFORMATION, wxID_OK));
+                importSummary({"10 Karten übernommen.\n1 Zeile nicht übernommen.\n"
+                               "In 8 Zeilen wurden typografische Zeichen durch einfache ersetzt "
+                               "(Anführungszeichen, Striche, Auslassungspunkte, Euro-Zeichen, "
+                               "geschützte Leerzeichen).\nDatei: " +
+                                   list,
+                               {"Zeile 8: Zeichen nicht darstellbar: Größe in µm;size in µm"}}));
   const std::string file = path("liste.trm");
   wxTEST_DIALOG(menu(CM_SICHERN), saveDialog(file));
   stop();
@@ -347,5 +348,7 @@ TEST_F(MainFrameTest, WordProcessorListImportsInPlainFormsThroughSaveAndLoad) {
                                               "\xDC"
                                               "bung",
                                               "Stra\xDF"
-                                              "e"}));
+                                              "e",
+                                              "Einger\xFC"
+                                              "ckt \"Zeile\""}));
 }

@@ -1,6 +1,6 @@
 // Word lists of other programs through "Import..." and "Export...": the samples of each
 // format come into a box and go out again, the dialogs ask what the format needs, and
-// refused lines are reported with their line numbers in one message.
+// refused lines are listed with their line numbers in the import summary.
 #include <wx/filedlg.h>
 
 #include <fstream>
@@ -10,6 +10,7 @@
 
 #include "box/card_box.h"
 #include "gui_test.h"
+#include "import_summary_expectation.h"
 #include "main_frame_fixture.h"
 #include "wordlists/word_list_format.h"
 
@@ -73,15 +74,11 @@ tExpectWordList exportDialog(const std::string& path, int filter = kAllFilter) {
   return tExpectWordList(path, true, filter);
 }
 
-// The note after an import that replaced typographic characters in `lines` lines.
-tExpectBox replacedNote(int lines) {
-  const wxString where =
-      lines == 1 ? wxString("In 1 Zeile") : wxString::Format("In %d Zeilen", lines);
-  return tExpectBox(where + wxString::FromUTF8(" wurden typografische Zeichen durch einfache "
-                                               "ersetzt (Anführungszeichen, Striche, "
-                                               "Auslassungspunkte, Euro-Zeichen, geschützte "
-                                               "Leerzeichen)."),
-                    "Wortliste importieren", wxOK | wxICON_INFORMATION, wxID_OK);
+// The sentence of the import summary about lines with typographic characters replaced.
+std::string replacedSentence(int lines) {
+  return (lines == 1 ? std::string("In 1 Zeile") : "In " + std::to_string(lines) + " Zeilen") +
+         " wurden typografische Zeichen durch einfache ersetzt (Anführungszeichen, Striche, "
+         "Auslassungspunkte, Euro-Zeichen, geschützte Leerzeichen).";
 }
 
 tExpectBox headerQuestion(int answer) {
@@ -115,13 +112,16 @@ class WordListWindowTest : public MainFrameTest {
 TEST_F(WordListWindowTest, SpreadsheetCsvWithQuotedSeparatorsComesInAndGoesOutAgain) {
   start();
   const std::string csv = sample("spreadsheet.csv");
-  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(csv), headerQuestion(wxID_YES),
-                tExpectError({"Zeile 4: Weitere Spalten ignoriert: Er sagte \"ja\";He said "
-                              "\"yes\";Zitat\n",
-                              "Zeile 11: Zweiter Begriff fehlt: Apfel;\n",
-                              "Zeile 12: Zeichen nicht darstellbar: Pfeil ? rechts;arrow\n",
-                              "Zeile 13: Kein Trennzeichen: nur ein Feld\n", "Datei: " + csv}),
-                replacedNote(1));
+  wxTEST_DIALOG(
+      menu(CM_IMPORT), importDialog(csv), headerQuestion(wxID_YES),
+      importSummary({"6 Karten übernommen.\n4 Zeilen nicht übernommen, davon 1 schon in der "
+                     "Kartei.\n" +
+                         replacedSentence(1) + "\nDatei: " + csv,
+                     {"Zeile 4: Weitere Spalten ignoriert: Er sagte \"ja\";He said \"yes\";Zitat",
+                      "Zeile 11: Zweiter Begriff fehlt: Apfel;",
+                      "Zeile 12: Zeichen nicht darstellbar: Pfeil ? rechts;arrow",
+                      "Zeile 13: Kein Trennzeichen: nur ein Feld",
+                      "Zeile 15: Karte schon vorhanden: Haus;house"}}));
   const Strings imported = {
       "1:Haus;house 0/0",
       "1:Stra\xDF"
@@ -158,7 +158,11 @@ TEST_F(WordListWindowTest, CancellingTheHeaderQuestionImportsNothing) {
 
 TEST_F(WordListWindowTest, FlashcardExportWithHeaderLinesComesInWithoutQuestionAndGoesOut) {
   start(writeBox("karten.trm", {{3, "Brot", "bread"}}));
-  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("flashcards.tsv")), replacedNote(2));
+  const std::string flashcards = sample("flashcards.tsv");
+  wxTEST_DIALOG(
+      menu(CM_IMPORT), importDialog(flashcards),
+      importSummary(
+          {"7 Karten übernommen.\n" + replacedSentence(2) + "\nDatei: " + flashcards, {}}));
   EXPECT_EQ(frontsIn(1),
             (Strings{"K\xE4se", "Br\xF6tchen", "Fisch & Chips", "\"Zitat\"", "Zeile mit Tab",
                      "Stra\xDF"
@@ -184,7 +188,8 @@ TEST_F(WordListWindowTest, KvtmlComesInWithItsGradesAndGoesOutToAFileKdeReads) {
   start();
   const std::string kvtml = sample("vokabeln.kvtml");
   wxTEST_DIALOG(menu(CM_IMPORT), importDialog(kvtml),
-                tExpectError({"Zeile 88: Zweiter Begriff fehlt: Fenster;", "Datei: " + kvtml}));
+                importSummary({"7 Karten übernommen.\n1 Zeile nicht übernommen.\nDatei: " + kvtml,
+                               {"Zeile 88: Zweiter Begriff fehlt: Fenster;"}}));
   const Strings imported = {"1:Tisch;table 0/0",
                             "1:Teppich;rug 0/3",
                             "2:B\xFC"

@@ -9,7 +9,7 @@ trap 'rm -rf "$dir"' EXIT
 printf 'Haus;house\nGlück;luck\nStraße;street\nkaputt\n' > "$dir/words.txt"
 "$tool" import "$dir/box.trm" "$dir/words.txt" > "$dir/out" 2> "$dir/err"
 grep -qx 'Hinzugefügt: 3' "$dir/out"
-grep -qx 'Kein Trennzeichen: kaputt' "$dir/err"
+grep -qx 'Zeile 4: Kein Trennzeichen: kaputt' "$dir/err"
 
 "$tool" info "$dir/box.trm" > "$dir/info"
 grep -qx '1. Fach: 3' "$dir/info"

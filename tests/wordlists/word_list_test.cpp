@@ -43,7 +43,9 @@ TEST_F(WordListTest, SpreadsheetCsvWithHeaderBomAndCrLf) {
                 {kImportNoSecondTerm, "Zweiter Begriff fehlt", "Apfel;", 11},
                 {kImportNotEncodable, "Zeichen nicht darstellbar", "Pfeil ? rechts;arrow", 12},
                 {kImportNoSeparator, "Kein Trennzeichen", "nur ein Feld", 13},
+                {kImportAlreadyPresent, "Karte schon vorhanden", "Haus;house", 15},
             }));
+  EXPECT_EQ(result.alreadyPresent, 1);
 }
 
 TEST_F(WordListTest, CsvHeaderIsACardUnlessTheLearnerSaysOtherwise) {
@@ -83,14 +85,21 @@ TEST_F(WordListTest, SpreadsheetUnicodeTextInUtf16) {
   EXPECT_EQ(textsIn(1), Texts({"K\xE4se;cheese", "Brot;bread"}));
 }
 
-TEST_F(WordListTest, CsvCutsLongTextsAndRefusesControlCharacters) {
-  theCardBox.clearAll();
-  importBytes("b.csv", std::string(70, 'l') + ";" + std::string(70, 'r') + "\nBell\x07;bell\n" +
-                           "\"Haus\";house\nHaus;house\n");
+// Every format goes through the one card intake: a cut text and a card already in
+// the box are reported with their lines, as .txt lines are.
+TEST_F(WordListTest, CsvReportsCutTextsControlCharactersAndDuplicates) {
+  const std::string longer = std::string(70, 'l') + ";" + std::string(70, 'r');
+  const tImportResult result =
+      importBytes("b.csv", longer + "\nBell\x07;bell\n" + "\"Haus\";house\nHaus;house\n");
   EXPECT_EQ(textsIn(1), Texts({std::string(63, 'l') + ";" + std::string(63, 'r'), "Haus;house"}));
-  ASSERT_EQ(reports_.size(), 1u);
-  EXPECT_EQ(reports_[0].code, kImportNotEncodable);
-  EXPECT_EQ(reports_[0].line, 2);
+  EXPECT_EQ(reports_, std::vector<Report>({
+                          {kImportCut, "auf 63 Zeichen gek\xFCrzt", longer, 1},
+                          {kImportNotEncodable, "Zeichen nicht darstellbar", "Bell\x07;bell", 2},
+                          {kImportAlreadyPresent, "Karte schon vorhanden", "Haus;house", 4},
+                      }));
+  EXPECT_EQ(result.cut, 1);
+  EXPECT_EQ(result.malformed, 1);
+  EXPECT_EQ(result.alreadyPresent, 1);
 }
 
 TEST_F(WordListTest, FlashcardExportWithHtmlHeaderLines) {
@@ -284,9 +293,33 @@ TEST_F(WordListTest, TextFilesStayAsTheyWere) {
   importBytes("w.txt", "Haus;house\nkaputt\n");
   EXPECT_EQ(textsIn(1), Texts({"Haus;house"}));
   EXPECT_EQ(reports_,
-            std::vector<Report>({{kImportNoSeparator, "Kein Trennzeichen", "kaputt\n", 0}}));
+            std::vector<Report>({{kImportNoSeparator, "Kein Trennzeichen", "kaputt", 2}}));
   ASSERT_TRUE(exportWordList(dir_.file("w2.txt").c_str(), tWordListOptions()));
   EXPECT_EQ(readBytes(dir_.file("w2.txt")), "Haus;house\n");
+}
+
+// Flashcard programs save their tab-separated export as .txt by default; its header
+// lines say what it is, in UTF-8 or in UTF-16.
+TEST_F(WordListTest, TextFileWithFlashcardHeaderLinesIsReadAsTabSeparated) {
+  const std::string flashcards = readBytes(sample("flashcards.tsv"));
+  EXPECT_TRUE(textIsFlashcardExport(flashcards.substr(0, 20)));
+  EXPECT_FALSE(textIsFlashcardExport("#Raute;hash\n#html;x\n"));
+  EXPECT_FALSE(firstLineMayNameColumns(dir_.file("karten.txt").c_str()));
+  import(sample("flashcards.tsv"));
+  const std::vector<Placed> asTsv = wholeBox();
+  const std::vector<Report> tsvReports = reports_;
+  ASSERT_FALSE(asTsv.empty());
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : flashcards) utf16 += std::string{c, '\0'};  // the sample is ASCII
+  for (const std::string& bytes : {flashcards, utf16}) {
+    theCardBox.clearAll();
+    importBytes("karten.txt", bytes);
+    EXPECT_EQ(wholeBox(), asTsv);
+    EXPECT_EQ(reports_, tsvReports);
+  }
+  theCardBox.clearAll();
+  importBytes("raute.txt", "#Raute;hash sign\n");
+  EXPECT_EQ(textsIn(1), Texts({"#Raute;hash sign"})) << "a line starting with # is a card";
 }
 
 }  // namespace

@@ -1,0 +1,59 @@
+// Word-list text read in pieces of any size: telling UTF-8 from code page 1252, and
+// turning UTF-16 (a spreadsheet's "Unicode text") into UTF-8. A character may be cut
+// between two pieces.
+#ifndef TERMEL_WORDLISTS_STREAM_DECODING_H_
+#define TERMEL_WORDLISTS_STREAM_DECODING_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Counts the multi-byte UTF-8 characters of a text and the byte sequences that are
+// not UTF-8, so a file can be judged as a whole: one that is UTF-8 but for a few lines
+// is still UTF-8, one without a single multi-byte character is not.
+class tUtf8Census {
+ public:
+  void feed(const char* bytes, size_t size);
+  // Ends the text: a character cut off at its end counts as invalid.
+  void finish();
+  size_t multiByte() const { return multiByte_; }
+  size_t invalid() const { return invalid_; }
+  // Mostly UTF-8: at least one multi-byte character, and no more invalid sequences
+  // than those. Call after finish().
+  bool mostlyUtf8() const { return multiByte_ > 0 && invalid_ <= multiByte_; }
+
+ private:
+  void start(unsigned char byte);
+
+  size_t multiByte_ = 0;
+  size_t invalid_ = 0;
+  int pending_ = 0;                         // continuation bytes still due
+  unsigned char low_ = 0x80, high_ = 0xBF;  // range of the next continuation byte
+};
+
+// True when bytes (a line) are all valid UTF-8.
+bool isWholeUtf8(const char* bytes, size_t size);
+
+// Decodes UTF-16 after its byte-order mark into UTF-8. A surrogate without its partner
+// becomes U+FFFD, which no card can hold, so its line is reported rather than lost.
+class tUtf16Decoder {
+ public:
+  // True when bytes start with a UTF-16 byte-order mark (either order).
+  static bool startsWithMark(const char* bytes, size_t size);
+
+  // Appends the UTF-8 of the next piece to out; the mark at the very start is left out.
+  void feed(const char* bytes, size_t size, std::string* out);
+  // Ends the text: an odd byte or a lone high surrogate at the end becomes U+FFFD.
+  void finish(std::string* out);
+
+ private:
+  void unit(uint16_t value, std::string* out);
+
+  bool started_ = false;
+  bool little_ = true;
+  bool haveByte_ = false;
+  unsigned char firstByte_ = 0;
+  uint16_t highSurrogate_ = 0;  // 0: none pending
+};
+
+#endif  // TERMEL_WORDLISTS_STREAM_DECODING_H_
