@@ -47,18 +47,6 @@ const char kNotSynced[] =
     "kann die alte Fassung zur\xFC"
     "ckkehren.";
 
-// A path as it can stand in a code page 1252 text: paths are UTF-8 on this system, and
-// what code page 1252 cannot show becomes '?'.
-std::string pathForText(const std::string& path) {
-  std::string text;
-  if (utf8ToCp1252(path, &text)) return text;
-  text = path;
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-  }
-  return text;
-}
-
 std::string formatWithPath(const char* format, const std::string& path) {
   const std::string shown = pathForText(path);
   std::vector<char> text(std::strlen(format) + shown.size() + 1);
@@ -203,6 +191,16 @@ bool replaceTable(const std::string& path, tFileReport* report, const char* erro
 
 }  // namespace
 
+std::string pathForText(const std::string& path) {
+  std::string text;
+  if (utf8ToCp1252(path, &text)) return text;
+  text = path;
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  }
+  return text;
+}
+
 tTrmDB::~tTrmDB() = default;
 
 bool tTrmDB::open(const char* path, tMode mode) {
@@ -273,6 +271,11 @@ std::string placedInFirstText(int count) {
 }
 
 void loadCardFile(const char* path, tFileReport* report) {
+  readCardFile(
+      path, [](const tTermel& card, int n) { return theCardBox.addCardTo(card, n); }, report);
+}
+
+void readCardFile(const char* path, const tCardTaker& take, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   const size_t errorsBefore = report->errors.size();
@@ -288,8 +291,8 @@ void loadCardFile(const char* path, tFileReport* report) {
     readCard(db, &card);
     char letter[2];
     copyText(db.KASTEN, letter, sizeof letter);
-    if (!theCardBox.addCardTo(card, compartmentOfLetter(letter[0]))) {
-      theCardBox.addCardTo(card, 1);
+    if (!take(card, compartmentOfLetter(letter[0]))) {
+      take(card, 1);
       ++report->placedInFirst;
     }
     ++report->loaded;

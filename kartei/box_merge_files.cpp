@@ -1,0 +1,103 @@
+#include "kartei/box_merge_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "box/card_box.h"
+#include "kartei/backups.h"
+#include "kartei/box_file_name.h"
+#include "storage/file_status.h"
+#include "storage/sys_calls.h"
+
+namespace {
+
+const char kCopyNotMoved[] =
+    "Die zusammengef\xFChrte Datei %s konnte nicht zu den Sicherungen verschoben werden "
+    "und bleibt liegen.";
+
+std::string naming(const char* format, const std::string& path) {
+  std::string text = format;
+  text.replace(text.find("%s"), 2, pathForText(path));
+  return text;
+}
+
+bool removeFile(const std::string& path) {
+  return sysCalls().unlinkat(AT_FDCWD, path.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+}  // namespace
+
+int64_t modifiedSeconds(const std::string& path) {
+  const tFileStamp stamp = tFileStamp::ofPath(path);
+  return stamp.known ? stamp.modifiedSeconds : 0;
+}
+
+bool readCardList(const std::string& path, tCardList* cards, tFileReport* report) {
+  cards->clear();
+  const size_t errorsBefore = report->errors.size();
+  readCardFile(
+      path.c_str(),
+      [cards](const tTermel& card, int n) {
+        if (n < 1 || n > CardBox::kCompartments) return false;
+        cards->push_back({card, n});
+        return true;
+      },
+      report);
+  return report->opened && report->errors.size() == errorsBefore;
+}
+
+bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
+                  tCardList* ancestor) {
+  const int64_t limit = std::min(oursModified, theirsModified);
+  // Newest first: the first one old enough is the one.
+  for (const tBackup& backup : tBackupStore::forUser().list(cardPath)) {
+    if (modifiedSeconds(backup.cardPath) > limit) continue;
+    tFileReport report;
+    return readCardList(backup.cardPath, ancestor, &report);
+  }
+  return false;
+}
+
+bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::string& otherPath,
+                   tCardList* cards, tMergeSummary* summary, tFileReport* report) {
+  tCardList theirs;
+  if (!readCardList(otherPath, &theirs, report)) return false;
+  tCardList ancestor;
+  const bool known = findAncestor(boxPath, oursModified, modifiedSeconds(otherPath), &ancestor);
+  *cards = mergeCardLists(*cards, theirs, known ? &ancestor : nullptr, summary);
+  return true;
+}
+
+bool moveIntoBackups(const std::string& copyPath, std::vector<std::string>* warnings) {
+  struct stat st;
+  // keep() has nothing to keep of a file that is not there; neither is there one to move.
+  if (stat(copyPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      !tBackupStore::forUser().keep(copyPath, warnings)) {
+    warnings->push_back(naming(kCopyNotMoved, copyPath));
+    return false;
+  }
+  // Kept: its box file goes with it; one that cannot be removed is only clutter.
+  removeFile(boxFileName(copyPath));
+  if (removeFile(copyPath)) return true;
+  warnings->push_back(naming(kCopyNotMoved, copyPath));
+  return false;
+}
+
+bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
+                       tMergeSummary* summary, tFileReport* report) {
+  theCardBox.clearAll();
+  tCardList cards;
+  if (!readCardList(boxPath, &cards, report)) return false;
+  const int64_t oursModified = modifiedSeconds(boxPath);
+  for (const std::string& other : others) {
+    if (!mergeCopyInto(boxPath, oursModified, other, &cards, summary, report)) return false;
+  }
+  fillBox(theCardBox, cards);
+  if (!saveCardFile(boxPath.c_str(), report)) return false;
+  // A copy left in place is reported; the merge itself is done.
+  for (const std::string& other : others) moveIntoBackups(other, &report->warnings);
+  return true;
+}
