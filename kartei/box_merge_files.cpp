@@ -18,6 +18,10 @@ const char kCopyNotMoved[] =
     "Die zusammengef\xFChrte Datei %s konnte nicht zu den Sicherungen verschoben werden "
     "und bleibt liegen.";
 
+const char kAncestorUnreadable[] =
+    "Die Sicherung %s l\xE4\xDFt sich nicht lesen; ohne sie wird beim Zusammenf\xFChren "
+    "keine Karte gel\xF6scht.";
+
 std::string naming(const char* format, const std::string& path) {
   std::string text = format;
   text.replace(text.find("%s"), 2, pathForText(path));
@@ -50,13 +54,15 @@ bool readCardList(const std::string& path, tCardList* cards, tFileReport* report
 }
 
 bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
-                  tCardList* ancestor) {
+                  tCardList* ancestor, std::vector<std::string>* warnings) {
   const int64_t limit = std::min(oursModified, theirsModified);
   // Newest first: the first one old enough is the one.
   for (const tBackup& backup : tBackupStore::forUser().list(cardPath)) {
     if (modifiedSeconds(backup.cardPath) > limit) continue;
     tFileReport report;
-    return readCardList(backup.cardPath, ancestor, &report);
+    if (readCardList(backup.cardPath, ancestor, &report)) return true;
+    if (warnings != nullptr) warnings->push_back(naming(kAncestorUnreadable, backup.cardPath));
+    return false;
   }
   return false;
 }
@@ -66,7 +72,8 @@ bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::
   tCardList theirs;
   if (!readCardList(otherPath, &theirs, report)) return false;
   tCardList ancestor;
-  const bool known = findAncestor(boxPath, oursModified, modifiedSeconds(otherPath), &ancestor);
+  const bool known =
+      findAncestor(boxPath, oursModified, modifiedSeconds(otherPath), &ancestor, &report->warnings);
   *cards = mergeCardLists(*cards, theirs, known ? &ancestor : nullptr, summary);
   return true;
 }

@@ -21,9 +21,9 @@ bool readCardList(const std::string& path, tCardList* cards, tFileReport* report
 
 // The newest backup of the box cardPath that is no newer than either version (by
 // modification time, in seconds): the version both were made from. False when there
-// is none or it cannot be read.
+// is none, or it cannot be read (a warning then).
 bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
-                  tCardList* ancestor);
+                  tCardList* ancestor, std::vector<std::string>* warnings = nullptr);
 
 // Merges the card file otherPath into cards, the box at boxPath as it stands (its
 // file's modification time oursModified). False (cards untouched) when otherPath
