@@ -40,6 +40,7 @@ enum : int {
   CM_SICHERN_ALS = 106,
   CM_SICHERUNGEN = 107,
   CM_BEENDEN = 108,
+  CM_ZUSAMMENFUEHREN = 109,
   CM_ZURUECKNEHMEN = 120,  // Strg+Z
   CM_KORRIGIEREN = 121,
   CM_LOESCHEN = 122,
@@ -114,6 +115,16 @@ class tHauptFenster : public wxPanel {
   bool saveBoxAs();
   // "Sicherungen...": a backup of the open box in place of its cards, to be saved.
   void showBackups();
+  // "Zusammenführen...": other versions of the box (conflict copies of a sync tool)
+  // chosen and merged into it; see mergeFiles.
+  void mergeCopies();
+  // Merges the card files into the open box, saves it and moves the files into the
+  // backups. A save that does not happen (cancelled, failed) leaves the box as it was
+  // and the files where they are.
+  void mergeFiles(const std::vector<std::string>& paths);
+  // Asks to merge the conflict copies beside the open box, once for each new set of
+  // them.
+  void lookForConflictCopies();
   void importText();
   void exportText();
   void quit();
@@ -154,6 +165,7 @@ class tHauptFenster : public wxPanel {
  private:
   void onCommand(wxCommandEvent& event);
   void onUpdateUI(wxUpdateUIEvent& event);
+  void onActivate(wxActivateEvent& event);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
   // Shows collected load or save errors of this card file (or its box file) once, in
@@ -223,6 +235,9 @@ class tHauptFenster : public wxPanel {
   tSettings settings_;
   tAnswerHistory history_;
   tRecentBoxes recentBoxes_;
+  // The conflict copies last asked about, so the same ones are not asked about again.
+  std::vector<std::string> copiesAsked_;
+  bool askingAboutCopies_ = false;
 };
 
 #endif  // TERMEL_APP_HAUPT_FENSTER_H_
