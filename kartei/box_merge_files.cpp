@@ -19,7 +19,7 @@ const char kCopyNotMoved[] =
     "und bleibt liegen.";
 
 const char kAncestorUnreadable[] =
-    "Die Sicherung %s l\xE4\xDFt sich nicht lesen; ohne sie wird beim Zusammenf\xFChren "
+    "Die Sicherung %s l\xE4sst sich nicht lesen; ohne sie wird beim Zusammenf\xFChren "
     "keine Karte gel\xF6scht.";
 
 std::string naming(const char* format, const std::string& path) {
