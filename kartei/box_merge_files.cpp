@@ -22,6 +22,10 @@ const char kAncestorUnreadable[] =
     "Die Sicherung %s l\xE4sst sich nicht lesen; ohne sie wird beim Zusammenf\xFChren "
     "keine Karte gel\xF6scht.";
 
+const char kForeignColumns[] =
+    "Die Kartei %s hat Felder, die beim Sichern verloren gingen; nichts wurde "
+    "zusammengef\xFChrt.";
+
 std::string naming(const char* format, const std::string& path) {
   std::string text = format;
   text.replace(text.find("%s"), 2, pathForText(path));
@@ -98,6 +102,11 @@ bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string
   theCardBox.clearAll();
   tCardList cards;
   if (!readCardList(boxPath, &cards, report)) return false;
+  // Saving the merge would drop the columns of its own that the box holds.
+  if (report->foreignColumns > 0) {
+    report->errors.push_back(naming(kForeignColumns, boxPath));
+    return false;
+  }
   const int64_t oursModified = modifiedSeconds(boxPath);
   for (const std::string& other : others) {
     if (!mergeCopyInto(boxPath, oursModified, other, &cards, summary, report)) return false;

@@ -37,8 +37,8 @@ bool moveIntoBackups(const std::string& copyPath, std::vector<std::string>* warn
 
 // The whole merge as the command line does it: loads boxPath into theCardBox, merges
 // every file of others, saves the box and moves the merged files into the backups.
-// False when the box or a file could not be read or the box could not be saved; the
-// files are then as they were.
+// False when the box or a file could not be read, the box holds columns a save would
+// drop, or the box could not be saved; the files are then as they were.
 bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
                        tMergeSummary* summary, tFileReport* report);
 

@@ -18,6 +18,7 @@
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
 #include "kartei/conflict_copies.h"
+#include "storage/dbf.h"
 #include "tests/box/box_test_support.h"
 #include "tests/kartei/file_times.h"
 #include "tests/kartei/sys_call_faults.h"
@@ -102,20 +103,26 @@ TEST_F(MergeFilesTest, SampleBoxDrilledOnTwoComputersMergesWithBothSidesProgress
   loadCardFile(TERMEL_SAMPLE_BOX);
   const tCardList sample = cardsOf(theCardBox);
   ASSERT_GT(sample.size(), 300u);
-  // This computer: 30 answers, every third one not known, and the last card (never
-  // asked) deleted.
-  fillBox(theCardBox, sample);
-  const tTermel last = *theCardBox.lastIn(1);
-  drill(30, [](int i) { return i % 3 != 0; });
-  const std::string deleted = key(last);
-  ASSERT_TRUE(theCardBox.removeCard(theCardBox.findBoth(last), 1));
-  const tCardList ours = cardsOf(theCardBox);
   // The laptop: compartment 1 shuffled, 30 answers, every other one known, a card added.
   fillBox(theCardBox, sample);
   theCardBox.shuffle(1);
   drill(30, [](int i) { return i % 2 == 0; });
   theCardBox.addCard(makeCard("die Quitte", "the quince"));
   const tCardList theirs = cardsOf(theCardBox);
+  // This computer: 30 answers, every third one not known, and a card deleted that the
+  // laptop left as it was (the last one neither computer asked).
+  fillBox(theCardBox, sample);
+  drill(30, [](int i) { return i % 3 != 0; });
+  const tCardList drilled = cardsOf(theCardBox);
+  const auto untouched = std::find_if(theirs.rbegin(), theirs.rend(), [&](const tPlacedCard& c) {
+    const tPlacedCard* mine = findCard(drilled, key(c.card));
+    return c.compartment == 1 && c.card.timesKnown + c.card.timesUnknown == 0 && mine != nullptr &&
+           mine->compartment == 1 && mine->card.timesKnown + mine->card.timesUnknown == 0;
+  });
+  ASSERT_NE(untouched, theirs.rend());
+  const std::string deleted = key(untouched->card);
+  ASSERT_TRUE(theCardBox.removeCard(theCardBox.findBoth(untouched->card), 1));
+  const tCardList ours = cardsOf(theCardBox);
   diverge(sample, ours, theirs, kSyncthingCopy);
   const std::string copy = dir_.file(kSyncthingCopy);
   const std::string copyBytes = readBytes(copy);
@@ -229,6 +236,23 @@ TEST_F(MergeFilesTest, ACopyThatCannotBeReadLeavesBoxAndCopiesAsTheyWere) {
   EXPECT_EQ(readBytes(box_), before);
   EXPECT_TRUE(fileExists(dir_.file(kDropboxCopy)));
   EXPECT_TRUE(fileExists(broken));
+
+  // A box with a column of its own would lose it to the merge's save.
+  const std::string noted = dir_.file("Notizen.trm");
+  tCreateDBF table;
+  for (const char* name : {"DEUTSCH", "UEBERSETZT", "NOTIZ"}) table.addField(name, 'C', 64, 0);
+  table.addField("KASTEN", 'C', 1, 0);
+  for (const char* name : {"ALTER", "GEWUSST", "UNBEKANNT"}) table.addField(name, 'N', 5, 0);
+  ASSERT_TRUE(table.create(noted.c_str()));
+  const std::string notedBytes = readBytes(noted);
+  tFileReport refused;
+  EXPECT_FALSE(mergeFilesIntoBox(noted, {dir_.file(kDropboxCopy)}, &summary, &refused));
+  ASSERT_EQ(refused.errors.size(), 1u);
+  EXPECT_EQ(refused.errors[0], "Die Kartei " + noted +
+                                   " hat Felder, die beim Sichern verloren gingen; nichts wurde "
+                                   "zusammengef\xFChrt.");
+  EXPECT_EQ(readBytes(noted), notedBytes);
+  EXPECT_TRUE(fileExists(dir_.file(kDropboxCopy)));
 }
 
 std::string runTool(const std::string& arguments) {
