@@ -1,6 +1,7 @@
 #include "kartei/box_merge.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -11,46 +12,65 @@
 
 namespace {
 
-// A card's identity: its two texts, pointing into the list that holds the card, so
-// indexing a box of 200,000 cards allocates nothing per card.
-struct tKey {
-  std::string_view front, back;
-  bool operator==(const tKey& other) const { return front == other.front && back == other.back; }
-};
-
-struct tKeyHash {
-  size_t operator()(const tKey& key) const {
-    const size_t a = std::hash<std::string_view>()(key.front);
-    return a ^
-           (std::hash<std::string_view>()(key.back) + 0x9e3779b97f4a7c15ULL + (a << 6) + (a >> 2));
-  }
-};
-
-tKey keyOf(const tTermel& card) {
-  return {card.front, card.back};
+size_t hashOf(const tTermel& card) {
+  const size_t a = std::hash<std::string_view>()(card.front);
+  return a ^
+         (std::hash<std::string_view>()(card.back) + 0x9e3779b97f4a7c15ULL + (a << 6) + (a >> 2));
 }
 
-// Where each card of a list stands, by its texts.
+// Where each card of a list stands, by its texts: an open-addressing table of
+// positions in the list, each with its card's hash, so finding a card among 200,000
+// touches little memory and indexing allocates nothing per card. Of cards with the
+// same texts the first counts.
 class tCardIndex {
  public:
   explicit tCardIndex(const tCardList* cards) : cards_(cards) {
     if (cards == nullptr) return;
-    at_.reserve(cards->size());
-    for (size_t i = 0; i < cards->size(); ++i) at_.emplace(keyOf((*cards)[i].card), i);
+    size_t capacity = 16;
+    while (capacity < 2 * cards->size()) capacity *= 2;
+    slots_.assign(capacity, tSlot{0, kEmpty});
+    mask_ = capacity - 1;
+    for (size_t i = 0; i < cards->size(); ++i) {
+      const tTermel& card = (*cards)[i].card;
+      const size_t hash = hashOf(card);
+      size_t at = probe(card, hash);
+      if (slots_[at].index == kEmpty)
+        slots_[at] = {static_cast<uint32_t>(hash), static_cast<uint32_t>(i)};
+    }
   }
   // The card with the same texts as card, or none.
   const tPlacedCard* find(const tTermel& card) const {
-    const auto it = at_.find(keyOf(card));
-    return it == at_.end() ? nullptr : &(*cards_)[it->second];
+    const long index = indexOf(card);
+    return index < 0 ? nullptr : &(*cards_)[index];
   }
   long indexOf(const tTermel& card) const {
-    const auto it = at_.find(keyOf(card));
-    return it == at_.end() ? -1 : static_cast<long>(it->second);
+    if (slots_.empty()) return -1;
+    const uint32_t index = slots_[probe(card, hashOf(card))].index;
+    return index == kEmpty ? -1 : static_cast<long>(index);
   }
 
  private:
+  static constexpr uint32_t kEmpty = UINT32_MAX;
+  struct tSlot {
+    uint32_t hash;
+    uint32_t index;
+  };
+
+  // The slot that holds card, or the empty one where it would go.
+  size_t probe(const tTermel& card, size_t hash) const {
+    for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
+      const tSlot& slot = slots_[at];
+      if (slot.index == kEmpty) return at;
+      if (slot.hash == static_cast<uint32_t>(hash) &&
+          (*cards_)[slot.index].card.matchesBoth(card)) {
+        return at;
+      }
+    }
+  }
+
   const tCardList* cards_;
-  std::unordered_map<tKey, size_t, tKeyHash> at_;
+  std::vector<tSlot> slots_;
+  size_t mask_ = 0;
 };
 
 bool sameState(const tPlacedCard& a, const tPlacedCard& b) {
