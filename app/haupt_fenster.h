@@ -166,6 +166,8 @@ class tHauptFenster : public wxPanel {
   void onCommand(wxCommandEvent& event);
   void onUpdateUI(wxUpdateUIEvent& event);
   void onActivate(wxActivateEvent& event);
+  // mergeFiles' work, while no other question about copies may start.
+  void mergeInto(const std::vector<std::string>& paths);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
   // Shows collected load or save errors of this card file (or its box file) once, in
@@ -237,7 +239,9 @@ class tHauptFenster : public wxPanel {
   tRecentBoxes recentBoxes_;
   // The conflict copies last asked about, so the same ones are not asked about again.
   std::vector<std::string> copiesAsked_;
-  bool askingAboutCopies_ = false;
+  // A question about conflict copies or a merge is under way; the questions and
+  // dialogs it shows hand the front back to the window, which must not start another.
+  bool busyWithCopies_ = false;
 };
 
 #endif  // TERMEL_APP_HAUPT_FENSTER_H_

@@ -39,7 +39,13 @@ void tHauptFenster::mergeCopies() {
 }
 
 void tHauptFenster::mergeFiles(const std::vector<std::string>& paths) {
-  if (currentFileName.empty()) return;
+  if (currentFileName.empty() || busyWithCopies_) return;
+  busyWithCopies_ = true;
+  mergeInto(paths);
+  busyWithCopies_ = false;
+}
+
+void tHauptFenster::mergeInto(const std::vector<std::string>& paths) {
   const tCardList before = cardsOf(theCardBox);
   const bool wasModified = modified_;
   tCardList cards = before;
@@ -77,17 +83,16 @@ void tHauptFenster::mergeFiles(const std::vector<std::string>& paths) {
 }
 
 void tHauptFenster::lookForConflictCopies() {
-  if (currentFileName.empty() || askingAboutCopies_) return;
+  if (currentFileName.empty() || busyWithCopies_) return;
   const std::vector<std::string> copies = findConflictCopies(currentFileName);
   if (copies.empty() || copies == copiesAsked_) {
     copiesAsked_ = copies;
     return;
   }
   copiesAsked_ = copies;
-  // The question's own window takes the front from this one and gives it back.
-  askingAboutCopies_ = true;
+  busyWithCopies_ = true;
   const int answer = askYesNo(this, conflictCopiesQuestion(copies.size()));
-  askingAboutCopies_ = false;
+  busyWithCopies_ = false;
   if (answer == wxID_YES) mergeFiles(copies);
 }
 
