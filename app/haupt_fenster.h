@@ -26,6 +26,7 @@
 #include "app/save_guard.h"
 #include "app/settings.h"
 #include "box/answer_history.h"
+#include "kartei/box_merge.h"
 
 struct tTermel;
 class tMarkedText;
@@ -168,6 +169,11 @@ class tHauptFenster : public wxPanel {
   void onActivate(wxActivateEvent& event);
   // mergeFiles' work, while no other question about copies may start.
   void mergeInto(const std::vector<std::string>& paths);
+  // Merges every file of paths that can be read (and is not the box itself) into
+  // cards, showing why the others cannot; the files merged.
+  std::vector<std::string> mergeReadable(const std::vector<std::string>& paths, tPlacedCards* cards,
+                                         tMergeSummary* summary,
+                                         std::vector<std::string>* warnings);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
   // Shows collected load or save errors of this card file (or its box file) once, in

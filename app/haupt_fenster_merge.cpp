@@ -45,25 +45,32 @@ void tHauptFenster::mergeFiles(const std::vector<std::string>& paths) {
   busyWithCopies_ = false;
 }
 
-void tHauptFenster::mergeInto(const std::vector<std::string>& paths) {
-  const tCardList before = cardsOf(theCardBox);
-  const bool wasModified = modified_;
-  tCardList cards = before;
+std::vector<std::string> tHauptFenster::mergeReadable(const std::vector<std::string>& paths,
+                                                      tPlacedCards* cards, tMergeSummary* summary,
+                                                      std::vector<std::string>* warnings) {
   const int64_t oursModified = modifiedSeconds(currentFileName);
-  tMergeSummary summary;
   std::vector<std::string> merged;
-  std::vector<std::string> warnings;
   for (const std::string& path : paths) {
     tFileReport report;
     if (isTheBox(path, currentFileName)) continue;
-    if (mergeCopyInto(currentFileName, oursModified, path, &cards, &summary, &report)) {
+    if (mergeCopyInto(currentFileName, oursModified, path, cards, summary, &report)) {
       merged.push_back(path);
-      warnings.insert(warnings.end(), report.warnings.begin(), report.warnings.end());
+      warnings->insert(warnings->end(), report.warnings.begin(), report.warnings.end());
     } else {
       showErrors(report.errors.empty() ? std::vector<std::string>{kCannotMerge} : report.errors,
                  path);
     }
   }
+  return merged;
+}
+
+void tHauptFenster::mergeInto(const std::vector<std::string>& paths) {
+  const tPlacedCards before = cardsOf(theCardBox);
+  const bool wasModified = modified_;
+  tPlacedCards cards = before;
+  tMergeSummary summary;
+  std::vector<std::string> warnings;
+  const std::vector<std::string> merged = mergeReadable(paths, &cards, &summary, &warnings);
   if (merged.empty()) return;
   fillBox(theCardBox, cards);
   forgetAnswers();

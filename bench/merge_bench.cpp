@@ -21,8 +21,8 @@ namespace {
 
 constexpr int kCards = 200000;
 
-tCardList ancestorBox() {
-  tCardList cards;
+tPlacedCards ancestorBox() {
+  tPlacedCards cards;
   cards.reserve(kCards);
   for (int i = 0; i < kCards; ++i) {
     const std::string front = "Begriff Nummer " + std::to_string(i);
@@ -34,9 +34,9 @@ tCardList ancestorBox() {
 
 // One side's changes: a tenth of the cards answered, 1,000 deleted, 1,000 added, 100
 // corrected.
-tCardList diverged(const tCardList& ancestor, unsigned seed, const char* side) {
+tPlacedCards diverged(const tPlacedCards& ancestor, unsigned seed, const char* side) {
   std::mt19937 random(seed);
-  tCardList cards = ancestor;
+  tPlacedCards cards = ancestor;
   for (int i = 0; i < kCards / 10; ++i) {
     tPlacedCard& c = cards[random() % cards.size()];
     ++c.card.timesKnown;
@@ -52,9 +52,9 @@ tCardList diverged(const tCardList& ancestor, unsigned seed, const char* side) {
 }
 
 struct tLayout {
-  tCardList ancestor = ancestorBox();
-  tCardList ours = diverged(ancestor, 1, "A");
-  tCardList theirs = diverged(ancestor, 2, "B");
+  tPlacedCards ancestor = ancestorBox();
+  tPlacedCards ours = diverged(ancestor, 1, "A");
+  tPlacedCards theirs = diverged(ancestor, 2, "B");
 };
 
 tLayout& layout() {
@@ -76,7 +76,7 @@ void setModified(const std::string& path, time_t when) {
   utime(path.c_str(), &times);
 }
 
-void save(const std::string& path, const tCardList& cards, time_t when) {
+void save(const std::string& path, const tPlacedCards& cards, time_t when) {
   fillBox(theCardBox, cards);
   saveCardFile(path.c_str());
   setModified(path, when);

@@ -32,8 +32,8 @@ class tReader {
     for (char& c : t) c = "ab\x84\x93\xDF"[byte() % 5];
     return t;
   }
-  tCardList cards(int count) {
-    tCardList list;
+  tPlacedCards cards(int count) {
+    tPlacedCards list;
     for (int i = 0; i < count && !done(); ++i) {
       const int compartment = 1 + byte() % 7;
       const int known = byte() % 4, unknown = byte() % 4;
@@ -59,7 +59,7 @@ class tReader {
   size_t at_ = 0;
 };
 
-std::vector<std::string> described(const tCardList& cards) {
+std::vector<std::string> described(const tPlacedCards& cards) {
   std::vector<std::string> lines;
   for (const tPlacedCard& c : cards) {
     lines.push_back(std::string(c.card.front) + '\0' + c.card.back + '\0' +
@@ -69,7 +69,7 @@ std::vector<std::string> described(const tCardList& cards) {
   return lines;
 }
 
-bool holds(const tCardList& cards, const tTermel& card) {
+bool holds(const tPlacedCards& cards, const tTermel& card) {
   return std::any_of(cards.begin(), cards.end(),
                      [&](const tPlacedCard& c) { return c.card.matchesBoth(card); });
 }
@@ -82,12 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   tReader reader(data, size);
   const bool withAncestor = reader.byte() % 2 == 0;
-  const tCardList ancestor = reader.cards(reader.byte() % 12);
-  const tCardList ours = reader.cards(reader.byte() % 12);
-  const tCardList theirs = reader.cards(reader.byte() % 12);
-  const tCardList* base = withAncestor ? &ancestor : nullptr;
+  const tPlacedCards ancestor = reader.cards(reader.byte() % 12);
+  const tPlacedCards ours = reader.cards(reader.byte() % 12);
+  const tPlacedCards theirs = reader.cards(reader.byte() % 12);
+  const tPlacedCards* base = withAncestor ? &ancestor : nullptr;
 
-  const tCardList merged = mergeCardLists(ours, theirs, base, nullptr);
+  const tPlacedCards merged = mergeCardLists(ours, theirs, base, nullptr);
   for (size_t i = 0; i < merged.size(); ++i) {
     check(merged[i].compartment >= 1 && merged[i].compartment <= 7);
     check(i == 0 || merged[i - 1].compartment <= merged[i].compartment);

@@ -24,7 +24,7 @@ size_t hashOf(const tTermel& card) {
 // same texts the first counts.
 class tCardIndex {
  public:
-  explicit tCardIndex(const tCardList* cards) : cards_(cards) {
+  explicit tCardIndex(const tPlacedCards* cards) : cards_(cards) {
     if (cards == nullptr) return;
     size_t capacity = 16;
     while (capacity < 2 * cards->size()) capacity *= 2;
@@ -68,7 +68,7 @@ class tCardIndex {
     }
   }
 
-  const tCardList* cards_;
+  const tPlacedCards* cards_;
   std::vector<tSlot> slots_;
   size_t mask_ = 0;
 };
@@ -165,7 +165,7 @@ constexpr int kNone = 0;  // compartment of a slot that puts no card into the re
 // from theirs is put into the slot of theirs' version, so it follows theirs' order.
 class tMerge {
  public:
-  tMerge(const tCardList& ours, const tCardList& theirs, const tCardList* ancestor,
+  tMerge(const tPlacedCards& ours, const tPlacedCards& theirs, const tPlacedCards* ancestor,
          tMergeSummary* summary)
       : ours_(ours),
         theirs_(theirs),
@@ -182,7 +182,7 @@ class tMerge {
     for (auto& slot : theirSlots_) slot.compartment = kNone;
   }
 
-  tCardList run() {
+  tPlacedCards run() {
     mergeShared();
     mergeCorrections(ours_, &ourSeen_, theirs_, &theirSeen_, theirIndex_, &tMerge::foldIntoTheirs);
     mergeCorrections(theirs_, &theirSeen_, ours_, &ourSeen_, ourIndex_, &tMerge::foldIntoOurs);
@@ -223,8 +223,8 @@ class tMerge {
   // Corrections made on the side "made": its new card (not in the ancestor) and the old
   // card it replaced (in the ancestor, gone from made, still on the other side).
   using tFold = void (tMerge::*)(size_t madeIndex, const tPlacedCard& old, long otherIndex);
-  void mergeCorrections(const tCardList& other, std::vector<bool>* otherSeenList,
-                        const tCardList& made, std::vector<bool>* madeSeenList,
+  void mergeCorrections(const tPlacedCards& other, std::vector<bool>* otherSeenList,
+                        const tPlacedCards& made, std::vector<bool>* madeSeenList,
                         const tCardIndex& madeIndex, tFold fold) {
     if (ancestor_ == nullptr) return;
     std::vector<bool>& otherSeen = *otherSeenList;
@@ -300,8 +300,8 @@ class tMerge {
     }
   }
 
-  tCardList collect() const {
-    std::vector<tCardList> byCompartment(CardBox::kCompartments + 1);
+  tPlacedCards collect() const {
+    std::vector<tPlacedCards> byCompartment(CardBox::kCompartments + 1);
     for (const std::vector<tPlacedCard>* slots : {&ourSlots_, &theirSlots_}) {
       for (const tPlacedCard& slot : *slots) {
         if (slot.compartment >= 1 && slot.compartment <= CardBox::kCompartments) {
@@ -309,16 +309,16 @@ class tMerge {
         }
       }
     }
-    tCardList result;
+    tPlacedCards result;
     result.reserve(ours_.size() + theirs_.size());
-    for (const tCardList& cards : byCompartment)
+    for (const tPlacedCards& cards : byCompartment)
       result.insert(result.end(), cards.begin(), cards.end());
     return result;
   }
 
-  const tCardList& ours_;
-  const tCardList& theirs_;
-  const tCardList* ancestor_;
+  const tPlacedCards& ours_;
+  const tPlacedCards& theirs_;
+  const tPlacedCards* ancestor_;
   tCardIndex ourIndex_, theirIndex_, ancestorIndex_;
   tMergeSummary* summary_;
   std::vector<tPlacedCard> ourSlots_, theirSlots_;
@@ -336,21 +336,21 @@ std::string tMergeSummary::text() const {
   return line;
 }
 
-tCardList mergeCardLists(const tCardList& ours, const tCardList& theirs, const tCardList* ancestor,
-                         tMergeSummary* summary) {
+tPlacedCards mergeCardLists(const tPlacedCards& ours, const tPlacedCards& theirs,
+                            const tPlacedCards* ancestor, tMergeSummary* summary) {
   tMergeSummary local;
   return tMerge(ours, theirs, ancestor, summary != nullptr ? summary : &local).run();
 }
 
-tCardList cardsOf(CardBox& box) {
-  tCardList cards;
+tPlacedCards cardsOf(CardBox& box) {
+  tPlacedCards cards;
   cards.reserve(box.totalCount());
   tTermel card;
   for (int n = box.firstCard(&card); n != 0; n = box.nextCard(&card)) cards.push_back({card, n});
   return cards;
 }
 
-void fillBox(CardBox& box, const tCardList& cards) {
+void fillBox(CardBox& box, const tPlacedCards& cards) {
   box.clearAll();
   for (const tPlacedCard& placed : cards) box.addCardTo(placed.card, placed.compartment);
 }

@@ -34,7 +34,7 @@ struct tPlacedCard {
   int compartment;
 };
 // A whole box, compartment by compartment, each in its order.
-using tCardList = std::vector<tPlacedCard>;
+using tPlacedCards = std::vector<tPlacedCard>;
 
 // What a merge did, added up over every file merged.
 struct tMergeSummary {
@@ -50,11 +50,11 @@ struct tMergeSummary {
 };
 
 // The merged box. ancestor may be null: then nothing is deleted.
-tCardList mergeCardLists(const tCardList& ours, const tCardList& theirs, const tCardList* ancestor,
-                         tMergeSummary* summary);
+tPlacedCards mergeCardLists(const tPlacedCards& ours, const tPlacedCards& theirs,
+                            const tPlacedCards* ancestor, tMergeSummary* summary);
 
 // The cards of box in compartment order, and box emptied and filled with cards.
-tCardList cardsOf(CardBox& box);
-void fillBox(CardBox& box, const tCardList& cards);
+tPlacedCards cardsOf(CardBox& box);
+void fillBox(CardBox& box, const tPlacedCards& cards);
 
 #endif  // TERMEL_KARTEI_BOX_MERGE_H_

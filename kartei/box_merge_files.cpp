@@ -43,7 +43,7 @@ int64_t modifiedSeconds(const std::string& path) {
   return stamp.known ? stamp.modifiedSeconds : 0;
 }
 
-bool readCardList(const std::string& path, tCardList* cards, tFileReport* report) {
+bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* report) {
   cards->clear();
   const size_t errorsBefore = report->errors.size();
   readCardFile(
@@ -58,7 +58,7 @@ bool readCardList(const std::string& path, tCardList* cards, tFileReport* report
 }
 
 bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
-                  tCardList* ancestor, std::vector<std::string>* warnings) {
+                  tPlacedCards* ancestor, std::vector<std::string>* warnings) {
   const int64_t limit = std::min(oursModified, theirsModified);
   // Newest first: the first one old enough is the one.
   for (const tBackup& backup : tBackupStore::forUser().list(cardPath)) {
@@ -72,10 +72,10 @@ bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t the
 }
 
 bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::string& otherPath,
-                   tCardList* cards, tMergeSummary* summary, tFileReport* report) {
-  tCardList theirs;
+                   tPlacedCards* cards, tMergeSummary* summary, tFileReport* report) {
+  tPlacedCards theirs;
   if (!readCardList(otherPath, &theirs, report)) return false;
-  tCardList ancestor;
+  tPlacedCards ancestor;
   const bool known =
       findAncestor(boxPath, oursModified, modifiedSeconds(otherPath), &ancestor, &report->warnings);
   *cards = mergeCardLists(*cards, theirs, known ? &ancestor : nullptr, summary);
@@ -100,7 +100,7 @@ bool moveIntoBackups(const std::string& copyPath, std::vector<std::string>* warn
 bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
                        tMergeSummary* summary, tFileReport* report) {
   theCardBox.clearAll();
-  tCardList cards;
+  tPlacedCards cards;
   if (!readCardList(boxPath, &cards, report)) return false;
   // Saving the merge would drop the columns of its own that the box holds.
   if (report->foreignColumns > 0) {

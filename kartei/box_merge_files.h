@@ -17,19 +17,19 @@
 
 // The cards of the card file at path. False when it cannot be opened or a record
 // could not be read (report says why): merging half a file would delete the rest.
-bool readCardList(const std::string& path, tCardList* cards, tFileReport* report);
+bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* report);
 
 // The newest backup of the box cardPath that is no newer than either version (by
 // modification time, in seconds): the version both were made from. False when there
 // is none, or it cannot be read (a warning then).
 bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
-                  tCardList* ancestor, std::vector<std::string>* warnings = nullptr);
+                  tPlacedCards* ancestor, std::vector<std::string>* warnings = nullptr);
 
 // Merges the card file otherPath into cards, the box at boxPath as it stands (its
 // file's modification time oursModified). False (cards untouched) when otherPath
 // cannot be read.
 bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::string& otherPath,
-                   tCardList* cards, tMergeSummary* summary, tFileReport* report);
+                   tPlacedCards* cards, tMergeSummary* summary, tFileReport* report);
 
 // Moves the card file copyPath and its box file into the user's backups, named after
 // the copy. False (and a warning; the copy stays where it is) when it could not be kept.

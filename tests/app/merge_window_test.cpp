@@ -41,7 +41,7 @@ class MergeWindowTest : public MainFrameTest {
  protected:
   // "front@compartment known/unknown" of every card in the card file, in order.
   static Strings inFile(const std::string& file) {
-    tCardList cards;
+    tPlacedCards cards;
     tFileReport report;
     EXPECT_TRUE(readCardList(file, &cards, &report));
     Strings lines;

@@ -35,7 +35,7 @@ std::string key(const tTermel& card) {
   return std::string(card.front) + ";" + card.back;
 }
 
-const tPlacedCard* findCard(const tCardList& cards, const std::string& wanted) {
+const tPlacedCard* findCard(const tPlacedCards& cards, const std::string& wanted) {
   for (const tPlacedCard& c : cards) {
     if (key(c.card) == wanted) return &c;
   }
@@ -52,7 +52,7 @@ class MergeFilesTest : public CardBoxTest {
   }
 
   // Writes cards into path through the program's save and dates the files.
-  static void saveVersion(const std::string& path, const tCardList& cards, std::time_t when) {
+  static void saveVersion(const std::string& path, const tPlacedCards& cards, std::time_t when) {
     fillBox(theCardBox, cards);
     ASSERT_TRUE(saveCardFile(path.c_str()));
     setModified(path, when);
@@ -61,15 +61,15 @@ class MergeFilesTest : public CardBoxTest {
 
   // The layout a sync tool leaves: the box saved at T0 and saved over on this computer
   // at T1 (T0 is then a backup), the other computer's version as copy at T2.
-  void diverge(const tCardList& ancestor, const tCardList& ours, const tCardList& theirs,
+  void diverge(const tPlacedCards& ancestor, const tPlacedCards& ours, const tPlacedCards& theirs,
                const std::string& copyName) {
     saveVersion(box_, ancestor, kT0);
     saveVersion(box_, ours, kT1);
     saveVersion(dir_.file(copyName), theirs, kT2);
   }
 
-  static tCardList read(const std::string& path) {
-    tCardList cards;
+  static tPlacedCards read(const std::string& path) {
+    tPlacedCards cards;
     tFileReport report;
     EXPECT_TRUE(readCardList(path, &cards, &report)) << path;
     return cards;
@@ -101,19 +101,19 @@ void drill(int answers, bool (*known)(int)) {
 
 TEST_F(MergeFilesTest, SampleBoxDrilledOnTwoComputersMergesWithBothSidesProgress) {
   loadCardFile(TERMEL_SAMPLE_BOX);
-  const tCardList sample = cardsOf(theCardBox);
+  const tPlacedCards sample = cardsOf(theCardBox);
   ASSERT_GT(sample.size(), 300u);
   // The laptop: compartment 1 shuffled, 30 answers, every other one known, a card added.
   fillBox(theCardBox, sample);
   theCardBox.shuffle(1);
   drill(30, [](int i) { return i % 2 == 0; });
   theCardBox.addCard(makeCard("die Quitte", "the quince"));
-  const tCardList theirs = cardsOf(theCardBox);
+  const tPlacedCards theirs = cardsOf(theCardBox);
   // This computer: 30 answers, every third one not known, and a card deleted that the
   // laptop left as it was (the last one neither computer asked).
   fillBox(theCardBox, sample);
   drill(30, [](int i) { return i % 3 != 0; });
-  const tCardList drilled = cardsOf(theCardBox);
+  const tPlacedCards drilled = cardsOf(theCardBox);
   const auto untouched = std::find_if(theirs.rbegin(), theirs.rend(), [&](const tPlacedCard& c) {
     const tPlacedCard* mine = findCard(drilled, key(c.card));
     return c.compartment == 1 && c.card.timesKnown + c.card.timesUnknown == 0 && mine != nullptr &&
@@ -122,7 +122,7 @@ TEST_F(MergeFilesTest, SampleBoxDrilledOnTwoComputersMergesWithBothSidesProgress
   ASSERT_NE(untouched, theirs.rend());
   const std::string deleted = key(untouched->card);
   ASSERT_TRUE(theCardBox.removeCard(theCardBox.findBoth(untouched->card), 1));
-  const tCardList ours = cardsOf(theCardBox);
+  const tPlacedCards ours = cardsOf(theCardBox);
   diverge(sample, ours, theirs, kSyncthingCopy);
   const std::string copy = dir_.file(kSyncthingCopy);
   const std::string copyBytes = readBytes(copy);
@@ -138,7 +138,7 @@ TEST_F(MergeFilesTest, SampleBoxDrilledOnTwoComputersMergesWithBothSidesProgress
   EXPECT_TRUE(summary.conflicts.empty());
   EXPECT_GT(summary.progress, 0);
 
-  const tCardList merged = read(box_);
+  const tPlacedCards merged = read(box_);
   EXPECT_EQ(merged.size(), sample.size());  // one deleted, one added
   std::set<std::string> seen;
   long long answers = 0, oursAnswers = 0, theirsAnswers = 0;
@@ -194,13 +194,13 @@ TEST_F(MergeFilesTest, EachSyncToolsCopyIsFoundAndOthersAreNot) {
 }
 
 TEST_F(MergeFilesTest, TheAncestorIsTheNewestBackupOlderThanBothVersions) {
-  const tCardList first = {{makeCard("a", "1"), 1}};
-  const tCardList second = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
+  const tPlacedCards first = {{makeCard("a", "1"), 1}};
+  const tPlacedCards second = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
   saveVersion(box_, first, kT0 - 60);
   saveVersion(box_, second, kT0);
   saveVersion(box_, {{makeCard("c", "3"), 1}}, kT1);  // a backup newer than the copy
   saveVersion(box_, {}, kT2);
-  tCardList ancestor;
+  tPlacedCards ancestor;
   ASSERT_TRUE(findAncestor(box_, kT2, kT1 - 1, &ancestor));
   EXPECT_EQ(ancestor.size(), 2u);
   ASSERT_TRUE(findAncestor(box_, kT0 - 1, kT2, &ancestor));
@@ -209,13 +209,13 @@ TEST_F(MergeFilesTest, TheAncestorIsTheNewestBackupOlderThanBothVersions) {
 }
 
 TEST_F(MergeFilesTest, WithoutABackupNothingIsDeletedAndANextcloudCopyIsMerged) {
-  const tCardList ancestor = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
+  const tPlacedCards ancestor = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
   diverge(ancestor, {{makeCard("a", "1"), 1}}, {{makeCard("b", "2"), 2}}, kNextcloudCopy);
   ASSERT_EQ(std::system(("rm -rf '" + backups_ + "'").c_str()), 0);
   tMergeSummary summary;
   tFileReport report;
   ASSERT_TRUE(mergeFilesIntoBox(box_, {dir_.file(kNextcloudCopy)}, &summary, &report));
-  const tCardList merged = read(box_);
+  const tPlacedCards merged = read(box_);
   ASSERT_EQ(merged.size(), 2u);
   EXPECT_EQ(key(merged[1].card), "b;2");
   EXPECT_EQ(merged[1].compartment, 2);
@@ -224,7 +224,7 @@ TEST_F(MergeFilesTest, WithoutABackupNothingIsDeletedAndANextcloudCopyIsMerged) 
 }
 
 TEST_F(MergeFilesTest, ACopyThatCannotBeReadLeavesBoxAndCopiesAsTheyWere) {
-  const tCardList cards = {{makeCard("a", "1"), 1}};
+  const tPlacedCards cards = {{makeCard("a", "1"), 1}};
   diverge(cards, cards, cards, kDropboxCopy);
   const std::string broken = dir_.file(kSyncthingCopy);
   writeBytes(broken, "kein dBASE");
@@ -267,7 +267,7 @@ std::string runTool(const std::string& arguments) {
 }
 
 TEST_F(MergeFilesTest, ToolChecksForCopiesAndMergesThem) {
-  const tCardList ancestor = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
+  const tPlacedCards ancestor = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
   diverge(ancestor,
           {{
                makeCard("a", "1"),
@@ -288,7 +288,7 @@ TEST_F(MergeFilesTest, ToolChecksForCopiesAndMergesThem) {
 
 TEST_F(MergeFilesTest, EveryFailingOrFatalCallOfTheMergeLosesNeitherSide) {
   // Enough cards that the tables take several reads and writes.
-  tCardList ancestor, ours, theirs;
+  tPlacedCards ancestor, ours, theirs;
   for (int i = 0; i < 400; ++i) {
     const std::string text = "Wort " + std::to_string(i);
     ancestor.push_back({makeCard(text.c_str(), "word"), 1});

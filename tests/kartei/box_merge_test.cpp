@@ -22,7 +22,7 @@ tPlacedCard placed(const char* front, const char* back, int n, int known = 0, in
 }
 
 // "front;back@compartment known/unknown" of every card, in order.
-Strings describe(const tCardList& cards) {
+Strings describe(const tPlacedCards& cards) {
   Strings lines;
   for (const tPlacedCard& c : cards) {
     lines.push_back(std::string(c.card.front) + ";" + c.card.back + "@" +
@@ -45,16 +45,16 @@ const char kDash[] =
 const char kDots[] = "und so weiter\x85";
 
 // The box both computers started from.
-tCardList ancestorBox() {
+tPlacedCards ancestorBox() {
   return {placed("der Apfel", "the apple", 1), placed("die Birne", "the pear", 1),
           placed(kQuote, "you're welcome", 2, 1, 0), placed(kDash, "north-south", 3, 2, 0),
           placed(kDots, "and so on", 1)};
 }
 
 TEST(BoxMergeTest, DeletionsAdditionsAndProgressFollowTheAncestor) {
-  const tCardList ancestor = ancestorBox();
-  tCardList ours = ancestor;
-  tCardList theirs = ancestor;
+  const tPlacedCards ancestor = ancestorBox();
+  tPlacedCards ours = ancestor;
+  tPlacedCards theirs = ancestor;
   // Ours: "die Birne" deleted, "der Apfel" learned, a card added.
   ours.erase(ours.begin() + 1);
   ours[0] = placed("der Apfel", "the apple", 2, 1, 0);
@@ -67,7 +67,7 @@ TEST(BoxMergeTest, DeletionsAdditionsAndProgressFollowTheAncestor) {
   theirs.push_back(placed("die Pflaume", "the plum", 1));
 
   tMergeSummary summary;
-  const tCardList merged = mergeCardLists(ours, theirs, &ancestor, &summary);
+  const tPlacedCards merged = mergeCardLists(ours, theirs, &ancestor, &summary);
   EXPECT_EQ(describe(merged), (Strings{
                                   "die Kirsche;the cherry@1 0/0",
                                   std::string(kQuote) + ";you're welcome@1 3/1",
@@ -89,8 +89,8 @@ TEST(BoxMergeTest, DeletionsAdditionsAndProgressFollowTheAncestor) {
 }
 
 TEST(BoxMergeTest, WithoutAncestorNothingIsDeleted) {
-  const tCardList ours = {placed("a", "1", 1), placed("b", "2", 2)};
-  const tCardList theirs = {placed("b", "2", 2), placed("c", "3", 1)};
+  const tPlacedCards ours = {placed("a", "1", 1), placed("b", "2", 2)};
+  const tPlacedCards theirs = {placed("b", "2", 2), placed("c", "3", 1)};
   tMergeSummary summary;
   EXPECT_EQ(describe(mergeCardLists(ours, theirs, nullptr, &summary)),
             (Strings{"a;1@1 0/0", "c;3@1 0/0", "b;2@2 0/0"}));
@@ -99,49 +99,49 @@ TEST(BoxMergeTest, WithoutAncestorNothingIsDeleted) {
 }
 
 TEST(BoxMergeTest, ChangedOnBothSidesKeepsTheVersionWithMoreAnswersAndTheLargerCounters) {
-  const tCardList ancestor = {placed("a", "1", 2, 1, 0), placed("b", "2", 3, 2, 0),
-                              placed("c", "3", 1)};
+  const tPlacedCards ancestor = {placed("a", "1", 2, 1, 0), placed("b", "2", 3, 2, 0),
+                                 placed("c", "3", 1)};
   // a: ours 3 answers (forgotten: back to 1), theirs 2 (on to 4).
   // b: ours moved it to 1 without an answer, theirs unchanged: the move counts.
   // c: as many answers on both sides, to different compartments: the lower one.
-  const tCardList ours = {placed("a", "1", 1, 2, 1), placed("b", "2", 1, 2, 0),
-                          placed("c", "3", 2, 1, 0)};
-  const tCardList theirs = {placed("a", "1", 4, 3, 0), placed("b", "2", 3, 2, 0),
-                            placed("c", "3", 1, 0, 1)};
+  const tPlacedCards ours = {placed("a", "1", 1, 2, 1), placed("b", "2", 1, 2, 0),
+                             placed("c", "3", 2, 1, 0)};
+  const tPlacedCards theirs = {placed("a", "1", 4, 3, 0), placed("b", "2", 3, 2, 0),
+                               placed("c", "3", 1, 0, 1)};
   for (bool reversed : {false, true}) {
     SCOPED_TRACE(reversed ? "theirs into ours" : "ours into theirs");
-    const tCardList merged = reversed ? mergeCardLists(theirs, ours, &ancestor, nullptr)
-                                      : mergeCardLists(ours, theirs, &ancestor, nullptr);
+    const tPlacedCards merged = reversed ? mergeCardLists(theirs, ours, &ancestor, nullptr)
+                                         : mergeCardLists(ours, theirs, &ancestor, nullptr);
     EXPECT_EQ(sorted(describe(merged)), (Strings{"a;1@1 3/1", "b;2@1 2/0", "c;3@1 1/1"}));
   }
 }
 
 TEST(BoxMergeTest, OwnOrderFirstThenTheOthersNewCardsInTheirOrder) {
-  const tCardList ancestor = {placed("a", "1", 1), placed("b", "2", 1), placed("c", "3", 2)};
+  const tPlacedCards ancestor = {placed("a", "1", 1), placed("b", "2", 1), placed("c", "3", 2)};
   // Ours shuffled compartment 1; theirs added two cards and moved "c" into compartment 1
   // by answering it wrongly.
-  const tCardList ours = {placed("b", "2", 1), placed("a", "1", 1), placed("x", "9", 1),
-                          placed("c", "3", 2)};
-  const tCardList theirs = {placed("n2", "n", 1), placed("a", "1", 1), placed("c", "3", 1, 0, 1),
-                            placed("b", "2", 1), placed("n1", "n", 1)};
+  const tPlacedCards ours = {placed("b", "2", 1), placed("a", "1", 1), placed("x", "9", 1),
+                             placed("c", "3", 2)};
+  const tPlacedCards theirs = {placed("n2", "n", 1), placed("a", "1", 1), placed("c", "3", 1, 0, 1),
+                               placed("b", "2", 1), placed("n1", "n", 1)};
   EXPECT_EQ(
       describe(mergeCardLists(ours, theirs, &ancestor, nullptr)),
       (Strings{"b;2@1 0/0", "a;1@1 0/0", "x;9@1 0/0", "n2;n@1 0/0", "c;3@1 0/1", "n1;n@1 0/0"}));
 }
 
 TEST(BoxMergeTest, CorrectionsAreReportedAndOnlyTheCorrectedCardStays) {
-  const tCardList ancestor = {placed("die Strasse", "the street", 2, 1, 0),
-                              placed("das Haus", "the hous", 1)};
+  const tPlacedCards ancestor = {placed("die Strasse", "the street", 2, 1, 0),
+                                 placed("das Haus", "the hous", 1)};
   // Ours corrected the first card's German text; theirs learned the old card. Theirs
   // corrected the second card's translation.
-  const tCardList ours = {placed("die Stra\xDF"
-                                 "e",
-                                 "the street", 2, 1, 0),
-                          placed("das Haus", "the hous", 1)};
-  const tCardList theirs = {placed("die Strasse", "the street", 3, 2, 0),
-                            placed("das Haus", "the house", 1)};
+  const tPlacedCards ours = {placed("die Stra\xDF"
+                                    "e",
+                                    "the street", 2, 1, 0),
+                             placed("das Haus", "the hous", 1)};
+  const tPlacedCards theirs = {placed("die Strasse", "the street", 3, 2, 0),
+                               placed("das Haus", "the house", 1)};
   tMergeSummary summary;
-  const tCardList merged = mergeCardLists(ours, theirs, &ancestor, &summary);
+  const tPlacedCards merged = mergeCardLists(ours, theirs, &ancestor, &summary);
   EXPECT_EQ(sorted(describe(merged)), (Strings{"das Haus;the house@1 0/0",
                                                "die Stra\xDF"
                                                "e;the street@3 2/0"}));
@@ -164,8 +164,8 @@ TEST(BoxMergeTest, CorrectionsAreReportedAndOnlyTheCorrectedCardStays) {
 
 // A box of random cards, and a random diverged version of it: cards deleted, added,
 // answered, corrected and shuffled, as a learner's week on one computer.
-tCardList randomBox(std::mt19937* random, int size) {
-  tCardList cards;
+tPlacedCards randomBox(std::mt19937* random, int size) {
+  tPlacedCards cards;
   for (int i = 0; i < size; ++i) {
     const std::string text = "Wort " + std::to_string(i);
     cards.push_back(
@@ -174,7 +174,7 @@ tCardList randomBox(std::mt19937* random, int size) {
   return cards;
 }
 
-tCardList diverge(tCardList cards, std::mt19937* random, const std::string& side) {
+tPlacedCards diverge(tPlacedCards cards, std::mt19937* random, const std::string& side) {
   for (int step = 0; step < 40; ++step) {
     const size_t at = (*random)() % cards.size();
     switch ((*random)() % 5) {
@@ -210,10 +210,10 @@ TEST(BoxMergeTest, MergingWithItselfChangesNothingAndEitherDirectionGivesTheSame
   std::mt19937 random(20261207);
   for (int round = 0; round < 50; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    const tCardList ancestor = randomBox(&random, 60);
-    const tCardList a = diverge(ancestor, &random, "A");
-    const tCardList b = diverge(ancestor, &random, "B");
-    for (const tCardList* base : {&ancestor, static_cast<const tCardList*>(nullptr)}) {
+    const tPlacedCards ancestor = randomBox(&random, 60);
+    const tPlacedCards a = diverge(ancestor, &random, "A");
+    const tPlacedCards b = diverge(ancestor, &random, "B");
+    for (const tPlacedCards* base : {&ancestor, static_cast<const tPlacedCards*>(nullptr)}) {
       tMergeSummary self;
       EXPECT_EQ(describe(mergeCardLists(a, a, base, &self)), describe(a));
       EXPECT_EQ(self.text(), tMergeSummary().text());
