@@ -4,6 +4,7 @@
 // Nein and Abbrechen on the way leaving the box as it was.
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -110,6 +111,21 @@ TEST_F(MergeWindowTest, MenuMergesAChosenFileAndEveryCancelKeepsTheBox) {
                 tExpectFile("", {wxString::FromUTF8("Zusammenführen"), "Termeln (*.trm)|*.trm", "",
                                  wxFD_OPEN | wxFD_FILE_MUST_EXIST}));
   EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
+  // A file that is no card file is reported with its name and merges nothing.
+  const std::string notes = path("Notizen.trm");
+  {
+    std::FILE* f = std::fopen(notes.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(
+        "\xEF\xBB\xBF"
+        "Einkaufsliste: Milch, Brot\r\n",
+        f);
+    std::fclose(f);
+  }
+  wxTEST_DIALOG(menu(CM_ZUSAMMENFUEHREN), tExpectFile(wxString::FromUTF8(notes)),
+                tExpectError({"Fehler in Termeldatei", "Datei: " + notes}));
+  EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
+  EXPECT_FALSE(window_->modified());
   // Nein to overwriting a box another program changed: nothing merged, nothing moved.
   std::filesystem::copy_file(box, box + ".neu");
   std::filesystem::rename(box + ".neu", box);
