@@ -97,6 +97,10 @@ void tHauptFenster::lookForConflictCopies() {
     return;
   }
   copiesAsked_ = copies;
+  // A box whose file cannot be read is no version to merge others into.
+  tPlacedCards onDisk;
+  tFileReport report;
+  if (!readCardList(currentFileName, &onDisk, &report)) return;
   busyWithCopies_ = true;
   const int answer = askYesNo(this, conflictCopiesQuestion(copies.size()));
   busyWithCopies_ = false;

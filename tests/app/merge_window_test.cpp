@@ -148,3 +148,18 @@ TEST_F(MergeWindowTest, MenuMergesAChosenFileAndEveryCancelKeepsTheBox) {
   EXPECT_EQ(inFile(box), kMerged);
   EXPECT_NE(access(other.c_str(), F_OK), 0);
 }
+
+TEST_F(MergeWindowTest, ABoxThatCannotBeReadIsNotOfferedItsCopies) {
+  const std::string box = path("Kaputt.trm");
+  {
+    std::FILE* f = std::fopen(box.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("kein dBASE\r\n", f);
+    std::fclose(f);
+  }
+  const std::string copy = writeBox("Kaputt.sync-conflict-20261205-181512-LAPTOP7.trm", kTheirs);
+  wxTEST_DIALOG(start(box), tExpectError({"Fehler in Termeldatei", "Datei: " + box}));
+  activate();
+  EXPECT_EQ(access(copy.c_str(), F_OK), 0);
+  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
+}
