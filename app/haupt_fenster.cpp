@@ -85,8 +85,12 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   Bind(wxEVT_MENU, &tHauptFenster::onCommand, this);
   for (int id : {CM_KORRIGIEREN, CM_LOESCHEN, CM_ANTWORT_ALS_FRAGE, CM_LEERFAECHER,
                  CM_ZURUECKNEHMEN, CM_ANTWORT_EINTIPPEN, CM_SCHRIFT_GROESSER, CM_SCHRIFT_KLEINER,
-                 CM_SCHRIFT_NORMAL, CM_SICHERUNGEN}) {
+                 CM_SCHRIFT_NORMAL, CM_SICHERUNGEN, CM_ZUSAMMENFUEHREN}) {
     Bind(wxEVT_UPDATE_UI, &tHauptFenster::onUpdateUI, this, id);
+  }
+  // Conflict copies may appear while the program is in the background.
+  if (wxWindow* top = wxGetTopLevelParent(parent)) {
+    top->Bind(wxEVT_ACTIVATE, &tHauptFenster::onActivate, this);
   }
   Bind(wxEVT_SIZE, &tHauptFenster::onSize, this);
   Bind(wxEVT_PAINT, &tHauptFenster::onPaint, this);
@@ -108,6 +112,9 @@ void tHauptFenster::createTypedControls() {
 }
 
 tHauptFenster::~tHauptFenster() {
+  if (wxWindow* top = wxGetTopLevelParent(GetParent())) {
+    top->Unbind(wxEVT_ACTIVATE, &tHauptFenster::onActivate, this);
+  }
   // The box open now is the one the next start without a file name comes back to.
   settings_.lastBox = shownPath(currentFileName);
   saveSettings(settings_);
@@ -139,6 +146,7 @@ void tHauptFenster::setup() {
   if (report.opened) rememberBox();
   // Shown once the frame is on screen, so the message has its window behind it.
   CallAfter([this, report, file = currentFileName] { showLoadReport(report, file); });
+  CallAfter([this] { lookForConflictCopies(); });
 }
 
 void tHauptFenster::refresh() {

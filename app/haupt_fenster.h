@@ -26,6 +26,7 @@
 #include "app/save_guard.h"
 #include "app/settings.h"
 #include "box/answer_history.h"
+#include "kartei/box_merge.h"
 
 struct tTermel;
 class tMarkedText;
@@ -40,6 +41,7 @@ enum : int {
   CM_SICHERN_ALS = 106,
   CM_SICHERUNGEN = 107,
   CM_BEENDEN = 108,
+  CM_ZUSAMMENFUEHREN = 109,
   CM_ZURUECKNEHMEN = 120,  // Strg+Z
   CM_KORRIGIEREN = 121,
   CM_LOESCHEN = 122,
@@ -114,6 +116,16 @@ class tHauptFenster : public wxPanel {
   bool saveBoxAs();
   // "Sicherungen...": a backup of the open box in place of its cards, to be saved.
   void showBackups();
+  // "Zusammenführen...": other versions of the box (conflict copies of a sync tool)
+  // chosen and merged into it; see mergeFiles.
+  void mergeCopies();
+  // Merges the card files into the open box, saves it and moves the files into the
+  // backups. A save that does not happen (cancelled, failed) leaves the box as it was
+  // and the files where they are.
+  void mergeFiles(const std::vector<std::string>& paths);
+  // Asks to merge the conflict copies beside the open box, once for each new set of
+  // them.
+  void lookForConflictCopies();
   void importText();
   void exportText();
   void quit();
@@ -154,6 +166,14 @@ class tHauptFenster : public wxPanel {
  private:
   void onCommand(wxCommandEvent& event);
   void onUpdateUI(wxUpdateUIEvent& event);
+  void onActivate(wxActivateEvent& event);
+  // mergeFiles' work, while no other question about copies may start.
+  void mergeInto(const std::vector<std::string>& paths);
+  // Merges every file of paths that can be read (and is not the box itself) into
+  // cards, showing why the others cannot; the files merged.
+  std::vector<std::string> mergeReadable(const std::vector<std::string>& paths, tPlacedCards* cards,
+                                         tMergeSummary* summary,
+                                         std::vector<std::string>* warnings);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
   // Shows collected load or save errors of this card file (or its box file) once, in
@@ -223,6 +243,11 @@ class tHauptFenster : public wxPanel {
   tSettings settings_;
   tAnswerHistory history_;
   tRecentBoxes recentBoxes_;
+  // The conflict copies last asked about, so the same ones are not asked about again.
+  std::vector<std::string> copiesAsked_;
+  // A question about conflict copies or a merge is under way; the questions and
+  // dialogs it shows hand the front back to the window, which must not start another.
+  bool busyWithCopies_ = false;
 };
 
 #endif  // TERMEL_APP_HAUPT_FENSTER_H_

@@ -119,7 +119,8 @@ void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
     case CM_SCHRIFT_NORMAL:
       event.Enable(settings_.fontPercent > tSettings::kFontMin);
       break;
-    case CM_SICHERUNGEN:  // backups belong to a box file
+    case CM_SICHERUNGEN:  // backups belong to a box file, and so does a merge
+    case CM_ZUSAMMENFUEHREN:
       event.Enable(!currentFileName.empty());
       break;
     default:  // "Korrigieren" and "Löschen" need a card to act on
@@ -150,6 +151,9 @@ void tHauptFenster::onCommand(wxCommandEvent& event) {
       break;
     case CM_SICHERUNGEN:
       showBackups();
+      break;
+    case CM_ZUSAMMENFUEHREN:
+      mergeCopies();
       break;
     case CM_BEENDEN:
       quit();

@@ -122,6 +122,7 @@ void tHauptFenster::loadBox(const std::string& path) {
   refresh();
   if (report.opened) rememberBox();
   showLoadReport(report, currentFileName);
+  lookForConflictCopies();
 }
 
 bool tHauptFenster::claimBox(const std::string& path, bool* onlyToRead) {

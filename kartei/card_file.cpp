@@ -91,6 +91,7 @@ std::string damagedText(const std::string& path, int loaded, uint32_t total) {
   std::snprintf(text, sizeof text, kDamaged, shown.c_str(), loaded, total);
   return text;
 }
+}
 
 // True when a save could not replace the card file at path: the file, or the directory
 // in which its replacement is made, is write-protected.
@@ -313,6 +314,11 @@ void reportMissingColumns(tTrmDB& db, const std::string& path, std::vector<std::
 }
 
 void loadCardFile(const char* path, tFileReport* report) {
+  readCardFile(
+      path, [](const tTermel& card, int n) { return theCardBox.addCardTo(card, n); }, report);
+}
+
+void readCardFile(const char* path, const tCardTaker& take, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   const size_t errorsBefore = report->errors.size();
@@ -337,8 +343,8 @@ void loadCardFile(const char* path, tFileReport* report) {
     readCard(db, &card);
     char letter[2];
     copyText(db.KASTEN, letter, sizeof letter);
-    if (!theCardBox.addCardTo(card, compartmentOfLetter(letter[0]))) {
-      theCardBox.addCardTo(card, 1);
+    if (!take(card, compartmentOfLetter(letter[0]))) {
+      take(card, 1);
       ++report->placedInFirst;
     }
     ++report->loaded;

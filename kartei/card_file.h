@@ -9,12 +9,15 @@
 #ifndef TERMEL_KARTEI_CARD_FILE_H_
 #define TERMEL_KARTEI_CARD_FILE_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "storage/dbf.h"
 #include "storage/fields.h"
 #include "storage/file_status.h"
+
+struct tTermel;
 
 struct tFileReport {
   std::vector<std::string> errors;    // formatted error texts, in the order raised
@@ -94,6 +97,11 @@ class tKastenDB : public tDBF {
 // letter is unusable goes into compartment 1. The file is only read, so a
 // write-protected one loads too (report->readOnly tells).
 void loadCardFile(const char* path, tFileReport* report = nullptr);
+// Reads the card file as loadCardFile does, handing each card and its compartment to
+// take instead of theCardBox. take refuses a compartment number it has no place for
+// (false), and the card is handed over again for compartment 1.
+using tCardTaker = std::function<bool(const tTermel& card, int compartment)>;
+void readCardFile(const char* path, const tCardTaker& take, tFileReport* report = nullptr);
 // Writes theCardBox into the card file and its box file, each replaced atomically.
 // A symbolic link is followed: the file it names is replaced, and the box file is
 // written beside that file under that file's name. False whenever the card file could

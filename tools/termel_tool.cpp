@@ -16,9 +16,11 @@
 #include "box/card_box.h"
 #include "kartei/backups.h"
 #include "kartei/box_lock.h"
+#include "kartei/box_merge_files.h"
 #include "kartei/card_file.h"
 #include "kartei/file_texts.h"
 #include "kartei/stale_temp_files.h"
+#include "kartei/conflict_copies.h"
 #include "storage/text_encoding.h"
 #include "wordlists/text_io.h"
 #include "wordlists/word_list_format.h"
@@ -32,7 +34,8 @@ const char kUsage[] =
     "  import [--header] [--force] BOX.trm WORDS\n"
     "                                  Wortliste in Fach 1 übernehmen\n"
     "  export [--utf8] BOX.trm WORDS   alle Karten als Wortliste schreiben\n"
-    "  check BOX.trm                   Kartendatei prüfen\n"
+    "  check BOX.trm                   Kartendatei prüfen, Konfliktkopien auflisten\n"
+    "  merge BOX.trm ANDERE.trm...     andere Fassungen in die Kartei zusammenführen\n"
     "  stats BOX.trm                   Übersicht: Fächer, Summen, am häufigsten nicht "
     "gewusst\n"
     "  --help                          diese Hilfe\n"
@@ -200,6 +203,13 @@ int exportWords(const char* box, const char* words, const tWordListOptions& opti
   return 0;
 }
 
+// The copies a sync tool left beside the box, one a line.
+void listConflictCopies(const char* box) {
+  const std::vector<std::string> copies = findConflictCopies(box);
+  std::printf("Konfliktkopien: %d\n", static_cast<int>(copies.size()));
+  for (const std::string& copy : copies) std::printf("  %s\n", copy.c_str());
+}
+
 int check(const char* box) {
   tFileReport report;
   loadCardFile(box, &report);
@@ -208,6 +218,25 @@ int check(const char* box) {
   std::printf("Geladen: %d\n", report.loaded);
   std::printf("Ins 1. Fach gelegt: %d\n", report.placedInFirst);
   if (report.foreignColumns > 0) std::printf("Fremde Spalten: %d\n", report.foreignColumns);
+  listConflictCopies(box);
+  return 0;
+}
+
+// Merges the other versions into the box, then prints the summary and the conflicts.
+int merge(const std::vector<std::string>& files) {
+  const char* box = files[0].c_str();
+  tBoxLock lock;
+  if (lock.acquire(box) == tLockState::kHeldElsewhere) {
+    return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
+  }
+  tMergeSummary summary;
+  tFileReport report;
+  const bool merged = mergeFilesIntoBox(box, std::vector<std::string>(files.begin() + 1, files.end()),
+                                        &summary, &report);
+  printErrors(report, stderr);
+  if (!merged) return fail(std::string("nichts zusammengeführt: ") + box);
+  printLine(stdout, summary.text());
+  for (const std::string& conflict : summary.conflicts) printLine(stdout, "  " + conflict);
   return 0;
 }
 
@@ -289,6 +318,7 @@ int run(const std::vector<std::string>& args) {
       return usageError();
     }
   }
+  if (command == "merge") return files.size() >= 2 ? merge(files) : usageError();
   if (files.size() == 1) {
     const char* box = files[0].c_str();
     if (command == "info") return info(box);

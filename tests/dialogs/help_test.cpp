@@ -127,7 +127,7 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
         "Schreibgeschützte Kartei", "Typografische Zeichen"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 52u);
+  EXPECT_EQ(entries.size(), 55u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -216,7 +216,7 @@ TEST_F(HelpTest, BookHoldsTheKeywordsOfTheProgram) {
 }
 
 // Typed answers, taking answers back, the overview and the card texts' size; reopening
-// the last box, backups and word lists of other programs.
+// the last box, backups, merging and word lists of other programs.
 TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
   wxHtmlHelpData data;
   ASSERT_NO_FATAL_FAILURE(loadBook(&data));
@@ -227,6 +227,7 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Schriftgröße und Einstellungen", "schrift.htm"},
       {"Weiterlernen, wo Sie aufgehört haben", "zuletzt.htm"},
       {"Sicherungen", "sicherungen.htm"},
+      {"Zusammenführen (Konfliktkopien)", "zusammenfuehren.htm"},
       {"Wortlisten anderer Programme", "wortlisten.htm"}};
   for (const auto& [name, page] : contents) {
     EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
@@ -243,6 +244,8 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Zuletzt geöffnete Karteien", "zuletzt.htm"},
       {"Letzter Kasten", "zuletzt.htm"},
       {"Wiederherstellen", "sicherungen.htm"},
+      {"Zusammenführen", "zusammenfuehren.htm"},
+      {"Konfliktkopie", "zusammenfuehren.htm"},
       {"CSV", "wortlisten.htm"},
       {"KVTML", "wortlisten.htm"},
       {"Spaltennamen", "wortlisten.htm"}};

@@ -53,7 +53,7 @@ expect "check" ch
 expect "--help --version" --
 expect "--utf8" export --
 expect "--force --header" import --
-for command in info import export check; do
+for command in info import export check merge; do
   offers "" | grep -qx "$command" || fail "'termel-tool <Tab>' does not offer $command"
 done
 
@@ -65,6 +65,9 @@ expect "" info spanisch.trm ""
 expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import spanisch.trm ""
 expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" export --utf8 ""
 expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" export --utf8 spanisch.trm ""
+expect "spanisch.trm" merge sp
+expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" merge spanisch.trm ""
+expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" merge spanisch.trm spanisch.trm ""
 expect "" unbekannt ""
 # Options after the files, and "--" ending them: what follows is a file, never an option.
 expect "--utf8" export spanisch.trm wörter.txt --

@@ -20,137 +20,15 @@
 #include "kartei/card_file.h"
 #include "storage/sys_calls.h"
 #include "tests/box/box_test_support.h"
+#include "tests/kartei/sys_call_faults.h"
 
 namespace {
-
-enum class tFault {
-  kNone,
-  kFail,            // the call fails
-  kFailAndCleanup,  // the call fails, and so does the first removal after it
-  kEnd,             // the process ends at the call, as if killed
-  kShort,           // a read or write moves only part of the bytes, as it may
-};
 
 // Exit codes of the child that saves.
 constexpr int kSaved = 10;
 constexpr int kFailedWithText = 11;
 constexpr int kFailedSilently = 12;
-constexpr int kEnded = 13;
-
-// Counts the calls and strikes at the one chosen. Only used in one process at a time.
-struct tInjector {
-  long calls = 0;
-  long at = 0;
-  tFault fault = tFault::kNone;
-  bool failNextRemoval = false;
-  bool shortNow = false;
-  // Links refused as by another file system, so backups are copied.
-  bool linksRefused = false;
-  std::vector<std::string> names;  // of every call, in order
-};
-tInjector injector;
-
-bool strike(const char* name) {
-  ++injector.calls;
-  injector.names.push_back(name);
-  injector.shortNow = false;
-  if (injector.fault == tFault::kNone || injector.calls != injector.at) return false;
-  if (injector.fault == tFault::kEnd) _exit(kEnded);
-  if (injector.fault == tFault::kShort) {
-    injector.shortNow = true;
-    return false;
-  }
-  injector.failNextRemoval = injector.fault == tFault::kFailAndCleanup;
-  errno = EIO;
-  return true;
-}
-
-// The bytes a read or write moves: half of them when the call is to come up short.
-size_t ioSize(size_t n) {
-  return injector.shortNow && n > 1 ? n / 2 : n;
-}
-
-const tSysCalls& libc() {
-  return libcSysCalls();
-}
-
-int faultyOpenat(int d, const char* p, int f, mode_t m) {
-  return strike("openat") ? -1 : libc().openat(d, p, f, m);
-}
-int faultyClose(int fd) {
-  // A failing close still closes, as on Linux.
-  if (strike("close")) {
-    libc().close(fd);
-    return -1;
-  }
-  return libc().close(fd);
-}
-ssize_t faultyRead(int fd, void* b, size_t n) {
-  return strike("read") ? -1 : libc().read(fd, b, ioSize(n));
-}
-ssize_t faultyPread(int fd, void* b, size_t n, off_t o) {
-  return strike("pread") ? -1 : libc().pread(fd, b, ioSize(n), o);
-}
-ssize_t faultyWrite(int fd, const void* b, size_t n) {
-  if (strike("write")) {
-    errno = ENOSPC;
-    return -1;
-  }
-  return libc().write(fd, b, ioSize(n));
-}
-off_t faultyLseek(int fd, off_t o, int w) {
-  return strike("lseek") ? -1 : libc().lseek(fd, o, w);
-}
-int faultyFsync(int fd) {
-  return strike("fsync") ? -1 : libc().fsync(fd);
-}
-int faultyFchmod(int fd, mode_t m) {
-  return strike("fchmod") ? -1 : libc().fchmod(fd, m);
-}
-int faultyFstat(int fd, struct stat* st) {
-  return strike("fstat") ? -1 : libc().fstat(fd, st);
-}
-int faultyFstatat(int d, const char* p, struct stat* st, int f) {
-  return strike("fstatat") ? -1 : libc().fstatat(d, p, st, f);
-}
-ssize_t faultyReadlinkat(int d, const char* p, char* b, size_t n) {
-  return strike("readlinkat") ? -1 : libc().readlinkat(d, p, b, n);
-}
-int faultyRenameat(int fd, const char* f, int td, const char* t) {
-  return strike("renameat") ? -1 : libc().renameat(fd, f, td, t);
-}
-int faultyUnlinkat(int d, const char* p, int f) {
-  if (strike("unlinkat") || injector.failNextRemoval) {
-    injector.failNextRemoval = false;
-    errno = EIO;
-    return -1;
-  }
-  return libc().unlinkat(d, p, f);
-}
-int faultyFlock(int fd, int op) {
-  return strike("flock") ? -1 : libc().flock(fd, op);
-}
-
-int faultyLinkat(int fd, const char* f, int td, const char* t, int flags) {
-  if (strike("linkat")) return -1;
-  if (injector.linksRefused) {
-    errno = EXDEV;
-    return -1;
-  }
-  return libc().linkat(fd, f, td, t, flags);
-}
-int faultyMkdirat(int d, const char* p, mode_t m) {
-  return strike("mkdirat") ? -1 : libc().mkdirat(d, p, m);
-}
-int faultyFutimens(int fd, const struct timespec t[2]) {
-  return strike("futimens") ? -1 : libc().futimens(fd, t);
-}
-
-const tSysCalls kFaulty = {
-    faultyOpenat,   faultyClose,  faultyRead,   faultyPread,   faultyWrite,      faultyLseek,
-    faultyFsync,    faultyFchmod, faultyFstat,  faultyFstatat, faultyReadlinkat, faultyRenameat,
-    faultyUnlinkat, faultyFlock,  faultyLinkat, faultyMkdirat, faultyFutimens,
-};
+constexpr int kEnded = kEndedAtFault;
 
 class SaveFaultTest : public CardBoxTest {
  protected:
