@@ -9,6 +9,7 @@
 #include "box/card_box.h"
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
+#include "kartei/file_texts.h"
 #include "storage/file_status.h"
 #include "storage/sys_calls.h"
 

@@ -91,7 +91,6 @@ std::string damagedText(const std::string& path, int loaded, uint32_t total) {
   std::snprintf(text, sizeof text, kDamaged, shown.c_str(), loaded, total);
   return text;
 }
-}
 
 // True when a save could not replace the card file at path: the file, or the directory
 // in which its replacement is made, is write-protected.
