@@ -75,17 +75,6 @@ class MergeFilesTest : public CardBoxTest {
     return cards;
   }
 
-  std::set<std::string> backupFiles() const {
-    std::set<std::string> names;
-    if (DIR* dir = opendir(backups_.c_str())) {
-      while (dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] != '.') names.insert(entry->d_name);
-      }
-      closedir(dir);
-    }
-    return names;
-  }
-
   static constexpr std::time_t kT0 = 1796000000, kT1 = kT0 + 3600, kT2 = kT0 + 7200;
   ScratchDir dir_;
   std::string backups_, box_;
@@ -162,14 +151,10 @@ TEST_F(MergeFilesTest, SampleBoxDrilledOnTwoComputersMergesWithBothSidesProgress
 
   // The copy is gone from the box's folder, and kept byte for byte in the backups.
   EXPECT_EQ(dir_.entries(), (std::set<std::string>{"Vokabeln.trm", "Vokabeln.kas", "data"}));
-  const std::string kept = backups_ + "/Vokabeln.sync-conflict-20261205-181512-LAPTOP7-" + [] {
-    char stamp[32];
-    const std::time_t when = kT2;
-    std::tm local;
-    localtime_r(&when, &local);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    return std::string(stamp);
-  }() + ".trm";
+  std::string kept;
+  for (const tBackup& backup : tBackupStore::forUser().list(box_)) {
+    if (backup.adopted) kept = backup.cardPath;
+  }
   EXPECT_EQ(readBytes(kept), copyBytes);
   EXPECT_TRUE(findConflictCopies(box_).empty());
 }

@@ -304,6 +304,11 @@ TEST_F(KvtmlTest, EveryFileOfKdesVocabularyPackageReadsAsLibxml2ReadsIt) {
           taken.emplace(front, back);
           ++nextCard;
           ++cards;
+          // A text longer than a card holds is taken cut, and that is reported.
+          while (nextReport != reports_.end() && nextReport->line == e.line &&
+                 nextReport->code == kImportCut) {
+            ++nextReport;
+          }
           continue;
         }
         ASSERT_EQ(taken.count({front, back}), 1u) << "Zeile " << e.line << ": " << e.front;
