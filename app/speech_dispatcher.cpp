@@ -15,8 +15,7 @@ struct tSpeechDispatcher::tConnection {
 
 namespace {
 
-const char kNoService[] =
-    "Vorlesen nicht möglich: Der Sprachdienst speech-dispatcher ist nicht erreichbar.";
+const char kNoService[] = "Kein Sprachdienst zum Vorlesen";
 
 }  // namespace
 

@@ -2,8 +2,7 @@
 
 namespace {
 
-const char kServiceGone[] =
-    "Vorlesen nicht mehr möglich: Der Sprachdienst speech-dispatcher antwortet nicht.";
+const char kServiceGone[] = "Sprachdienst antwortet nicht";
 
 }  // namespace
 

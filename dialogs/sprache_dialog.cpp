@@ -1,8 +1,9 @@
 #include "dialogs/sprache_dialog.h"
 
+#include <wx/listbox.h>
 #include <wx/msgdlg.h>
-#include <wx/radiobox.h>
 #include <wx/textctrl.h>
+#include <wx/window.h>
 
 #include "dialogs/languages.h"
 
@@ -14,7 +15,7 @@ enum : int { ID_CHOICE = 1511, ID_OTHER_CODE = 1512 };
 
 tSpracheDialog::tSpracheDialog(wxWindow* parent, const std::string& code)
     : tXrcDialog(parent, "1510"),
-      choice_(control<wxRadioBox>(ID_CHOICE)),
+      choice_(control<wxListBox>(ID_CHOICE)),
       otherCode_(control<wxTextCtrl>(ID_OTHER_CODE)),
       code_(code) {
   if (!loaded()) return;
@@ -22,8 +23,24 @@ tSpracheDialog::tSpracheDialog(wxWindow* parent, const std::string& code)
   choice_->SetSelection(static_cast<int>(listed));
   if (listed == kListedLanguages) otherCode_->SetValue(wxString::FromUTF8(code));
   otherCode_->Enable(otherChosen());
-  Bind(wxEVT_RADIOBOX, &tSpracheDialog::onChoice, this, ID_CHOICE);
+  Bind(wxEVT_LISTBOX, &tSpracheDialog::onChoice, this, ID_CHOICE);
+  Bind(wxEVT_LISTBOX_DCLICK, &tSpracheDialog::onAccept, this, ID_CHOICE);
   Bind(wxEVT_BUTTON, &tSpracheDialog::onAccept, this, wxID_OK);
+  Bind(wxEVT_CHAR_HOOK, &tSpracheDialog::onKey, this);
+}
+
+// Enter means Ok wherever the focus is, except on Abbrechen: the list would take it
+// for itself.
+void tSpracheDialog::onKey(wxKeyEvent& event) {
+  const bool enter = event.GetKeyCode() == WXK_RETURN || event.GetKeyCode() == WXK_NUMPAD_ENTER;
+  const wxWindow* focus = wxWindow::FindFocus();
+  if (!enter || event.GetModifiers() != wxMOD_NONE ||
+      (focus != nullptr && focus->GetId() == wxID_CANCEL)) {
+    event.Skip();
+    return;
+  }
+  wxCommandEvent unused;
+  onAccept(unused);
 }
 
 bool tSpracheDialog::otherChosen() const {
@@ -47,6 +64,7 @@ void tSpracheDialog::onAccept(wxCommandEvent&) {
                                                    "Buchstaben eingeben, etwa „pt“, oder mit "
                                                    "Land „pt-BR“."),
                             "Achtung", wxOK | wxICON_WARNING);
+    message.SetOKLabel("OK");  // GTK would name it in the desktop's language
     message.ShowModal();
     otherCode_->SetFocus();
     otherCode_->SelectAll();

@@ -8,7 +8,7 @@
 
 #include "dialogs/xrc_dialog.h"
 
-class wxRadioBox;
+class wxListBox;
 class wxTextCtrl;
 
 class tSpracheDialog : public tXrcDialog {
@@ -22,9 +22,10 @@ class tSpracheDialog : public tXrcDialog {
  private:
   void onChoice(wxCommandEvent& event);
   void onAccept(wxCommandEvent& event);
+  void onKey(wxKeyEvent& event);
   bool otherChosen() const;
 
-  wxRadioBox* choice_;
+  wxListBox* choice_;
   wxTextCtrl* otherCode_;
   std::string code_;
 };
