@@ -41,9 +41,8 @@ class tTestSpeechService {
     const std::string pidFile = dir_ + "/speechd.pid";
     std::filesystem::create_directories(logs);
     const char* argv[] = {
-        kServer, "-s",           "-t", "60",         "-l", "4",          "-c", "unix_socket",
-        "-S",    socket.c_str(), "-C", conf.c_str(), "-L", logs.c_str(), "-P", pidFile.c_str(),
-        nullptr};
+        kServer, "-s",         "-t", "60",         "-c", "unix_socket",   "-S",   socket.c_str(),
+        "-C",    conf.c_str(), "-L", logs.c_str(), "-P", pidFile.c_str(), nullptr};
     // Its messages before the log is open would only clutter the test's output.
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
@@ -55,8 +54,9 @@ class tTestSpeechService {
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
     const int error =
-        posix_spawn(&pid_, kServer, nullptr, &attributes, const_cast<char* const*>(argv), environ);
+        posix_spawn(&pid_, kServer, &files, &attributes, const_cast<char* const*>(argv), environ);
     posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&files);
     if (error != 0) {
       pid_ = 0;
       *why = "speech-dispatcher could not be started";
