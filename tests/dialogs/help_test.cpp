@@ -124,10 +124,10 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   for (const char* entry :
        {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
         "Übersicht", "Schrift größer", "Antwort zurücknehmen", "Zuletzt geöffnete Karteien",
-        "Schreibgeschützte Kartei", "Typografische Zeichen"}) {
+        "Schreibgeschützte Kartei", "Typografische Zeichen", "Sprache der Übersetzung"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 52u);
+  EXPECT_EQ(entries.size(), 59u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -227,7 +227,8 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Schriftgröße und Einstellungen", "schrift.htm"},
       {"Weiterlernen, wo Sie aufgehört haben", "zuletzt.htm"},
       {"Sicherungen", "sicherungen.htm"},
-      {"Wortlisten anderer Programme", "wortlisten.htm"}};
+      {"Wortlisten anderer Programme", "wortlisten.htm"},
+      {"Vorlesen", "vorlesen.htm"}};
   for (const auto& [name, page] : contents) {
     EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
   }
@@ -245,7 +246,9 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Wiederherstellen", "sicherungen.htm"},
       {"CSV", "wortlisten.htm"},
       {"KVTML", "wortlisten.htm"},
-      {"Spaltennamen", "wortlisten.htm"}};
+      {"Spaltennamen", "wortlisten.htm"},
+      {"Sprache der Übersetzung", "vorlesen.htm"},
+      {"Strg+L", "vorlesen.htm"}};
   for (const auto& [name, page] : index) {
     EXPECT_EQ(pageOf(data.GetIndexArray(), name), page) << name;
   }
