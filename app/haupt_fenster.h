@@ -219,6 +219,8 @@ class tHauptFenster : public wxPanel {
   bool canReadAloud() const { return settings_.readAloud && vorlesen_.usable(); }
   // The open box's translation language; a box without a file keeps it for the run.
   std::string translationLanguage() const;
+  // Makes code the open box's language, remembered when the box has a file.
+  void keepTranslationLanguage(const std::string& code);
 
   wxStatusBar* statusBar_;
   tSaveGuard saveGuard_;

@@ -12,10 +12,11 @@
 namespace {
 
 // The box's path with links and "." or ".." resolved, so each box has one key however
-// it was opened. A path that cannot be resolved stays as it is.
+// it was opened, also before its file is first written. A path that cannot be
+// resolved stays as it is.
 wxString realBoxPath(const std::string& path) {
   std::error_code error;
-  const std::filesystem::path real = std::filesystem::canonical(path, error);
+  const std::filesystem::path real = std::filesystem::weakly_canonical(path, error);
   return shownPath(error ? path : real.string());
 }
 
@@ -70,11 +71,14 @@ std::string tHauptFenster::translationLanguage() const {
 
 void tHauptFenster::chooseLanguage() {
   std::string code = translationLanguage();
-  if (!chooseTranslationLanguage(this, &code)) return;
+  if (chooseTranslationLanguage(this, &code)) keepTranslationLanguage(code);
+}
+
+void tHauptFenster::keepTranslationLanguage(const std::string& code) {
   if (currentFileName.empty()) {
     unnamedBoxLanguage_ = code;
-    return;
+  } else if (code != translationLanguage()) {
+    setTranslationLanguage(&settings_, realBoxPath(currentFileName), code);
+    saveSettings(settings_);
   }
-  setTranslationLanguage(&settings_, realBoxPath(currentFileName), code);
-  saveSettings(settings_);
 }

@@ -188,6 +188,18 @@ TEST_F(SpeechWindowTest, TheOptionAndEachBoxsLanguageAreRememberedByTheBoxsRealP
   EXPECT_EQ(said(), Spoken({"la:the house"}));
 }
 
+TEST_F(SpeechWindowTest, SichernAlsTakesTheLanguageAlongToTheNewFile) {
+  startWithBox();
+  menu(CM_VORLESEN);
+  chooseLanguage(2);  // Spanisch
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), tExpectFile(wxString::FromUTF8(path("copia.trm"))));
+  stop();
+  start(path("copia.trm"));
+  said();
+  press(WXK_RETURN);
+  EXPECT_EQ(said(), Spoken({"es:the house"}));
+}
+
 TEST_F(SpeechWindowTest, WithoutAServiceTheItemIsGreyedTheStatusSaysWhyOnceAndTheDrillGoesOn) {
   serviceThere_ = false;
   startWithBox();
