@@ -39,8 +39,7 @@ void tSpracheDialog::onKey(wxKeyEvent& event) {
     event.Skip();
     return;
   }
-  wxCommandEvent unused;
-  onAccept(unused);
+  accept();
 }
 
 bool tSpracheDialog::otherChosen() const {
@@ -52,6 +51,11 @@ void tSpracheDialog::onChoice(wxCommandEvent&) {
 }
 
 void tSpracheDialog::onAccept(wxCommandEvent&) {
+  accept();
+}
+
+void tSpracheDialog::accept() {
+  if (choice_->GetSelection() == wxNOT_FOUND) return;  // nothing chosen yet
   if (!otherChosen()) {
     code_ = kListedCodes[choice_->GetSelection()];
     closeWith(wxID_OK);

@@ -23,6 +23,8 @@ class tSpracheDialog : public tXrcDialog {
   void onChoice(wxCommandEvent& event);
   void onAccept(wxCommandEvent& event);
   void onKey(wxKeyEvent& event);
+  // Closes with the language chosen; a typed code that is none is refused.
+  void accept();
   bool otherChosen() const;
 
   wxListBox* choice_;
