@@ -1,6 +1,6 @@
 // Reading aloud through the real client library, against a speech-dispatcher the test
 // starts for itself: its only voice is a generic output module that writes the
-// language and the text of each message into a file, a second after it was asked, so
+// language and the text of each message into a file, two seconds after it was asked, so
 // a text cut off in time never gets there. No sound card is needed.
 #include <fcntl.h>
 #include <signal.h>
@@ -102,7 +102,7 @@ class tTestSpeechService {
            "DefaultModule recorder\n"
            "DefaultLanguage \"de\"\n";
     std::ofstream module(dir_ + "/conf/modules/recorder.conf");
-    module << "GenericExecuteSynth \"sleep 1 && printf '%s|%s\\\\n' \\'$LANGUAGE\\' \\'$DATA\\' >> "
+    module << "GenericExecuteSynth \"sleep 2 && printf '%s|%s\\\\n' \\'$LANGUAGE\\' \\'$DATA\\' >> "
            << dir_ << "/heard.txt\"\n";
     for (const char* language : {"de", "en", "fr", "la"}) {
       module << "GenericLanguage \"" << language << "\" \"" << language << "\" \"utf-8\"\n"
@@ -135,7 +135,7 @@ class SpeechServiceTest : public MainFrameTest {
 
   bool hears(const std::string& line) {
     return guitest::waitFor([&] { return service_->heard().find(line) != std::string::npos; },
-                            8000);
+                            10000);
   }
 
   std::unique_ptr<tTestSpeechService> service_;
