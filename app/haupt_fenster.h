@@ -3,7 +3,9 @@
 // compartment it comes from, applies the learner's answer through theCardBox, and
 // receives every command of the menu and the accelerator keys. With "Antwort
 // eintippen" on, the learner types the answer and the window checks it; every answer
-// goes through a history, so it can be taken back. The window also keeps the
+// goes through a history, so it can be taken back. With "Vorlesen" on, each side is
+// read aloud as it is shown, the German in German, the translation in the language
+// chosen for the box. The window also keeps the
 // settings that are remembered between runs, the recent boxes among them, and writes
 // them when they change.
 //
@@ -25,6 +27,7 @@
 #include "app/recent_boxes.h"
 #include "app/save_guard.h"
 #include "app/settings.h"
+#include "app/vorlesen.h"
 #include "box/answer_history.h"
 #include "kartei/box_merge.h"
 
@@ -61,6 +64,9 @@ enum : int {
   CM_SCHRIFT_GROESSER = 144,  // Strg++
   CM_SCHRIFT_KLEINER = 145,   // Strg+-
   CM_SCHRIFT_NORMAL = 146,    // Strg+0
+  CM_VORLESEN = 149,
+  CM_SPRACHE_UEBERSETZUNG = 150,
+  CM_NOCHMAL_VORLESEN = 151,  // Strg+L
   CM_ANTWORT_ALS_FRAGE = 51684,
   CM_WEITER = 1202,          // Enter, "g"
   CM_UNBEKANNT = 1203,       // Esc, "u", button "Unbekannt"
@@ -147,6 +153,10 @@ class tHauptFenster : public wxPanel {
   void toggleTypedAnswers();
   // Changes the card texts' size by steps of tSettings::kFontStep; 0 goes back to 100 %.
   void stepFont(int steps);
+  // Reading aloud: the option, the side on screen once more, the box's language.
+  void toggleReadAloud();
+  void readAgain();
+  void chooseLanguage();
 
   // The remembered settings, as they stand; the frame's size is the last one it had.
   const tSettings& settings() const { return settings_; }
@@ -221,6 +231,16 @@ class tHauptFenster : public wxPanel {
   void forgetAnswers() { history_.clear(); }
   void rememberFrameSize();
   void fitClientToFont();
+  // Reads the question side (answer false) or the answer side of the card shown, if
+  // reading aloud is on; with no card, only stops what is being read.
+  void readSide(bool answer);
+  // Shows in the status bar why nothing can be read aloud, when there is a reason.
+  void showSpeechTrouble(const std::string& why);
+  bool canReadAloud() const { return settings_.readAloud && vorlesen_.usable(); }
+  // The open box's translation language; a box without a file keeps it for the run.
+  std::string translationLanguage() const;
+  // Makes code the open box's language, remembered when the box has a file.
+  void keepTranslationLanguage(const std::string& code);
 
   wxStatusBar* statusBar_;
   tSaveGuard saveGuard_;
@@ -248,6 +268,8 @@ class tHauptFenster : public wxPanel {
   // A question about conflict copies or a merge is under way; the questions and
   // dialogs it shows hand the front back to the window, which must not start another.
   bool busyWithCopies_ = false;
+  tVorlesen vorlesen_;
+  std::string unnamedBoxLanguage_;
 };
 
 #endif  // TERMEL_APP_HAUPT_FENSTER_H_

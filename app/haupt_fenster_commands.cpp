@@ -119,6 +119,13 @@ void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
     case CM_SCHRIFT_NORMAL:
       event.Enable(settings_.fontPercent > tSettings::kFontMin);
       break;
+    case CM_VORLESEN:
+      event.Enable(vorlesen_.usable());
+      event.Check(canReadAloud());
+      break;
+    case CM_NOCHMAL_VORLESEN:
+      event.Enable(canReadAloud() && currentCard_ != nullptr);
+      break;
     case CM_SICHERUNGEN:  // backups belong to a box file, and so does a merge
     case CM_ZUSAMMENFUEHREN:
       event.Enable(!currentFileName.empty());
@@ -208,6 +215,15 @@ void tHauptFenster::onCommand(wxCommandEvent& event) {
       break;
     case CM_SCHRIFT_NORMAL:
       stepFont(0);
+      break;
+    case CM_VORLESEN:
+      toggleReadAloud();
+      break;
+    case CM_NOCHMAL_VORLESEN:
+      readAgain();
+      break;
+    case CM_SPRACHE_UEBERSETZUNG:
+      chooseLanguage();
       break;
     case CM_STRG_GEWUSST:
       if (answerShown) markKnown();

@@ -204,7 +204,9 @@ bool tHauptFenster::saveBoxAs() {
     warn(this, naming(kHeldElsewhere, chosen));
     return false;
   }
+  const std::string language = translationLanguage();
   currentFileName = chosen;
+  keepTranslationLanguage(language);
   return saveBox();
 }
 

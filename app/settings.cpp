@@ -8,11 +8,17 @@
 #include <wx/utils.h>
 #include <wx/wfstream.h>
 
+#include <algorithm>
+
+#include "dialogs/languages.h"
 #include "storage/file_status.h"
 
 namespace {
 
 const char kTypedAnswers[] = "/Optionen/AntwortEintippen";
+const char kReadAloud[] = "/Optionen/Vorlesen";
+const char kLanguageBox[] = "/Vorlesen/Kartei%d";
+const char kLanguageCode[] = "/Vorlesen/Sprache%d";
 const char kFontPercent[] = "/Optionen/Schrift";
 const char kWidth[] = "/Fenster/Breite";
 const char kHeight[] = "/Fenster/Hoehe";
@@ -47,7 +53,41 @@ std::vector<wxString> readRecentBoxes(const wxFileConfig& config) {
   return boxes;
 }
 
+// Pairs up to the first gap; a pair whose code is none is skipped.
+std::vector<std::pair<wxString, std::string>> readLanguages(const wxFileConfig& config) {
+  std::vector<std::pair<wxString, std::string>> languages;
+  wxString box;
+  wxString text;
+  for (int i = 1; i <= tSettings::kLanguageBoxes; ++i) {
+    if (!config.Read(wxString::Format(kLanguageBox, i), &box) || box.empty() ||
+        !config.Read(wxString::Format(kLanguageCode, i), &text)) {
+      break;
+    }
+    std::string code;
+    if (parseLanguageCode(text.utf8_string(), &code)) languages.emplace_back(box, code);
+  }
+  return languages;
+}
+
 }  // namespace
+
+std::string translationLanguage(const tSettings& settings, const wxString& realPath) {
+  for (const auto& [box, code] : settings.translationLanguages) {
+    if (box == realPath) return code;
+  }
+  return kDefaultTranslationCode;
+}
+
+void setTranslationLanguage(tSettings* settings, const wxString& realPath,
+                            const std::string& code) {
+  auto& languages = settings->translationLanguages;
+  languages.erase(
+      std::remove_if(languages.begin(), languages.end(),
+                     [&realPath](const auto& entry) { return entry.first == realPath; }),
+      languages.end());
+  languages.emplace(languages.begin(), realPath, code);
+  if (languages.size() > tSettings::kLanguageBoxes) languages.resize(tSettings::kLanguageBoxes);
+}
 
 wxString settingsPath() {
   const wxString home = configHome();
@@ -67,6 +107,8 @@ tSettings loadSettings() {
   // A path is a path: "$HOME" in a folder's name stays as it is.
   config.SetExpandEnvVars(false);
   settings.typedAnswers = readInt(config, kTypedAnswers, 0, 1, 0) == 1;
+  settings.readAloud = readInt(config, kReadAloud, 0, 1, 0) == 1;
+  settings.translationLanguages = readLanguages(config);
   const int percent =
       readInt(config, kFontPercent, tSettings::kFontMin, tSettings::kFontMax, tSettings::kFontMin);
   if ((percent - tSettings::kFontMin) % tSettings::kFontStep == 0) settings.fontPercent = percent;
@@ -87,6 +129,14 @@ bool saveSettings(const tSettings& settings) {
   // No file of its own: the contents are written through the stream below.
   wxFileConfig config(wxEmptyString, wxEmptyString, wxEmptyString, wxEmptyString, 0);
   config.Write(kTypedAnswers, settings.typedAnswers ? 1 : 0);
+  config.Write(kReadAloud, settings.readAloud ? 1 : 0);
+  for (size_t i = 0; i < settings.translationLanguages.size() && i < tSettings::kLanguageBoxes;
+       ++i) {
+    const int number = static_cast<int>(i) + 1;
+    config.Write(wxString::Format(kLanguageBox, number), settings.translationLanguages[i].first);
+    config.Write(wxString::Format(kLanguageCode, number),
+                 wxString::FromUTF8(settings.translationLanguages[i].second));
+  }
   config.Write(kFontPercent, settings.fontPercent);
   config.Write(kWidth, settings.width);
   config.Write(kHeight, settings.height);

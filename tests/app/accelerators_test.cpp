@@ -38,6 +38,7 @@ TEST(AcceleratorTest, ControlKeysTakeBackOverruleAndSizeTheCards) {
     EXPECT_EQ(acceleratorCommand('Z', wxMOD_CONTROL, false, typing), CM_ZURUECKNEHMEN);
     EXPECT_EQ(acceleratorCommand('G', wxMOD_CONTROL, true, typing), CM_STRG_GEWUSST);
     EXPECT_EQ(acceleratorCommand('U', wxMOD_CONTROL, false, typing), CM_STRG_UNBEKANNT);
+    EXPECT_EQ(acceleratorCommand('L', wxMOD_CONTROL, false, typing), CM_NOCHMAL_VORLESEN);
   }
   // "+" is typed with Shift on many layouts, and the number pad has its own keys.
   EXPECT_EQ(acceleratorCommand('+', wxMOD_CONTROL, false), CM_SCHRIFT_GROESSER);

@@ -132,3 +132,44 @@ TEST_F(SettingsTest, UnwritableDirectoryFailsAndKeepsDefaults) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsTest, ReadingAloudAndEachBoxsLanguageComeBackTheLatestChoiceFirst) {
+  tSettings saved;
+  saved.readAloud = true;
+  const wxString reise = wxString::FromUTF8("/home/lena/Wörter $HOME/Reise = Ferien.trm");
+  setTranslationLanguage(&saved, reise, "fr");
+  setTranslationLanguage(&saved, "/tmp/latein.trm", "la");
+  setTranslationLanguage(&saved, reise, "pt-br");  // chosen again: one entry, now first
+  ASSERT_TRUE(saveSettings(saved));
+  const tSettings loaded = loadSettings();
+  EXPECT_TRUE(loaded.readAloud);
+  ASSERT_EQ(loaded.translationLanguages.size(), 2u);
+  EXPECT_EQ(loaded.translationLanguages[0].first, reise);
+  EXPECT_EQ(translationLanguage(loaded, reise), "pt-br");
+  EXPECT_EQ(translationLanguage(loaded, "/tmp/latein.trm"), "la");
+  EXPECT_EQ(translationLanguage(loaded, "/tmp/andere.trm"), "en") << "English until chosen";
+
+  // The oldest choice goes once the list is full.
+  for (int i = 0; i < tSettings::kLanguageBoxes; ++i) {
+    setTranslationLanguage(&saved, wxString::Format("/tmp/%d.trm", i), "nl");
+  }
+  EXPECT_EQ(saved.translationLanguages.size(), static_cast<size_t>(tSettings::kLanguageBoxes));
+  EXPECT_EQ(translationLanguage(saved, reise), "en");
+}
+
+TEST_F(SettingsTest, LanguagesWrittenByHandAreTakenUpToTheFirstGapAndOnlyAsCodes) {
+  writeFile(
+      "[Optionen]\r\nVorlesen=ja\r\n[Vorlesen]\r\nKartei1=/a.trm\r\nSprache1= PT_br \r\n"
+      "Kartei2=/b.trm\r\nSprache2=Französisch\r\nKartei3=/c.trm\r\nSprache3=es\r\n"
+      "Kartei5=/e.trm\r\nSprache5=it\r\n");
+  const tSettings loaded = loadSettings();
+  EXPECT_FALSE(loaded.readAloud);
+  EXPECT_EQ(translationLanguage(loaded, "/a.trm"), "pt-br");
+  EXPECT_EQ(translationLanguage(loaded, "/b.trm"), "en");
+  EXPECT_EQ(translationLanguage(loaded, "/c.trm"), "es");
+  EXPECT_EQ(translationLanguage(loaded, "/e.trm"), "en");
+}
+
+}  // namespace

@@ -124,10 +124,10 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   for (const char* entry :
        {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
         "Übersicht", "Schrift größer", "Antwort zurücknehmen", "Zuletzt geöffnete Karteien",
-        "Schreibgeschützte Kartei", "Typografische Zeichen"}) {
+        "Schreibgeschützte Kartei", "Typografische Zeichen", "Sprache der Übersetzung"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 55u);
+  EXPECT_EQ(entries.size(), 62u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -228,7 +228,8 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Weiterlernen, wo Sie aufgehört haben", "zuletzt.htm"},
       {"Sicherungen", "sicherungen.htm"},
       {"Zusammenführen (Konfliktkopien)", "zusammenfuehren.htm"},
-      {"Wortlisten anderer Programme", "wortlisten.htm"}};
+      {"Wortlisten anderer Programme", "wortlisten.htm"},
+      {"Vorlesen", "vorlesen.htm"}};
   for (const auto& [name, page] : contents) {
     EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
   }
@@ -248,7 +249,9 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Konfliktkopie", "zusammenfuehren.htm"},
       {"CSV", "wortlisten.htm"},
       {"KVTML", "wortlisten.htm"},
-      {"Spaltennamen", "wortlisten.htm"}};
+      {"Spaltennamen", "wortlisten.htm"},
+      {"Sprache der Übersetzung", "vorlesen.htm"},
+      {"Strg+L", "vorlesen.htm"}};
   for (const auto& [name, page] : index) {
     EXPECT_EQ(pageOf(data.GetIndexArray(), name), page) << name;
   }

@@ -70,6 +70,9 @@ done
 
 if [ -e "$root/bin/termel" ]; then
   [[ $depends == *libwxgtk3.2* ]] || fail "Depends does not name wxWidgets: '$depends'"
+  [[ $depends == *libspeechd2* ]] || fail "Depends does not name libspeechd: '$depends'"
+  [[ $(field Recommends) == *speech-dispatcher* ]] ||
+    fail "Recommends does not name the speech service: '$(field Recommends)'"
   appstreamcli validate-tree --no-net "$scratch/root" >&2 ||
     fail "appstreamcli does not accept the installed metadata, desktop entry and icon"
 fi

@@ -1,0 +1,84 @@
+// Reading the cards aloud: the option, reading a side again and the language of the
+// open box's translations.
+#include <filesystem>
+#include <system_error>
+
+#include "app/file_dialogs.h"
+#include "app/haupt_fenster.h"
+#include "box/termel.h"
+#include "dialogs/languages.h"
+#include "dialogs/sprache_dialog.h"
+
+namespace {
+
+// The box's path with links and "." or ".." resolved, so each box has one key however
+// it was opened, also before its file is first written. A path that cannot be
+// resolved stays as it is.
+wxString realBoxPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path real = std::filesystem::weakly_canonical(path, error);
+  return shownPath(error ? path : real.string());
+}
+
+}  // namespace
+
+void tHauptFenster::readSide(bool answer) {
+  if (!canReadAloud()) return;
+  if (currentCard_ == nullptr) {
+    vorlesen_.stop();
+    return;
+  }
+  std::string why;
+  // The back of a card is the translation, on whichever side it is asked.
+  const bool translation = answer != swapSides_;
+  vorlesen_.say(translation ? currentCard_->back : currentCard_->front,
+                translation ? translationLanguage() : kGermanCode, &why);
+  showSpeechTrouble(why);
+}
+
+void tHauptFenster::showSpeechTrouble(const std::string& why) {
+  if (why.empty() || statusBar_ == nullptr) return;
+  // In the counts' field, until the next card brings them back.
+  statusBar_->SetStatusText(wxString::FromUTF8(why), 0);
+}
+
+void tHauptFenster::toggleReadAloud() {
+  if (canReadAloud()) {
+    settings_.readAloud = false;
+    vorlesen_.stop();
+  } else {
+    std::string why;
+    if (!vorlesen_.connect(&why)) {
+      showSpeechTrouble(why);
+      return;
+    }
+    settings_.readAloud = true;
+    readAgain();
+  }
+  saveSettings(settings_);
+}
+
+void tHauptFenster::readAgain() {
+  readSide(answerShown);
+}
+
+std::string tHauptFenster::translationLanguage() const {
+  if (currentFileName.empty()) {
+    return unnamedBoxLanguage_.empty() ? kDefaultTranslationCode : unnamedBoxLanguage_;
+  }
+  return ::translationLanguage(settings_, realBoxPath(currentFileName));
+}
+
+void tHauptFenster::chooseLanguage() {
+  std::string code = translationLanguage();
+  if (chooseTranslationLanguage(this, &code)) keepTranslationLanguage(code);
+}
+
+void tHauptFenster::keepTranslationLanguage(const std::string& code) {
+  if (currentFileName.empty()) {
+    unnamedBoxLanguage_ = code;
+  } else if (code != translationLanguage()) {
+    setTranslationLanguage(&settings_, realBoxPath(currentFileName), code);
+    saveSettings(settings_);
+  }
+}
