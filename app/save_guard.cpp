@@ -3,19 +3,24 @@
 
 void tSaveGuard::forget() {
   lock_.release();
-  readOnly_ = false;
-  onlyToRead_ = false;
-  lossyRewrite_ = false;
-  stampKept_ = false;
-  stamp_ = tFileStamp();
+  known_ = tKnown();
 }
 
 void tSaveGuard::loaded(const tFileReport& report, bool onlyToRead) {
-  readOnly_ = report.readOnly;
-  onlyToRead_ = onlyToRead;
-  lossyRewrite_ = report.lossyRewrite;
-  stampKept_ = report.opened;
-  stamp_ = report.stamp;
+  known_.readOnly = report.readOnly;
+  known_.onlyToRead = onlyToRead;
+  known_.lossyRewrite = report.lossyRewrite;
+  known_.stampKept = report.opened;
+  known_.stamp = report.stamp;
+}
+
+void tSaveGuard::restore(const tKnown& known, const std::string& path) {
+  if (path.empty()) {
+    lock_.release();
+  } else {
+    lock_.acquire(path);
+  }
+  known_ = known;
 }
 
 bool tSaveGuard::retarget(const std::string& path, const std::string& oldPath) {
@@ -26,33 +31,33 @@ bool tSaveGuard::retarget(const std::string& path, const std::string& oldPath) {
     return false;
   }
   const tFileStamp target = tFileStamp::ofPath(path);
-  readOnly_ = false;
-  onlyToRead_ = false;
+  known_.readOnly = false;
+  known_.onlyToRead = false;
   // The open file again under another of its names: what its load could not read is
   // still lost by writing it, and a change by someone else still shows.
   if (target.known && target == tFileStamp::ofPath(oldPath)) return true;
-  lossyRewrite_ = false;
+  known_.lossyRewrite = false;
   // The learner chose this name, replacing whatever is there knowingly.
-  stamp_ = target;
-  stampKept_ = true;
+  known_.stamp = target;
+  known_.stampKept = true;
   return true;
 }
 
 void tSaveGuard::saved(const tFileReport& report) {
-  lossyRewrite_ = false;
-  stampKept_ = true;
-  stamp_ = report.stamp;
+  known_.lossyRewrite = false;
+  known_.stampKept = true;
+  known_.stamp = report.stamp;
 }
 
 tSaveGuard::tCheck tSaveGuard::check(const std::string& path) const {
-  if (readOnly_) return tCheck::kReadOnly;
-  if (onlyToRead_) return tCheck::kOpenedToRead;
-  if (lossyRewrite_) return tCheck::kLossyRewrite;
-  if (stampKept_ && changedSince(path, stamp_)) return tCheck::kChanged;
+  if (known_.readOnly) return tCheck::kReadOnly;
+  if (known_.onlyToRead) return tCheck::kOpenedToRead;
+  if (known_.lossyRewrite) return tCheck::kLossyRewrite;
+  if (known_.stampKept && changedSince(path, known_.stamp)) return tCheck::kChanged;
   return tCheck::kWrite;
 }
 
 void tSaveGuard::accept(tCheck check, const std::string& path) {
-  if (check == tCheck::kLossyRewrite) lossyRewrite_ = false;
-  if (check == tCheck::kChanged) stamp_ = tFileStamp::ofPath(path);
+  if (check == tCheck::kLossyRewrite) known_.lossyRewrite = false;
+  if (check == tCheck::kChanged) known_.stamp = tFileStamp::ofPath(path);
 }

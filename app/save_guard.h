@@ -49,15 +49,25 @@ class tSaveGuard {
   // file (until someone else changes it again).
   void accept(tCheck check, const std::string& path);
 
+  // What the guard knows of the open box's file. Kept aside while a save under another
+  // name is tried, and given back with restore() when that save did not happen.
+  struct tKnown {
+    bool readOnly = false;
+    bool onlyToRead = false;
+    bool lossyRewrite = false;
+    // The file as it was loaded or last saved; checked only once it is known where the
+    // box came from or went.
+    bool stampKept = false;
+    tFileStamp stamp;
+  };
+  const tKnown& known() const { return known_; }
+  // The box stays with the file at path (none when empty), locked again and known as
+  // before.
+  void restore(const tKnown& known, const std::string& path);
+
  private:
   tBoxLock lock_;
-  bool readOnly_ = false;
-  bool onlyToRead_ = false;
-  bool lossyRewrite_ = false;
-  // The file as it was loaded or last saved; checked only once it is known where the
-  // box came from or went.
-  bool stampKept_ = false;
-  tFileStamp stamp_;
+  tKnown known_;
 };
 
 #endif  // TERMEL_APP_SAVE_GUARD_H_

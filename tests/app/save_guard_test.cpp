@@ -254,8 +254,9 @@ TEST_F(MainFrameTest, BoxOpenInTheWindowIsLockedUntilAnotherBoxOrExit) {
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(other));
   EXPECT_FALSE(lockedElsewhere(file));
   EXPECT_TRUE(lockedElsewhere(other));
-  wxTEST_DIALOG(menu(CM_NEU), tExpectBox("Alle Termeln werden geloescht!", "Warnung",
-                                         wxOK | wxCANCEL | wxICON_QUESTION, wxID_OK));
+  wxTEST_DIALOG(menu(CM_NEU),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung",
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_OK));
   EXPECT_FALSE(lockedElsewhere(other));
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(file));
   EXPECT_TRUE(lockedElsewhere(file));
