@@ -126,6 +126,14 @@ TEST_F(SafeCommandsTest, CancelledSaveDialogAfterJaKeepsTheProgramOpenWithTheBox
     expectBoxKept({"Apfel", "\"Gru\xDF\""});
     EXPECT_EQ(currentFileName, "");
     EXPECT_EQ(std::filesystem::directory_iterator(dir_)->path().filename(), "woerter.txt");
+    // A question closed without an answer (Esc, its close box) stops the command too.
+    if (command == tGiveUp::kClose) {
+      wxTEST_DIALOG(EXPECT_FALSE(closeFrame()), saveOnClose(wxID_CANCEL));
+    } else {
+      wxTEST_DIALOG(menu(command == tGiveUp::kOpen ? CM_OEFFNEN : CM_NEU),
+                    keepChanges(wxID_CANCEL));
+    }
+    expectBoxKept({"Apfel", "\"Gru\xDF\""});
     // Closed with Nein, nothing is written.
     wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), saveOnClose(wxID_NO));
     stop();
