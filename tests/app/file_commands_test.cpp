@@ -101,7 +101,7 @@ TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
   // another file stops, and closing stays open until the learner answers No.
   std::filesystem::remove(path("box.trm"));
   std::filesystem::create_directory(path("box.trm"));
-  const tExpectError failed({"Datei: " + path("box.trm")});
+  const tExpectError failed({path("box.trm")});
   const tExpectBox changed(wxString::FromUTF8("Die Datei " + path("box.trm") +
                                               " wurde inzwischen von einem anderen Programm "
                                               "geändert. Trotzdem überschreiben?"),
