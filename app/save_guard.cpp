@@ -3,24 +3,19 @@
 
 void tSaveGuard::forget() {
   lock_.release();
-  known_ = tKnown();
+  readOnly_ = false;
+  onlyToRead_ = false;
+  lossyRewrite_ = false;
+  stampKept_ = false;
+  stamp_ = tFileStamp();
 }
 
 void tSaveGuard::loaded(const tFileReport& report, bool onlyToRead) {
-  known_.readOnly = report.readOnly;
-  known_.onlyToRead = onlyToRead;
-  known_.lossyRewrite = report.lossyRewrite;
-  known_.stampKept = report.opened;
-  known_.stamp = report.stamp;
-}
-
-void tSaveGuard::restore(const tKnown& known, const std::string& path) {
-  if (path.empty()) {
-    lock_.release();
-  } else {
-    lock_.acquire(path);
-  }
-  known_ = known;
+  readOnly_ = report.readOnly;
+  onlyToRead_ = onlyToRead;
+  lossyRewrite_ = report.lossyRewrite;
+  stampKept_ = report.opened;
+  stamp_ = report.stamp;
 }
 
 bool tSaveGuard::retarget(const std::string& path, const std::string& oldPath) {
@@ -31,33 +26,56 @@ bool tSaveGuard::retarget(const std::string& path, const std::string& oldPath) {
     return false;
   }
   const tFileStamp target = tFileStamp::ofPath(path);
-  known_.readOnly = false;
-  known_.onlyToRead = false;
+  readOnly_ = false;
+  onlyToRead_ = false;
   // The open file again under another of its names: what its load could not read is
   // still lost by writing it, and a change by someone else still shows.
   if (target.known && target == tFileStamp::ofPath(oldPath)) return true;
-  known_.lossyRewrite = false;
+  lossyRewrite_ = false;
   // The learner chose this name, replacing whatever is there knowingly.
-  known_.stamp = target;
-  known_.stampKept = true;
+  stamp_ = target;
+  stampKept_ = true;
   return true;
 }
 
 void tSaveGuard::saved(const tFileReport& report) {
-  known_.lossyRewrite = false;
-  known_.stampKept = true;
-  known_.stamp = report.stamp;
+  lossyRewrite_ = false;
+  stampKept_ = true;
+  stamp_ = report.stamp;
 }
 
 tSaveGuard::tCheck tSaveGuard::check(const std::string& path) const {
-  if (known_.readOnly) return tCheck::kReadOnly;
-  if (known_.onlyToRead) return tCheck::kOpenedToRead;
-  if (known_.lossyRewrite) return tCheck::kLossyRewrite;
-  if (known_.stampKept && changedSince(path, known_.stamp)) return tCheck::kChanged;
+  if (readOnly_) return tCheck::kReadOnly;
+  if (onlyToRead_) return tCheck::kOpenedToRead;
+  if (lossyRewrite_) return tCheck::kLossyRewrite;
+  if (stampKept_ && changedSince(path, stamp_)) return tCheck::kChanged;
   return tCheck::kWrite;
 }
 
 void tSaveGuard::accept(tCheck check, const std::string& path) {
-  if (check == tCheck::kLossyRewrite) known_.lossyRewrite = false;
-  if (check == tCheck::kChanged) known_.stamp = tFileStamp::ofPath(path);
+  if (check == tCheck::kLossyRewrite) lossyRewrite_ = false;
+  if (check == tCheck::kChanged) stamp_ = tFileStamp::ofPath(path);
+}
+
+tSaveGuard::tKnown tSaveGuard::known() const {
+  tKnown known;
+  known.readOnly = readOnly_;
+  known.onlyToRead = onlyToRead_;
+  known.lossyRewrite = lossyRewrite_;
+  known.stampKept = stampKept_;
+  known.stamp = stamp_;
+  return known;
+}
+
+void tSaveGuard::restore(const tKnown& known, const std::string& path) {
+  if (path.empty()) {
+    lock_.release();
+  } else {
+    lock_.acquire(path);
+  }
+  readOnly_ = known.readOnly;
+  onlyToRead_ = known.onlyToRead;
+  lossyRewrite_ = known.lossyRewrite;
+  stampKept_ = known.stampKept;
+  stamp_ = known.stamp;
 }

@@ -55,19 +55,23 @@ class tSaveGuard {
     bool readOnly = false;
     bool onlyToRead = false;
     bool lossyRewrite = false;
-    // The file as it was loaded or last saved; checked only once it is known where the
-    // box came from or went.
     bool stampKept = false;
     tFileStamp stamp;
   };
-  const tKnown& known() const { return known_; }
+  tKnown known() const;
   // The box stays with the file at path (none when empty), locked again and known as
   // before.
   void restore(const tKnown& known, const std::string& path);
 
  private:
   tBoxLock lock_;
-  tKnown known_;
+  bool readOnly_ = false;
+  bool onlyToRead_ = false;
+  bool lossyRewrite_ = false;
+  // The file as it was loaded or last saved; checked only once it is known where the
+  // box came from or went.
+  bool stampKept_ = false;
+  tFileStamp stamp_;
 };
 
 #endif  // TERMEL_APP_SAVE_GUARD_H_
