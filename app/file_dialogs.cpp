@@ -64,6 +64,10 @@ int askOkCancel(wxWindow* owner, const wxString& text) {
   return ask(owner, text, "Warnung", wxOK | wxCANCEL | wxICON_QUESTION);
 }
 
+int askOkCancelDefaultCancel(wxWindow* owner, const wxString& text) {
+  return ask(owner, text, "Warnung", wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION);
+}
+
 int askYesNo(wxWindow* owner, const wxString& text) {
   return ask(owner, text, "Achtung", wxYES_NO | wxICON_NONE);
 }

@@ -22,6 +22,8 @@ int showGerman(wxMessageDialog& box);
 int ask(wxWindow* owner, const wxString& text, const wxString& caption, long style);
 // OK and Cancel, captioned "Warnung".
 int askOkCancel(wxWindow* owner, const wxString& text);
+// The same for a question whose OK throws cards away: Abbrechen is the default button.
+int askOkCancelDefaultCancel(wxWindow* owner, const wxString& text);
 // Yes and No, captioned "Achtung".
 int askYesNo(wxWindow* owner, const wxString& text);
 // The same for a question whose Ja gives up data: Nein is the default button, so an

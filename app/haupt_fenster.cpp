@@ -36,6 +36,9 @@ constexpr int kEntryPadding = 12;
 constexpr int kRowGap = 6;
 const wxColour kRightColour(0, 128, 0);
 const wxColour kWrongColour(200, 0, 0);
+// In the question field while the box holds no card.
+const char kEmptyBoxHint[] =
+    "Leere Kartei \xE2\x80\x93 Termel \xE2\x86\x92 Neu... oder Datei \xE2\x86\x92 Import...";
 
 int textWidth(const wxStaticText* field, const wxFont& font) {
   int width = 0;
@@ -105,6 +108,7 @@ void tHauptFenster::createTypedControls() {
   // Longer than any card side; keeps pasted text from slowing the check down.
   answerEntry_->SetMaxLength(2 * tTermel::kTextSize);
   answerEntry_->Hide();
+  typingUndo_ = std::make_unique<tTypingUndo>(answerEntry_);
   typedField_ = new tMarkedText(this, ID_GETIPPT);
   typedField_->Hide();
   verdictField_ = new wxStaticText(this, ID_URTEIL, " ", wxDefaultPosition, wxDefaultSize,
@@ -131,7 +135,10 @@ void tHauptFenster::applySettings(const tSettings& settings) {
 void tHauptFenster::setup() {
   compartmentField_->SetBackgroundColour(wxColour(255, 255, 255));
   showRecentBoxes();
-  if (currentFileName.empty()) return;
+  if (currentFileName.empty()) {
+    refresh();  // the empty box's hint, and no answer to give
+    return;
+  }
   // A box that another program has open is opened once the frame is on screen, after
   // the question whether to open it only to read.
   if (saveGuard_.lock(currentFileName) == tLockState::kHeldElsewhere) {
@@ -139,14 +146,16 @@ void tHauptFenster::setup() {
     currentFileName.clear();
     return;
   }
+  const std::string file = currentFileName;
   tFileReport report;
-  loadCardFile(currentFileName.c_str(), &report);
+  loadCardFile(file.c_str(), &report);
   saveGuard_.loaded(report, false);
+  forgetUnreadFile(report);
   forgetAnswers();
   refresh();
   if (report.opened) rememberBox();
   // Shown once the frame is on screen, so the message has its window behind it.
-  CallAfter([this, report, file = currentFileName] { showLoadReport(report, file); });
+  CallAfter([this, report, file] { showLoadReport(report, file); });
   CallAfter([this] { lookForConflictCopies(); });
 }
 
@@ -161,6 +170,7 @@ void tHauptFenster::showQuestion() {
   answerShown = false;
   verdict_ = tVerdict::None;
   answerEntry_->Clear();
+  typingUndo_->reset();
   relayout();  // shows or hides the typed answer's controls
   updateTexts();
   showScore();
@@ -169,12 +179,14 @@ void tHauptFenster::showQuestion() {
 }
 
 void tHauptFenster::updateTexts() {
-  showButton_->Enable(!answerShown);
-  knownButton_->Enable(answerShown);
-  unknownButton_->Enable(answerShown);
+  // An empty box has no answer to see or to give.
+  const bool card = currentCard_ != nullptr;
+  showButton_->Enable(card && !answerShown);
+  knownButton_->Enable(card && answerShown);
+  unknownButton_->Enable(card && answerShown);
   focusNextStep();
-  if (currentCard_ == nullptr) {
-    setField(questionField_, " ");
+  if (!card) {
+    setFieldText(questionField_, wxString::FromUTF8(kEmptyBoxHint));
     setField(compartmentField_, " ");
     return;
   }
@@ -189,6 +201,8 @@ void tHauptFenster::updateTexts() {
 // char hook then never sees a key: the focus goes to the button of the next step.
 void tHauptFenster::focusNextStep() {
   wxWindow* next = answerShown ? knownButton_ : showButton_;
+  // After "Falsch", Enter counts the card unknown: the focus shows that button.
+  if (answerShown && verdict_ == tVerdict::Wrong) next = unknownButton_;
   // A typed answer is typed where the focus is.
   if (!answerShown && answerEntry_->IsShown()) next = answerEntry_;
   if (next->IsEnabled() && wxWindow::FindFocus() != next) next->SetFocus();
@@ -213,9 +227,8 @@ void tHauptFenster::showCounts() {
 }
 
 void tHauptFenster::showAnswer() {
-  if (currentCard_ != nullptr) {
-    setField(answerField_, swapSides_ ? currentCard_->front : currentCard_->back);
-  }
+  if (currentCard_ == nullptr) return;
+  setField(answerField_, swapSides_ ? currentCard_->front : currentCard_->back);
   showButton_->Disable();
   knownButton_->Enable();
   unknownButton_->Enable();
@@ -226,6 +239,7 @@ void tHauptFenster::showAnswer() {
 }
 
 void tHauptFenster::markKnown() {
+  if (currentCard_ == nullptr) return;
   modified_ = true;
   history_.answerKnown();
   refresh();
@@ -233,14 +247,17 @@ void tHauptFenster::markKnown() {
 }
 
 void tHauptFenster::markUnknown() {
+  if (currentCard_ == nullptr) return;
   modified_ = true;
-  if (!answerShown) return;
+  // A typed answer can be given up before it is checked.
+  if (!answerShown && !typing()) return;
   history_.answerUnknown();
   refresh();
   answerShown = false;
 }
 
 void tHauptFenster::advance() {
+  if (currentCard_ == nullptr) return;
   if (!answerShown) {
     if (typing()) {
       checkTypedAnswer();
@@ -270,6 +287,8 @@ void tHauptFenster::checkTypedAnswer() {
 }
 
 void tHauptFenster::takeBackAnswer() {
+  // While the typed answer holds text, Strg+Z takes back typing, not the last answer.
+  if (answerEntry_->IsShown() && typingUndo_->undo()) return;
   int16_t compartment = 0;
   tTermel* card = history_.takeBack(&compartment);
   if (card == nullptr) return;
@@ -411,8 +430,12 @@ void tHauptFenster::onPaint(wxPaintEvent&) {
 }
 
 void tHauptFenster::setField(wxStaticText* field, const char* cp1252) {
+  setFieldText(field, toWx(cp1252));
+}
+
+void tHauptFenster::setFieldText(wxStaticText* field, const wxString& text) {
   // Card texts may hold "&", which must show as typed and not become a mnemonic.
-  field->SetLabelText(toWx(cp1252));
+  field->SetLabelText(text);
   fitFont(field);
 }
 

@@ -21,6 +21,7 @@
 #include <wx/textctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "app/save_guard.h"
 #include "app/settings.h"
 #include "app/vorlesen.h"
+#include "app/typing_undo.h"
 #include "box/answer_history.h"
 #include "kartei/box_merge.h"
 
@@ -97,7 +99,8 @@ class tHauptFenster : public wxPanel {
   void setGadgets(wxStatusBar* statusBar) { statusBar_ = statusBar; }
   // Loads currentFileName, if any, and shows the first question.
   void setup();
-  // May the program close? Offers to save a changed box.
+  // May the program close? Offers to save a changed box; false when the learner
+  // cancelled that or the save failed.
   bool queryClose();
 
   void refresh();
@@ -117,8 +120,11 @@ class tHauptFenster : public wxPanel {
   // Opens item index of the recent boxes as "Öffnen..." opens a file; a box that is
   // gone is reported and taken off the list.
   void openRecentBox(size_t index);
-  // False when the box could not be written; a cancelled file dialog is no failure.
+  // True only when the box reached its file: false when it could not be written, and
+  // when the learner cancelled a question or the file dialog on the way, so a command
+  // that saves before it gives up the box stops.
   bool saveBox();
+  // A failed save leaves the box with the file it had.
   bool saveBoxAs();
   // "Sicherungen...": a backup of the open box in place of its cards, to be saved.
   void showBackups();
@@ -189,19 +195,27 @@ class tHauptFenster : public wxPanel {
   // Shows collected load or save errors of this card file (or its box file) once, in
   // one message box that names the files.
   void showErrors(const std::vector<std::string>& errors, const std::string& cardFile);
-  // "Bisherige Daten sichern" before a changed box is replaced; false when the learner
-  // wanted it saved and that failed, so it must stay.
+  // Asks question (Ja saves) when the box is changed; false when the box must stay:
+  // the learner wanted it saved and that failed or was cancelled, or closed the question.
+  bool saveIfWanted(const char* question);
+  // "Bisherige Daten sichern" before a changed box is replaced.
   bool offerToSave();
   // Replaces the box by the card file path, which becomes the open file. A box that
   // another program has open is opened only to read, if the learner agrees.
   void loadBox(const std::string& path);
+  // After a load that failed on a file that is there (a text, a picture, a damaged
+  // table), the box gets no file name, so no later save replaces that file unasked.
+  void forgetUnreadFile(const tFileReport& report);
   // Locks the box at path; when another program has it open, asks whether to open it
   // only to read (*onlyToRead). False when the learner would rather not open it.
   bool claimBox(const std::string& path, bool* onlyToRead);
   // Asks what the save guard finds in the way of writing the open file. kSaveAs: the
   // learner wants the box saved under another name.
   enum class tSaveStep { kWrite, kSaveAs, kStop };
-  tSaveStep checkBeforeSave();
+  tSaveStep checkBeforeSave(const std::string& path);
+  // Writes the box into the card file path, which becomes the box's file when that
+  // worked; reports what went wrong. True when the file was written.
+  bool writeBox(const std::string& path);
   // Load errors and the records placed into compartment 1, in one message.
   void showLoadReport(const tFileReport& report, const std::string& cardFile);
   // The open box goes to the top of the recent boxes; the list and the box to reopen
@@ -212,6 +226,7 @@ class tHauptFenster : public wxPanel {
   // The recent boxes in the file menu of the frame's menu bar, once it has one.
   void showRecentBoxes();
   void setField(wxStaticText* field, const char* cp1252);
+  void setFieldText(wxStaticText* field, const wxString& text);
   void focusNextStep();
   void fitFont(wxStaticText* field);
   void createTypedControls();
@@ -256,6 +271,7 @@ class tHauptFenster : public wxPanel {
   wxButton* knownButton_;
   wxButton* unknownButton_;
   wxTextCtrl* answerEntry_;
+  std::unique_ptr<tTypingUndo> typingUndo_;  // of answerEntry_
   tMarkedText* typedField_;
   wxStaticText* verdictField_;
   tVerdict verdict_;

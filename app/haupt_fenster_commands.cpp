@@ -48,8 +48,14 @@ void tHauptFenster::editCards() {
 }
 
 void tHauptFenster::clearArchive() {
-  if (askOkCancel(this, "Alle Termeln aus der Ablage wirklich entfernen?") != wxID_OK) return;
-  theCardBox.clearCompartment(theCardBox.compartmentCount());
+  const int archive = theCardBox.compartmentCount();
+  // An empty archive loses nothing, so there is nothing to ask.
+  if (theCardBox.countIn(archive) == 0) return;
+  if (askOkCancelDefaultCancel(this, "Alle Termeln aus der Ablage wirklich entfernen?") !=
+      wxID_OK) {
+    return;
+  }
+  theCardBox.clearCompartment(archive);
   forgetAnswers();
   modified_ = true;
   refresh();

@@ -6,6 +6,8 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 
+#include <filesystem>
+
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
 #include "box/card_box.h"
@@ -14,6 +16,7 @@
 #include "dialogs/wx_text.h"
 #include "kartei/box_file_name.h"
 #include "kartei/card_file.h"
+#include "kartei/card_file_probe.h"
 #include "wordlists/word_list_format.h"
 
 namespace {
@@ -41,6 +44,9 @@ const char kWriteProtected[] =
 const char kOpenedToRead[] =
     "Die Kartei %s ist nur zum Lesen ge\xF6"
     "ffnet. Unter einem anderen Namen sichern?";
+const char kNoCardFile[] =
+    "Die Datei %s ist keine Kartei. Trotzdem \xFC"
+    "berschreiben?";
 const char kChangedElsewhere[] =
     "Die Datei %s wurde inzwischen von einem anderen Programm ge\xE4"
     "ndert. Trotzdem "
@@ -56,31 +62,42 @@ wxString naming(const char* format, const std::string& path) {
 }  // namespace
 
 bool tHauptFenster::queryClose() {
+  return saveIfWanted("Speichern?");
+}
+
+bool tHauptFenster::saveIfWanted(const char* question) {
   if (!modified_) return true;
-  switch (askYesNo(this, "Speichern?")) {
+  switch (askYesNo(this, question)) {
     case wxID_YES:
-      // A save that failed keeps the program open rather than losing the box; a
-      // cancelled save dialog closes all the same.
+      // A save that failed or whose file dialog was cancelled stops the command
+      // rather than losing the box.
       return saveBox();
     case wxID_NO:
       return true;
-    default:
+    default:  // the question was closed without an answer
       return false;
   }
 }
 
 void tHauptFenster::newBox() {
-  if (askOkCancel(this, "Alle Termeln werden geloescht!") != wxID_OK) return;
+  if (modified_) {
+    if (!offerToSave()) return;
+  } else if (theCardBox.totalCount() > 0 &&
+             askOkCancelDefaultCancel(this, "Alle Termeln werden geloescht!") != wxID_OK) {
+    return;
+  }
   theCardBox.clearAll();
   forgetAnswers();
   // Saving the new box must not silently replace the file the old one came from.
   currentFileName.clear();
   saveGuard_.forget();
+  // Whatever was changed is saved or was given up on purpose.
+  modified_ = false;
   refresh();
 }
 
 bool tHauptFenster::offerToSave() {
-  return !modified_ || askYesNo(this, "Bisherige Daten sichern") != wxID_YES || saveBox();
+  return saveIfWanted("Bisherige Daten sichern");
 }
 
 void tHauptFenster::openBox() {
@@ -118,11 +135,22 @@ void tHauptFenster::loadBox(const std::string& path) {
   tFileReport report;
   loadCardFile(currentFileName.c_str(), &report);
   saveGuard_.loaded(report, onlyToRead);
+  forgetUnreadFile(report);
   modified_ = false;
   refresh();
   if (report.opened) rememberBox();
-  showLoadReport(report, currentFileName);
+  showLoadReport(report, path);
   lookForConflictCopies();
+}
+
+void tHauptFenster::forgetUnreadFile(const tFileReport& report) {
+  std::error_code error;
+  if (report.opened ||
+      !std::filesystem::exists(std::filesystem::symlink_status(currentFileName, error))) {
+    return;
+  }
+  currentFileName.clear();
+  saveGuard_.forget();
 }
 
 bool tHauptFenster::claimBox(const std::string& path, bool* onlyToRead) {
@@ -141,9 +169,9 @@ void tHauptFenster::showLoadReport(const tFileReport& report, const std::string&
   showErrors(notes, cardFile);
 }
 
-tHauptFenster::tSaveStep tHauptFenster::checkBeforeSave() {
+tHauptFenster::tSaveStep tHauptFenster::checkBeforeSave(const std::string& path) {
   for (;;) {
-    const tSaveGuard::tCheck check = saveGuard_.check(currentFileName);
+    const tSaveGuard::tCheck check = saveGuard_.check(path);
     wxString question;
     switch (check) {
       case tSaveGuard::tCheck::kWrite:
@@ -151,63 +179,75 @@ tHauptFenster::tSaveStep tHauptFenster::checkBeforeSave() {
       case tSaveGuard::tCheck::kReadOnly:
       case tSaveGuard::tCheck::kOpenedToRead: {
         const char* text = check == tSaveGuard::tCheck::kReadOnly ? kWriteProtected : kOpenedToRead;
-        return askYesNo(this, naming(text, currentFileName)) == wxID_YES ? tSaveStep::kSaveAs
-                                                                         : tSaveStep::kStop;
+        return askYesNo(this, naming(text, path)) == wxID_YES ? tSaveStep::kSaveAs
+                                                              : tSaveStep::kStop;
       }
       case tSaveGuard::tCheck::kLossyRewrite:
         question = toWx(kLossyRewriteQuestion);
         break;
       case tSaveGuard::tCheck::kChanged:
-        question = naming(kChangedElsewhere, currentFileName);
+        question = naming(kChangedElsewhere, path);
         break;
     }
     if (askYesNoDefaultNo(this, question) != wxID_YES) return tSaveStep::kStop;
-    saveGuard_.accept(check, currentFileName);
+    saveGuard_.accept(check, path);
   }
 }
 
 bool tHauptFenster::saveBox() {
   if (currentFileName.empty()) return saveBoxAs();
-  switch (checkBeforeSave()) {
+  switch (checkBeforeSave(currentFileName)) {
     case tSaveStep::kWrite:
-      break;
-    case tSaveStep::kSaveAs: {
-      // The learner asked to save elsewhere: a cancelled dialog saved nothing, and
-      // closing must not go on as if it had.
-      const std::string before = currentFileName;
-      return saveBoxAs() && currentFileName != before;
-    }
+      return writeBox(currentFileName);
+    case tSaveStep::kSaveAs:
+      return saveBoxAs();
     case tSaveStep::kStop:  // the box stays changed, so closing asks again
-      return false;
+      break;
   }
-  tFileReport report;
-  const bool saved = saveCardFile(currentFileName.c_str(), &report);
-  // A box that did not reach the file stays changed, so closing asks again.
-  if (saved) modified_ = false;
-  if (saved) saveGuard_.saved(report);
-  if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);
-  if (saved) rememberBox();
-  // What went wrong on the way (a backup, syncing the directory) comes in the same
-  // message as any error.
-  std::vector<std::string> problems = report.errors;
-  problems.insert(problems.end(), report.warnings.begin(), report.warnings.end());
-  showErrors(problems, currentFileName);
-  return saved;
+  return false;
 }
 
 bool tHauptFenster::saveBoxAs() {
   std::string chosen;
   if (!chooseSavePath(this, "Kartei sichern unter", kCardFilePattern, kCardFileWildcard, &chosen)) {
-    return true;
+    return false;
   }
+  if (isOtherThanCardFile(chosen.c_str()) &&
+      askYesNoDefaultNo(this, naming(kNoCardFile, chosen)) != wxID_YES) {
+    return false;
+  }
+  const tSaveGuard::tKnown before = saveGuard_.known();
   if (!saveGuard_.retarget(chosen, currentFileName)) {
     warn(this, naming(kHeldElsewhere, chosen));
     return false;
   }
   const std::string language = translationLanguage();
-  currentFileName = chosen;
-  keepTranslationLanguage(language);
-  return saveBox();
+  if (checkBeforeSave(chosen) == tSaveStep::kWrite && writeBox(chosen)) {
+    keepTranslationLanguage(language);
+    return true;
+  }
+  // Nothing reached the new file: the box stays with the file it had.
+  saveGuard_.restore(before, currentFileName);
+  return false;
+}
+
+bool tHauptFenster::writeBox(const std::string& path) {
+  tFileReport report;
+  const bool saved = saveCardFile(path.c_str(), &report);
+  // A box that did not reach the file stays changed, so closing asks again.
+  if (saved) {
+    currentFileName = path;
+    modified_ = false;
+    saveGuard_.saved(report);
+    rememberBox();
+  }
+  if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);
+  // What went wrong on the way (a backup, syncing the directory) comes in the same
+  // message as any error.
+  std::vector<std::string> problems = report.errors;
+  problems.insert(problems.end(), report.warnings.begin(), report.warnings.end());
+  showErrors(problems, path);
+  return saved;
 }
 
 void tHauptFenster::showBackups() {

@@ -64,3 +64,26 @@ void tSaveGuard::accept(tCheck check, const std::string& path) {
   if (check == tCheck::kLossyRewrite) lossyRewrite_ = false;
   if (check == tCheck::kChanged) stamp_ = tFileStamp::ofPath(path);
 }
+
+tSaveGuard::tKnown tSaveGuard::known() const {
+  tKnown known;
+  known.readOnly = readOnly_;
+  known.onlyToRead = onlyToRead_;
+  known.lossyRewrite = lossyRewrite_;
+  known.stampKept = stampKept_;
+  known.stamp = stamp_;
+  return known;
+}
+
+void tSaveGuard::restore(const tKnown& known, const std::string& path) {
+  if (path.empty()) {
+    lock_.release();
+  } else {
+    lock_.acquire(path);
+  }
+  readOnly_ = known.readOnly;
+  onlyToRead_ = known.onlyToRead;
+  lossyRewrite_ = known.lossyRewrite;
+  stampKept_ = known.stampKept;
+  stamp_ = known.stamp;
+}

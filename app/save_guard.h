@@ -51,6 +51,20 @@ class tSaveGuard {
   // file (until someone else changes it again).
   void accept(tCheck check, const std::string& path);
 
+  // What the guard knows of the open box's file. Kept aside while a save under another
+  // name is tried, and given back with restore() when that save did not happen.
+  struct tKnown {
+    bool readOnly = false;
+    bool onlyToRead = false;
+    bool lossyRewrite = false;
+    bool stampKept = false;
+    tFileStamp stamp;
+  };
+  tKnown known() const;
+  // The box stays with the file at path (none when empty), locked again and known as
+  // before.
+  void restore(const tKnown& known, const std::string& path);
+
  private:
   tBoxLock lock_;
   bool readOnly_ = false;

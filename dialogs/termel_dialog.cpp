@@ -51,6 +51,10 @@ tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
     closeButton->SetLabel("Abbruch");
   }
   Bind(wxEVT_BUTTON, &tTermelDialog::onStore, this, wxID_OK);
+  // Enter in a field stores at once. Left to the default button, GTK shows the button
+  // pressed for a quarter of a second before it clicks, and keys typed meanwhile would
+  // land in the field that still has the focus instead of the next card's front.
+  Bind(wxEVT_TEXT_ENTER, &tTermelDialog::onStore, this);
   Bind(wxEVT_BUTTON, &tTermelDialog::onHelp, this, 303);
 }
 

@@ -12,7 +12,8 @@
 namespace {
 
 const long kYesNo = wxYES_NO | wxICON_NONE;
-const long kOkCancel = wxOK | wxCANCEL | wxICON_QUESTION;
+// Questions whose OK throws cards away have Abbrechen as their default button.
+const long kOkCancel = wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION;
 const std::vector<tBoxCard> kBox = {{1, "Haus", "house"}, {1, "Baum", "tree"}};
 const std::vector<tBoxCard> kOtherBox = {{3, "Tisch", "table"}};
 
@@ -55,10 +56,6 @@ std::vector<std::string> front1(const std::string& file) {
   return boxInFile(file)[0];
 }
 
-bool dirIsEmpty(const std::string& dir) {
-  return std::filesystem::is_empty(dir);
-}
-
 }  // namespace
 
 TEST_F(MainFrameTest, CloseQueryNoClosesWithoutWriting) {
@@ -79,12 +76,16 @@ TEST_F(MainFrameTest, CloseQueryYesSavesIntoTheOpenFile) {
   EXPECT_EQ(boxInFile(file)[1], std::vector<std::string>{"Haus"});
 }
 
-TEST_F(MainFrameTest, CloseQueryYesWithoutFileAsksForNameAndCancelStillCloses) {
+TEST_F(MainFrameTest, CloseQueryYesWithoutFileAsksForNameAndCancelStaysOpen) {
   start();
-  press(WXK_ESCAPE);
-  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
+  const std::string words = path("words.txt");
+  std::ofstream(words) << "Haus;house\n";
+  wxTEST_DIALOG(menu(CM_IMPORT), tExpectFile(words));
+  wxTEST_DIALOG(EXPECT_FALSE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
                 saveDialog(""));
-  EXPECT_TRUE(dirIsEmpty(dir_));
+  EXPECT_EQ(theCardBox.totalCount(), 1);
+  wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_NO));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "words.txt only";
 }
 
 TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
@@ -98,16 +99,23 @@ TEST_F(MainFrameTest, FailedSaveIsReportedAndKeepsTheBoxChanged) {
                                  "gefunden";
   wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(unreachable), tExpectError({notWritten}));
   EXPECT_TRUE(window_->modified());
-  EXPECT_EQ(currentFileName, unreachable);
-  // Nor may a failed save discard the box: opening another file stops, and closing
-  // stays open until the learner answers No.
+  EXPECT_EQ(currentFileName, path("box.trm"));
+  // Nor may a failed save discard the box: with a folder where its file was, opening
+  // another file stops, and closing stays open until the learner answers No.
+  std::filesystem::remove(path("box.trm"));
+  std::filesystem::create_directory(path("box.trm"));
+  const tExpectError failed({path("box.trm")});
+  const tExpectBox changed(wxString::FromUTF8("Die Datei " + path("box.trm") +
+                                              " wurde inzwischen von einem anderen Programm "
+                                              "geändert. Trotzdem überschreiben?"),
+                           "Achtung", kYesNo | wxNO_DEFAULT, wxID_YES);
   wxTEST_DIALOG(menu(CM_OEFFNEN),
-                tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_YES),
-                tExpectError({notWritten}));
+                tExpectBox("Bisherige Daten sichern", "Achtung", kYesNo, wxID_YES), changed,
+                failed);
   EXPECT_EQ(theCardBox.totalCount(), 2);
   EXPECT_TRUE(window_->modified());
   wxTEST_DIALOG(EXPECT_FALSE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_YES),
-                tExpectError({notWritten}));
+                failed);
   wxTEST_DIALOG(EXPECT_TRUE(closeFrame()), tExpectBox("Speichern?", "Achtung", kYesNo, wxID_NO));
 }
 
@@ -156,7 +164,7 @@ TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
   start();
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(bad),
                 tExpectError({"Die Datei " + bad + " ist keine Kartei."}));
-  EXPECT_EQ(currentFileName, bad);
+  EXPECT_EQ(currentFileName, "") << "no later save may replace it unasked";
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
   stop();
   // Named on the command line, the errors appear once the frame is up.
@@ -166,14 +174,18 @@ TEST_F(MainFrameTest, LoadErrorsAreShownOnceInOneMessage) {
   // A file that is not there at all is named too, with its non-ASCII characters.
   const std::string missing = path("Wörter – fehlt.trm");
   wxTEST_DIALOG(start(missing), tExpectError({"Die Datei " + missing + " gibt es nicht."}));
+  EXPECT_EQ(currentFileName, missing) << "the first save creates it";
 }
 
 TEST_F(MainFrameTest, SaveAsWritesTheFileAndLaterSavesUseItsName) {
   start(writeBox("first.trm", kBox));
   const std::string copy = path("copy.trm");
-  std::ofstream(copy) << "replaced without a question";
+  std::ofstream(copy) << "replaced after a question";
   press(WXK_ESCAPE);
-  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(copy));
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(copy),
+                tExpectBox(wxString::FromUTF8("Die Datei " + copy +
+                                              " ist keine Kartei. Trotzdem überschreiben?"),
+                           "Achtung", kYesNo | wxNO_DEFAULT, wxID_YES));
   EXPECT_EQ(front1(copy), (std::vector<std::string>{"Haus", "Baum"}));
   EXPECT_EQ(currentFileName, copy);
   EXPECT_FALSE(window_->modified());
@@ -219,7 +231,7 @@ TEST_F(MainFrameTest, LongPathsAreSavedOrRefusedWithAMessage) {
   press(WXK_ESCAPE);
   wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(tooLong),
                 tExpectError({"Der Dateiname " + tooLong + " ist zu lang."}));
-  EXPECT_EQ(currentFileName, tooLong);
+  EXPECT_EQ(currentFileName, file);
   EXPECT_TRUE(window_->modified());
   std::error_code error;
   EXPECT_FALSE(std::filesystem::exists(tooLong, error));
@@ -234,13 +246,15 @@ TEST_F(MainFrameTest, NewBoxEmptiesAndForgetsTheFileName) {
   wxTEST_DIALOG(menu(CM_NEU),
                 tExpectBox("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_OK));
   EXPECT_EQ(theCardBox.totalCount(), 0);
-  EXPECT_EQ(label(ID_QUESTION), " ");
+  EXPECT_EQ(label(ID_QUESTION), emptyBoxHint());
   EXPECT_EQ(status(1), " --- ");
   EXPECT_FALSE(window_->modified());
   EXPECT_EQ(currentFileName, "");
   // Saving asks for a name; cancelled, the old file keeps its cards.
   wxTEST_DIALOG(menu(CM_SICHERN), saveDialog(""));
   EXPECT_EQ(front1(file), (std::vector<std::string>{"Haus", "Baum"}));
+  menu(CM_NEU);  // on an empty box: nothing to lose, no question
+  EXPECT_EQ(currentFileName, "");
 }
 
 TEST_F(MainFrameTest, OpeningABoxRemovesTheTemporaryFilesOfAKilledSaveOnlyOfThatBox) {

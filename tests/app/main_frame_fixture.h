@@ -46,6 +46,11 @@ class tExpectError : public tExpectBox {
   std::vector<std::string> pieces_;
 };
 
+// What the question field shows while the box holds no card.
+inline wxString emptyBoxHint() {
+  return wxString::FromUTF8("Leere Kartei – Termel → Neu... oder Datei → Import...");
+}
+
 class MainFrameTest : public testing::Test {
  protected:
   void SetUp() override;

@@ -29,15 +29,25 @@ TEST_F(MainFrameTest, StartedWithCardFileShowsFirstQuestionUnchanged) {
   EXPECT_TRUE(closeFrame()) << "an unchanged box closes without a question";
 }
 
-TEST_F(MainFrameTest, StartedWithoutFileShowsBlankFieldsAndEnabledButtons) {
+// An empty box says how to fill it, and offers no answer to see or to give; the keys
+// of the drill do nothing and change nothing.
+TEST_F(MainFrameTest, StartedWithoutFileShowsHowToFillTheEmptyBox) {
   start();
-  for (int id : {ID_QUESTION, ID_ANSWER, ID_COMPARTMENT}) EXPECT_EQ(label(id), " ");
-  EXPECT_EQ(status(0), "");
-  EXPECT_EQ(status(1), "");
-  for (int id : {ID_SEHEN, ID_GEWUSST, CM_UNBEKANNT}) EXPECT_TRUE(enabled(id));
+  EXPECT_EQ(label(ID_QUESTION), emptyBoxHint());
+  for (int id : {ID_ANSWER, ID_COMPARTMENT}) EXPECT_EQ(label(id), " ");
+  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
+  EXPECT_EQ(status(1), " --- ");
+  for (int id : {ID_SEHEN, ID_GEWUSST, CM_UNBEKANNT}) EXPECT_FALSE(enabled(id));
   EXPECT_EQ(label(ID_SEHEN), "Sehen");
   EXPECT_EQ(label(ID_GEWUSST), "Gewusst");
   EXPECT_EQ(label(CM_UNBEKANNT), "Unbekannt");
+  EXPECT_FALSE(menuEnabled(CM_LOESCHEN));
+  EXPECT_FALSE(menuEnabled(CM_KORRIGIEREN));
+  for (int key : {int(WXK_RETURN), int(WXK_RETURN), int(WXK_ESCAPE), int('G')}) press(key);
+  EXPECT_EQ(label(ID_ANSWER), " ");
+  EXPECT_FALSE(enabled(ID_GEWUSST));
+  EXPECT_FALSE(window_->modified());
+  EXPECT_TRUE(closeFrame()) << "nothing to save";
 }
 
 TEST_F(MainFrameTest, EnterShowsAnswerThenMovesCardUpAndAsksNext) {
@@ -102,26 +112,26 @@ TEST_F(MainFrameTest, ButtonsDriveTheDrillAndUnknownSendsCardBack) {
   EXPECT_EQ(frontsIn(2), (std::vector<std::string>{"Baum", "Haus"}));
 }
 
-TEST_F(MainFrameTest, EmptyBoxAfterRefresh) {
-  start();
-  window_->refresh();
-  for (int id : {ID_QUESTION, ID_ANSWER, ID_COMPARTMENT}) EXPECT_EQ(label(id), " ");
-  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");
-  EXPECT_EQ(status(1), " --- ");
-  EXPECT_TRUE(enabled(ID_SEHEN));
-  EXPECT_FALSE(enabled(ID_GEWUSST));
-  EXPECT_FALSE(enabled(CM_UNBEKANNT));
-  EXPECT_FALSE(menuEnabled(CM_LOESCHEN));
-  EXPECT_FALSE(menuEnabled(CM_KORRIGIEREN));
-
+// Emptied with "Neu", the box shows the hint; a box opened then is drilled as usual.
+TEST_F(MainFrameTest, NewBoxShowsTheHintUntilABoxIsOpened) {
+  const std::string file = writeBox("box.trm", kTwoInSecond);
+  start(file);
+  wxTEST_DIALOG(menu(CM_NEU),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung",
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_OK));
+  EXPECT_EQ(label(ID_QUESTION), emptyBoxHint());
+  EXPECT_EQ(label(ID_COMPARTMENT), " ");
+  EXPECT_FALSE(enabled(ID_SEHEN));
   press(WXK_RETURN);
-  EXPECT_EQ(label(ID_ANSWER), " ");
+  EXPECT_FALSE(enabled(ID_GEWUSST));
+  tFileDialogLook look;
+  look.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+  wxTEST_DIALOG(menu(CM_OEFFNEN), tExpectFile(file, look));
+  EXPECT_EQ(label(ID_QUESTION), "Haus");
+  EXPECT_TRUE(enabled(ID_SEHEN));
+  press(WXK_RETURN);
+  EXPECT_EQ(label(ID_ANSWER), "house");
   EXPECT_TRUE(enabled(ID_GEWUSST));
-  press(WXK_RETURN);
-  EXPECT_TRUE(window_->modified());
-  EXPECT_TRUE(enabled(ID_SEHEN));
-  EXPECT_FALSE(enabled(ID_GEWUSST));
-  EXPECT_EQ(theCardBox.totalCount(), 0);
 }
 
 TEST_F(MainFrameTest, CardTextsShowAmpersandsAndNationalCharacters) {

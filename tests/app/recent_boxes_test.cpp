@@ -96,15 +96,16 @@ TEST_F(RecentBoxesTest, StartWithoutFileNameAfterTheBoxWentAwayOrNoneWasOpenShow
   std::filesystem::remove(file);
   start();
   EXPECT_EQ(currentFileName, "");
-  EXPECT_EQ(label(ID_QUESTION), " ");
-  EXPECT_EQ(status(0), "") << "nothing was loaded, not even an empty box";
+  EXPECT_EQ(label(ID_QUESTION), emptyBoxHint());
+  EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0") << "nothing was loaded";
 
   // "Neu" leaves no box open, so the next start has none either.
   stop();
   const std::string again = writeBox("wieder.trm", {{1, "Haus", "house"}});
   start(again);
-  wxTEST_DIALOG(menu(CM_NEU), tExpectBox("Alle Termeln werden geloescht!", "Warnung",
-                                         wxOK | wxCANCEL | wxICON_QUESTION, wxID_OK));
+  wxTEST_DIALOG(menu(CM_NEU),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung",
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_OK));
   EXPECT_TRUE(closeFrame());
   stop();
   start();

@@ -255,8 +255,9 @@ TEST_F(MainFrameTest, BoxOpenInTheWindowIsLockedUntilAnotherBoxOrExit) {
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(other));
   EXPECT_FALSE(lockedElsewhere(file));
   EXPECT_TRUE(lockedElsewhere(other));
-  wxTEST_DIALOG(menu(CM_NEU), tExpectBox("Alle Termeln werden geloescht!", "Warnung",
-                                         wxOK | wxCANCEL | wxICON_QUESTION, wxID_OK));
+  wxTEST_DIALOG(menu(CM_NEU),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung",
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_OK));
   EXPECT_FALSE(lockedElsewhere(other));
   wxTEST_DIALOG(menu(CM_OEFFNEN), openDialog(file));
   EXPECT_TRUE(lockedElsewhere(file));
@@ -295,6 +296,11 @@ TEST_F(MainFrameTest, BoxOpenInAnotherProgramOpensOnlyToRead) {
   wxTEST_DIALOG(menu(CM_SICHERN_ALS), saveDialog(file),
                 tExpectError({"Die Kartei " + file + " ist in einem anderen Programm geöffnet."}));
   EXPECT_EQ(readAll(file), before);
+  // A save under another name that fails leaves the box opened only to read, as it was.
+  const std::string unwritable = "/proc/termel_test.trm";
+  wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_YES), saveDialog(unwritable),
+                tExpectError({unwritable}));
+  EXPECT_EQ(currentFileName, file);
   const std::string copy = path("kopie.trm");
   wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_YES), saveDialog(copy));
   EXPECT_FALSE(window_->modified());

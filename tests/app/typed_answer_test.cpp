@@ -117,7 +117,7 @@ TEST_F(TypedAnswerTest, WrongAnswerIsMarkedAndCountedUnknownUnlessOverruled) {
   EXPECT_EQ(typed()->text(), "trea");
   EXPECT_EQ(typed()->marks(), (std::vector<bool>{false, false, false, true}));
   EXPECT_FALSE(control(ID_EINGABE)->IsShown()) << "the checked answer takes its place";
-  EXPECT_EQ(focus(), control(ID_GEWUSST)) << "the focus stays on an enabled control";
+  EXPECT_EQ(focus(), control(CM_UNBEKANNT)) << "on the button that Enter stands for";
   press(WXK_RETURN);
   EXPECT_EQ(frontsIn(1), Fronts{"Baum"}) << "Enter takes the verdict";
   EXPECT_EQ(countersIn(1), Fronts{"Baum 3/1"});
@@ -215,6 +215,39 @@ TEST_F(TypedAnswerTest, TakingBackATypedAnswerAsksItAgainInTheEntry) {
   EXPECT_EQ(entryText(), "");
   typeAnswer("house");
   EXPECT_EQ(label(ID_URTEIL), "Richtig");
+}
+
+// While the entry holds text, Strg+Z belongs to the typing; Esc and Strg+U give the
+// answer up as "Unbekannt" before it is checked.
+TEST_F(TypedAnswerTest, StrgZUndoesTypingFirstAndEscOrStrgUGiveTheAnswerUp) {
+  start(writeBox("typing.trm", {{1, "Haus", "house"}, {1, "Baum", "tree"}, {1, "Weg", "way"}}));
+  menu(CM_ANTWORT_EINTIPPEN);
+  typeAnswer("hose");
+  press(WXK_RETURN);  // Haus unknown, behind the others
+  ASSERT_EQ(frontsIn(1), (Fronts{"Baum", "Weg", "Haus"}));
+  type("tre");
+  press('Z', wxMOD_CONTROL);
+  EXPECT_EQ(entryText(), "tr") << "the last key typed is taken back";
+  EXPECT_EQ(frontsIn(1), (Fronts{"Baum", "Weg", "Haus"})) << "the answer stands";
+  press('Z', wxMOD_CONTROL);
+  press('Z', wxMOD_CONTROL);
+  EXPECT_EQ(entryText(), "");
+  EXPECT_EQ(label(ID_QUESTION), "Baum");
+  press('Z', wxMOD_CONTROL);  // the entry is empty: now the answer is taken back
+  EXPECT_EQ(label(ID_QUESTION), "Haus");
+  EXPECT_EQ(countersIn(1), (Fronts{"Haus 0/0", "Baum 0/0", "Weg 0/0"}));
+  EXPECT_EQ(focus(), control(ID_EINGABE));
+
+  type("hou");
+  press(WXK_ESCAPE);
+  EXPECT_EQ(countersIn(1), (Fronts{"Baum 0/0", "Weg 0/0", "Haus 0/1"}));
+  EXPECT_EQ(label(ID_QUESTION), "Baum");
+  EXPECT_EQ(entryText(), "") << "the next card's answer starts empty";
+  type("tr");
+  press('U', wxMOD_CONTROL);
+  EXPECT_EQ(countersIn(1), (Fronts{"Weg 0/0", "Haus 0/1", "Baum 0/1"}));
+  EXPECT_EQ(label(ID_QUESTION), "Weg");
+  EXPECT_EQ(focus(), control(ID_EINGABE));
 }
 
 TEST_F(TypedAnswerTest, OverviewShowsTheCountsAndBarsOfTheBox) {

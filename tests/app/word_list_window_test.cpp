@@ -23,7 +23,8 @@ const char kHeaderQuestion[] =
     "Enthält die erste Zeile Spaltennamen (etwa „Deutsch“ und „Englisch“)?\n"
     "Mit „Ja“ wird sie nicht als Karte übernommen.";
 const long kHeaderStyle = wxYES_NO | wxCANCEL | wxNO_DEFAULT | wxICON_QUESTION;
-const long kOkCancel = wxOK | wxCANCEL | wxICON_QUESTION;
+// Questions whose OK throws cards away have Abbrechen as their default button.
+const long kOkCancel = wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION;
 // Indexes of the filters in the word-list dialogs.
 enum { kTextFilter, kCsvFilter, kTsvFilter, kKvtmlFilter, kAllFilter };
 
@@ -99,10 +100,16 @@ Strings wholeBox() {
 
 class WordListWindowTest : public MainFrameTest {
  protected:
-  // "Neu" confirmed: the box is empty for the file to come back into.
+  // "Neu" confirmed, the changes given up: the box is empty for the file to come back
+  // into.
   void emptyBox() {
-    wxTEST_DIALOG(menu(CM_NEU),
-                  tExpectBox("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_OK));
+    if (window_->modified()) {
+      wxTEST_DIALOG(menu(CM_NEU), tExpectBox("Bisherige Daten sichern", "Achtung",
+                                             wxYES_NO | wxICON_NONE, wxID_NO));
+    } else {
+      wxTEST_DIALOG(menu(CM_NEU),
+                    tExpectBox("Alle Termeln werden geloescht!", "Warnung", kOkCancel, wxID_OK));
+    }
     ASSERT_EQ(theCardBox.totalCount(), 0);
   }
 };

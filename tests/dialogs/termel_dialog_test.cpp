@@ -2,6 +2,7 @@
 #include <wx/button.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 #include <wx/window.h>
 
 #include <string>
@@ -281,4 +282,33 @@ TEST_F(TermelDialogTest, TypographicCharactersTakePlainFormsAndUnholdableOnesAre
                   return dialogtest::resultOf(dialog) == 0 ? wxID_CANCEL : wxID_OK;
                 }));
   EXPECT_EQ(fronts(1), (Strings{"Mr. Smith - Esq."}));
+}
+
+// Typed without waiting for the window, as xdotool types: the keys after each Enter
+// belong to the next card's front, however long storing the previous card took.
+TEST_F(TermelDialogTest, TenCardsTypedAtFullSpeedStoreEveryPair) {
+  for (int i = 0; i < 550; ++i) {
+    const std::string n = std::to_string(i);
+    dialogtest::addCard(2 + i % 6, ("Vorrat " + n).c_str(), ("stock " + n).c_str());
+  }
+  Strings typed;
+  wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
+                wxExpectModal<tTermelDialog>([&](tTermelDialog* dialog) {
+                  // Without a window manager the keys go where the pointer is.
+                  EXPECT_TRUE(guitest::waitFor([&] { return dialog->IsShownOnScreen(); }));
+                  dialogtest::click(dialog, 301);
+                  wxUIActionSimulator keys;
+                  for (int i = 1; i <= 10; ++i) {
+                    const std::string n = std::to_string(i);
+                    keys.Text(("Wort " + n).c_str());
+                    keys.Char(WXK_TAB);
+                    keys.Text(("word " + n).c_str());
+                    keys.Char(WXK_RETURN);
+                    typed.push_back("Wort " + n + "/word " + n + "/0/0");
+                  }
+                  guitest::waitFor([] { return fronts(1).size() == 10; });
+                  guitest::yield(100);
+                  return wxID_CANCEL;
+                }));
+  EXPECT_EQ(dialogtest::cardsWithCounters(1), typed);
 }
