@@ -6,6 +6,7 @@
 #include <wx/msgdlg.h>
 #include <wx/tokenzr.h>
 
+#include "app/haupt_fenster.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -42,7 +43,25 @@ bool hasExtension(const std::string& path) {
   return dot != std::string::npos && dot > (slash == std::string::npos ? 0 : slash + 1);
 }
 
+wxString& lastFolderChosen() {
+  static wxString folder;
+  return folder;
+}
+
 }  // namespace
+
+wxString startFolder() {
+  if (!currentFileName.empty()) return wxFileName(shownPath(currentFileName)).GetPath();
+  return lastFolder();
+}
+
+wxString lastFolder() {
+  return lastFolderChosen();
+}
+
+void setLastFolder(const wxString& folder) {
+  lastFolderChosen() = folder;
+}
 
 int showGerman(wxMessageDialog& box) {
   // GTK labels its stock buttons in the desktop's language; the program speaks German
@@ -85,6 +104,7 @@ std::string pathBytes(const wxString& path) {
 bool choosePath(wxFileDialog& dialog, std::string* path) {
   if (dialog.ShowModal() != wxID_OK) return false;
   *path = pathBytes(dialog.GetPath());
+  if (!path->empty()) setLastFolder(wxFileName(dialog.GetPath()).GetPath());
   return !path->empty();
 }
 
@@ -93,7 +113,8 @@ bool choosePath(wxFileDialog& dialog, std::string* path) {
 bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name,
                     const wxString& wildcard, std::string* path, int* filterIndex) {
   for (;;) {
-    wxFileDialog dialog(owner, title, wxString(), name, wildcard, wxFD_SAVE);
+    wxFileDialog dialog(owner, title, startFolder(), name, wildcard,
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (!choosePath(dialog, path)) return false;
     if (filterIndex != nullptr) *filterIndex = dialog.GetFilterIndex();
     if (dialog.GetFilename().find_first_of("*?") == wxString::npos) return true;
@@ -102,7 +123,7 @@ bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name
 
 bool chooseWordListToImport(wxWindow* owner, std::string* path, tWordListOptions* options) {
   const wxString wildcard = wordListFileFilter();
-  wxFileDialog dialog(owner, "Wortliste importieren", wxString(), wxString(), wildcard,
+  wxFileDialog dialog(owner, "Wortliste importieren", startFolder(), wxString(), wildcard,
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   // Every word list in sight at first: "Alle (*.*)" is the last filter.
   dialog.SetFilterIndex(static_cast<int>(patternsOf(wildcard).size()) - 1);

@@ -11,6 +11,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/marked_text.h"
+#include "app/window_title.h"
 #include "box/answer_check.h"
 #include "box/card_box.h"
 #include "box/termel.h"
@@ -90,6 +91,17 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   }
   Bind(wxEVT_SIZE, &tHauptFenster::onSize, this);
   Bind(wxEVT_PAINT, &tHauptFenster::onPaint, this);
+  // Whatever changed the box or its file, the title follows once the change is done.
+  Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+    showTitle();
+    event.Skip();
+  });
+}
+
+void tHauptFenster::showTitle() {
+  wxWindow* frame = wxGetTopLevelParent(this);
+  const wxString title = windowTitle(shownPath(currentFileName), modified_, saveGuard_.readOnly());
+  if (frame != nullptr && frame->GetLabel() != title) frame->SetLabel(title);
 }
 
 // The typed answer's controls, shown only while answers are typed; the entry comes
@@ -110,11 +122,13 @@ void tHauptFenster::createTypedControls() {
 tHauptFenster::~tHauptFenster() {
   // The box open now is the one the next start without a file name comes back to.
   settings_.lastBox = shownPath(currentFileName);
+  settings_.lastFolder = lastFolder();
   saveSettings(settings_);
 }
 
 void tHauptFenster::applySettings(const tSettings& settings) {
   settings_ = settings;
+  setLastFolder(settings.lastFolder);
   recentBoxes_.restore(settings.recentBoxes);
   fitClientToFont();
   relayout();

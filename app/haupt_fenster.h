@@ -156,6 +156,8 @@ class tHauptFenster : public wxPanel {
   void onUpdateUI(wxUpdateUIEvent& event);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
+  // The frame's title names the box, and whether it is changed or read-only.
+  void showTitle();
   // Shows collected load or save errors of this card file (or its box file) once, in
   // one message box that names the files.
   void showErrors(const std::vector<std::string>& errors, const std::string& cardFile);

@@ -48,6 +48,8 @@ class tSaveGuard {
   // The learner agreed to the question check() led to; it is not asked again for this
   // file (until someone else changes it again).
   void accept(tCheck check, const std::string& path);
+  // "Sichern" cannot write the file: it is write-protected or opened only to read.
+  bool readOnly() const { return readOnly_ || onlyToRead_; }
 
  private:
   tBoxLock lock_;

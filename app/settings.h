@@ -28,6 +28,8 @@ struct tSettings {
   // most kRecentBoxes, none empty.
   wxString lastBox;
   std::vector<wxString> recentBoxes;
+  // The folder a file was last chosen in, where file dialogs start when no box is open.
+  wxString lastFolder;
 };
 
 // The settings file's path; its directory need not exist. Empty without any home

@@ -31,6 +31,9 @@ tOverviewDialog::tOverviewDialog(wxWindow* parent, const tBoxStats& stats)
   showTotals();
   showMostMissed();
   SetEscapeId(wxID_CANCEL);
+  offerHelp(605,
+            "\xDC"
+            "bersicht");
   GetSizer()->SetSizeHints(this);
 }
 

@@ -10,7 +10,6 @@
 #include "box/card_box.h"
 #include "box/card_text.h"
 #include "box/termel.h"
-#include "dialogs/help.h"
 #include "dialogs/show_dialog.h"
 #include "dialogs/wx_text.h"
 #include "storage/charset.h"
@@ -49,7 +48,7 @@ tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
     closeButton->SetLabel("Abbruch");
   }
   Bind(wxEVT_BUTTON, &tTermelDialog::onStore, this, wxID_OK);
-  Bind(wxEVT_BUTTON, &tTermelDialog::onHelp, this, 303);
+  offerHelp(303, "Eingabe");
 }
 
 void tTermelDialog::onStore(wxCommandEvent&) {
@@ -114,10 +113,6 @@ void tTermelDialog::storeNewCard() {
   tTermel* existing = theCardBox.findEither(card);
   if (existing == nullptr || runDuplicateDialog(this, existing) == wxID_OK)
     theCardBox.addCard(card);
-}
-
-void tTermelDialog::onHelp(wxCommandEvent&) {
-  callHelp(this, tHelpCommand::Keyword, "Eingabe");
 }
 
 int runCardEntryDialog(wxWindow* parent, tTermel* card) {

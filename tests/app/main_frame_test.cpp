@@ -14,7 +14,7 @@ const std::vector<tBoxCard> kTwoInSecond = {{2, "Haus", "house", 4, 2}, {2, "Bau
 
 TEST_F(MainFrameTest, StartedWithCardFileShowsFirstQuestionUnchanged) {
   start(writeBox("start.trm", kTwoInSecond));
-  EXPECT_EQ(frame_->GetTitle(), "Deruvuvodiru");
+  EXPECT_EQ(frame_->GetTitle().utf8_string(), "start.trm – Deruvuvodiru");
   EXPECT_EQ(frame_->GetSize(), wxSize(600, 250));
   EXPECT_EQ(frame_->GetStatusBar()->GetFieldsCount(), 4);
   EXPECT_EQ(label(ID_QUESTION), "Haus");
