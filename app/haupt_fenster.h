@@ -202,6 +202,7 @@ class tHauptFenster : public wxPanel {
   // Every change of the box other than an answer makes earlier answers final.
   void forgetAnswers() { history_.clear(); }
   void rememberFrameSize();
+  int neededClientHeight() const;
   void fitClientToFont();
 
   wxStatusBar* statusBar_;
@@ -222,6 +223,10 @@ class tHauptFenster : public wxPanel {
   wxStaticText* verdictField_;
   tVerdict verdict_;
   bool sized_;  // the window has had its first size change
+  // The client height the learner gave the frame before larger texts made it grow, 0
+  // while it has not grown; and the height it was grown to.
+  int learnerHeight_;
+  int fittedHeight_;
   tSettings settings_;
   tAnswerHistory history_;
   tRecentBoxes recentBoxes_;

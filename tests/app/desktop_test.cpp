@@ -1,6 +1,8 @@
 // The main frame as a desktop program: its shortcut keys, its title and where its
 // file dialogs start.
 #include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 
@@ -118,4 +120,76 @@ TEST_F(MainFrameTest, FileDialogsStartInTheBoxFolderElseTheFolderLastUsed) {
   stop();
   start();
   wxTEST_DIALOG(press('O', wxMOD_CONTROL), cardDialog("", kCardOpen, folder));
+}
+
+namespace {
+
+// The training window's visible controls that overlap another one, by id.
+std::vector<std::pair<int, int>> overlaps(wxWindow* window) {
+  std::vector<wxWindow*> shown;
+  for (wxWindow* child : window->GetChildren()) {
+    if (child->IsShown()) shown.push_back(child);
+  }
+  std::vector<std::pair<int, int>> found;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    for (size_t j = i + 1; j < shown.size(); ++j) {
+      if (shown[i]->GetRect().Intersects(shown[j]->GetRect())) {
+        found.emplace_back(shown[i]->GetId(), shown[j]->GetId());
+      }
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+TEST_F(MainFrameTest, FrameShrinksBackWithTheTextsAndASmallFrameKeepsItsRowsApart) {
+  start(writeBox("haus.trm", kBox));
+  const wxSize usual = frame_->GetClientSize();
+  for (int i = 0; i < 8; ++i) press('+', wxMOD_CONTROL);
+  ASSERT_EQ(window_->settings().fontPercent, 300);
+  EXPECT_TRUE(guitest::waitFor([&] { return frame_->GetClientSize().y > usual.y; }));
+  menu(CM_ANTWORT_EINTIPPEN);
+  const int typedHeight = frame_->GetClientSize().y;
+  press('0', wxMOD_CONTROL);
+  EXPECT_TRUE(guitest::waitFor([&] { return frame_->GetClientSize().y < typedHeight; }));
+  menu(CM_ANTWORT_EINTIPPEN);
+  EXPECT_TRUE(guitest::waitFor([&] { return frame_->GetClientSize() == usual; }))
+      << frame_->GetClientSize().y << " instead of " << usual.y;
+  EXPECT_EQ(window_->settings().height, 250) << "the learner's size is the one remembered";
+
+  // However small the learner makes the frame, at 100 % and at 300 %, typing or not.
+  for (int step : {0, 8}) {
+    for (int i = 0; i < step; ++i) press('+', wxMOD_CONTROL);
+    for (bool typed : {false, true}) {
+      if (typed) menu(CM_ANTWORT_EINTIPPEN);
+      SCOPED_TRACE(testing::Message() << window_->settings().fontPercent << " %, typed " << typed);
+      frame_->SetClientSize(120, 60);
+      guitest::yield(200);
+      EXPECT_GE(frame_->GetClientSize().x, 300);
+      EXPECT_EQ(overlaps(window_), (std::vector<std::pair<int, int>>{}));
+      if (typed) menu(CM_ANTWORT_EINTIPPEN);
+    }
+  }
+}
+
+TEST_F(MainFrameTest, VerdictAtTheLargestTextSizeIsShownWhole) {
+  start(writeBox("haus.trm", kBox));
+  menu(CM_ANTWORT_EINTIPPEN);
+  for (int i = 0; i < 8; ++i) press('+', wxMOD_CONTROL);
+  for (const char* typed : {"xyz", "tree"}) {
+    wxUIActionSimulator keys;
+    keys.Text(typed);
+    guitest::yield(100);
+    press(WXK_RETURN);
+    auto* verdict = dynamic_cast<wxStaticText*>(window_->FindWindow(ID_URTEIL));
+    ASSERT_NE(verdict, nullptr);
+    ASSERT_TRUE(verdict->IsShown());
+    SCOPED_TRACE(verdict->GetLabel().utf8_string());
+    EXPECT_GE(verdict->GetSize().x, verdict->GetTextExtent(verdict->GetLabel()).x);
+    EXPECT_GE(verdict->GetRect().GetRight(), 0);
+    EXPECT_LE(verdict->GetRect().GetRight(), window_->GetClientSize().x);
+    EXPECT_EQ(overlaps(window_), (std::vector<std::pair<int, int>>{}));
+    press(WXK_RETURN);
+  }
 }
