@@ -1,9 +1,12 @@
 // The German message boxes and the file dialogs of the training window.
 #include "app/file_dialogs.h"
 
+#include <gtk/gtk.h>
+#include <wx/dcscreen.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/settings.h>
 #include <wx/tokenzr.h>
 
 #include "app/haupt_fenster.h"
@@ -21,6 +24,8 @@ const char kHeaderQuestion[] =
     "Mit \xE2\x80\x9EJa\xE2\x80\x9C wird sie nicht als Karte \xC3\xBC"
     "bernommen.";
 const char kMoreNotes[] = "\xE2\x80\xA6 und %d weitere Meldungen";
+// What a window manager's title bar takes besides the caption: icon and buttons.
+constexpr int kTitleBarExtras = 140;
 
 // The filter entries of a wildcard "Name|pattern|Name|pattern".
 wxArrayString patternsOf(const wxString& wildcard) {
@@ -68,6 +73,15 @@ int showGerman(wxMessageDialog& box) {
   // whatever that is.
   box.SetYesNoLabels("&Ja", "&Nein");
   box.SetOKCancelLabels("OK", "Abbrechen");
+  // GTK sizes a message box by its text alone, and a short question would show its
+  // caption cut off ("A...g"). The box exists only once it runs, so it is widened then.
+  wxScreenDC screen;
+  screen.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).Bold());
+  const int width = screen.GetTextExtent(box.GetTitle()).x;
+  box.CallAfter([&box, width] {
+    if (box.GetHandle() != nullptr)
+      gtk_widget_set_size_request(box.GetHandle(), width + kTitleBarExtras, -1);
+  });
   return box.ShowModal();
 }
 

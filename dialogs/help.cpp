@@ -44,6 +44,11 @@ void keepOutOfModalDialogs(wxTopLevelWindow* frame) {
   g_object_unref(group);
 }
 
+void layOutAll(wxWindow* window) {
+  window->SendSizeEvent();
+  for (wxWindow* child : window->GetChildren()) layOutAll(child);
+}
+
 // The tabs of contents, index and search, somewhere among the viewer's windows.
 wxNotebook* tabsOf(wxWindow* window) {
   if (auto* notebook = dynamic_cast<wxNotebook*>(window)) return notebook;
@@ -93,6 +98,9 @@ class tHelpController : public wxHtmlHelpController {
     frame->Create(m_parentWindow, wxID_ANY, wxEmptyString, m_FrameStyle, m_Config, m_ConfigRoot);
     keepOutOfModalDialogs(frame);
     nameTabs(frame->GetHelpWindow());
+    // Laid out before it is first shown: GTK complains about the scroll bars of lists
+    // still at their tiny creation size.
+    layOutAll(frame);
     frame->SetShouldPreventAppExit(m_shouldPreventAppExit);
     m_helpFrame = frame;
     return frame;

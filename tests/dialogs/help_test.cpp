@@ -377,3 +377,38 @@ TEST_F(HelpTest, HelpFromAModalDialogCanBeClickedWhileTheDialogStaysOpen) {
   }
   gtk_window_set_modal(GTK_WINDOW(dialog.GetHandle()), FALSE);
 }
+
+namespace {
+
+// GTK's critical warnings, counted as they reach the console.
+int& gtkCriticals() {
+  static int count = 0;
+  return count;
+}
+
+GLogWriterOutput countingWriter(GLogLevelFlags level, const GLogField* fields, gsize count,
+                                gpointer data) {
+  if (level & G_LOG_LEVEL_CRITICAL) ++gtkCriticals();
+  return g_log_writer_default(level, fields, count, data);
+}
+
+}  // namespace
+
+TEST_F(HelpTest, ViewerOpensWithoutGtkWarningsOnTheConsole) {
+  static const bool counting = [] {
+    g_log_set_writer_func(countingWriter, nullptr, nullptr);
+    return true;
+  }();
+  ASSERT_TRUE(counting);
+  callHelp(nullptr, tHelpCommand::Quit);
+  guitest::yield(100);
+  gtkCriticals() = 0;
+  for (tHelpCommand command :
+       {tHelpCommand::Contents, tHelpCommand::Search, tHelpCommand::HelpOnHelp}) {
+    callHelp(nullptr, command);
+    guitest::yield(200);
+    callHelp(nullptr, tHelpCommand::Quit);
+    guitest::yield(200);
+  }
+  EXPECT_EQ(gtkCriticals(), 0);
+}
