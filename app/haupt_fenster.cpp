@@ -35,8 +35,8 @@ constexpr int kButtonHeight = 30;
 constexpr int kEntryPadding = 12;
 // Room kept between the rows when the fonts grow.
 constexpr int kRowGap = 6;
-// Narrower, the buttons of the bottom row would run into each other.
-constexpr int kMinClientWidth = 300;
+// Narrower, the status bar would lose the counts and the buttons would crowd.
+constexpr int kMinClientWidth = 400;
 // Room between the typed answer and the verdict or "Sehen" beside it.
 constexpr int kVerdictGap = 10;
 const wxColour kRightColour(0, 128, 0);
