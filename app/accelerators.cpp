@@ -10,6 +10,14 @@ namespace {
 // typed with it.
 int controlCommand(int keyCode) {
   switch (keyCode) {
+    case 'N':
+      return CM_NEU;
+    case 'O':
+      return CM_OEFFNEN;
+    case 'S':
+      return CM_SICHERN;
+    case 'Q':
+      return CM_BEENDEN;
     case 'Z':
       return CM_ZURUECKNEHMEN;
     case 'G':
@@ -42,6 +50,9 @@ int acceleratorCommand(int keyCode, int modifiers, bool capsLockOn, bool typing)
     if (keyCode == WXK_RETURN || keyCode == WXK_NUMPAD_ENTER) return CM_WEITER;
     if (keyCode == WXK_ESCAPE) return CM_UNBEKANNT;
   }
+  // The desktop's own keys: help for the window in front, "Sichern als" with Shift.
+  if (modifiers == wxMOD_NONE && keyCode == WXK_F1) return CM_HILFE_INHALT;
+  if (modifiers == (wxMOD_CONTROL | wxMOD_SHIFT) && keyCode == 'S') return CM_SICHERN_ALS;
   if ((modifiers & ~wxMOD_SHIFT) == wxMOD_CONTROL) return controlCommand(keyCode);
   // Alt combinations type no character, so they are no letter commands.
   if ((modifiers & ~wxMOD_SHIFT) != wxMOD_NONE) return 0;

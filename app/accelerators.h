@@ -3,6 +3,8 @@
 // Shift and Caps Lock states at the time, and none while an answer is being typed.
 // The Ctrl combinations: Strg+Z takes an answer back, Strg+G and Strg+U count the
 // card shown as known or unknown, Strg++, Strg+- and Strg+0 size the card texts.
+// As in every desktop program, Strg+N, Strg+O, Strg+S, Strg+Umschalt+S and Strg+Q are
+// the file commands and F1 opens the help.
 #ifndef TERMEL_APP_ACCELERATORS_H_
 #define TERMEL_APP_ACCELERATORS_H_
 

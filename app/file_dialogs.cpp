@@ -1,12 +1,16 @@
 // The German message boxes and the file dialogs of the training window.
 #include "app/file_dialogs.h"
 
+#include <gtk/gtk.h>
+#include <wx/dcscreen.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/settings.h>
 #include <wx/tokenzr.h>
 
 #include "dialogs/import_summary_dialog.h"
+#include "app/haupt_fenster.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -23,6 +27,8 @@ const char kHeaderQuestion[] =
 const char kMoreNotes[] = "\xE2\x80\xA6 und %d weitere Meldungen";
 // Characters of a note shown in the list.
 constexpr size_t kShownWidth = 200;
+// What a window manager's title bar takes besides the caption: icon and buttons.
+constexpr int kTitleBarExtras = 140;
 
 // The filter entries of a wildcard "Name|pattern|Name|pattern".
 wxArrayString patternsOf(const wxString& wildcard) {
@@ -45,13 +51,40 @@ bool hasExtension(const std::string& path) {
   return dot != std::string::npos && dot > (slash == std::string::npos ? 0 : slash + 1);
 }
 
+wxString& lastFolderChosen() {
+  static wxString folder;
+  return folder;
+}
+
 }  // namespace
+
+wxString startFolder() {
+  if (!currentFileName.empty()) return wxFileName(shownPath(currentFileName)).GetPath();
+  return lastFolder();
+}
+
+wxString lastFolder() {
+  return lastFolderChosen();
+}
+
+void setLastFolder(const wxString& folder) {
+  lastFolderChosen() = folder;
+}
 
 int showGerman(wxMessageDialog& box) {
   // GTK labels its stock buttons in the desktop's language; the program speaks German
   // whatever that is.
   box.SetYesNoLabels("&Ja", "&Nein");
   box.SetOKCancelLabels("OK", "Abbrechen");
+  // GTK sizes a message box by its text alone, and a short question would show its
+  // caption cut off ("A...g"). The box exists only once it runs, so it is widened then.
+  wxScreenDC screen;
+  screen.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).Bold());
+  const int width = screen.GetTextExtent(box.GetTitle()).x;
+  box.CallAfter([&box, width] {
+    if (box.GetHandle() != nullptr)
+      gtk_widget_set_size_request(box.GetHandle(), width + kTitleBarExtras, -1);
+  });
   return box.ShowModal();
 }
 
@@ -92,6 +125,7 @@ std::string pathBytes(const wxString& path) {
 bool choosePath(wxFileDialog& dialog, std::string* path) {
   if (dialog.ShowModal() != wxID_OK) return false;
   *path = pathBytes(dialog.GetPath());
+  if (!path->empty()) setLastFolder(wxFileName(dialog.GetPath()).GetPath());
   return !path->empty();
 }
 
@@ -100,7 +134,8 @@ bool choosePath(wxFileDialog& dialog, std::string* path) {
 bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name,
                     const wxString& wildcard, std::string* path, int* filterIndex) {
   for (;;) {
-    wxFileDialog dialog(owner, title, wxString(), name, wildcard, wxFD_SAVE);
+    wxFileDialog dialog(owner, title, startFolder(), name, wildcard,
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (!choosePath(dialog, path)) return false;
     if (filterIndex != nullptr) *filterIndex = dialog.GetFilterIndex();
     if (dialog.GetFilename().find_first_of("*?") == wxString::npos) return true;
@@ -109,7 +144,7 @@ bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name
 
 bool chooseWordListToImport(wxWindow* owner, std::string* path, tWordListOptions* options) {
   const wxString wildcard = wordListFileFilter();
-  wxFileDialog dialog(owner, "Wortliste importieren", wxString(), wxString(), wildcard,
+  wxFileDialog dialog(owner, "Wortliste importieren", startFolder(), wxString(), wildcard,
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   // Every word list in sight at first: "Alle (*.*)" is the last filter.
   dialog.SetFilterIndex(static_cast<int>(patternsOf(wildcard).size()) - 1);

@@ -37,11 +37,18 @@ void warn(wxWindow* owner, const wxString& text);
 wxString shownPath(const std::string& path);
 std::string pathBytes(const wxString& path);
 
+// File dialogs start in the open box's folder (that of currentFileName), else in the
+// folder a file was last chosen in, which choosePath keeps and the settings remember.
+wxString startFolder();
+wxString lastFolder();
+void setLastFolder(const wxString& folder);
+
 // Runs the dialog; on OK, *path gets the chosen path as the bytes the file system
 // knows it by, whatever its length. A dialog that hands back no path counts as
 // cancelled.
 bool choosePath(wxFileDialog& dialog, std::string* path);
 // A save dialog, shown again while the name field holds a pattern such as "*.trm".
+// Choosing a file that exists asks whether to replace it.
 // *filterIndex, when given, gets the filter chosen.
 bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name,
                     const wxString& wildcard, std::string* path, int* filterIndex = nullptr);

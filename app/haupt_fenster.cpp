@@ -11,6 +11,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/marked_text.h"
+#include "app/window_title.h"
 #include "box/answer_check.h"
 #include "box/card_box.h"
 #include "box/termel.h"
@@ -34,6 +35,10 @@ constexpr int kButtonHeight = 30;
 constexpr int kEntryPadding = 12;
 // Room kept between the rows when the fonts grow.
 constexpr int kRowGap = 6;
+// Narrower, the status bar would lose the counts and the buttons would crowd.
+constexpr int kMinClientWidth = 400;
+// Room between the typed answer and the verdict or "Sehen" beside it.
+constexpr int kVerdictGap = 10;
 const wxColour kRightColour(0, 128, 0);
 const wxColour kWrongColour(200, 0, 0);
 // In the question field while the box holds no card.
@@ -70,6 +75,8 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
       modified_(false),
       verdict_(tVerdict::None),
       sized_(false),
+      learnerHeight_(0),
+      fittedHeight_(0),
       history_(&theCardBox) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   // Creation order is the Tab order.
@@ -98,6 +105,17 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   }
   Bind(wxEVT_SIZE, &tHauptFenster::onSize, this);
   Bind(wxEVT_PAINT, &tHauptFenster::onPaint, this);
+  // Whatever changed the box or its file, the title follows once the change is done.
+  Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+    showTitle();
+    event.Skip();
+  });
+}
+
+void tHauptFenster::showTitle() {
+  wxWindow* frame = wxGetTopLevelParent(this);
+  const wxString title = windowTitle(shownPath(currentFileName), modified_, saveGuard_.readOnly());
+  if (frame != nullptr && frame->GetLabel() != title) frame->SetLabel(title);
 }
 
 // The typed answer's controls, shown only while answers are typed; the entry comes
@@ -122,11 +140,13 @@ tHauptFenster::~tHauptFenster() {
   }
   // The box open now is the one the next start without a file name comes back to.
   settings_.lastBox = shownPath(currentFileName);
+  settings_.lastFolder = lastFolder();
   saveSettings(settings_);
 }
 
 void tHauptFenster::applySettings(const tSettings& settings) {
   settings_ = settings;
+  setLastFolder(settings.lastFolder);
   recentBoxes_.restore(settings.recentBoxes);
   fitClientToFont();
   relayout();
@@ -332,24 +352,45 @@ int tHauptFenster::answerRowHeight() const {
                   GetCharHeight() * settings_.fontPercent / tSettings::kFontMin + kEntryPadding);
 }
 
-// Larger texts need a taller window to keep the rows apart: the frame grows as far as
-// that takes, and never shrinks on its own.
-void tHauptFenster::fitClientToFont() {
-  if (settings_.fontPercent == tSettings::kFontMin && !settings_.typedAnswers) return;
-  // The rows' centres lie a quarter of the area above the bottom row apart. The
-  // frame's client area is the window's, also before the window is first sized.
+// The rows' centres lie a quarter of the area above the bottom row apart; below this
+// height they would overlap.
+int tHauptFenster::neededClientHeight() const {
   const int quarter = (fieldHeight() + answerRowHeight()) / 2 + kRowGap;
-  const int needed = 4 * quarter + 50;
-  wxWindow* frame = wxGetTopLevelParent(this);
-  const wxSize client = frame->GetClientSize();
-  if (client.y < needed) frame->SetClientSize(client.x, needed);
+  return 4 * quarter + 50;
 }
 
+// Larger texts need a taller window to keep the rows apart: the frame grows as far as
+// that takes, and goes back to the height the learner gave it once they are smaller
+// again. The learner cannot make it smaller than the rows need. The frame's client
+// area is the window's, also before the window is first sized.
+void tHauptFenster::fitClientToFont() {
+  wxWindow* frame = wxGetTopLevelParent(this);
+  const int needed = neededClientHeight();
+  frame->SetMinClientSize(wxSize(kMinClientWidth, needed));
+  const wxSize client = frame->GetClientSize();
+  int height = client.y;
+  if (client.y < needed) {
+    if (learnerHeight_ == 0) learnerHeight_ = client.y;
+    height = needed;
+  } else if (learnerHeight_ > 0) {
+    height = std::max(needed, learnerHeight_);
+    if (height == learnerHeight_) learnerHeight_ = 0;
+  }
+  if (height == client.y) return;
+  fittedHeight_ = height;
+  frame->SetClientSize(client.x, height);
+}
+
+// A frame grown for larger texts is remembered at the learner's own size, which the
+// next start grows again as far as the texts need.
 void tHauptFenster::rememberFrameSize() {
   auto* frame = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
   if (frame == nullptr || !frame->IsShown() || frame->IsMaximized() || frame->IsIconized()) return;
+  const int client = frame->GetClientSize().y;
+  // A size the learner chose takes the place of the one kept.
+  if (learnerHeight_ > 0 && client != fittedHeight_) learnerHeight_ = 0;
   settings_.width = frame->GetSize().x;
-  settings_.height = frame->GetSize().y;
+  settings_.height = frame->GetSize().y - (learnerHeight_ > 0 ? client - learnerHeight_ : 0);
 }
 
 // At 100 % and with typed answers off these are the fixed positions the window always
@@ -360,7 +401,8 @@ void tHauptFenster::layout(int width, int height) {
   const int field = fieldHeight();
   knownButton_->SetSize(width - 120, height - 50, 100, 30, flags);
   unknownButton_->SetSize(20, height - 50, 100, 30, flags);
-  compartmentField_->SetSize(121, height - 50, width - 236, 30, flags);
+  // Between the buttons, a pixel clear of each.
+  compartmentField_->SetSize(121, height - 50, width - 242, 30, flags);
   if (typing()) {
     layoutTypedRow(width, height);
   } else {
@@ -382,11 +424,18 @@ void tHauptFenster::layoutTypedRow(int width, int height) {
   const int flags = wxSIZE_ALLOW_MINUS_ONE;
   const int row = answerRowHeight();
   const int top = (height - 50) / 2 - row / 2;
+  // The verdict in large bold type can be wider than "Sehen".
+  int verdictWidth = 0;
+  for (const char* verdict : {"Richtig", "Falsch"}) {
+    verdictWidth = std::max(verdictWidth, verdictField_->GetTextExtent(verdict).x);
+  }
+  const int side = std::max(100, verdictWidth + kFieldPadding);
   // GTK refuses negative widths, which a tiny window would give.
-  const int entryWidth = std::max(width - 150, 0);
+  const int entryWidth = std::max(width - 40 - kVerdictGap - side, 0);
   const int verdictHeight = verdictField_->GetBestSize().y;
   showButton_->SetSize(width - 120, top + (row - 30) / 2, 100, 30, flags);
-  verdictField_->SetSize(width - 120, top + (row - verdictHeight) / 2, 100, verdictHeight, flags);
+  verdictField_->SetSize(width - 20 - side, top + (row - verdictHeight) / 2, side, verdictHeight,
+                         flags);
   answerEntry_->SetSize(20, top, entryWidth, row, flags);
   typedField_->SetSize(20, top, entryWidth, row, flags);
 }

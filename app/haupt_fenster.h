@@ -192,6 +192,8 @@ class tHauptFenster : public wxPanel {
                                          std::vector<std::string>* warnings);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
+  // The frame's title names the box, and whether it is changed or read-only.
+  void showTitle();
   // Shows collected load or save errors of this card file (or its box file) once, in
   // one message box that names the files.
   void showErrors(const std::vector<std::string>& errors, const std::string& cardFile);
@@ -245,6 +247,7 @@ class tHauptFenster : public wxPanel {
   // Every change of the box other than an answer makes earlier answers final.
   void forgetAnswers() { history_.clear(); }
   void rememberFrameSize();
+  int neededClientHeight() const;
   void fitClientToFont();
   // Reads the question side (answer false) or the answer side of the card shown, if
   // reading aloud is on; with no card, only stops what is being read.
@@ -276,6 +279,10 @@ class tHauptFenster : public wxPanel {
   wxStaticText* verdictField_;
   tVerdict verdict_;
   bool sized_;  // the window has had its first size change
+  // The client height the learner gave the frame before larger texts made it grow, 0
+  // while it has not grown; and the height it was grown to.
+  int learnerHeight_;
+  int fittedHeight_;
   tSettings settings_;
   tAnswerHistory history_;
   tRecentBoxes recentBoxes_;

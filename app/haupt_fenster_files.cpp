@@ -103,7 +103,7 @@ bool tHauptFenster::offerToSave() {
 void tHauptFenster::openBox() {
   // The box is emptied next: after a failed save it must stay as it is.
   if (!offerToSave()) return;
-  wxFileDialog dialog(this, wxString::FromUTF8("Kartei öffnen"), wxString(), kCardFilePattern,
+  wxFileDialog dialog(this, wxString::FromUTF8("Kartei öffnen"), startFolder(), kCardFilePattern,
                       kCardFileWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   std::string chosen;
   // Cancelled, the box stays as it is, so nothing can be lost by closing later.
@@ -271,6 +271,7 @@ void tHauptFenster::rememberBox() {
 void tHauptFenster::keepRecentBoxes() {
   settings_.recentBoxes = recentBoxes_.paths();
   settings_.lastBox = shownPath(currentFileName);
+  settings_.lastFolder = lastFolder();
   saveSettings(settings_);
   showRecentBoxes();
 }

@@ -17,6 +17,7 @@
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
 #include "app/settings.h"
+#include "app/window_title.h"
 
 void termelInitResources();
 
@@ -129,7 +130,7 @@ bool TMyApp::OnInit() {
 wxFrame* TMyApp::createMainWindow() {
   const tSettings settings = loadSettings();
   const wxSize outerSize(settings.width, settings.height);
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "Deruvuvodiru", wxDefaultPosition, outerSize);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, kProgramTitle, wxDefaultPosition, outerSize);
   wxMenuBar* menu = wxXmlResource::Get()->LoadMenuBar(frame, "100");
   if (menu == nullptr) {
     delete frame;

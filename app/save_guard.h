@@ -50,6 +50,8 @@ class tSaveGuard {
   // The learner agreed to the question check() led to; it is not asked again for this
   // file (until someone else changes it again).
   void accept(tCheck check, const std::string& path);
+  // "Sichern" cannot write the file: it is write-protected or opened only to read.
+  bool readOnly() const { return readOnly_ || onlyToRead_; }
 
   // What the guard knows of the open box's file. Kept aside while a save under another
   // name is tried, and given back with restore() when that save did not happen.

@@ -23,6 +23,7 @@ const char kFontPercent[] = "/Optionen/Schrift";
 const char kWidth[] = "/Fenster/Breite";
 const char kHeight[] = "/Fenster/Hoehe";
 const char kLastBox[] = "/Zuletzt/Offen";
+const char kLastFolder[] = "/Zuletzt/Ordner";
 // The keys wxFileHistory keeps its list under: file1, file2, ...
 const char kRecentBox[] = "/Zuletzt/file%d";
 // Far beyond any screen, yet small enough that a frame of this size can be made.
@@ -116,6 +117,7 @@ tSettings loadSettings() {
   settings.height = readInt(config, kHeight, kMinSize, kMaxSize, tSettings::kDefaultHeight);
   settings.lastBox = config.Read(kLastBox, wxString());
   settings.recentBoxes = readRecentBoxes(config);
+  settings.lastFolder = config.Read(kLastFolder, wxString());
   return settings;
 }
 
@@ -141,6 +143,7 @@ bool saveSettings(const tSettings& settings) {
   config.Write(kWidth, settings.width);
   config.Write(kHeight, settings.height);
   config.Write(kLastBox, settings.lastBox);
+  config.Write(kLastFolder, settings.lastFolder);
   for (size_t i = 0; i < settings.recentBoxes.size() && i < tSettings::kRecentBoxes; ++i) {
     config.Write(wxString::Format(kRecentBox, static_cast<int>(i) + 1), settings.recentBoxes[i]);
   }

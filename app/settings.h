@@ -35,6 +35,8 @@ struct tSettings {
   // Language codes of the translations, by the box's real path, the latest choice
   // first, at most kLanguageBoxes.
   std::vector<std::pair<wxString, std::string>> translationLanguages;
+  // The folder a file was last chosen in, where file dialogs start when no box is open.
+  wxString lastFolder;
 };
 
 // The language the translations of the box at realPath are read in; English when

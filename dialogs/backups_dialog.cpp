@@ -24,6 +24,7 @@ tBackupsDialog::tBackupsDialog(wxWindow* parent, std::vector<tBackup> backups)
   fillList();
   updateButton();
   Bind(wxEVT_BUTTON, &tBackupsDialog::onRestore, this, 702);
+  offerHelp(703, "Sicherungen");
   // "Schließen", Esc and the close box all end here, modal or not.
   Bind(
       wxEVT_BUTTON, [this](wxCommandEvent&) { closeWith(wxID_CANCEL); }, wxID_CANCEL);

@@ -10,7 +10,6 @@
 #include "box/termel.h"
 #include "dialogs/card_list.h"
 #include "dialogs/compartment_names.h"
-#include "dialogs/help.h"
 #include "dialogs/kasten_dialog.h"
 #include "dialogs/termel_dialog.h"
 
@@ -56,7 +55,7 @@ tBearbDialog::tBearbDialog(wxWindow* parent)
   Bind(wxEVT_LISTBOX_DCLICK, &tBearbDialog::onDoubleClick, this, 501);
   Bind(wxEVT_BUTTON, &tBearbDialog::onChange, this, 503);
   Bind(wxEVT_BUTTON, &tBearbDialog::onMove, this, 504);
-  Bind(wxEVT_BUTTON, &tBearbDialog::onHelp, this, 506);
+  offerHelp(506, "Korrektur");
   Bind(wxEVT_BUTTON, &tBearbDialog::onClose, this, wxID_OK);
   Bind(wxEVT_CHAR_HOOK, &tBearbDialog::onKey, this);
   Bind(wxEVT_CLOSE_WINDOW, &tBearbDialog::onCloseBox, this);
@@ -105,10 +104,6 @@ void tBearbDialog::onMove(wxCommandEvent&) {
   if (cardList->GetSelectedCount() == 0) return;
   cardList->moveSelectedTo(moveTarget + 1);
   enableCardButtons(false);
-}
-
-void tBearbDialog::onHelp(wxCommandEvent&) {
-  callHelp(this, tHelpCommand::Keyword, "Korrektur");
 }
 
 void tBearbDialog::onClose(wxCommandEvent&) {

@@ -25,7 +25,6 @@ class tBearbDialog : public tXrcDialog {
   void onChange(wxCommandEvent& event);
   void onDoubleClick(wxCommandEvent& event);
   void onMove(wxCommandEvent& event);
-  void onHelp(wxCommandEvent& event);
   void onClose(wxCommandEvent& event);
   void onKey(wxKeyEvent& event);
   void onCloseBox(wxCloseEvent& event);

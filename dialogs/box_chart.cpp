@@ -35,12 +35,16 @@ struct tScale {
   }
 };
 
-// A dashed line across the bar's place at the threshold's height, its number beside.
-void drawThreshold(wxDC& dc, const wxRect& bar, int y, int32_t threshold) {
+// A dashed line across the bar's place at the threshold's height, its number beside;
+// a number near the foot stays above the axis, where it can be read.
+void drawThreshold(wxDC& dc, const wxRect& bar, int y, int baseline, int32_t threshold) {
   dc.SetPen(wxPen(kThresholdColour, 1, wxPENSTYLE_SHORT_DASH));
   dc.DrawLine(bar.GetLeft() - 3, y, bar.GetRight() + 4, y);
   dc.SetTextForeground(kThresholdColour);
-  dc.DrawText(wxString::Format("%d", threshold), bar.GetRight() + 6, y - dc.GetCharHeight() / 2);
+  const wxString number = wxString::Format("%d", threshold);
+  const int textTop =
+      std::min(y - dc.GetCharHeight() / 2, baseline - dc.GetTextExtent(number).y - 1);
+  dc.DrawText(number, bar.GetRight() + 6, textTop);
 }
 
 // Bar k of stats in its slot: the bar, its count above, its name below and the
@@ -61,7 +65,7 @@ void drawBar(wxDC& dc, const wxRect& slot, int k, const tBoxStats& stats, const 
   if (k < tBoxStats::kLearning) {
     const int32_t threshold = stats.thresholds[k];
     drawThreshold(dc, bar, scale.baseline - scale.height(std::min(threshold, scale.top)),
-                  threshold);
+                  scale.baseline, threshold);
   }
 }
 

@@ -65,13 +65,32 @@ wxString tCardList::textOf(int32_t row) const {
   return card != nullptr ? toWx(card->front) : wxString();
 }
 
+wxString tCardList::backOf(int32_t row) const {
+  const tTermel* card = view_.at(row);
+  return card != nullptr ? toWx(card->back) : wxString();
+}
+
+// Two columns, the front on the left and the back on the right, each cut off at its
+// edge, with a thin line between them.
 void tCardList::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const {
   dc.SetFont(GetFont());
   dc.SetTextForeground(IsSelected(n) ? wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT)
                                      : GetForegroundColour());
-  wxDCClipper clip(dc, rect);
+  const int row = static_cast<int32_t>(n);
+  const int half = rect.width / 2;
+  const wxRect front(rect.x, rect.y, half, rect.height);
+  const wxRect back(rect.x + half, rect.y, rect.width - half, rect.height);
   // Pango expands tab characters to its tab stops, as a list box does.
-  dc.DrawText(textOf(static_cast<int32_t>(n)), rect.x + kTextMargin, rect.y + kTextMargin);
+  {
+    wxDCClipper clip(dc, front);
+    dc.DrawText(textOf(row), front.x + kTextMargin, front.y + kTextMargin);
+  }
+  {
+    wxDCClipper clip(dc, back);
+    dc.DrawText(backOf(row), back.x + kTextMargin, back.y + kTextMargin);
+  }
+  dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_3DLIGHT)));
+  dc.DrawLine(back.x - 1, rect.y, back.x - 1, rect.GetBottom() + 1);
 }
 
 wxCoord tCardList::OnMeasureItem(size_t) const {

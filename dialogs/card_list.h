@@ -1,8 +1,9 @@
 // tCardList: the card list of the card editing dialog. A virtual list over a tCardView
-// of theCardBox: it draws only the rows it shows, asking the view for their front
-// texts, so opening and refilling it cost the same for ten cards as for 200,000. It
-// selects like an extended list box (Shift and Ctrl with the mouse and the arrow keys,
-// Ctrl+A for all) and reports selection changes and double clicks as a wxListBox does.
+// of theCardBox: it draws only the rows it shows, front and back in two columns, asking
+// the view for their texts, so opening and refilling it cost the same for ten cards as
+// for 200,000. It selects like an extended list box (Shift and Ctrl with the mouse and
+// the arrow keys, Ctrl+A for all) and reports selection changes and double clicks as a
+// wxListBox does.
 // Like the list box it replaces, it is reached by the mouse only, never by Tab.
 // The list owns its view.
 #ifndef TERMEL_DIALOGS_CARD_LIST_H_
@@ -31,7 +32,9 @@ class tCardList : public wxVListBox {
   std::vector<int32_t> selectedRows() const;
   const tCardView& view() const { return view_; }
   bool AcceptsFocusFromKeyboard() const override;
+  // The texts of a row's two columns, front and back.
   wxString textOf(int32_t row) const;
+  wxString backOf(int32_t row) const;
 
  private:
   void OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const override;

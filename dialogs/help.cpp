@@ -9,9 +9,12 @@
 #include <wx/html/htmlwin.h>
 #include <wx/module.h>
 #include <wx/msgdlg.h>
+#include <wx/notebook.h>
 #include <wx/stdpaths.h>
 #include <wx/sysopt.h>
 #include <wx/weakref.h>
+
+#include <gtk/gtk.h>
 
 #include <memory>
 
@@ -33,6 +36,55 @@ class tHelpFrame : public wxHtmlHelpFrame {
   void AddGrab() override {}
 };
 
+// GTK lets a modal dialog take the input of every window in its window group. In a
+// group of its own the viewer can still be scrolled and clicked.
+void keepOutOfModalDialogs(wxTopLevelWindow* frame) {
+  GtkWindowGroup* group = gtk_window_group_new();
+  gtk_window_group_add_window(group, GTK_WINDOW(frame->GetHandle()));
+  g_object_unref(group);
+}
+
+void layOutAll(wxWindow* window) {
+  window->SendSizeEvent();
+  for (wxWindow* child : window->GetChildren()) layOutAll(child);
+}
+
+// The tabs of contents, index and search, somewhere among the viewer's windows.
+wxNotebook* tabsOf(wxWindow* window) {
+  if (auto* notebook = dynamic_cast<wxNotebook*>(window)) return notebook;
+  for (wxWindow* child : window->GetChildren()) {
+    if (wxNotebook* notebook = tabsOf(child)) return notebook;
+  }
+  return nullptr;
+}
+
+// The viewer's tabs carry the names the menu "Hilfe" and the help pages use, whatever
+// wxWidgets' own catalog calls them ("Inhalte").
+void nameTabs(wxHtmlHelpWindow* viewer) {
+  wxNotebook* tabs = tabsOf(viewer);
+  if (tabs == nullptr) return;
+  const std::pair<const char*, const char*> names[] = {
+      {"Contents", "Inhalt"}, {"Index", "Index"}, {"Search", "Suchen"}};
+  for (size_t page = 0; page < tabs->GetPageCount(); ++page) {
+    for (const auto& [english, german] : names) {
+      if (tabs->GetPageText(page) == wxGetTranslation(english)) tabs->SetPageText(page, german);
+    }
+  }
+}
+
+// The full-text search tab, with the keyboard in its search field.
+void showSearchTab(wxHtmlHelpWindow* viewer) {
+  wxNotebook* tabs = tabsOf(viewer);
+  if (tabs == nullptr) return;
+  for (size_t page = 0; page < tabs->GetPageCount(); ++page) {
+    wxWindow* field = tabs->GetPage(page)->FindWindow(wxID_HTML_SEARCHTEXT);
+    if (field == nullptr) continue;
+    tabs->SetSelection(page);
+    field->SetFocus();
+    return;
+  }
+}
+
 class tHelpController : public wxHtmlHelpController {
  public:
   tHelpController() : wxHtmlHelpController(wxHF_DEFAULT_STYLE) {}
@@ -44,6 +96,11 @@ class tHelpController : public wxHtmlHelpController {
     frame->SetController(this);
     frame->SetTitleFormat(m_titleFormat);
     frame->Create(m_parentWindow, wxID_ANY, wxEmptyString, m_FrameStyle, m_Config, m_ConfigRoot);
+    keepOutOfModalDialogs(frame);
+    nameTabs(frame->GetHelpWindow());
+    // Laid out before it is first shown: GTK complains about the scroll bars of lists
+    // still at their tiny creation size.
+    layOutAll(frame);
     frame->SetShouldPreventAppExit(m_shouldPreventAppExit);
     m_helpFrame = frame;
     return frame;
@@ -116,7 +173,11 @@ void releaseHelp() {
 
 void rememberViewer(wxHtmlHelpController* controller) {
   wxWindow* window = controller->GetHelpWindow();
-  helpState().viewer = window != nullptr ? wxGetTopLevelParent(window) : nullptr;
+  wxWindow* frame = window != nullptr ? wxGetTopLevelParent(window) : nullptr;
+  helpState().viewer = frame;
+  // A viewer opened before a modal dialog was disabled with every other window; asked
+  // for from the dialog, it takes input again.
+  if (frame != nullptr && !frame->IsEnabled()) frame->Enable();
 }
 
 wxString requestName(tHelpCommand command, const char* keyword) {
@@ -193,7 +254,8 @@ void callHelp(wxWindow* owner, tHelpCommand command, const char* keyword) {
       controller->DisplayContents();
       break;
     case tHelpCommand::Search:
-      controller->DisplayIndex();
+      controller->DisplayContents();
+      if (controller->GetHelpWindow() != nullptr) showSearchTab(controller->GetHelpWindow());
       break;
     case tHelpCommand::HelpOnHelp:
       controller->Display(kHelpOnHelpPage);

@@ -14,6 +14,7 @@ tKastenDialog::tKastenDialog(wxWindow* parent)
   if (!targetList->IsEmpty()) targetList->SetSelection(0);
   Bind(wxEVT_BUTTON, &tKastenDialog::onAccept, this, wxID_OK);
   Bind(wxEVT_LISTBOX_DCLICK, &tKastenDialog::onAccept, this, 401);
+  offerHelp(402, "Korrektur");
 }
 
 void tKastenDialog::onAccept(wxCommandEvent&) {

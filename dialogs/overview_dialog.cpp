@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "box/card_box.h"
@@ -31,6 +32,9 @@ tOverviewDialog::tOverviewDialog(wxWindow* parent, const tBoxStats& stats)
   showTotals();
   showMostMissed();
   SetEscapeId(wxID_CANCEL);
+  offerHelp(605,
+            "\xDC"
+            "bersicht");
   GetSizer()->SetSizeHints(this);
 }
 
@@ -57,11 +61,25 @@ void tOverviewDialog::showMostMissed() {
     list->SetItem(row, kUnknown, number(card.timesUnknown));
     ++row;
   }
-  const int textWidth = list->GetClientSize().x / 3;
-  list->SetColumnWidth(kFront, textWidth);
-  list->SetColumnWidth(kBack, textWidth);
   list->SetColumnWidth(kKnown, wxLIST_AUTOSIZE_USEHEADER);
   list->SetColumnWidth(kUnknown, wxLIST_AUTOSIZE_USEHEADER);
+  fitColumns(list);
+  // The list's room changes with the dialog's size and when its scroll bar comes or
+  // goes, which sends no size event.
+  list->Bind(wxEVT_IDLE, [this, list](wxIdleEvent& event) {
+    event.Skip();
+    fitColumns(list);
+  });
+}
+
+// The counts keep the width of their headings, the two texts share the rest, so every
+// column is in view without scrolling sideways.
+void tOverviewDialog::fitColumns(wxListCtrl* list) {
+  const int counts = list->GetColumnWidth(kKnown) + list->GetColumnWidth(kUnknown);
+  const int textWidth = std::max((list->GetClientSize().x - counts) / 2, 0);
+  if (list->GetColumnWidth(kFront) == textWidth && list->GetColumnWidth(kBack) == textWidth) return;
+  list->SetColumnWidth(kFront, textWidth);
+  list->SetColumnWidth(kBack, textWidth);
 }
 
 int runOverviewDialog(wxWindow* parent) {

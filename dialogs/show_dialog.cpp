@@ -5,7 +5,6 @@
 
 #include "box/termel.h"
 #include "dialogs/fitted_text.h"
-#include "dialogs/help.h"
 #include "dialogs/termel_dialog.h"
 #include "dialogs/wx_text.h"
 
@@ -17,7 +16,7 @@ tShowDialog::tShowDialog(wxWindow* parent, tTermel* existingCard)
   if (!loaded()) return;
   showCard();
   Bind(wxEVT_BUTTON, &tShowDialog::onChange, this, 101);
-  Bind(wxEVT_BUTTON, &tShowDialog::onHelp, this, 9);
+  offerHelp(9, "Eingabe");
   Bind(wxEVT_BUTTON, &tShowDialog::onOk, this, wxID_OK);
 }
 
@@ -30,10 +29,6 @@ void tShowDialog::showCard() {
 void tShowDialog::onChange(wxCommandEvent&) {
   runCardEntryDialog(this, existingCard);
   showCard();
-}
-
-void tShowDialog::onHelp(wxCommandEvent&) {
-  callHelp(this, tHelpCommand::Keyword, "Eingabe");
 }
 
 void tShowDialog::onOk(wxCommandEvent&) {

@@ -17,7 +17,6 @@ class tShowDialog : public tXrcDialog {
  private:
   void showCard();
   void onChange(wxCommandEvent& event);
-  void onHelp(wxCommandEvent& event);
   void onOk(wxCommandEvent& event);
 
   wxStaticText* frontText;

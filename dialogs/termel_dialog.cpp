@@ -10,7 +10,6 @@
 #include "box/card_box.h"
 #include "box/card_text.h"
 #include "box/termel.h"
-#include "dialogs/help.h"
 #include "dialogs/show_dialog.h"
 #include "dialogs/wx_text.h"
 #include "storage/charset.h"
@@ -55,7 +54,7 @@ tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
   // pressed for a quarter of a second before it clicks, and keys typed meanwhile would
   // land in the field that still has the focus instead of the next card's front.
   Bind(wxEVT_TEXT_ENTER, &tTermelDialog::onStore, this);
-  Bind(wxEVT_BUTTON, &tTermelDialog::onHelp, this, 303);
+  offerHelp(303, "Eingabe");
 }
 
 void tTermelDialog::onStore(wxCommandEvent&) {
@@ -120,10 +119,6 @@ void tTermelDialog::storeNewCard() {
   tTermel* existing = theCardBox.findEither(card);
   if (existing == nullptr || runDuplicateDialog(this, existing) == wxID_OK)
     theCardBox.addCard(card);
-}
-
-void tTermelDialog::onHelp(wxCommandEvent&) {
-  callHelp(this, tHelpCommand::Keyword, "Eingabe");
 }
 
 int runCardEntryDialog(wxWindow* parent, tTermel* card) {

@@ -25,7 +25,6 @@ class tTermelDialog : public tXrcDialog {
 
  private:
   void onStore(wxCommandEvent& event);
-  void onHelp(wxCommandEvent& event);
   // Reads both fields into the working texts; false (after telling the user) when a
   // field is empty or holds a character the program cannot keep.
   bool readFields();

@@ -20,6 +20,10 @@ class tXrcDialog : public wxDialog {
   void closeWith(int result);
 
  protected:
+  // The help topic of this dialog (a keyword or page of the help book): the button
+  // helpButton and F1 show it, while the dialog stays open.
+  void offerHelp(int helpButton, const char* keyword);
+
   // The control with the given template id, of the given type, or nullptr.
   template <class T>
   T* control(int id) const {

@@ -52,6 +52,15 @@ TEST(AcceleratorTest, ControlKeysTakeBackOverruleAndSizeTheCards) {
   EXPECT_EQ(acceleratorCommand('X', wxMOD_CONTROL, false), 0);
 }
 
+TEST(AcceleratorTest, DesktopFileKeysNeedExactlyTheirModifiers) {
+  EXPECT_EQ(acceleratorCommand('S', wxMOD_CONTROL, false), CM_SICHERN);
+  EXPECT_EQ(acceleratorCommand('S', wxMOD_CONTROL | wxMOD_SHIFT, true), CM_SICHERN_ALS);
+  EXPECT_EQ(acceleratorCommand('S', wxMOD_CONTROL | wxMOD_ALT | wxMOD_SHIFT, false), 0);
+  EXPECT_EQ(acceleratorCommand('Q', wxMOD_CONTROL, false, true), CM_BEENDEN);
+  EXPECT_EQ(acceleratorCommand(WXK_F1, wxMOD_NONE, false, true), CM_HILFE_INHALT);
+  EXPECT_EQ(acceleratorCommand(WXK_F1, wxMOD_CONTROL, false), 0);
+}
+
 TEST(MenuResourceTest, NumericItemNamesAreTheCommandIds) {
   for (int id : {CM_NEU, CM_OEFFNEN, CM_BEENDEN, CM_LOESCHEN, CM_HILFE_INFO, CM_LEERFAECHER}) {
     EXPECT_EQ(wxXmlResource::GetXRCID(wxString::Format("%d", id)), id);

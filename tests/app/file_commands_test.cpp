@@ -30,7 +30,7 @@ tExpectFile openDialog(const std::string& path) {
 }
 
 tExpectFile saveDialog(const std::string& path) {
-  return tExpectFile(path, cardFileDialog(wxFD_SAVE));
+  return tExpectFile(path, cardFileDialog(wxFD_SAVE | wxFD_OVERWRITE_PROMPT));
 }
 
 // Fronts per compartment 1 to 7 as a file holds them, read back through a fresh box.
@@ -194,7 +194,7 @@ TEST_F(MainFrameTest, SaveAsWritesTheFileAndLaterSavesUseItsName) {
 
 TEST_F(MainFrameTest, SaveAsWithThePatternLeftAsNameAsksAgain) {
   start(writeBox("box.trm", kBox));
-  tFileDialogLook look = cardFileDialog(wxFD_SAVE);
+  tFileDialogLook look = cardFileDialog(wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
   look.fileName = "*.trm";
   const std::string file = path("named.trm");
   wxTEST_DIALOG(menu(CM_SICHERN_ALS), tExpectFile(path("*.trm"), look), tExpectFile(file, look));

@@ -121,8 +121,8 @@ TEST_F(RecentBoxesTest, FileMenuListsTheLastFourBoxesAboveQuitAndOpensOne) {
   const std::string d = writeBox("d.trm", {{1, "Dach", "roof"}});
   const std::string e = writeBox("e.trm", {{1, "Esel", "donkey"}});
   for (const std::string& file : {a, b, c, d, e}) open(file);
-  EXPECT_EQ(fileMenuTail(),
-            (Strings{"&1 e.trm", "&2 d.trm", "&3 c.trm", "&4 Haus && Hof.trm", "-", "&Beenden"}));
+  EXPECT_EQ(fileMenuTail(), (Strings{"&1 e.trm", "&2 d.trm", "&3 c.trm", "&4 Haus && Hof.trm", "-",
+                                     "&Beenden\tCtrl+Q"}));
   EXPECT_EQ(helpTexts(), (Strings{e, d, c, b}));
   EXPECT_EQ(itemBeforeList(), "&Export...");
 
@@ -134,8 +134,8 @@ TEST_F(RecentBoxesTest, FileMenuListsTheLastFourBoxesAboveQuitAndOpensOne) {
   EXPECT_EQ(currentFileName, b);
   EXPECT_EQ(label(ID_QUESTION), "Scheune");
   EXPECT_FALSE(window_->modified());
-  EXPECT_EQ(fileMenuTail(),
-            (Strings{"&1 Haus && Hof.trm", "&2 e.trm", "&3 d.trm", "&4 c.trm", "-", "&Beenden"}));
+  EXPECT_EQ(fileMenuTail(), (Strings{"&1 Haus && Hof.trm", "&2 e.trm", "&3 d.trm", "&4 c.trm", "-",
+                                     "&Beenden\tCtrl+Q"}));
 
   // Saved under a new name, the box heads the list under that name.
   wxTEST_DIALOG(menu(CM_SICHERN_ALS), tExpectFile(path("neu.trm")));
@@ -156,7 +156,7 @@ TEST_F(RecentBoxesTest, ABoxThatIsGoneIsReportedAndDroppedFromTheList) {
   EXPECT_EQ(currentFileName, b);
   EXPECT_EQ(label(ID_QUESTION), "Birne");
   EXPECT_TRUE(window_->modified());
-  EXPECT_EQ(fileMenuTail(), (Strings{"&1 neu.trm", "-", "&Beenden"}));
+  EXPECT_EQ(fileMenuTail(), (Strings{"&1 neu.trm", "-", "&Beenden\tCtrl+Q"}));
   ASSERT_EQ(loadSettings().recentBoxes.size(), 1u);
 
   // The last box going as well leaves no list and no separator behind.

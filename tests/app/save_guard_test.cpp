@@ -57,7 +57,7 @@ tExpectFile saveDialog(const std::string& path) {
   tFileDialogLook look;
   look.title = "Kartei sichern unter";
   look.wildcard = "Termeln (*.trm)|*.trm";
-  look.style = wxFD_SAVE;
+  look.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
   return tExpectFile(path, look);
 }
 

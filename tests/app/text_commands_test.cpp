@@ -24,7 +24,7 @@ tExpectFile exportDialog(const std::string& path) {
   tFileDialogLook look;
   look.title = "Wortliste exportieren";
   look.wildcard = wordListFileFilter();
-  look.style = wxFD_SAVE;
+  look.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
   return tExpectFile(path, look);
 }
 

@@ -59,7 +59,7 @@ class tExpectWordList : public tExpectFile {
     tFileDialogLook look;
     look.title = save ? "Wortliste exportieren" : "Wortliste importieren";
     look.wildcard = wordListFileFilter();
-    look.style = save ? wxFD_SAVE : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+    look.style = save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
     return look;
   }
 

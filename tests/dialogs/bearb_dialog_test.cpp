@@ -1,4 +1,6 @@
 // The card editing dialog and the move target dialog it opens.
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
 #include <wx/listbox.h>
 #include <wx/stopwatch.h>
 #include <wx/uiaction.h>
@@ -433,4 +435,49 @@ TEST_F(BearbDialogTest, CorrectionOkKeepsAStoredBackslashAndExpandsOnlyWhatWasTy
                   return dialogtest::resultOf(dialog);
                 }));
   EXPECT_EQ(cardsWithCounters(1), (Strings{"C:\\Temp/a\\b ü!/2/3", "Ordner/dir/0/0"}));
+}
+
+namespace {
+
+// Pixels darker than the list's background in part of the list as it is on screen.
+int inkIn(wxWindow* list, const wxRect& part) {
+  const wxRect onScreen(list->ClientToScreen(part.GetPosition()), part.GetSize());
+  wxBitmap bitmap(part.GetSize(), 24);
+  {
+    wxMemoryDC memory(bitmap);
+    wxScreenDC screen;
+    memory.Blit(0, 0, part.width, part.height, &screen, onScreen.x, onScreen.y);
+  }
+  const wxImage image = bitmap.ConvertToImage();
+  int ink = 0;
+  for (int y = 0; y < part.height; ++y) {
+    for (int x = 0; x < part.width; ++x) {
+      ink += image.GetRed(x, y) + image.GetGreen(x, y) + image.GetBlue(x, y) < 3 * 128;
+    }
+  }
+  return ink;
+}
+
+}  // namespace
+
+TEST_F(BearbDialogTest, ListShowsBothSidesOfEachCardInTwoColumns) {
+  dialogtest::addCard(1, "Haus", "house");
+  dialogtest::addCard(1, "Baum", "tree");
+  wxTEST_DIALOG(
+      runCardEditingDialog(nullptr), wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+        tCardList* list = dialogtest::cardListOf(dialog);
+        EXPECT_TRUE(guitest::waitFor([&] { return list->IsShownOnScreen(); }));
+        guitest::yield(200);
+        EXPECT_EQ(u8(list->textOf(1)), "Baum");
+        EXPECT_EQ(u8(list->backOf(1)), "tree");
+        // Short texts: the front stays in the left half, the back shows in
+        // the right one.
+        const wxRect row = list->GetItemRect(1);
+        const int half = row.width / 2;
+        const int inset = 4;
+        EXPECT_GT(inkIn(list, wxRect(row.x + inset, row.y, half - 2 * inset, row.height)), 0);
+        EXPECT_GT(inkIn(list, wxRect(row.x + half + inset, row.y, half - 2 * inset, row.height)), 0)
+            << "no back in the right column";
+        return wxID_OK;
+      }));
 }

@@ -1,4 +1,5 @@
 // The help book and the help calls of the dialogs.
+#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/filesys.h>
@@ -8,6 +9,7 @@
 #include <wx/html/helpwnd.h>
 #include <wx/html/htmlwin.h>
 #include <wx/listbox.h>
+#include <wx/notebook.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
 
@@ -300,4 +302,119 @@ TEST_F(HelpTest, HelpButtonsOpenTheirDialogsTopic) {
                   EXPECT_EQ(u8(shownHelpPage()), "eingabe.htm");
                   return wxID_CANCEL;
                 }));
+}
+
+namespace {
+
+// Pages of the book in which the full-text search finds word.
+std::vector<std::string> pagesHolding(wxHtmlHelpData* data, const char* utf8Word) {
+  std::vector<std::string> pages;
+  wxHtmlSearchStatus search(data, wxString::FromUTF8(utf8Word), false, true);
+  while (search.IsActive()) {
+    if (search.Search()) pages.push_back(u8(search.GetCurItem()->page));
+  }
+  return pages;
+}
+
+wxNotebook* helpTabs() {
+  wxHtmlHelpWindow* viewer = helpViewer();
+  if (viewer == nullptr) return nullptr;
+  wxWindowList pending = viewer->GetChildren();
+  while (!pending.empty()) {
+    wxWindow* window = pending.front();
+    pending.pop_front();
+    if (auto* tabs = dynamic_cast<wxNotebook*>(window)) return tabs;
+    for (wxWindow* child : window->GetChildren()) pending.push_back(child);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TEST_F(HelpTest, SearchOpensTheSearchTabAndFindsWordsWithUmlauts) {
+  callHelp(nullptr, tHelpCommand::Search);
+  wxNotebook* tabs = helpTabs();
+  ASSERT_NE(tabs, nullptr);
+  std::vector<std::string> names;
+  for (size_t page = 0; page < tabs->GetPageCount(); ++page) {
+    names.push_back(u8(tabs->GetPageText(page)));
+  }
+  // As the menu "Hilfe" and the page "Die Hilfe benutzen" call them.
+  EXPECT_EQ(names, (std::vector<std::string>{"Inhalt", "Index", "Suchen"}));
+  EXPECT_EQ(u8(tabs->GetPageText(static_cast<size_t>(tabs->GetSelection()))), "Suchen");
+
+  wxHtmlHelpData data;
+  ASSERT_NO_FATAL_FAILURE(loadBook(&data));
+  EXPECT_TRUE(holds(pagesHolding(&data, "Fächer"), "start.htm"));
+  EXPECT_TRUE(holds(pagesHolding(&data, "zurücknehmen"), "zuruecknehmen.htm"));
+  EXPECT_TRUE(holds(pagesHolding(&data, "Übersicht"), "uebersicht.htm"));
+  EXPECT_TRUE(holds(pagesHolding(&data, "größer"), "schrift.htm"));
+}
+
+// The test program answers every ShowModal itself; this dialog is made modal as GTK
+// does it in a modal run (it takes the input of its window group, every other window
+// disabled), and the test acts where that run would wait for the learner.
+TEST_F(HelpTest, HelpFromAModalDialogCanBeClickedWhileTheDialogStaysOpen) {
+  tTermelDialog dialog(nullptr, true);
+  dialog.Move(0, 0);
+  dialog.Show();
+  ASSERT_TRUE(guitest::waitFor([&] { return dialog.IsShownOnScreen(); }));
+  gtk_window_set_modal(GTK_WINDOW(dialog.GetHandle()), TRUE);
+  {
+    wxWindowDisabler others(&dialog);
+    guitest::yield(200);
+    dialogtest::click(&dialog, 303);
+    EXPECT_TRUE(guitest::waitFor([] { return shownHelpPage() == "eingabe.htm"; }));
+    wxHtmlHelpFrame* frame = helpFrame();
+    ASSERT_NE(frame, nullptr);
+    frame->SetSize(0, dialog.GetRect().GetBottom() + 40, 900, 450);
+    guitest::yield(300);
+    // A click on the first contents entry, "Termel-Hilfe", shows its page.
+    wxTreeCtrl* tree = frame->GetHelpWindow()->GetTreeCtrl();
+    const wxTreeItemId item = tree->GetFirstVisibleItem();
+    wxRect rect;
+    ASSERT_TRUE(item.IsOk() && tree->GetBoundingRect(item, rect, true));
+    dialogtest::clickAt(tree, rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2));
+    EXPECT_TRUE(guitest::waitFor([] { return shownHelpPage() == "start.htm"; }, 1500))
+        << "the help did not take the click";
+    // The dialog is still there and still takes its clicks.
+    dialogtest::click(&dialog, wxID_CANCEL);
+    EXPECT_TRUE(guitest::waitFor([&] { return !dialog.IsShown(); }));
+  }
+  gtk_window_set_modal(GTK_WINDOW(dialog.GetHandle()), FALSE);
+}
+
+namespace {
+
+// GTK's critical warnings, counted as they reach the console.
+int& gtkCriticals() {
+  static int count = 0;
+  return count;
+}
+
+GLogWriterOutput countingWriter(GLogLevelFlags level, const GLogField* fields, gsize count,
+                                gpointer data) {
+  if (level & G_LOG_LEVEL_CRITICAL) ++gtkCriticals();
+  return g_log_writer_default(level, fields, count, data);
+}
+
+}  // namespace
+
+TEST_F(HelpTest, ViewerOpensWithoutGtkWarningsOnTheConsole) {
+  static const bool counting = [] {
+    g_log_set_writer_func(countingWriter, nullptr, nullptr);
+    return true;
+  }();
+  ASSERT_TRUE(counting);
+  callHelp(nullptr, tHelpCommand::Quit);
+  guitest::yield(100);
+  gtkCriticals() = 0;
+  for (tHelpCommand command :
+       {tHelpCommand::Contents, tHelpCommand::Search, tHelpCommand::HelpOnHelp}) {
+    callHelp(nullptr, command);
+    guitest::yield(200);
+    callHelp(nullptr, tHelpCommand::Quit);
+    guitest::yield(200);
+  }
+  EXPECT_EQ(gtkCriticals(), 0);
 }

@@ -1,5 +1,6 @@
 // The box overview: the figures it shows, and the chart's bars measured in a bitmap.
 #include <wx/listctrl.h>
+#include <wx/settings.h>
 
 #include <string>
 #include <vector>
@@ -119,4 +120,64 @@ TEST_F(OverviewDialogTest, ChartGrowsWithTheDialog) {
   guitest::yield(50);
   EXPECT_GT(chart->GetSize().x, before.x);
   EXPECT_GT(chart->GetSize().y, before.y);
+}
+
+TEST(BoxChartTest, ThresholdNumbersStayAboveTheAxis) {
+  // A full first compartment puts the low thresholds just above the bars' feet.
+  const wxSize size(560, 220);
+  wxBitmap bitmap(size, 24);
+  {
+    wxMemoryDC dc(bitmap);
+    drawBoxChart(dc, wxRect(size), statsWithCounts({549, 1}));
+  }
+  const wxImage image = bitmap.ConvertToImage();
+  // The axis: the row most covered by the text colour.
+  const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+  int axis = 0;
+  int longest = 0;
+  for (int y = 0; y < size.y; ++y) {
+    int run = 0;
+    for (int x = 0; x < size.x; ++x) {
+      run += image.GetRed(x, y) == text.Red() && image.GetGreen(x, y) == text.Green() &&
+             image.GetBlue(x, y) == text.Blue();
+    }
+    if (run > longest) {
+      longest = run;
+      axis = y;
+    }
+  }
+  ASSERT_GT(longest, size.x / 2);
+  int reddishBelow = 0;
+  for (int y = axis; y < size.y; ++y) {
+    for (int x = 0; x < size.x; ++x) {
+      reddishBelow +=
+          image.GetRed(x, y) > 120 && image.GetGreen(x, y) < 110 && image.GetBlue(x, y) < 110;
+    }
+  }
+  EXPECT_EQ(reddishBelow, 0) << "a threshold drawn over or below the axis at row " << axis;
+}
+
+TEST_F(OverviewDialogTest, MostMissedListKeepsEveryColumnInViewWhenItScrolls) {
+  for (int i = 0; i < 25; ++i) {
+    dialogtest::addCard(1, ("Wort " + std::to_string(i)).c_str(), "word", i, 30 + i);
+  }
+  tOverviewDialog dialog(nullptr, computeBoxStats(theCardBox));
+  ASSERT_TRUE(dialog.loaded());
+  dialog.Show();
+  ASSERT_TRUE(guitest::waitFor([&] { return dialog.IsShownOnScreen(); }));
+  auto* list = dynamic_cast<wxListCtrl*>(dialog.FindWindow(tOverviewDialog::ID_MOST_MISSED));
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->GetItemCount(), 20);
+  for (wxSize grow : {wxSize(0, 0), wxSize(250, 100)}) {
+    dialog.SetSize(dialog.GetSize() + grow);
+    guitest::yield(200);
+    SCOPED_TRACE(list->GetClientSize().x);
+    int widths = 0;
+    for (int column = 0; column < list->GetColumnCount(); ++column) {
+      EXPECT_GE(list->GetColumnWidth(column), list->GetTextExtent("Wort 00").x);
+      widths += list->GetColumnWidth(column);
+    }
+    EXPECT_LE(widths, list->GetClientSize().x);
+    EXPECT_GE(widths, list->GetClientSize().x - 4) << "the texts use the room there is";
+  }
 }

@@ -81,6 +81,9 @@ int tExpectFile::OnInvoked(wxFileDialog* dialog) const {
   if (!look_.fileName.empty()) {
     EXPECT_EQ(dialog->GetFilename().utf8_string(), look_.fileName.utf8_string());
   }
+  if (!look_.directory.empty()) {
+    EXPECT_EQ(dialog->GetDirectory().utf8_string(), look_.directory.utf8_string());
+  }
   if (look_.style != -1) {
     const long mask = wxFD_OPEN | wxFD_SAVE | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST;
     EXPECT_EQ(dialog->GetWindowStyle() & mask, look_.style & mask);

@@ -57,6 +57,7 @@ struct tFileDialogLook {
   wxString title;
   wxString wildcard;
   wxString fileName;
+  wxString directory;  // the folder the dialog starts in
   long style =
       -1;  // compared under wxFD_OPEN | wxFD_SAVE | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST
 };
