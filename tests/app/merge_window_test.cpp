@@ -109,7 +109,7 @@ TEST_F(MergeWindowTest, MenuMergesAChosenFileAndEveryCancelKeepsTheBox) {
   // Abbrechen in the file dialog.
   wxTEST_DIALOG(menu(CM_ZUSAMMENFUEHREN),
                 tExpectFile("", {wxString::FromUTF8("Zusammenführen"), "Termeln (*.trm)|*.trm", "",
-                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST}));
+                                 wxString(), wxFD_OPEN | wxFD_FILE_MUST_EXIST}));
   EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
   // A file that is no card file is reported with its name and merges nothing.
   const std::string notes = path("Notizen.trm");
