@@ -21,6 +21,7 @@
 #include "box/answer_history.h"
 #include "box/box_stats.h"
 #include "box/card_box.h"
+#include "box/card_search.h"
 #include "box/card_view.h"
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
@@ -368,6 +369,34 @@ void bothSizes(benchmark::internal::Benchmark* b) {
   b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
 
+// One keystroke in "Karte suchen" on n cards of realistic length, with umlauts and
+// typographic marks to fold: typing "haus" letter by letter, the first letters
+// matching nearly every card. The box is indexed once, as when the dialog opens.
+void BM_FindCards(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  theCardBox.clearAll();
+  for (int i = 0; i < n; ++i) {
+    const std::string number = std::to_string(i);
+    const std::string front =
+        "die Stra\xDF"
+        "enbahnhaltestelle Nr. " +
+        number + " \x96 \x84" + (i % 100 == 0 ? "Haus" : "Hof") + "\x93";
+    const std::string back = "tram stop no. " + number + " \x96 caf\xE9 of the house";
+    theCardBox.addCardTo(makeCard(front.c_str(), back.c_str()), 1 + i % 7);
+  }
+  tCardSearch search(theCardBox);
+  search.index();
+  const char* const typed[] = {"h", "ha", "hau", "haus"};
+  size_t keystroke = 0;
+  for (auto _ : state) {
+    search.find(typed[keystroke++ % 4]);
+    benchmark::DoNotOptimize(search.count());
+  }
+  search.find("haus");
+  state.counters["found"] = search.count();
+  theCardBox.clearAll();
+}
+
 BENCHMARK(BM_ReadCardFileBytes)->Apply(bothSizes);
 BENCHMARK(BM_Load)->Apply(bothSizes);
 BENCHMARK(BM_Save)->Apply(bothSizes);
@@ -384,6 +413,7 @@ BENCHMARK(BM_MoveWholeCompartment)->Apply(bothSizes);
 BENCHMARK(BM_ShowCompartment)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrillStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BoxStats)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindCards)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TakeBackAnswer)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // Keeps the fastest time per iteration of every benchmark (over its repetitions):

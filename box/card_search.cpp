@@ -1,0 +1,72 @@
+#include "box/card_search.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "box/text_fold.h"
+
+namespace {
+
+// The searched-for text as the cards are indexed: folded, without the spaces around
+// it and without control characters, which could otherwise match the separators.
+std::string needleOf(const std::string& text) {
+  std::string plain;
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') plain += c;
+  }
+  std::string folded = foldWithoutAccents(plain);
+  const size_t begin = folded.find_first_not_of(' ');
+  if (begin == std::string::npos) return std::string();
+  return folded.substr(begin, folded.find_last_not_of(' ') - begin + 1);
+}
+
+}  // namespace
+
+void tCardSearch::index() {
+  cards_.clear();
+  folded_.clear();
+  starts_.clear();
+  found_.clear();
+  tTermel buffer;
+  for (int n = 1; n <= box_.compartmentCount(); ++n) {
+    for (tTermel* card = box_.firstIn(n, &buffer); card != nullptr;
+         card = box_.nextIn(n, &buffer)) {
+      cards_.push_back({card, static_cast<int16_t>(n)});
+      starts_.push_back(static_cast<uint32_t>(folded_.size()));
+      folded_ += foldWithoutAccents(card->front);
+      folded_ += '\1';
+      folded_ += foldWithoutAccents(card->back);
+      folded_ += '\0';
+    }
+  }
+  starts_.push_back(static_cast<uint32_t>(folded_.size()));
+}
+
+void tCardSearch::find(const std::string& text) {
+  const std::string needle = needleOf(text);
+  if (needle.empty()) {
+    found_ = cards_;
+    return;
+  }
+  found_.clear();
+  const char* begin = folded_.data();
+  const char* end = begin + folded_.size();
+  const char* from = begin;
+  while (from < end) {
+    const void* hit = memmem(from, static_cast<size_t>(end - from), needle.data(), needle.size());
+    if (hit == nullptr) break;
+    const auto offset = static_cast<uint32_t>(static_cast<const char*>(hit) - begin);
+    // The card whose texts hold the hit; the search goes on after that card.
+    const size_t card =
+        static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
+                            starts_.begin()) -
+        1;
+    found_.push_back(cards_[card]);
+    from = begin + starts_[card + 1];
+  }
+}
+
+tFoundCard tCardSearch::at(int32_t row) const {
+  if (row < 0 || row >= count()) return {nullptr, 0};
+  return found_[static_cast<size_t>(row)];
+}
