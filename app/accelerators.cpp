@@ -16,6 +16,8 @@ int controlCommand(int keyCode) {
       return CM_STRG_GEWUSST;
     case 'U':
       return CM_STRG_UNBEKANNT;
+    case 'F':
+      return CM_KARTE_SUCHEN;
     case '+':
     case '=':
     case WXK_ADD:

@@ -260,9 +260,16 @@ void tHauptFenster::checkTypedAnswer() {
 
 void tHauptFenster::takeBackAnswer() {
   int16_t compartment = 0;
+  const bool deletion = history_.nextIsDeletion();
   tTermel* card = history_.takeBack(&compartment);
   if (card == nullptr) return;
   modified_ = true;
+  if (deletion) {
+    // The card may be back anywhere in its compartment; the drill goes on as usual,
+    // with the card deleted from the window as the one to ask again.
+    refresh();
+    return;
+  }
   currentCard_ = card;
   currentCompartment_ = compartment;
   showQuestion();

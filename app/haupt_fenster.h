@@ -59,6 +59,8 @@ enum : int {
   CM_SCHRIFT_GROESSER = 144,  // Strg++
   CM_SCHRIFT_KLEINER = 145,   // Strg+-
   CM_SCHRIFT_NORMAL = 146,    // Strg+0
+  CM_KARTE_SUCHEN = 147,      // Strg+F
+  CM_LERNVERLAUF = 148,
   CM_ANTWORT_ALS_FRAGE = 51684,
   CM_WEITER = 1202,          // Enter, "g"
   CM_UNBEKANNT = 1203,       // Esc, "u", button "Unbekannt"
@@ -132,6 +134,8 @@ class tHauptFenster : public wxPanel {
   // Taking answers back, the overview, typed answers and the size of the card texts.
   void takeBackAnswer();
   void showOverview();
+  // "Karte suchen": finding, correcting, deleting cards and moving them to compartment 1.
+  void findCards();
   void toggleTypedAnswers();
   // Changes the card texts' size by steps of tSettings::kFontStep; 0 goes back to 100 %.
   void stepFont(int steps);

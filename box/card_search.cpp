@@ -43,6 +43,7 @@ void tCardSearch::index() {
 }
 
 void tCardSearch::find(const std::string& text) {
+  text_ = text;
   const std::string needle = needleOf(text);
   if (needle.empty()) {
     found_ = cards_;
@@ -69,4 +70,21 @@ void tCardSearch::find(const std::string& text) {
 tFoundCard tCardSearch::at(int32_t row) const {
   if (row < 0 || row >= count()) return {nullptr, 0};
   return found_[static_cast<size_t>(row)];
+}
+
+void tCardSearch::refresh() {
+  index();
+  find(text_);
+}
+
+int32_t tCardSearch::moveToFirst(const std::vector<int32_t>& rows) {
+  int32_t moved = 0;
+  for (int32_t row : rows) {
+    const tFoundCard found = at(row);
+    if (found.card == nullptr || found.compartment == 1) continue;
+    const tTermel copy = *found.card;
+    if (box_.removeCard(found.card, found.compartment) && box_.addCardTo(copy, 1)) ++moved;
+  }
+  refresh();
+  return moved;
 }

@@ -32,6 +32,12 @@ class tCardSearch {
   // index(). Spaces around text do not count; an empty text finds every card.
   void find(const std::string& text);
 
+  // After a change of the box: index() and the last find() again.
+  void refresh();
+  // Moves the cards of rows (each in range) that are not in compartment 1 to its end,
+  // in row order, counters and all, then refreshes. Returns how many moved.
+  int32_t moveToFirst(const std::vector<int32_t>& rows);
+
   const std::vector<tFoundCard>& found() const { return found_; }
   int32_t count() const { return static_cast<int32_t>(found_.size()); }
   // The found card of row; a null card for a row out of range.
@@ -45,6 +51,7 @@ class tCardSearch {
   std::string folded_;
   std::vector<uint32_t> starts_;
   std::vector<tFoundCard> found_;
+  std::string text_;  // of the last find()
 };
 
 #endif  // TERMEL_BOX_CARD_SEARCH_H_

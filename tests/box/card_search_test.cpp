@@ -14,6 +14,11 @@ class CardSearchTest : public CardBoxTest {
   // "front@compartment" of every card found for text.
   std::vector<std::string> find(const std::string& text) {
     search_.find(text);
+    return rowsOf();
+  }
+
+  // The rows as they stand, without a new find.
+  std::vector<std::string> rowsOf() const {
     std::vector<std::string> rows;
     for (const tFoundCard& found : search_.found()) {
       rows.push_back(std::string(found.card->front) + "@" + std::to_string(found.compartment));
@@ -86,6 +91,21 @@ TEST_F(CardSearchTest, RowsReferToTheStoredCardsUntilIndexedAgain) {
   search_.index();
   EXPECT_EQ(find("a2"), std::vector<std::string>{});
   EXPECT_EQ(find("a").size(), 2u);
+}
+
+TEST_F(CardSearchTest, MoveToFirstTakesTheChosenCardsBackAndKeepsTheSearch) {
+  theCardBox.addCardTo(card("Haus", "house", 4, 1), 3);
+  theCardBox.addCardTo(card("Hausaufgabe", "homework"), 1);
+  theCardBox.addCardTo(card("Rathaus", "town hall"), 7);
+  theCardBox.addCardTo(card("Baum", "tree"), 5);
+  search_.index();
+  EXPECT_EQ(find("haus"), (std::vector<std::string>{"Hausaufgabe@1", "Haus@3", "Rathaus@7"}));
+  EXPECT_EQ(search_.moveToFirst({0, 1, 2}), 2) << "a card in compartment 1 stays where it is";
+  EXPECT_EQ(rowsOf(), (std::vector<std::string>{"Hausaufgabe@1", "Haus@1", "Rathaus@1"}));
+  EXPECT_EQ(textsIn(1),
+            (std::vector<std::string>{"Hausaufgabe;homework", "Haus;house", "Rathaus;town hall"}));
+  EXPECT_EQ(search_.at(1).card->timesKnown, 4);
+  EXPECT_EQ(theCardBox.countIn(5), 1);
 }
 
 }  // namespace
