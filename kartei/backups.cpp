@@ -91,17 +91,6 @@ std::string stemFor(const std::string& directory, const std::string& name, std::
 }
 
 // Creates the directory and any missing parents, private to the user.
-bool makeDirectories(const std::string& path) {
-  if (path.empty()) return false;
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string part = path.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) break;
-  }
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool syncDirectory(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
