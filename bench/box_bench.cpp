@@ -26,6 +26,7 @@
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
 #include "kartei/card_file.h"
+#include "kartei/learning_journal.h"
 #include "wordlists/text_io.h"
 
 namespace {
@@ -397,6 +398,35 @@ void BM_FindCards(benchmark::State& state) {
   theCardBox.clearAll();
 }
 
+// "Lernverlauf" opening on a journal of n lines (answers over 400 days, some taken
+// back): reading the file and summing it up into the figures shown.
+void BM_LearningJournalFigures(benchmark::State& state) {
+  const int64_t n = state.range(0);
+  char name[] = "/tmp/termel-journal-XXXXXX";
+  const std::string dir = mkdtemp(name) != nullptr ? name : "/tmp";
+  const std::string path = dir + "/box.verlauf";
+  const std::time_t start = 1765000000;
+  {
+    std::string text;
+    for (int64_t i = 0; i < n; ++i) {
+      const char event = i % 50 == 49 ? 'Z' : (i % 4 == 0 ? 'U' : 'G');
+      text += std::to_string(start + i * 400LL * 86400 / n) + '\t' + event +
+              "\t3\t4\tdie Stra\xDF" + "enbahnhaltestelle\ttram stop\n";
+    }
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f != nullptr) {
+      std::fwrite(text.data(), 1, text.size(), f);
+      std::fclose(f);
+    }
+  }
+  tLearningJournal journal(path);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(journal.figures(start + 400LL * 86400).learningDays);
+  }
+  std::remove(path.c_str());
+  rmdir(dir.c_str());
+}
+
 BENCHMARK(BM_ReadCardFileBytes)->Apply(bothSizes);
 BENCHMARK(BM_Load)->Apply(bothSizes);
 BENCHMARK(BM_Save)->Apply(bothSizes);
@@ -414,6 +444,7 @@ BENCHMARK(BM_ShowCompartment)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillise
 BENCHMARK(BM_DrillStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BoxStats)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindCards)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LearningJournalFigures)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TakeBackAnswer)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // Keeps the fastest time per iteration of every benchmark (over its repetitions):

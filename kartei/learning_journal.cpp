@@ -1,6 +1,7 @@
 #include "kartei/learning_journal.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <map>
 
 #include "box/card_box.h"
@@ -240,7 +242,7 @@ class tJournalReader {
     tAnswer answer{localDays_.dayOf(static_cast<std::time_t>(time)), event == 'G',
                    event == 'G' && to == kArchive && from != kArchive};
     count(answer, 1);
-    if (recent_.size() == kTakeBackDepth) recent_.erase(recent_.begin());
+    if (recent_.size() == kTakeBackDepth) recent_.pop_front();
     recent_.push_back(answer);
   }
 
@@ -269,13 +271,20 @@ class tJournalReader {
   }
 
   void count(const tAnswer& answer, int step) {
-    tDayCount& sum = days[answer.day];
+    // Lines come day after day: the day's sum is looked up once per day.
+    if (sum_ == nullptr || answer.day != sumDay_) {
+      sum_ = &days[answer.day];
+      sumDay_ = answer.day;
+    }
+    tDayCount& sum = *sum_;
     (answer.known ? sum.known : sum.unknown) += step;
     if (answer.archived) sum.archived += step;
   }
 
   tLocalDays localDays_;
-  std::vector<tAnswer> recent_;
+  std::deque<tAnswer> recent_;
+  tDayCount* sum_ = nullptr;  // of sumDay_, in days
+  int64_t sumDay_ = 0;
 };
 
 std::string summaryLine(int64_t day, const tDayCount& c) {
@@ -321,8 +330,7 @@ bool tLearningJournal::append(tJournalEvent event, const tTermel& card, int from
   std::snprintf(head, sizeof head, "%lld\t%c\t%d\t%d\t", static_cast<long long>(journalNow()),
                 eventLetter(event), from, to);
   std::string line = head + fieldText(card.front) + "\t" + fieldText(card.back) + "\n";
-  tFd fd(
-      sysCalls().openat(AT_FDCWD, path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+  tFd fd(sysCalls().openat(AT_FDCWD, path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
   if (fd.get() < 0) return fail(error, path_, errno);
   struct stat st;
   if (sysCalls().fstat(fd.get(), &st) != 0) return fail(error, path_, errno);
@@ -365,9 +373,19 @@ bool tLearningJournal::summariseOldestHalf(std::string* error) {
 
 tLearningFigures tLearningJournal::figures(std::time_t now) const {
   tLearningFigures figures;
-  std::string data;
   tJournalReader reader;
-  if (readAll(path_, &data)) reader.read(data.data(), data.data() + data.size());
+  // Mapped rather than read: a journal of a million lines is read without a copy.
+  const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    const size_t size = static_cast<size_t>(st.st_size);
+    void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (data != MAP_FAILED) {
+      reader.read(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+      munmap(data, size);
+    }
+  }
+  if (fd >= 0) close(fd);
   tLocalDays localDays;
   const int64_t today = localDays.dayOf(now);
   for (int i = 0; i < tLearningFigures::kDays; ++i) {
