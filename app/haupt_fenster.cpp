@@ -67,7 +67,9 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
       modified_(false),
       verdict_(tVerdict::None),
       sized_(false),
-      history_(&theCardBox) {
+      history_(&theCardBox),
+      journal_(std::string()),
+      journalFailed_(false) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   // Creation order is the Tab order.
   questionField_ = new wxStaticText(this, ID_QUESTION, " ", wxPoint(20, 20), wxSize(560, 20),
@@ -216,7 +218,11 @@ void tHauptFenster::showAnswer() {
 
 void tHauptFenster::markKnown() {
   modified_ = true;
-  history_.answerKnown();
+  if (currentCard_ != nullptr) {
+    const tTermel asked = *currentCard_;
+    const int16_t from = currentCompartment_;
+    journal(tJournalEvent::kKnown, asked, from, history_.answerKnown());
+  }
   refresh();
   answerShown = false;
 }
@@ -224,7 +230,11 @@ void tHauptFenster::markKnown() {
 void tHauptFenster::markUnknown() {
   modified_ = true;
   if (!answerShown) return;
-  history_.answerUnknown();
+  if (currentCard_ != nullptr) {
+    const tTermel asked = *currentCard_;
+    const int16_t from = currentCompartment_;
+    journal(tJournalEvent::kUnknown, asked, from, history_.answerUnknown());
+  }
   refresh();
   answerShown = false;
 }
@@ -261,9 +271,11 @@ void tHauptFenster::checkTypedAnswer() {
 void tHauptFenster::takeBackAnswer() {
   int16_t compartment = 0;
   const bool deletion = history_.nextIsDeletion();
+  const int16_t from = history_.nextFrom();
   tTermel* card = history_.takeBack(&compartment);
   if (card == nullptr) return;
   modified_ = true;
+  if (!deletion) journal(tJournalEvent::kTakenBack, *card, from, compartment);
   if (deletion) {
     // The card may be back anywhere in its compartment; the drill goes on as usual,
     // with the card deleted from the window as the one to ask again.
@@ -273,6 +285,20 @@ void tHauptFenster::takeBackAnswer() {
   currentCard_ = card;
   currentCompartment_ = compartment;
   showQuestion();
+}
+
+void tHauptFenster::journal(tJournalEvent event, const tTermel& card, int from, int to) {
+  if (currentFileName.empty() || to == 0) return;
+  if (currentFileName != journalBox_) {
+    journal_ = tLearningJournal::forBox(currentFileName);
+    journalBox_ = currentFileName;
+    journalFailed_ = false;
+  }
+  std::string error;
+  if (journal_.append(event, card, from, to, &error) || journalFailed_) return;
+  journalFailed_ = true;
+  warn(this, wxString::FromUTF8("Der Lernverlauf kann nicht geschrieben werden: ") +
+                 shownPath(journal_.path()) + "\n" + toWx(error));
 }
 
 void tHauptFenster::toggleTypedAnswers() {

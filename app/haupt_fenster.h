@@ -26,6 +26,7 @@
 #include "app/save_guard.h"
 #include "app/settings.h"
 #include "box/answer_history.h"
+#include "kartei/learning_journal.h"
 
 struct tTermel;
 class tMarkedText;
@@ -136,6 +137,8 @@ class tHauptFenster : public wxPanel {
   void showOverview();
   // "Karte suchen": finding, correcting, deleting cards and moving them to compartment 1.
   void findCards();
+  // "Lernverlauf": the figures of the open box's learning journal.
+  void showHistory();
   void toggleTypedAnswers();
   // Changes the card texts' size by steps of tSettings::kFontStep; 0 goes back to 100 %.
   void stepFont(int steps);
@@ -203,6 +206,9 @@ class tHauptFenster : public wxPanel {
   int answerRowHeight() const;
   // Every change of the box other than an answer makes earlier answers final.
   void forgetAnswers() { history_.clear(); }
+  // Writes an answer or its taking back into the open box's journal; the first
+  // failure for a box is reported, the drill goes on regardless.
+  void journal(tJournalEvent event, const tTermel& card, int from, int to);
   void rememberFrameSize();
   void fitClientToFont();
 
@@ -226,6 +232,10 @@ class tHauptFenster : public wxPanel {
   bool sized_;  // the window has had its first size change
   tSettings settings_;
   tAnswerHistory history_;
+  // The journal of the box in journalBox_, so its lines are counted once per box.
+  tLearningJournal journal_;
+  std::string journalBox_;
+  bool journalFailed_;  // reported for journalBox_
   tRecentBoxes recentBoxes_;
 };
 

@@ -7,6 +7,7 @@
 #include "box/card_box.h"
 #include "dialogs/bearb_dialog.h"
 #include "dialogs/help.h"
+#include "dialogs/history_dialog.h"
 #include "dialogs/overview_dialog.h"
 #include "dialogs/search_dialog.h"
 #include "dialogs/termel_dialog.h"
@@ -97,6 +98,10 @@ void tHauptFenster::help(int command) {
 
 void tHauptFenster::showOverview() {
   runOverviewDialog(this);
+}
+
+void tHauptFenster::showHistory() {
+  runHistoryDialog(this, currentFileName);
 }
 
 void tHauptFenster::findCards() {
@@ -204,6 +209,9 @@ void tHauptFenster::onCommand(wxCommandEvent& event) {
       break;
     case CM_KARTE_SUCHEN:
       findCards();
+      break;
+    case CM_LERNVERLAUF:
+      showHistory();
       break;
     case CM_ANTWORT_EINTIPPEN:
       toggleTypedAnswers();

@@ -46,6 +46,9 @@ class tAnswerHistory {
   tTermel* takeBack(int16_t* compartment = nullptr);
   // Whether takeBack() would take back a deletion rather than an answer.
   bool nextIsDeletion() const { return !entries_.empty() && entries_.back().deletion; }
+  // The compartment the card that takeBack() would take back is in now (as numbered
+  // when it got there); 0 when there is nothing to take back.
+  int16_t nextFrom() const { return entries_.empty() ? 0 : entries_.back().to; }
 
   bool canTakeBack() const { return !entries_.empty(); }
   size_t size() const { return entries_.size(); }

@@ -56,6 +56,13 @@ std::string systemErrorText(int error) {
     case EPERM:
     case EROFS:
       return "Keine Schreibberechtigung.";
+    case ENOTDIR:
+    case ENOENT:
+    case ELOOP:
+    case ENAMETOOLONG:
+      return "Sein Ordner kann nicht angelegt werden.";
+    case EISDIR:
+      return "An seiner Stelle steht ein Ordner.";
     default: {
       char text[64];
       std::snprintf(text, sizeof text, "Systemfehler %d.", error);
@@ -64,11 +71,8 @@ std::string systemErrorText(int error) {
   }
 }
 
-bool fail(std::string* error, const std::string& path, int systemError) {
-  if (error != nullptr) {
-    *error = "Der Lernverlauf kann nicht geschrieben werden: " + path + "\n" +
-             systemErrorText(systemError);
-  }
+bool fail(std::string* error, int systemError) {
+  if (error != nullptr) *error = systemErrorText(systemError);
   return false;
 }
 
@@ -324,24 +328,24 @@ tLearningJournal tLearningJournal::forBox(const std::string& cardPath) {
 
 bool tLearningJournal::append(tJournalEvent event, const tTermel& card, int from, int to,
                               std::string* error) {
-  if (!makeDirectories(directoryOf(path_))) return fail(error, path_, errno);
+  if (!makeDirectories(directoryOf(path_))) return fail(error, errno);
   if (lines_ < 0) lines_ = countLines(path_);
   char head[64];
   std::snprintf(head, sizeof head, "%lld\t%c\t%d\t%d\t", static_cast<long long>(journalNow()),
                 eventLetter(event), from, to);
   std::string line = head + fieldText(card.front) + "\t" + fieldText(card.back) + "\n";
   tFd fd(sysCalls().openat(AT_FDCWD, path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
-  if (fd.get() < 0) return fail(error, path_, errno);
+  if (fd.get() < 0) return fail(error, errno);
   struct stat st;
-  if (sysCalls().fstat(fd.get(), &st) != 0) return fail(error, path_, errno);
+  if (sysCalls().fstat(fd.get(), &st) != 0) return fail(error, errno);
   char last = '\n';
   if (st.st_size > 0 && sysCalls().pread(fd.get(), &last, 1, st.st_size - 1) != 1) {
-    return fail(error, path_, errno);
+    return fail(error, errno);
   }
   // A line torn by a crash stays a line of its own, skipped on reading.
   if (last != '\n') line.insert(line.begin(), '\n');
-  if (!writeFully(fd.get(), line.data(), line.size())) return fail(error, path_, errno);
-  if (!fd.close()) return fail(error, path_, errno);
+  if (!writeFully(fd.get(), line.data(), line.size())) return fail(error, errno);
+  if (!fd.close()) return fail(error, errno);
   ++lines_;
   if (static_cast<size_t>(lines_) > maxLines_) return summariseOldestHalf(error);
   return true;
@@ -349,7 +353,7 @@ bool tLearningJournal::append(tJournalEvent event, const tTermel& card, int from
 
 bool tLearningJournal::summariseOldestHalf(std::string* error) {
   std::string data;
-  if (!readAll(path_, &data)) return fail(error, path_, errno);
+  if (!readAll(path_, &data)) return fail(error, errno);
   // The oldest half ends after line number half.
   const int64_t half = std::count(data.begin(), data.end(), '\n') / 2;
   size_t cut = 0;
@@ -361,12 +365,12 @@ bool tLearningJournal::summariseOldestHalf(std::string* error) {
   kept.append(data, cut, std::string::npos);
 
   tSafeReplace replace(path_);
-  if (!replace.begin()) return fail(error, path_, replace.systemError());
+  if (!replace.begin()) return fail(error, replace.systemError());
   tFd fd(sysCalls().openat(AT_FDCWD, replace.tempPath().c_str(), O_WRONLY | O_CLOEXEC, 0));
   if (fd.get() < 0 || !writeFully(fd.get(), kept.data(), kept.size()) || !fd.close()) {
-    return fail(error, path_, errno);
+    return fail(error, errno);
   }
-  if (!replace.commit()) return fail(error, path_, replace.systemError());
+  if (!replace.commit()) return fail(error, replace.systemError());
   lines_ = std::count(kept.begin(), kept.end(), '\n');
   return true;
 }

@@ -72,7 +72,7 @@ class tLearningJournal {
   const std::string& path() const { return path_; }
 
   // Appends an event at journalNow(), creating directory and file as needed. False,
-  // and *error a German text (code page 1252), when it could not be written.
+  // and *error why in German (code page 1252), when it could not be written.
   bool append(tJournalEvent event, const tTermel& card, int from, int to, std::string* error);
 
   // The figures as the journal stands, for the local day of now. A missing or

@@ -16,39 +16,9 @@
 #include "dialogs/found_list.h"
 #include "dialogs/search_dialog.h"
 #include "main_frame_fixture.h"
+#include "raised_dialog.h"
 
 namespace {
-
-// Runs the test's action on dialog T in place of ShowModal, the dialog shown and
-// brought to the front as the window manager does with a new dialog, so real keys
-// reach it; the action's return value is ShowModal's result.
-template <class T>
-class tRaised : public wxExpectModalBase<T, tRaised<T>> {
- public:
-  explicit tRaised(std::function<int(T*)> action) : action_(std::move(action)) {}
-
- protected:
-  int OnInvoked(T* dialog) const override {
-    dialog->Show();
-    dialog->Raise();
-    return action_(dialog);
-  }
-
- private:
-  std::function<int(T*)> action_;
-};
-
-void key(int code, int modifiers = 0) {
-  wxUIActionSimulator input;
-  input.Char(code, modifiers);
-  guitest::yield(100);
-}
-
-void typeText(const char* text) {
-  wxUIActionSimulator input;
-  input.Text(text);
-  guitest::yield(150);
-}
 
 bool focusIs(wxWindow* dialog, int id) {
   return guitest::waitFor([&] { return wxWindow::FindFocus() == dialog->FindWindow(id); });
@@ -103,28 +73,28 @@ TEST_F(SearchWindowTest, TypingHausInTheSampleBoxFindsItsCardsAndEnterCorrectsTh
         EXPECT_EQ(count(dialog), std::to_string(total) + " Karten gefunden");
         tFoundList* list = dialog->list();
         EXPECT_EQ(headers(list), (std::vector<std::string>{"Deutsch", "Übersetzung", "Fach"}));
-        typeText("haus");
+        typeKeys("haus");
         EXPECT_EQ(rows(dialog), (std::vector<std::string>{"das Haus|the house|1",
                                                           "das Krankenhaus|the hospital|1"}));
         EXPECT_EQ(count(dialog), "2 Karten gefunden");
         EXPECT_EQ(list->selectedRows(), std::vector<int32_t>{0});
-        key(WXK_DOWN);  // the arrow keys in the field choose the row
+        dialogtest::pressKey(WXK_DOWN);  // the arrow keys in the field choose the row
         EXPECT_EQ(list->selectedRows(), std::vector<int32_t>{1});
-        key(WXK_UP);
-        key(WXK_RETURN);  // opens the correction, answered below
+        dialogtest::pressKey(WXK_UP);
+        dialogtest::pressKey(WXK_RETURN);  // opens the correction, answered below
         EXPECT_EQ(rows(dialog).front(), "das Hausboot|the house|1");
-        typeText("xyz");
+        typeKeys("xyz");
         EXPECT_EQ(count(dialog), "Keine Karte gefunden");
         EXPECT_FALSE(guitest::isEnabled(dialog, tSearchDialog::ID_TO_FIRST));
-        key(WXK_ESCAPE);
+        dialogtest::pressKey(WXK_ESCAPE);
         return dialogtest::resultOf(dialog);
       }),
       tRaised<tTermelDialog>([](tTermelDialog* dialog) {
         EXPECT_EQ(u8(dialogtest::valueOf(dialog, 301)), "das Haus");
         EXPECT_EQ(u8(dialogtest::valueOf(dialog, 302)), "the house");
         EXPECT_TRUE(focusIs(dialog, 301));
-        key(WXK_END);
-        typeText("boot");
+        dialogtest::pressKey(WXK_END);
+        typeKeys("boot");
         EXPECT_EQ(u8(dialogtest::valueOf(dialog, 301)), "das Hausboot");
         dialogtest::click(dialog, wxID_OK);
         return dialogtest::resultOf(dialog);
@@ -139,27 +109,27 @@ TEST_F(SearchWindowTest, EntfDeletesInTheListAndStrgZTakesItBackThereOrInTheWind
   wxTEST_DIALOG(
       press('F', wxMOD_CONTROL), tRaised<tSearchDialog>([&](tSearchDialog* dialog) {
         EXPECT_TRUE(focusIs(dialog, tSearchDialog::ID_TEXT));
-        typeText("aus");
+        typeKeys("aus");
         EXPECT_EQ(rows(dialog),
                   (std::vector<std::string>{"Haus|house|1", "Maus|mouse|2", "Laus|louse|Ablage"}));
-        key(WXK_DOWN);
-        key(WXK_DELETE);  // in the field Entf edits the text
+        dialogtest::pressKey(WXK_DOWN);
+        dialogtest::pressKey(WXK_DELETE);  // in the field Entf edits the text
         EXPECT_EQ(count(dialog), "3 Karten gefunden");
-        key(WXK_TAB);
+        dialogtest::pressKey(WXK_TAB);
         EXPECT_TRUE(focusIs(dialog, tSearchDialog::ID_LIST));
-        key(WXK_DELETE);
+        dialogtest::pressKey(WXK_DELETE);
         EXPECT_EQ(rows(dialog), (std::vector<std::string>{"Haus|house|1", "Laus|louse|Ablage"}));
         EXPECT_EQ(count(dialog), "2 Karten gefunden");
         EXPECT_EQ(dialog->list()->selectedRows(), std::vector<int32_t>{1});
-        key('Z', wxMOD_CONTROL);
+        dialogtest::pressKey('Z', wxMOD_CONTROL);
         EXPECT_EQ(rows(dialog).size(), 3u);
         EXPECT_EQ(dialog->list()->selectedRows(), std::vector<int32_t>{1})
             << "the card taken back is chosen again";
-        key(WXK_DELETE);
-        key(WXK_UP);
-        key(WXK_DELETE);  // both Haus and Maus are gone now
+        dialogtest::pressKey(WXK_DELETE);
+        dialogtest::pressKey(WXK_UP);
+        dialogtest::pressKey(WXK_DELETE);  // both Haus and Maus are gone now
         EXPECT_EQ(rows(dialog), std::vector<std::string>{"Laus|louse|Ablage"});
-        key(WXK_ESCAPE);
+        dialogtest::pressKey(WXK_ESCAPE);
         return dialogtest::resultOf(dialog);
       }));
   EXPECT_TRUE(window_->modified());
@@ -178,20 +148,20 @@ TEST_F(SearchWindowTest, InFirstCompartmentMovesTheChosenCardAndClosingUnchanged
   start(writeBox("box.trm", {{1, "Haus", "house"}, {4, "Maus", "mouse", 3, 1}}));
   wxTEST_DIALOG(press('F', wxMOD_CONTROL), tRaised<tSearchDialog>([&](tSearchDialog* dialog) {
                   EXPECT_TRUE(focusIs(dialog, tSearchDialog::ID_TEXT));
-                  typeText("MAUSE");
+                  typeKeys("MAUSE");
                   EXPECT_EQ(count(dialog), "Keine Karte gefunden");
-                  key(WXK_BACK);
+                  dialogtest::pressKey(WXK_BACK);
                   EXPECT_EQ(rows(dialog), std::vector<std::string>{"Maus|mouse|4"});
-                  key(WXK_ESCAPE);
+                  dialogtest::pressKey(WXK_ESCAPE);
                   return dialogtest::resultOf(dialog);
                 }));
   EXPECT_FALSE(window_->modified());
   wxTEST_DIALOG(press('F', wxMOD_CONTROL), tRaised<tSearchDialog>([&](tSearchDialog* dialog) {
                   EXPECT_TRUE(focusIs(dialog, tSearchDialog::ID_TEXT));
-                  typeText("mouse");
+                  typeKeys("mouse");
                   dialogtest::click(dialog, tSearchDialog::ID_TO_FIRST);
                   EXPECT_EQ(rows(dialog), std::vector<std::string>{"Maus|mouse|1"});
-                  key(WXK_ESCAPE);
+                  dialogtest::pressKey(WXK_ESCAPE);
                   return dialogtest::resultOf(dialog);
                 }));
   EXPECT_TRUE(window_->modified());
