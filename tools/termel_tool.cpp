@@ -15,6 +15,7 @@
 #include "kartei/box_lock.h"
 #include "kartei/card_file.h"
 #include "storage/text_encoding.h"
+#include "tools/find_history.h"
 #include "wordlists/text_io.h"
 #include "wordlists/word_list_format.h"
 
@@ -30,6 +31,8 @@ const char kUsage[] =
     "  check BOX.trm                   Kartendatei prüfen\n"
     "  stats BOX.trm                   Übersicht: Fächer, Summen, am häufigsten nicht "
     "gewusst\n"
+    "  find BOX.trm TEXT               Karten mit TEXT auf einer Seite (Ende 1: keine)\n"
+    "  history BOX.trm                 Lernverlauf: Antworten je Tag, Lerntage, Ablage\n"
     "  --help                          diese Hilfe\n"
     "  --version                       Version ausgeben\n"
     "Das Format der Wortliste folgt aus ihrer Endung: .txt (Begriff;Übersetzung),\n"
@@ -222,6 +225,9 @@ int run(const std::vector<std::string>& args) {
   if (command == "check" && args.size() == 2) return check(args[1].c_str());
   if (command == "stats" && args.size() == 2) return stats(args[1].c_str());
   if (command == "backups" && args.size() == 2) return listBackups(args[1].c_str());
+  if (command == "find" && args.size() == 3)
+    return findCardsCommand(args[1].c_str(), args[2].c_str());
+  if (command == "history" && args.size() == 2) return historyCommand(args[1].c_str());
   if (command != "import" && command != "export") return usageError();
   tWordListOptions options;
   bool force = false;

@@ -195,6 +195,33 @@ TEST(BoxKeyTest, BoxesAreKeptApartByTheirRealPathNotTheirName) {
   EXPECT_EQ(realBoxPath(dir.file("b/../a/neu.trm")), realBoxPath(dir.file("a")) + "/neu.trm");
 }
 
+TEST_F(LearningJournalTest, TheToolPrintsTheFiguresOfTheBoxesJournal) {
+  setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
+  const std::string box = dir_.file("Box.trm");
+  writeBytes(box, "the journal needs no readable box, only its path");
+  tLearningJournal journal = tLearningJournal::forBox(box);
+  const std::time_t now = std::time(nullptr);
+  answer(&journal, now - 86400, tJournalEvent::kKnown, 6, 7);
+  answer(&journal, now, tJournalEvent::kUnknown, 2, 1);
+  answer(&journal, now, tJournalEvent::kKnown, 1, 2);
+  unsetenv("XDG_DATA_HOME");
+  std::string output;
+  const std::string command =
+      "XDG_DATA_HOME='" + dir_.path() + "' " TERMEL_TOOL " history '" + box + "'";
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    EXPECT_EQ(pclose(pipe), 0);
+  }
+  const tLearningFigures figures = journal.figures(now);
+  EXPECT_NE(
+      output.find("  " + figures.days[28].date + " 1/0\n  " + figures.days[29].date + " 1/1\n"),
+      std::string::npos)
+      << output;
+  EXPECT_NE(output.find("Tage in Folge: 2\nLerntage insgesamt: 2\n"), std::string::npos);
+  EXPECT_NE(output.find("In die Ablage gekommen (Woche ab):\n"), std::string::npos);
+}
+
 TEST(BoxKeyTest, JournalsLiveInTheDataDirectoryUnderTheBoxKey) {
   ScratchDir dir;
   setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
