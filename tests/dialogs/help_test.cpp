@@ -209,7 +209,7 @@ std::string pageOf(const Items& items, const char* utf8Name) {
 TEST_F(HelpTest, BookHoldsTheKeywordsOfTheProgram) {
   wxHtmlHelpData data;
   ASSERT_NO_FATAL_FAILURE(loadBook(&data));
-  for (const char* keyword : {"Eingabe", "Korrektur", "Copyright"}) {
+  for (const char* keyword : {"Eingabe", "Korrektur", "Copyright", "Karte suchen", "Lernverlauf"}) {
     EXPECT_TRUE(indexHolds(data.GetIndexArray(), keyword)) << keyword;
   }
   EXPECT_GE(data.GetContentsArray().size(), 8u);

@@ -66,5 +66,11 @@ expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import spanis
 expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" export --utf8 ""
 expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" export --utf8 spanisch.trm ""
 expect "" unbekannt ""
+# find takes a box and then a free text, history a box.
+expect "find" fi
+expect "history" hi
+expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" find ""
+expect "" find spanisch.trm ""
+expect "spanisch.trm" history sp
 
 finish
