@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -184,6 +185,10 @@ std::string dayText(int64_t day, bool withYear) {
 
 // ---- reading ----------------------------------------------------------------------
 
+int32_t clamped(int64_t count) {
+  return static_cast<int32_t>(std::clamp<int64_t>(count, 0, INT32_MAX));
+}
+
 struct tDayCount {
   int64_t known = 0;
   int64_t unknown = 0;
@@ -260,6 +265,10 @@ class tJournalReader {
     while (q < eol && *q >= '0' && *q <= '9' && q - p < 18)
       c.archived = c.archived * 10 + (*q++ - '0');
     if (q == p || q != eol) return;
+    // A foreign file's figures are taken at most as large as one day can hold.
+    c.known = clamped(c.known);
+    c.unknown = clamped(c.unknown);
+    c.archived = clamped(c.archived);
     const int64_t day = daysFromCivil(date / 10000, static_cast<unsigned>(date / 100 % 100),
                                       static_cast<unsigned>(date % 100));
     tDayCount& sum = days[day];
@@ -397,8 +406,8 @@ tLearningFigures tLearningJournal::figures(std::time_t now) const {
     figures.days[i].date = dayText(day, false);
     const auto found = reader.days.find(day);
     if (found == reader.days.end()) continue;
-    figures.days[i].known = static_cast<int32_t>(std::max<int64_t>(found->second.known, 0));
-    figures.days[i].unknown = static_cast<int32_t>(std::max<int64_t>(found->second.unknown, 0));
+    figures.days[i].known = clamped(found->second.known);
+    figures.days[i].unknown = clamped(found->second.unknown);
   }
   // Weeks start on Monday; 1970-01-01 was a Thursday.
   const int64_t thisMonday = today - (today + 3) % 7;
@@ -410,7 +419,8 @@ tLearningFigures tLearningJournal::figures(std::time_t now) const {
   for (const auto& [day, counts] : reader.days) {
     if (answered(counts)) ++figures.learningDays;
     if (day >= firstMonday && day <= today) {
-      figures.weeks[(day - firstMonday) / 7].archived += static_cast<int32_t>(counts.archived);
+      int32_t& archived = figures.weeks[(day - firstMonday) / 7].archived;
+      archived = clamped(int64_t{archived} + clamped(counts.archived));
     }
   }
   auto learnt = [&](int64_t day) {
