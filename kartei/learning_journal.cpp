@@ -77,11 +77,16 @@ bool fail(std::string* error, int systemError) {
   return false;
 }
 
-// Card texts go into a line without the characters that end fields and lines.
+// Closes a line torn by a crash before the next line is appended, and marks it, so
+// that it stays unread even where what is left of it would look like a line.
+constexpr char kTornMark = '\x01';
+
+// Card texts go into a line without the characters that end fields and lines, nor
+// the mark of a torn line.
 std::string fieldText(const char* text) {
   std::string field = text;
   for (char& c : field) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
   }
   return field;
 }
@@ -220,7 +225,7 @@ class tJournalReader {
     while (line < end) {
       const char* eol = static_cast<const char*>(std::memchr(line, '\n', end - line));
       if (eol == nullptr) break;  // torn by a crash
-      readLine(line, eol);
+      if (eol > line && eol[-1] != kTornMark) readLine(line, eol);
       ++lines;
       line = eol + 1;
     }
@@ -352,7 +357,7 @@ bool tLearningJournal::append(tJournalEvent event, const tTermel& card, int from
     return fail(error, errno);
   }
   // A line torn by a crash stays a line of its own, skipped on reading.
-  if (last != '\n') line.insert(line.begin(), '\n');
+  if (last != '\n') line.insert(0, {kTornMark, '\n'});
   if (!writeFully(fd.get(), line.data(), line.size())) return fail(error, errno);
   if (!fd.close()) return fail(error, errno);
   ++lines_;

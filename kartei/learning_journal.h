@@ -6,9 +6,10 @@
 //
 // TIME in seconds since 1970, G known, U unknown, Z the last answer taken back, FROM
 // and TO the card's compartment before and after, the card's texts in code page 1252
-// (tabs and line ends as spaces). Each line is written with one write() at the end of
-// the file, after a line end if the file lacks one, so a crash tears at most the last
-// line; a torn or otherwise unreadable line is skipped when reading.
+// (control characters as spaces). Each line is written with one write() at the end of
+// the file, so a crash tears at most the last line. Before the next line, a torn line
+// is closed with the byte 0x01 and a line end; such a line, a torn last line and any
+// other unreadable line are skipped when reading.
 //
 // Beyond maxLines lines the oldest half is summed up into one line per day,
 //
