@@ -2,7 +2,6 @@
 // so a few answers still fill the height; the legend sits at the top left.
 #include "dialogs/answer_chart.h"
 
-#include <wx/dcbuffer.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -61,10 +60,7 @@ wxRect answerSlot(const wxRect& area, int index) {
 }
 
 void drawAnswerChart(wxDC& dc, const wxRect& area, const tLearningFigures& figures) {
-  dc.SetClippingRegion(area);
-  dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
-  dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.DrawRectangle(area);
+  beginChart(dc, area);
   dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
   const int line = dc.GetCharHeight();
   // Room for the legend and the most answers above the bars, the dates below.
@@ -84,20 +80,10 @@ void drawAnswerChart(wxDC& dc, const wxRect& area, const tLearningFigures& figur
   drawLegend(dc, area);
   const wxString top = wxString::Format("%d", most);
   dc.DrawText(top, area.GetRight() - kMargin - dc.GetTextExtent(top).x, barTop - line);
-  dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT)));
-  dc.DrawLine(area.x + kMargin, baseline, area.GetRight() - kMargin + 1, baseline);
-  dc.DestroyClippingRegion();
+  endChart(dc, area, baseline, kMargin);
 }
 
 tAnswerChart::tAnswerChart(wxWindow* parent, wxWindowID id, const tLearningFigures* figures)
-    : wxWindow(parent, id, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE),
-      figures_(figures) {
-  SetBackgroundStyle(wxBG_STYLE_PAINT);
-  Bind(wxEVT_PAINT, &tAnswerChart::onPaint, this);
-}
-
-void tAnswerChart::onPaint(wxPaintEvent&) {
-  wxAutoBufferedPaintDC dc(this);
-  dc.SetFont(GetFont());
-  drawAnswerChart(dc, wxRect(GetClientSize()), *figures_);
-}
+    : tDrawnChart(parent, id, [figures](wxDC& dc, const wxRect& area) {
+        drawAnswerChart(dc, area, *figures);
+      }) {}

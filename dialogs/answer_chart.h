@@ -1,6 +1,6 @@
 // tAnswerChart: the bar chart of "Lernverlauf", one stacked bar per day of the last
 // 30 days, answers known at the foot and unknown on top, today at the right; every
-// fifth day and today are named below. It draws itself to fit whatever size it has.
+// fifth day and today are named below.
 // drawAnswerChart draws the same picture into any device context.
 #ifndef TERMEL_DIALOGS_ANSWER_CHART_H_
 #define TERMEL_DIALOGS_ANSWER_CHART_H_
@@ -10,6 +10,7 @@
 #include <wx/gdicmn.h>
 #include <wx/window.h>
 
+#include "dialogs/drawn_chart.h"
 #include "kartei/learning_journal.h"
 
 extern const wxColour kKnownColour;
@@ -19,15 +20,10 @@ extern const wxColour kUnknownColour;
 wxRect answerSlot(const wxRect& area, int index);
 void drawAnswerChart(wxDC& dc, const wxRect& area, const tLearningFigures& figures);
 
-class tAnswerChart : public wxWindow {
+class tAnswerChart : public tDrawnChart {
  public:
   // figures must outlive the chart.
   tAnswerChart(wxWindow* parent, wxWindowID id, const tLearningFigures* figures);
-
- private:
-  void onPaint(wxPaintEvent& event);
-
-  const tLearningFigures* figures_;
 };
 
 #endif  // TERMEL_DIALOGS_ANSWER_CHART_H_

@@ -1,6 +1,7 @@
 // Dialogs opened from the training window, driven by a test: tRaised runs the test's
 // action in place of ShowModal with the dialog shown and in front, as the window
-// manager puts a new dialog, so real keys (dialogtest::pressKey, typeKeys) reach it.
+// manager puts a new dialog, so real keys (dialogtest::pressKey, typeKeys) reach it:
+// the X server of the tests has no window manager to hand a dialog the keyboard.
 #ifndef TERMEL_TESTS_APP_RAISED_DIALOG_H_
 #define TERMEL_TESTS_APP_RAISED_DIALOG_H_
 

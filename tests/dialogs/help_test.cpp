@@ -124,10 +124,10 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   for (const char* entry :
        {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
         "Übersicht", "Schrift größer", "Antwort zurücknehmen", "Zuletzt geöffnete Karteien",
-        "Schreibgeschützte Kartei", "Typografische Zeichen"}) {
+        "Schreibgeschützte Kartei", "Typografische Zeichen", "Karte suchen", "Lernverlauf"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 52u);
+  EXPECT_EQ(entries.size(), 58u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -227,7 +227,9 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Schriftgröße und Einstellungen", "schrift.htm"},
       {"Weiterlernen, wo Sie aufgehört haben", "zuletzt.htm"},
       {"Sicherungen", "sicherungen.htm"},
-      {"Wortlisten anderer Programme", "wortlisten.htm"}};
+      {"Wortlisten anderer Programme", "wortlisten.htm"},
+      {"Karte suchen", "suchen.htm"},
+      {"Der Lernverlauf", "lernverlauf.htm"}};
   for (const auto& [name, page] : contents) {
     EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
   }
@@ -243,6 +245,9 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Zuletzt geöffnete Karteien", "zuletzt.htm"},
       {"Letzter Kasten", "zuletzt.htm"},
       {"Wiederherstellen", "sicherungen.htm"},
+      {"Karte suchen", "suchen.htm"},
+      {"Lernverlauf", "lernverlauf.htm"},
+      {"Gelöschte Karte zurückholen", "zuruecknehmen.htm"},
       {"CSV", "wortlisten.htm"},
       {"KVTML", "wortlisten.htm"},
       {"Spaltennamen", "wortlisten.htm"}};
