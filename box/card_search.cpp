@@ -1,6 +1,5 @@
 #include "box/card_search.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "box/text_fold.h"
@@ -27,15 +26,17 @@ void tCardSearch::index() {
   folded_.clear();
   starts_.clear();
   found_.clear();
+  cards_.reserve(static_cast<size_t>(box_.totalCount()));
+  starts_.reserve(static_cast<size_t>(box_.totalCount()) + 1);
   tTermel buffer;
   for (int n = 1; n <= box_.compartmentCount(); ++n) {
     for (tTermel* card = box_.firstIn(n, &buffer); card != nullptr;
          card = box_.nextIn(n, &buffer)) {
       cards_.push_back({card, static_cast<int16_t>(n)});
       starts_.push_back(static_cast<uint32_t>(folded_.size()));
-      folded_ += foldWithoutAccents(card->front);
+      appendFoldedWithoutAccents(card->front, &folded_);
       folded_ += '\1';
-      folded_ += foldWithoutAccents(card->back);
+      appendFoldedWithoutAccents(card->back, &folded_);
       folded_ += '\0';
     }
   }
@@ -52,18 +53,17 @@ void tCardSearch::find(const std::string& text) {
   found_.clear();
   const char* begin = folded_.data();
   const char* end = begin + folded_.size();
-  const char* from = begin;
-  while (from < end) {
+  size_t card = 0;
+  while (card < cards_.size()) {
+    const char* from = begin + starts_[card];
     const void* hit = memmem(from, static_cast<size_t>(end - from), needle.data(), needle.size());
     if (hit == nullptr) break;
+    // The card whose texts hold the hit, found from the last one on, since hits only
+    // move forward; the search goes on after that card.
     const auto offset = static_cast<uint32_t>(static_cast<const char*>(hit) - begin);
-    // The card whose texts hold the hit; the search goes on after that card.
-    const size_t card =
-        static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
-                            starts_.begin()) -
-        1;
+    while (starts_[card + 1] <= offset) ++card;
     found_.push_back(cards_[card]);
-    from = begin + starts_[card + 1];
+    ++card;
   }
 }
 

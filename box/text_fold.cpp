@@ -91,7 +91,7 @@ std::string foldedSpellingWithoutAccents(unsigned char c) {
   return spelled;
 }
 
-std::string foldWithoutAccents(const std::string& text) {
+void appendFoldedWithoutAccents(const char* text, std::string* out) {
   // Searching folds every card of a box; the spellings are looked up, not recomputed.
   static const std::array<std::string, 256> table = [] {
     std::array<std::string, 256> spellings;
@@ -100,8 +100,19 @@ std::string foldWithoutAccents(const std::string& text) {
     }
     return spellings;
   }();
+  for (const char* c = text; *c != '\0'; ++c) {
+    const std::string& spelled = table[static_cast<unsigned char>(*c)];
+    if (spelled.size() == 1) {
+      out->push_back(spelled[0]);
+    } else {
+      out->append(spelled);
+    }
+  }
+}
+
+std::string foldWithoutAccents(const std::string& text) {
   std::string folded;
   folded.reserve(text.size() + 4);
-  for (char c : text) folded += table[static_cast<unsigned char>(c)];
+  appendFoldedWithoutAccents(text.c_str(), &folded);
   return folded;
 }

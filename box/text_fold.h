@@ -18,5 +18,7 @@ std::string foldedSpellingWithoutAccents(unsigned char c);
 // The whole text spelled by foldedSpellingWithoutAccents, runs of spaces kept as they
 // are.
 std::string foldWithoutAccents(const std::string& text);
+// The same for a NUL-terminated text, appended to *out.
+void appendFoldedWithoutAccents(const char* text, std::string* out);
 
 #endif  // TERMEL_BOX_TEXT_FOLD_H_
