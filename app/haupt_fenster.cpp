@@ -218,11 +218,7 @@ void tHauptFenster::showAnswer() {
 
 void tHauptFenster::markKnown() {
   modified_ = true;
-  if (currentCard_ != nullptr) {
-    const tTermel asked = *currentCard_;
-    const int16_t from = currentCompartment_;
-    journal(tJournalEvent::kKnown, asked, from, history_.answerKnown());
-  }
+  answer(tJournalEvent::kKnown);
   refresh();
   answerShown = false;
 }
@@ -230,13 +226,18 @@ void tHauptFenster::markKnown() {
 void tHauptFenster::markUnknown() {
   modified_ = true;
   if (!answerShown) return;
-  if (currentCard_ != nullptr) {
-    const tTermel asked = *currentCard_;
-    const int16_t from = currentCompartment_;
-    journal(tJournalEvent::kUnknown, asked, from, history_.answerUnknown());
-  }
+  answer(tJournalEvent::kUnknown);
   refresh();
   answerShown = false;
+}
+
+void tHauptFenster::answer(tJournalEvent event) {
+  if (currentCard_ == nullptr) return;
+  // The card as it was asked: the answer moves it.
+  const tTermel asked = *currentCard_;
+  const int16_t from = currentCompartment_;
+  const bool known = event == tJournalEvent::kKnown;
+  journal(event, asked, from, known ? history_.answerKnown() : history_.answerUnknown());
 }
 
 void tHauptFenster::advance() {
@@ -275,13 +276,13 @@ void tHauptFenster::takeBackAnswer() {
   tTermel* card = history_.takeBack(&compartment);
   if (card == nullptr) return;
   modified_ = true;
-  if (!deletion) journal(tJournalEvent::kTakenBack, *card, from, compartment);
   if (deletion) {
     // The card may be back anywhere in its compartment; the drill goes on as usual,
     // with the card deleted from the window as the one to ask again.
     refresh();
     return;
   }
+  journal(tJournalEvent::kTakenBack, *card, from, compartment);
   currentCard_ = card;
   currentCompartment_ = compartment;
   showQuestion();

@@ -206,6 +206,8 @@ class tHauptFenster : public wxPanel {
   int answerRowHeight() const;
   // Every change of the box other than an answer makes earlier answers final.
   void forgetAnswers() { history_.clear(); }
+  // Answers the card shown through the history (kKnown or kUnknown) and journals it.
+  void answer(tJournalEvent event);
   // Writes an answer or its taking back into the open box's journal; the first
   // failure for a box is reported, the drill goes on regardless.
   void journal(tJournalEvent event, const tTermel& card, int from, int to);

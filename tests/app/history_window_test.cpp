@@ -6,6 +6,8 @@
 #include <wx/image.h>
 #include <wx/listctrl.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -135,6 +137,25 @@ TEST_F(HistoryWindowTest, ABoxWithoutFileShowsAnEmptyHistoryAndACardReachingTheA
                   EXPECT_EQ(u8(guitest::labelOf(dialog, tHistoryDialog::ID_STREAK)), "1");
                   return wxID_CANCEL;
                 }));
+}
+
+TEST_F(HistoryWindowTest, AJournalThatCannotBeWrittenIsReportedOnceAndTheDrillGoesOn) {
+  const std::string dataHome = std::getenv("XDG_DATA_HOME");
+  const std::string blocked = path("blocked");
+  std::FILE* file = std::fopen(blocked.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  setenv("XDG_DATA_HOME", blocked.c_str(), 1);
+  start(writeBox("box.trm", {{1, "A", "a"}, {1, "B", "b"}, {1, "C", "c"}}));
+  clockNow = december(7, 9);
+  press(WXK_RETURN);
+  wxTEST_DIALOG(press(WXK_RETURN), tExpectError({"Der Lernverlauf kann nicht geschrieben werden: ",
+                                                 "/blocked/termel/history/box-",
+                                                 "Sein Ordner kann nicht angelegt werden."}));
+  answer(false);  // no second message
+  EXPECT_EQ(frontsIn(1), (std::vector<std::string>{"C", "B"}));
+  EXPECT_EQ(frontsIn(2), std::vector<std::string>{"A"});
+  setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
 }
 
 }  // namespace
