@@ -4,6 +4,7 @@
 #include "dialogs/search_dialog.h"
 
 #include <wx/listctrl.h>
+#include <wx/uiaction.h>
 
 #include "box/card_box.h"
 #include "dialog_test.h"
@@ -23,6 +24,16 @@ void clickRow(tFoundList* list, long row, int modifiers = 0) {
   wxRect rect;
   ASSERT_TRUE(list->GetItemRect(row, rect));
   dialogtest::clickAt(list, wxPoint(rect.x + 20, rect.y + rect.height / 2), modifiers);
+}
+
+void doubleClickRow(tFoundList* list, long row) {
+  wxRect rect;
+  ASSERT_TRUE(list->GetItemRect(row, rect));
+  wxUIActionSimulator input;
+  input.MouseMove(list->ClientToScreen(wxPoint(rect.x + 20, rect.y + rect.height / 2)));
+  guitest::yield(30);
+  input.MouseDblClick();
+  guitest::yield(150);
 }
 
 class SearchDialogTest : public testing::Test {
@@ -87,6 +98,30 @@ TEST_F(SearchDialogTest, CardsDeletedTogetherComeBackOneByOneInTheirPlaces) {
   });
   EXPECT_TRUE(changed_);
   EXPECT_TRUE(history_.canTakeBack()) << "the answer is still there";
+}
+
+TEST_F(SearchDialogTest, ADoubleClickCorrectsTheCardAndAbbrechenLeavesItAsItWas) {
+  dialogtest::addCard(1, "Haus", "house");
+  dialogtest::addCard(3, "Maus", "mouse");
+  theCardBox.chooseNext();
+  history_.answerKnown();
+  changed_ = false;
+  wxTEST_DIALOG(runSearchDialog(nullptr, &history_, &changed_),
+                wxExpectModal<tSearchDialog>([](tSearchDialog* dialog) {
+                  tFoundList* list = dialog->list();
+                  EXPECT_TRUE(guitest::waitFor([&] { return list->IsShownOnScreen(); }));
+                  doubleClickRow(list, 1);
+                  EXPECT_EQ(u8(list->GetItemText(1, tFoundList::kFront)), "Maus");
+                  return wxID_CANCEL;
+                }),
+                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+                  EXPECT_EQ(u8(dialogtest::valueOf(dialog, 301)), "Maus");
+                  dialogtest::type(dialog, 301, "Mausi");
+                  return wxID_CANCEL;
+                }));
+  EXPECT_FALSE(changed_);
+  EXPECT_EQ(dialogtest::fronts(3), std::vector<std::string>{"Maus"});
+  EXPECT_TRUE(history_.canTakeBack()) << "nothing changed, so the answer stays";
 }
 
 TEST_F(SearchDialogTest, MovingToTheFirstCompartmentMakesEarlierAnswersFinal) {
