@@ -26,6 +26,8 @@ int controlCommand(int keyCode) {
       return CM_STRG_UNBEKANNT;
     case 'L':
       return CM_NOCHMAL_VORLESEN;
+    case 'F':
+      return CM_KARTE_SUCHEN;
     case '+':
     case '=':
     case WXK_ADD:

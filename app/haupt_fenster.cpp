@@ -77,7 +77,9 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
       sized_(false),
       learnerHeight_(0),
       fittedHeight_(0),
-      history_(&theCardBox) {
+      history_(&theCardBox),
+      journal_(std::string()),
+      journalFailed_(false) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   // Creation order is the Tab order.
   questionField_ = new wxStaticText(this, ID_QUESTION, " ", wxPoint(20, 20), wxSize(560, 20),
@@ -261,7 +263,7 @@ void tHauptFenster::showAnswer() {
 void tHauptFenster::markKnown() {
   if (currentCard_ == nullptr) return;
   modified_ = true;
-  history_.answerKnown();
+  answer(tJournalEvent::kKnown);
   refresh();
   answerShown = false;
 }
@@ -271,9 +273,18 @@ void tHauptFenster::markUnknown() {
   modified_ = true;
   // A typed answer can be given up before it is checked.
   if (!answerShown && !typing()) return;
-  history_.answerUnknown();
+  answer(tJournalEvent::kUnknown);
   refresh();
   answerShown = false;
+}
+
+void tHauptFenster::answer(tJournalEvent event) {
+  if (currentCard_ == nullptr) return;
+  // The card as it was asked: the answer moves it.
+  const tTermel asked = *currentCard_;
+  const int16_t from = currentCompartment_;
+  const bool known = event == tJournalEvent::kKnown;
+  journal(event, asked, from, known ? history_.answerKnown() : history_.answerUnknown());
 }
 
 void tHauptFenster::advance() {
@@ -310,12 +321,35 @@ void tHauptFenster::takeBackAnswer() {
   // While the typed answer holds text, Strg+Z takes back typing, not the last answer.
   if (answerEntry_->IsShown() && typingUndo_->undo()) return;
   int16_t compartment = 0;
+  const bool deletion = history_.nextIsDeletion();
+  const int16_t from = history_.nextFrom();
   tTermel* card = history_.takeBack(&compartment);
   if (card == nullptr) return;
   modified_ = true;
+  if (deletion) {
+    // The card may be back anywhere in its compartment; the drill goes on as usual,
+    // with the card deleted from the window as the one to ask again.
+    refresh();
+    return;
+  }
+  journal(tJournalEvent::kTakenBack, *card, from, compartment);
   currentCard_ = card;
   currentCompartment_ = compartment;
   showQuestion();
+}
+
+void tHauptFenster::journal(tJournalEvent event, const tTermel& card, int from, int to) {
+  if (currentFileName.empty() || to == 0) return;
+  if (currentFileName != journalBox_) {
+    journal_ = tLearningJournal::forBox(currentFileName);
+    journalBox_ = currentFileName;
+    journalFailed_ = false;
+  }
+  std::string error;
+  if (journal_.append(event, card, from, to, &error) || journalFailed_) return;
+  journalFailed_ = true;
+  warn(this, wxString::FromUTF8("Der Lernverlauf kann nicht geschrieben werden: ") +
+                 shownPath(journal_.path()) + "\n" + toWx(error));
 }
 
 void tHauptFenster::toggleTypedAnswers() {

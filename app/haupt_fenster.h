@@ -32,6 +32,7 @@
 #include "app/typing_undo.h"
 #include "box/answer_history.h"
 #include "kartei/box_merge.h"
+#include "kartei/learning_journal.h"
 
 struct tTermel;
 class tMarkedText;
@@ -69,6 +70,8 @@ enum : int {
   CM_VORLESEN = 149,
   CM_SPRACHE_UEBERSETZUNG = 150,
   CM_NOCHMAL_VORLESEN = 151,  // Strg+L
+  CM_KARTE_SUCHEN = 147,      // Strg+F
+  CM_LERNVERLAUF = 148,
   CM_ANTWORT_ALS_FRAGE = 51684,
   CM_WEITER = 1202,          // Enter, "g"
   CM_UNBEKANNT = 1203,       // Esc, "u", button "Unbekannt"
@@ -156,6 +159,10 @@ class tHauptFenster : public wxPanel {
   // Taking answers back, the overview, typed answers and the size of the card texts.
   void takeBackAnswer();
   void showOverview();
+  // "Karte suchen": finding, correcting, deleting cards and moving them to compartment 1.
+  void findCards();
+  // "Lernverlauf": the figures of the open box's learning journal.
+  void showHistory();
   void toggleTypedAnswers();
   // Changes the card texts' size by steps of tSettings::kFontStep; 0 goes back to 100 %.
   void stepFont(int steps);
@@ -246,6 +253,11 @@ class tHauptFenster : public wxPanel {
   int answerRowHeight() const;
   // Every change of the box other than an answer makes earlier answers final.
   void forgetAnswers() { history_.clear(); }
+  // Answers the card shown through the history (kKnown or kUnknown) and journals it.
+  void answer(tJournalEvent event);
+  // Writes an answer or its taking back into the open box's journal; the first
+  // failure for a box is reported, the drill goes on regardless.
+  void journal(tJournalEvent event, const tTermel& card, int from, int to);
   void rememberFrameSize();
   int neededClientHeight() const;
   void fitClientToFont();
@@ -285,6 +297,10 @@ class tHauptFenster : public wxPanel {
   int fittedHeight_;
   tSettings settings_;
   tAnswerHistory history_;
+  // The journal of the box in journalBox_, so its lines are counted once per box.
+  tLearningJournal journal_;
+  std::string journalBox_;
+  bool journalFailed_;  // reported for journalBox_
   tRecentBoxes recentBoxes_;
   // The conflict copies last asked about, so the same ones are not asked about again.
   std::vector<std::string> copiesAsked_;

@@ -7,7 +7,9 @@
 #include "box/card_box.h"
 #include "dialogs/bearb_dialog.h"
 #include "dialogs/help.h"
+#include "dialogs/history_dialog.h"
 #include "dialogs/overview_dialog.h"
+#include "dialogs/search_dialog.h"
 #include "dialogs/termel_dialog.h"
 
 void tHauptFenster::enterCards() {
@@ -27,8 +29,8 @@ void tHauptFenster::correctCard() {
 
 void tHauptFenster::deleteCard() {
   if (currentCard_ == nullptr) return;
-  theCardBox.deleteCurrent(&currentCompartment_);
-  forgetAnswers();
+  // Through the history, so Strg+Z brings the card back.
+  history_.deleteCard(currentCard_, currentCompartment_);
   modified_ = true;
   refresh();
 }
@@ -102,6 +104,18 @@ void tHauptFenster::help(int command) {
 
 void tHauptFenster::showOverview() {
   runOverviewDialog(this);
+}
+
+void tHauptFenster::showHistory() {
+  runHistoryDialog(this, currentFileName);
+}
+
+void tHauptFenster::findCards() {
+  bool changed = false;
+  runSearchDialog(this, &history_, &changed);
+  if (!changed) return;
+  modified_ = true;
+  refresh();
 }
 
 void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
@@ -209,6 +223,12 @@ void tHauptFenster::onCommand(wxCommandEvent& event) {
       break;
     case CM_UEBERSICHT:
       showOverview();
+      break;
+    case CM_KARTE_SUCHEN:
+      findCards();
+      break;
+    case CM_LERNVERLAUF:
+      showHistory();
       break;
     case CM_ANTWORT_EINTIPPEN:
       toggleTypedAnswers();

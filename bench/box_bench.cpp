@@ -22,10 +22,12 @@
 #include "box/answer_history.h"
 #include "box/box_stats.h"
 #include "box/card_box.h"
+#include "box/card_search.h"
 #include "box/card_view.h"
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
 #include "kartei/card_file.h"
+#include "kartei/learning_journal.h"
 #include "wordlists/text_io.h"
 
 namespace {
@@ -384,6 +386,78 @@ void bothSizes(benchmark::internal::Benchmark* b) {
   b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
 
+// n cards of realistic length, with umlauts and typographic marks to fold.
+void fillSearchBox(int n) {
+  theCardBox.clearAll();
+  for (int i = 0; i < n; ++i) {
+    const std::string number = std::to_string(i);
+    const std::string front =
+        "die Stra\xDF"
+        "enbahnhaltestelle Nr. " +
+        number + " \x96 \x84" + (i % 100 == 0 ? "Haus" : "Hof") + "\x93";
+    const std::string back = "tram stop no. " + number + " \x96 caf\xE9 of the house";
+    theCardBox.addCardTo(makeCard(front.c_str(), back.c_str()), 1 + i % 7);
+  }
+}
+
+// One keystroke in "Karte suchen" on n cards: typing "haus" letter by letter, the
+// first letters matching nearly every card. The box is indexed once, as when the
+// dialog opens.
+void BM_FindCards(benchmark::State& state) {
+  fillSearchBox(static_cast<int>(state.range(0)));
+  tCardSearch search(theCardBox);
+  search.index();
+  const char* const typed[] = {"h", "ha", "hau", "haus"};
+  size_t keystroke = 0;
+  for (auto _ : state) {
+    search.find(typed[keystroke++ % 4]);
+    benchmark::DoNotOptimize(search.count());
+  }
+  search.find("haus");
+  state.counters["found"] = search.count();
+  theCardBox.clearAll();
+}
+
+// Opening "Karte suchen", and refreshing it after a change: every card folded anew.
+void BM_IndexCards(benchmark::State& state) {
+  fillSearchBox(static_cast<int>(state.range(0)));
+  tCardSearch search(theCardBox);
+  for (auto _ : state) {
+    search.index();
+    search.find("");
+  }
+  theCardBox.clearAll();
+}
+
+// "Lernverlauf" opening on a journal of n lines (answers over 400 days, some taken
+// back): reading the file and summing it up into the figures shown.
+void BM_LearningJournalFigures(benchmark::State& state) {
+  const int64_t n = state.range(0);
+  char name[] = "/tmp/termel-journal-XXXXXX";
+  const std::string dir = mkdtemp(name) != nullptr ? name : "/tmp";
+  const std::string path = dir + "/box.verlauf";
+  const std::time_t start = 1765000000;
+  {
+    std::string text;
+    for (int64_t i = 0; i < n; ++i) {
+      const char event = i % 50 == 49 ? 'Z' : (i % 4 == 0 ? 'U' : 'G');
+      text += std::to_string(start + i * 400LL * 86400 / n) + '\t' + event +
+              "\t3\t4\tdie Stra\xDF" + "enbahnhaltestelle\ttram stop\n";
+    }
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f != nullptr) {
+      std::fwrite(text.data(), 1, text.size(), f);
+      std::fclose(f);
+    }
+  }
+  tLearningJournal journal(path);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(journal.figures(start + 400LL * 86400).learningDays);
+  }
+  std::remove(path.c_str());
+  rmdir(dir.c_str());
+}
+
 BENCHMARK(BM_ReadCardFileBytes)->Apply(bothSizes);
 BENCHMARK(BM_Load)->Apply(bothSizes);
 BENCHMARK(BM_Save)->Apply(bothSizes);
@@ -400,6 +474,9 @@ BENCHMARK(BM_MoveWholeCompartment)->Apply(bothSizes);
 BENCHMARK(BM_ShowCompartment)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrillStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BoxStats)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindCards)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IndexCards)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LearningJournalFigures)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TakeBackAnswer)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StoreCard)->Arg(550)->Arg(200000)->Unit(benchmark::kMillisecond);
 

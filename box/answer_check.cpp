@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "box/text_fold.h"
+
 namespace {
 
 // Byte positions [begin, end) of a text.
@@ -24,57 +26,6 @@ constexpr unsigned kDropAll = ~0u;
 // Only this much of a typed text is aligned; the table grows with its length, and an
 // answer this much longer than any card is wrong all along anyway.
 constexpr size_t kMaxAligned = 256;
-
-unsigned char lowerCp1252(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 0x20);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
-  switch (c) {
-    case 0x8A:  // Š
-    case 0x8C:  // Œ
-    case 0x8E:  // Ž
-      return static_cast<unsigned char>(c + 0x10);
-    case 0x9F:  // Ÿ
-      return 0xFF;
-    default:
-      return c;
-  }
-}
-
-// How the check spells character c: lower case, the German special letters written
-// out, typographic marks as the plain ones a keyboard gives, all spaces as ' '.
-std::string spelled(unsigned char c) {
-  c = lowerCp1252(c);
-  switch (c) {
-    case 0xDF:
-      return "ss";
-    case 0xE4:
-      return "ae";
-    case 0xF6:
-      return "oe";
-    case 0xFC:
-      return "ue";
-    case 0x85:
-      return "...";
-    case 0x91:
-    case 0x92:
-    case 0xB4:
-      return "'";
-    case 0x84:
-    case 0x93:
-    case 0x94:
-      return "\"";
-    case 0x96:
-    case 0x97:
-      return "-";
-    case '\t':
-    case '\r':
-    case '\n':
-    case 0xA0:
-      return " ";
-    default:
-      return std::string(1, static_cast<char>(c));
-  }
-}
 
 bool closing(char c) {
   return c == ' ' || c == '.' || c == '!' || c == '?';
@@ -128,7 +79,7 @@ Folded fold(const std::string& text, Range r, const std::vector<Range>& parts, u
       continue;
     }
     if (text[i] == '(' || text[i] == ')') continue;
-    for (char c : spelled(static_cast<unsigned char>(text[i]))) {
+    for (char c : foldedSpelling(static_cast<unsigned char>(text[i]))) {
       if (c == ' ' && (out.text.empty() || out.text.back() == ' ')) continue;
       out.text.push_back(c);
       out.at.push_back(i);

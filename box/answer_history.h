@@ -1,10 +1,12 @@
-// tAnswerHistory: the last answers of a drill, so they can be taken back one after
-// the other. Each answer goes through the history, which remembers where the card
-// came from, where it went and the card as it was before; taking the answer back
-// puts that card again at the head of its compartment, as the card to ask.
+// tAnswerHistory: the last answers of a drill and the cards deleted since, so they can
+// be taken back one after the other. Each answer goes through the history, which remembers where
+// the card came from, where it went and the card as it was before; taking the answer back puts that
+// card again at the head of its compartment, as the card to ask.
 //
-// The history only knows the answers. Whoever changes the box in any other way
-// (loading, new box, import, editing or deleting cards, shuffling, all to
+// A deleted card goes back to the compartment and place it was deleted from.
+//
+// The history only knows the answers and deletions. Whoever changes the box in any other way
+// (loading, new box, import, editing cards, shuffling, all to
 // compartment 1) must clear() it; moveEmptyToEnd is the exception, its exchanges of
 // lists are undone along with the answer. A take-back that no longer fits the box is
 // refused and clears the history. The box must outlive the history.
@@ -31,12 +33,22 @@ class tAnswerHistory {
   int16_t answerKnown();
   int16_t answerUnknown();
 
-  // Takes back the last answer: the box is as it was before it, the card is again
-  // at the head of the compartment it was asked from and that compartment is the
-  // one asked. Returns the card (in the box) and sets *compartment (when given) to
-  // its number, like CardBox::chooseNext; none when there is nothing to take back
-  // or the box was changed behind the history's back (then it is cleared).
+  // Deletes the stored card from compartment n, remembered; false (nothing deleted or
+  // remembered) when the card is not there.
+  bool deleteCard(const tTermel* card, int n);
+
+  // Takes back the last answer or deletion. An answer: the box is as it was before it, the card is
+  // again at the head of the compartment it was asked from and that compartment is the one asked.
+  // Returns the card (in the box) and sets *compartment (when given) to its number, like
+  // CardBox::chooseNext; none when there is nothing to take back or the box was changed behind the
+  // history's back (then it is cleared). A deletion: the card is back where it was; returns it and
+  // its compartment, but the compartment asked stays as it was.
   tTermel* takeBack(int16_t* compartment = nullptr);
+  // Whether takeBack() would take back a deletion rather than an answer.
+  bool nextIsDeletion() const { return !entries_.empty() && entries_.back().deletion; }
+  // The compartment the card that takeBack() would take back is in now (as numbered
+  // when it got there); 0 when there is nothing to take back.
+  int16_t nextFrom() const { return entries_.empty() ? 0 : entries_.back().to; }
 
   bool canTakeBack() const { return !entries_.empty(); }
   size_t size() const { return entries_.size(); }
@@ -49,11 +61,15 @@ class tAnswerHistory {
     CardBox::tArrangement arrangement;
     tTermel before;  // the card as it was asked
     tTermel after;   // the card as the answer left it, at the end of to
+    bool deletion;   // before was deleted from compartment from, at position
+    int32_t position;
   };
 
   template <typename Answer>
   int16_t record(Answer answer);
   bool stillFits(const Entry& entry) const;
+  void remember(const Entry& entry);
+  tTermel* restore(const Entry& entry);
 
   CardBox* box_;
   std::deque<Entry> entries_;

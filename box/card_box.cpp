@@ -130,6 +130,14 @@ bool CardBox::removeCard(const tTermel* card, int n) {
   return lists_[n - 1].remove(card);
 }
 
+int32_t CardBox::positionOf(const tTermel* card, int n) const {
+  return valid(n) ? lists_[n - 1].indexOf(card) : -1;
+}
+
+tTermel* CardBox::insertCard(const tTermel& card, int n, int32_t position) {
+  return valid(n) ? lists_[n - 1].insertAt(position, &card) : nullptr;
+}
+
 void CardBox::clearCompartment(int n) {
   if (valid(n)) lists_[n - 1].clear();
 }

@@ -44,6 +44,12 @@ class CardBox {
   void rearrange(const tArrangement& arrangement);
   tTermel* deleteCurrent(int16_t* compartment);
   bool removeCard(const tTermel* card, int n);
+  // Where the stored card stands in compartment n, 0 for the head; -1 when it is not
+  // there or n is out of range.
+  int32_t positionOf(const tTermel* card, int n) const;
+  // Puts card into compartment n at position (0 is the head, beyond the end appends);
+  // returns the stored card, none when n is out of range.
+  tTermel* insertCard(const tTermel& card, int n, int32_t position);
   void clearCompartment(int n);
   void clearAll();
   void allToFirst();

@@ -293,3 +293,30 @@ void tTrmListe::prepend(const tTermel* card) {
   firstNode_ = node;
   ++count_;
 }
+
+tTermel* tTrmListe::insertAt(int32_t index, const tTermel* card) {
+  if (card == nullptr) return nullptr;
+  if (index <= 0 || firstNode_ == nullptr) {
+    prepend(card);
+    return head();
+  }
+  if (index >= count_) {
+    append(card);
+    return tail();
+  }
+  Node* prev = firstNode_;
+  for (int32_t i = 1; i < index; ++i) prev = prev->next;
+  Node* node = NodePool::instance().take(*card);
+  node->next = prev->next;
+  prev->next = node;
+  ++count_;
+  return &node->card;
+}
+
+int32_t tTrmListe::indexOf(const tTermel* card) const {
+  const Node* node = firstNode_;
+  for (int32_t i = 0; i < count_; ++i, node = node->next) {
+    if (&node->card == card) return i;
+  }
+  return -1;
+}

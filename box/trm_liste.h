@@ -24,6 +24,11 @@ class tTrmListe {
   void append(const tTermel* card);
   // Puts a copy of card before the head, so it is the card asked next.
   void prepend(const tTermel* card);
+  // Puts a copy of card at index (0 is the head; beyond the end appends) and returns
+  // the stored card.
+  tTermel* insertAt(int32_t index, const tTermel* card);
+  // Where the stored card stands, 0 for the head; -1 when it is not in this list.
+  int32_t indexOf(const tTermel* card) const;
   tTermel* head() const;
   // The last card, the one appended most recently; none when empty.
   tTermel* tail() const;

@@ -3,7 +3,6 @@
 // the scale are marked at the top edge of their slot.
 #include "dialogs/box_chart.h"
 
-#include <wx/dcbuffer.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -80,10 +79,7 @@ wxRect chartSlot(const wxRect& area, int index) {
 }
 
 void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats) {
-  dc.SetClippingRegion(area);
-  dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
-  dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.DrawRectangle(area);
+  beginChart(dc, area);
   const int line = dc.GetCharHeight();
   // Room for the count above the highest bar and the name below every bar.
   const int barTop = area.y + kMargin + line;
@@ -92,20 +88,9 @@ void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats) {
   for (int k = 0; k < CardBox::kCompartments; ++k) {
     drawBar(dc, chartSlot(area, k), k, stats, scale);
   }
-  dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT)));
-  dc.DrawLine(area.x + kMargin, baseline, area.GetRight() - kMargin + 1, baseline);
-  dc.DestroyClippingRegion();
+  endChart(dc, area, baseline, kMargin);
 }
 
 tBoxChart::tBoxChart(wxWindow* parent, wxWindowID id, const tBoxStats* stats)
-    : wxWindow(parent, id, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE),
-      stats_(stats) {
-  SetBackgroundStyle(wxBG_STYLE_PAINT);
-  Bind(wxEVT_PAINT, &tBoxChart::onPaint, this);
-}
-
-void tBoxChart::onPaint(wxPaintEvent&) {
-  wxAutoBufferedPaintDC dc(this);
-  dc.SetFont(GetFont());
-  drawBoxChart(dc, wxRect(GetClientSize()), *stats_);
-}
+    : tDrawnChart(parent, id,
+                  [stats](wxDC& dc, const wxRect& area) { drawBoxChart(dc, area, *stats); }) {}

@@ -12,6 +12,7 @@
 #include <wx/window.h>
 
 #include "box/box_stats.h"
+#include "dialogs/drawn_chart.h"
 
 // Fill colours of the learning compartments' bars and of the archive's bar.
 extern const wxColour kBarColour;
@@ -23,15 +24,10 @@ wxRect chartSlot(const wxRect& area, int index);
 // Draws the chart of stats into area of dc.
 void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats);
 
-class tBoxChart : public wxWindow {
+class tBoxChart : public tDrawnChart {
  public:
   // stats must outlive the chart.
   tBoxChart(wxWindow* parent, wxWindowID id, const tBoxStats* stats);
-
- private:
-  void onPaint(wxPaintEvent& event);
-
-  const tBoxStats* stats_;
 };
 
 #endif  // TERMEL_DIALOGS_BOX_CHART_H_

@@ -150,17 +150,6 @@ uint64_t hashOf(const std::string& text) {
 }
 
 // Creates the directory and any missing parents, private to the user.
-bool makeDirectories(const std::string& path) {
-  if (path.empty()) return false;
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string part = path.substr(0, slash);
-    if (sysCalls().mkdirat(AT_FDCWD, part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) break;
-  }
-  struct stat st;
-  return sysCalls().fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool syncDirectory(const std::string& path) {
   const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (fd < 0) return false;

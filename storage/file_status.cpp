@@ -107,3 +107,14 @@ std::string xdgBaseDirectory(const char* variable, const char* fallback) {
   if (home == nullptr || home[0] == '\0') return "";
   return std::string(home) + "/" + fallback;
 }
+
+bool makeDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string part = path.substr(0, slash);
+    if (sysCalls().mkdirat(AT_FDCWD, part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) break;
+  }
+  struct stat st;
+  return sysCalls().fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
+}

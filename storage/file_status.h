@@ -25,6 +25,10 @@ std::string baseNameOf(const std::string& path);
 // no home either.
 std::string xdgBaseDirectory(const char* variable, const char* fallback);
 
+// Makes directory path and every missing directory above it (mode 0700); true when
+// path is a directory afterwards.
+bool makeDirectories(const std::string& path);
+
 // True when the file exists and this process may not write it (its mode or a read-only
 // file system forbids it).
 bool isWriteProtected(const std::string& path);

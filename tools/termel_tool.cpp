@@ -22,6 +22,7 @@
 #include "kartei/stale_temp_files.h"
 #include "kartei/conflict_copies.h"
 #include "storage/text_encoding.h"
+#include "tools/find_history.h"
 #include "wordlists/text_io.h"
 #include "wordlists/word_list_format.h"
 
@@ -38,6 +39,8 @@ const char kUsage[] =
     "  merge BOX.trm ANDERE.trm...     andere Fassungen in die Kartei zusammenführen\n"
     "  stats BOX.trm                   Übersicht: Fächer, Summen, am häufigsten nicht "
     "gewusst\n"
+    "  find BOX.trm TEXT               Karten mit TEXT auf einer Seite (Ende 1: keine)\n"
+    "  history BOX.trm                 Lernverlauf: Antworten je Tag, Lerntage, Ablage\n"
     "  --help                          diese Hilfe\n"
     "  --version                       Version ausgeben\n"
     "Das Format der Wortliste folgt aus ihrer Endung: .txt (Begriff;Übersetzung),\n"

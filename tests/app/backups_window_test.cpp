@@ -14,26 +14,8 @@
 #include "kartei/backups.h"
 #include "kartei/card_file.h"
 #include "main_frame_fixture.h"
+#include "raised_dialog.h"
 #include "tests/kartei/file_times.h"
-
-// Runs the test's action on the dialog, shown but not modal, in place of ShowModal.
-template <>
-class wxExpectModal<tBackupsDialog> : public wxExpectModalBase<tBackupsDialog> {
- public:
-  explicit wxExpectModal(std::function<int(tBackupsDialog*)> action) : action_(std::move(action)) {}
-
- protected:
-  int OnInvoked(tBackupsDialog* dialog) const override {
-    // Shown and brought to the front as the window manager does with a new dialog;
-    // the X server of the tests has no window manager to hand it the keyboard.
-    dialog->Show();
-    dialog->Raise();
-    return action_(dialog);
-  }
-
- private:
-  std::function<int(tBackupsDialog*)> action_;
-};
 
 namespace {
 
@@ -96,7 +78,7 @@ TEST_F(BackupsWindowTest, AfterTwoSavesTheReplacedVersionsAreListedAndOneComesBa
                            "Achtung", wxYES_NO | wxNO_DEFAULT | wxICON_NONE, wxID_YES));
 
   wxTEST_DIALOG(
-      menu(CM_SICHERUNGEN), wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
+      menu(CM_SICHERUNGEN), tRaised<tBackupsDialog>([](tBackupsDialog* dialog) {
         wxListCtrl* list = listOf(dialog);
         EXPECT_EQ(rows(list), (Strings{"01.12.2026 09:30:05 2", "30.11.2026 08:00:00 3"}));
         EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(list); }));
@@ -127,7 +109,7 @@ TEST_F(BackupsWindowTest, ClosingTheDialogChangesNothingAndNoBoxFileOffersNoBack
   EXPECT_FALSE(menuEnabled(CM_SICHERUNGEN));
   stop();
   start(writeBox("eins.trm", {{2, "Haus", "house"}}));
-  wxTEST_DIALOG(menu(CM_SICHERUNGEN), wxExpectModal<tBackupsDialog>([](tBackupsDialog* dialog) {
+  wxTEST_DIALOG(menu(CM_SICHERUNGEN), tRaised<tBackupsDialog>([](tBackupsDialog* dialog) {
                   EXPECT_EQ(listOf(dialog)->GetItemCount(), 0);
                   EXPECT_TRUE(guitest::waitFor([&] { return focusIsIn(dialog); }));
                   wxUIActionSimulator().Char(WXK_ESCAPE);

@@ -188,4 +188,85 @@ TEST_F(CardBoxTest, PrependPutsTheCardFirst) {
   EXPECT_STREQ(list.rotate()->front, "a");
 }
 
+TEST_F(AnswerHistoryTest, DeletedCardsComeBackWhereTheyWereAmongAnswers) {
+  fill(1, 4, "a");
+  theCardBox.addCardTo(card("b1", "b1", 3, 1), 2);
+  answer(true);  // a1 to 2
+  const std::vector<std::string> beforeDeletions = snapshot();
+  // The third card of compartment 1, then the head of 2, the way the search deletes.
+  tTermel buffer;
+  theCardBox.firstIn(1, &buffer);
+  theCardBox.nextIn(1, &buffer);
+  tTermel* third = theCardBox.nextIn(1, &buffer);
+  ASSERT_STREQ(third->front, "a4");
+  ASSERT_TRUE(history_.deleteCard(third, 1));
+  const std::vector<std::string> afterFirst = snapshot();
+  ASSERT_TRUE(history_.deleteCard(theCardBox.firstIn(2, nullptr), 2));
+  EXPECT_EQ(textsIn(2), (std::vector<std::string>{"a1;a1"}));
+  EXPECT_TRUE(history_.nextIsDeletion());
+
+  int16_t n = 0;
+  const tTermel* back = history_.takeBack(&n);
+  ASSERT_NE(back, nullptr);
+  EXPECT_STREQ(back->front, "b1");
+  EXPECT_EQ(back->timesKnown, 3) << "the counters come back with the card";
+  EXPECT_EQ(n, 2);
+  EXPECT_EQ(snapshot(), afterFirst);
+  back = history_.takeBack(&n);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(n, 1);
+  EXPECT_EQ(snapshot(), beforeDeletions);
+  EXPECT_FALSE(history_.nextIsDeletion());
+  takeBackAndCheck();  // the answer before the deletions
+}
+
+TEST_F(AnswerHistoryTest, DeletingTheAskedCardIsTakenBackAsTheCardToAsk) {
+  fill(1, 2, "a");
+  int16_t n = 0;
+  tTermel* asked = theCardBox.chooseNext(&n);
+  ASSERT_TRUE(history_.deleteCard(asked, n));
+  EXPECT_STREQ(theCardBox.chooseNext()->front, "a2");
+  ASSERT_NE(history_.takeBack(), nullptr);
+  EXPECT_STREQ(theCardBox.chooseNext(&n)->front, "a1");
+  EXPECT_EQ(n, 1);
+}
+
+TEST_F(AnswerHistoryTest, DeletionOfACardNotInTheCompartmentIsRefused) {
+  fill(1, 1, "a");
+  fill(2, 1, "b");
+  EXPECT_FALSE(history_.deleteCard(theCardBox.firstIn(2, nullptr), 1));
+  EXPECT_FALSE(history_.canTakeBack());
+  EXPECT_EQ(theCardBox.totalCount(), 2);
+}
+
+TEST_F(AnswerHistoryTest, ADeletionThatNoLongerFitsIsRefused) {
+  fill(1, 3, "a");
+  tTermel buffer;
+  theCardBox.firstIn(1, &buffer);
+  theCardBox.nextIn(1, &buffer);
+  ASSERT_TRUE(history_.deleteCard(theCardBox.nextIn(1, &buffer), 1));  // a3, the last
+  // Compartment 1 is emptied behind the history's back: there is no place 2 any more.
+  theCardBox.clearCompartment(1);
+  EXPECT_EQ(history_.takeBack(), nullptr);
+  EXPECT_EQ(theCardBox.totalCount(), 0);
+  EXPECT_FALSE(history_.canTakeBack());
+}
+
+TEST_F(CardBoxTest, InsertAtPutsTheCardAtItsPlaceAndIndexOfFindsIt) {
+  tTrmListe list;
+  const tTermel a = card("a", "a"), b = card("b", "b"), c = card("c", "c"), d = card("d", "d");
+  EXPECT_STREQ(list.insertAt(5, &b)->front, "b");  // into an empty list
+  list.insertAt(0, &a);
+  list.insertAt(2, &d);
+  const tTermel* stored = list.insertAt(2, &c);
+  std::vector<std::string> order;
+  for (const tTermel* it = list.first(); it != nullptr; it = list.next())
+    order.push_back(it->front);
+  EXPECT_EQ(order, (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(list.indexOf(stored), 2);
+  EXPECT_EQ(list.indexOf(list.tail()), 3);
+  EXPECT_EQ(list.indexOf(&a), -1) << "a copy outside the list is not in it";
+  EXPECT_STREQ(list.tail()->front, "d");
+}
+
 }  // namespace

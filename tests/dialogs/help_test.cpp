@@ -126,10 +126,11 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   for (const char* entry :
        {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
         "Übersicht", "Schrift größer", "Antwort zurücknehmen", "Zuletzt geöffnete Karteien",
-        "Schreibgeschützte Kartei", "Typografische Zeichen", "Sprache der Übersetzung"}) {
+        "Schreibgeschützte Kartei", "Typografische Zeichen", "Sprache der Übersetzung", "Karte suchen",
+        "Lernverlauf"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 62u);
+  EXPECT_EQ(entries.size(), 68u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -211,7 +212,7 @@ std::string pageOf(const Items& items, const char* utf8Name) {
 TEST_F(HelpTest, BookHoldsTheKeywordsOfTheProgram) {
   wxHtmlHelpData data;
   ASSERT_NO_FATAL_FAILURE(loadBook(&data));
-  for (const char* keyword : {"Eingabe", "Korrektur", "Copyright"}) {
+  for (const char* keyword : {"Eingabe", "Korrektur", "Copyright", "Karte suchen", "Lernverlauf"}) {
     EXPECT_TRUE(indexHolds(data.GetIndexArray(), keyword)) << keyword;
   }
   EXPECT_GE(data.GetContentsArray().size(), 8u);
@@ -231,7 +232,9 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Sicherungen", "sicherungen.htm"},
       {"Zusammenführen (Konfliktkopien)", "zusammenfuehren.htm"},
       {"Wortlisten anderer Programme", "wortlisten.htm"},
-      {"Vorlesen", "vorlesen.htm"}};
+      {"Vorlesen", "vorlesen.htm"},
+      {"Karte suchen", "suchen.htm"},
+      {"Der Lernverlauf", "lernverlauf.htm"}};
   for (const auto& [name, page] : contents) {
     EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
   }
@@ -249,6 +252,9 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Wiederherstellen", "sicherungen.htm"},
       {"Zusammenführen", "zusammenfuehren.htm"},
       {"Konfliktkopie", "zusammenfuehren.htm"},
+      {"Karte suchen", "suchen.htm"},
+      {"Lernverlauf", "lernverlauf.htm"},
+      {"Gelöschte Karte zurückholen", "zuruecknehmen.htm"},
       {"CSV", "wortlisten.htm"},
       {"KVTML", "wortlisten.htm"},
       {"Spaltennamen", "wortlisten.htm"},

@@ -73,5 +73,11 @@ expect "" unbekannt ""
 expect "--utf8" export spanisch.trm wörter.txt --
 expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import -- spanisch.trm ""
 expect "" import -- spanisch.trm wörter.txt -
+# find takes a box and then a free text, history a box.
+expect "find" fi
+expect "history" hi
+expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" find ""
+expect "" find spanisch.trm ""
+expect "spanisch.trm" history sp
 
 finish

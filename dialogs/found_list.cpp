@@ -1,0 +1,59 @@
+#include "dialogs/found_list.h"
+
+#include "box/card_box.h"
+#include "dialogs/wx_text.h"
+
+tFoundList::tFoundList(wxWindow* parent, wxWindowID id, const tCardSearch* search)
+    : wxListCtrl(parent, id, wxDefaultPosition, wxSize(300, 200),
+                 wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_THEME),
+      search_(search) {
+  InsertColumn(kFront, "Deutsch", wxLIST_FORMAT_LEFT, 200);
+  InsertColumn(kBack, wxString::FromUTF8("Übersetzung"), wxLIST_FORMAT_LEFT, 200);
+  InsertColumn(kCompartment, "Fach", wxLIST_FORMAT_LEFT, wxLIST_AUTOSIZE_USEHEADER);
+}
+
+wxString tFoundList::compartmentText(int compartment) {
+  if (compartment == theCardBox.compartmentCount()) return "Ablage";
+  return wxString::Format("%d", compartment);
+}
+
+wxString tFoundList::OnGetItemText(long item, long column) const {
+  const tFoundCard found = search_->at(static_cast<int32_t>(item));
+  if (found.card == nullptr) return wxString();
+  switch (column) {
+    case kFront:
+      return toWx(found.card->front);
+    case kBack:
+      return toWx(found.card->back);
+    default:
+      return compartmentText(found.compartment);
+  }
+}
+
+void tFoundList::showRows(int32_t rows, int32_t row) {
+  // Taking the selection away row by row would cost a call per found card.
+  SetItemCount(0);
+  SetItemCount(rows);
+  if (rows > 0) selectOnly(row < 0 ? 0 : (row < rows ? row : rows - 1));
+  Refresh();
+}
+
+void tFoundList::selectOnly(int32_t row) {
+  for (int32_t selected : selectedRows()) SetItemState(selected, 0, wxLIST_STATE_SELECTED);
+  SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+               wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  EnsureVisible(row);
+}
+
+std::vector<int32_t> tFoundList::selectedRows() const {
+  std::vector<int32_t> rows;
+  for (long row = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row != -1;
+       row = GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+    rows.push_back(static_cast<int32_t>(row));
+  }
+  return rows;
+}
+
+int32_t tFoundList::selectedRow() const {
+  return static_cast<int32_t>(GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+}
