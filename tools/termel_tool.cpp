@@ -18,9 +18,9 @@
 #include "kartei/box_lock.h"
 #include "kartei/box_merge_files.h"
 #include "kartei/card_file.h"
+#include "kartei/conflict_copies.h"
 #include "kartei/file_texts.h"
 #include "kartei/stale_temp_files.h"
-#include "kartei/conflict_copies.h"
 #include "storage/text_encoding.h"
 #include "tools/find_history.h"
 #include "wordlists/text_io.h"
@@ -234,8 +234,8 @@ int merge(const std::vector<std::string>& files) {
   }
   tMergeSummary summary;
   tFileReport report;
-  const bool merged = mergeFilesIntoBox(box, std::vector<std::string>(files.begin() + 1, files.end()),
-                                        &summary, &report);
+  const bool merged = mergeFilesIntoBox(
+      box, std::vector<std::string>(files.begin() + 1, files.end()), &summary, &report);
   printErrors(report, stderr);
   if (!merged) return fail(std::string("nichts zusammengeführt: ") + box);
   printLine(stdout, summary.text());
@@ -322,12 +322,16 @@ int run(const std::vector<std::string>& args) {
     }
   }
   if (command == "merge") return files.size() >= 2 ? merge(files) : usageError();
+  if (command == "find") {
+    return files.size() == 2 ? findCardsCommand(files[0].c_str(), files[1].c_str()) : usageError();
+  }
   if (files.size() == 1) {
     const char* box = files[0].c_str();
     if (command == "info") return info(box);
     if (command == "check") return check(box);
     if (command == "stats") return stats(box);
     if (command == "backups") return listBackups(box);
+    if (command == "history") return historyCommand(box);
   }
   if (files.size() != 2) return usageError();
   const char* box = files[0].c_str();

@@ -48,7 +48,7 @@ TEST_F(MainFrameTest, FileShortcutsAndF1AreShownInTheMenusAndAct) {
   wxTEST_DIALOG(press('S', wxMOD_CONTROL | wxMOD_SHIFT), cardDialog("", kCardSave));
   wxTEST_DIALOG(press('N', wxMOD_CONTROL),
                 tExpectBox("Alle Termeln werden geloescht!", "Warnung",
-                           wxOK | wxCANCEL | wxICON_QUESTION, wxID_CANCEL));
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_CANCEL));
   EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
 
   press(WXK_RETURN);
@@ -85,8 +85,9 @@ TEST_F(MainFrameTest, TitleNamesTheBoxMarksChangesAndWriteProtection) {
   EXPECT_EQ(title(frame_), "grundwortschatz.trm – Deruvuvodiru");
 
   // A new box has no file yet.
-  wxTEST_DIALOG(press('N', wxMOD_CONTROL), tExpectBox("Alle Termeln werden geloescht!", "Warnung",
-                                                      wxOK | wxCANCEL | wxICON_QUESTION, wxID_OK));
+  wxTEST_DIALOG(press('N', wxMOD_CONTROL),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung",
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_OK));
   guitest::yield(50);
   EXPECT_EQ(title(frame_), "Deruvuvodiru");
   stop();
@@ -111,11 +112,13 @@ TEST_F(MainFrameTest, FileDialogsStartInTheBoxFolderElseTheFolderLastUsed) {
   wxTEST_DIALOG(press('S', wxMOD_CONTROL | wxMOD_SHIFT), cardDialog("", kCardSave, dir_));
 
   // Without a box the dialogs start where a file was last chosen, also after a restart.
-  wxTEST_DIALOG(press('N', wxMOD_CONTROL), tExpectBox("Alle Termeln werden geloescht!", "Warnung",
-                                                      wxOK | wxCANCEL | wxICON_QUESTION, wxID_OK));
+  wxTEST_DIALOG(press('N', wxMOD_CONTROL),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung",
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_OK));
   wxTEST_DIALOG(press('O', wxMOD_CONTROL), cardDialog(file, kCardOpen, dir_));
-  wxTEST_DIALOG(press('N', wxMOD_CONTROL), tExpectBox("Alle Termeln werden geloescht!", "Warnung",
-                                                      wxOK | wxCANCEL | wxICON_QUESTION, wxID_OK));
+  wxTEST_DIALOG(press('N', wxMOD_CONTROL),
+                tExpectBox("Alle Termeln werden geloescht!", "Warnung",
+                           wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION, wxID_OK));
   wxTEST_DIALOG(press('O', wxMOD_CONTROL), cardDialog("", kCardOpen, folder));
   stop();
   start();

@@ -123,7 +123,7 @@ TEST_F(MergeWindowTest, MenuMergesAChosenFileAndEveryCancelKeepsTheBox) {
     std::fclose(f);
   }
   wxTEST_DIALOG(menu(CM_ZUSAMMENFUEHREN), tExpectFile(wxString::FromUTF8(notes)),
-                tExpectError({"Fehler in Termeldatei", "Datei: " + notes}));
+                tExpectError({"Die Datei " + notes + " ist keine Kartei."}));
   EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
   EXPECT_FALSE(window_->modified());
   // Nein to overwriting a box another program changed: nothing merged, nothing moved.
@@ -158,7 +158,7 @@ TEST_F(MergeWindowTest, ABoxThatCannotBeReadIsNotOfferedItsCopies) {
     std::fclose(f);
   }
   const std::string copy = writeBox("Kaputt.sync-conflict-20261205-181512-LAPTOP7.trm", kTheirs);
-  wxTEST_DIALOG(start(box), tExpectError({"Fehler in Termeldatei", "Datei: " + box}));
+  wxTEST_DIALOG(start(box), tExpectError({"Die Datei " + box + " ist keine Kartei."}));
   activate();
   EXPECT_EQ(access(copy.c_str(), F_OK), 0);
   EXPECT_EQ(status(0), "Fach: 0 Gesamt: 0");

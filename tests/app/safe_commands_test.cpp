@@ -8,6 +8,7 @@
 
 #include "box/card_box.h"
 #include "gui_test.h"
+#include "import_summary_expectation.h"
 #include "kartei/card_file.h"
 #include "main_frame_fixture.h"
 
@@ -24,7 +25,7 @@ const char kUnwritable[] = "/proc/termel_test.trm";
 tExpectFile saveDialog(const std::string& path) {
   tFileDialogLook look;
   look.title = "Kartei sichern unter";
-  look.style = wxFD_SAVE;
+  look.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
   return tExpectFile(path, look);
 }
 
@@ -73,12 +74,14 @@ class SafeCommandsTest : public MainFrameTest {
   }
   // Cards that exist nowhere but in memory, in a box without a file.
   void importCards() {
-    const tExpectBox replaced(wxString::FromUTF8("In 1 Zeile wurden typografische Zeichen durch "
-                                                 "einfache ersetzt (Anführungszeichen, Striche, "
-                                                 "Auslassungspunkte, Euro-Zeichen, geschützte "
-                                                 "Leerzeichen)."),
-                              "Wortliste importieren", wxOK | wxICON_INFORMATION, wxID_OK);
-    wxTEST_DIALOG(menu(CM_IMPORT), tExpectFile(wordList()), replaced);
+    const std::string list = wordList();
+    wxTEST_DIALOG(menu(CM_IMPORT), tExpectFile(wxString::FromUTF8(list)),
+                  importSummary({"2 Karten übernommen.\nIn 1 Zeile wurden typografische Zeichen "
+                                 "durch einfache ersetzt (Anführungszeichen, Striche, "
+                                 "Auslassungspunkte, Euro-Zeichen, geschützte Leerzeichen).\n"
+                                 "Datei: " +
+                                     list,
+                                 {}}));
     ASSERT_TRUE(window_->modified());
     ASSERT_EQ(frontsIn(1), (Fronts{"Apfel", "\"Gru\xDF\""}));
   }
