@@ -9,8 +9,8 @@
 #include <wx/settings.h>
 #include <wx/tokenzr.h>
 
-#include "dialogs/import_summary_dialog.h"
 #include "app/haupt_fenster.h"
+#include "dialogs/import_summary_dialog.h"
 #include "dialogs/wx_text.h"
 
 namespace {

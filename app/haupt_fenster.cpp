@@ -95,10 +95,10 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
 
   Bind(wxEVT_BUTTON, &tHauptFenster::onCommand, this);
   Bind(wxEVT_MENU, &tHauptFenster::onCommand, this);
-  for (int id : {CM_KORRIGIEREN, CM_LOESCHEN, CM_ANTWORT_ALS_FRAGE, CM_LEERFAECHER,
-                 CM_ZURUECKNEHMEN, CM_ANTWORT_EINTIPPEN, CM_SCHRIFT_GROESSER, CM_SCHRIFT_KLEINER,
-                 CM_SCHRIFT_NORMAL, CM_SICHERUNGEN, CM_ZUSAMMENFUEHREN, CM_VORLESEN,
-                 CM_NOCHMAL_VORLESEN}) {
+  for (int id :
+       {CM_KORRIGIEREN, CM_LOESCHEN, CM_ANTWORT_ALS_FRAGE, CM_LEERFAECHER, CM_ZURUECKNEHMEN,
+        CM_ANTWORT_EINTIPPEN, CM_SCHRIFT_GROESSER, CM_SCHRIFT_KLEINER, CM_SCHRIFT_NORMAL,
+        CM_SICHERUNGEN, CM_ZUSAMMENFUEHREN, CM_VORLESEN, CM_NOCHMAL_VORLESEN}) {
     Bind(wxEVT_UPDATE_UI, &tHauptFenster::onUpdateUI, this, id);
   }
   // Conflict copies may appear while the program is in the background.

@@ -405,35 +405,34 @@ TEST_F(BearbDialogTest, ALargeCompartmentOpensAndRefillsWhole) {
 TEST_F(BearbDialogTest, CorrectionOkKeepsAStoredBackslashAndExpandsOnlyWhatWasTyped) {
   dialogtest::addCard(1, "C:\\Temp", "a\\\\b \\\"u", 2, 3);
   dialogtest::addCard(1, "Ordner", "dir");
-  wxTEST_DIALOG(runCardEditingDialog(nullptr),
-                wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
-                  tCardList* list = shownList(dialog);
-                  dialogtest::doubleClickRow(list, 0);
-                  guitest::yield(600);  // two double clicks, not one long click run
-                  dialogtest::doubleClickRow(list, 0);
-                  return wxID_OK;
-                }),
-                // Enter in the front field, which has the focus: both texts unchanged.
-                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
-                  EXPECT_EQ(u8(dialogtest::valueOf(dialog, 301)), "C:\\Temp");
-                  EXPECT_TRUE(guitest::waitFor([dialog] {
-                    return dialog->IsShownOnScreen() &&
-                           wxWindow::FindFocus() == dialog->FindWindow(301);
-                  }));
-                  // A click into the field brings the window the keys to come; it
-                  // changes no text.
-                  dialogtest::click(dialog, 301);
-                  pressKey(WXK_RETURN);
-                  EXPECT_TRUE(guitest::waitFor([dialog] { return dialogtest::resultOf(dialog); }));
-                  return dialogtest::resultOf(dialog);
-                }),
-                // Only the back typed anew: its escape is expanded, the front stays.
-                wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
-                  EXPECT_EQ(u8(dialogtest::valueOf(dialog, 302)), "a\\\\b \\\"u");
-                  dialogtest::type(dialog, 302, "a\\\\b \\\"u!");
-                  press(dialog, wxID_OK);
-                  return dialogtest::resultOf(dialog);
-                }));
+  wxTEST_DIALOG(
+      runCardEditingDialog(nullptr), wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
+        tCardList* list = shownList(dialog);
+        dialogtest::doubleClickRow(list, 0);
+        guitest::yield(600);  // two double clicks, not one long click run
+        dialogtest::doubleClickRow(list, 0);
+        return wxID_OK;
+      }),
+      // Enter in the front field, which has the focus: both texts unchanged.
+      wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+        EXPECT_EQ(u8(dialogtest::valueOf(dialog, 301)), "C:\\Temp");
+        EXPECT_TRUE(guitest::waitFor([dialog] {
+          return dialog->IsShownOnScreen() && wxWindow::FindFocus() == dialog->FindWindow(301);
+        }));
+        // A click into the field brings the window the keys to come; it
+        // changes no text.
+        dialogtest::click(dialog, 301);
+        pressKey(WXK_RETURN);
+        EXPECT_TRUE(guitest::waitFor([dialog] { return dialogtest::resultOf(dialog); }));
+        return dialogtest::resultOf(dialog);
+      }),
+      // Only the back typed anew: its escape is expanded, the front stays.
+      wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+        EXPECT_EQ(u8(dialogtest::valueOf(dialog, 302)), "a\\\\b \\\"u");
+        dialogtest::type(dialog, 302, "a\\\\b \\\"u!");
+        press(dialog, wxID_OK);
+        return dialogtest::resultOf(dialog);
+      }));
   EXPECT_EQ(cardsWithCounters(1), (Strings{"C:\\Temp/a\\b ü!/2/3", "Ordner/dir/0/0"}));
 }
 

@@ -3,10 +3,10 @@
 // enough for their entries.
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/listctrl.h>
-#include <wx/textctrl.h>
 #include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include <cctype>
 #include <functional>
@@ -112,8 +112,8 @@ TEST_F(DialogLookTest, ButtonsAndFieldLabelsHaveMnemonicsOfTheirOwn) {
     for (wxWindow* child : dialog->GetChildren()) {
       const bool button = dynamic_cast<wxButton*>(child) != nullptr;
       // A label names the field after it; other texts show values.
-      const bool fieldLabel = dynamic_cast<wxStaticText*>(child) != nullptr &&
-                              isField(child->GetNextSibling());
+      const bool fieldLabel =
+          dynamic_cast<wxStaticText*>(child) != nullptr && isField(child->GetNextSibling());
       if (!button && !fieldLabel) continue;
       const char letter = mnemonicOf(child->GetLabel());
       EXPECT_NE(letter, 0) << u8(child->GetLabel());

@@ -126,8 +126,8 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
   for (const char* entry :
        {"Leerfächer ans Ende", "Menü", "Schwellen der Fächer", "Eingabe", "Korrektur", "Copyright",
         "Übersicht", "Schrift größer", "Antwort zurücknehmen", "Zuletzt geöffnete Karteien",
-        "Schreibgeschützte Kartei", "Typografische Zeichen", "Sprache der Übersetzung", "Karte suchen",
-        "Lernverlauf"}) {
+        "Schreibgeschützte Kartei", "Typografische Zeichen", "Sprache der Übersetzung",
+        "Karte suchen", "Lernverlauf"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
   EXPECT_EQ(entries.size(), 68u);
