@@ -301,7 +301,10 @@ void tHauptFenster::importText() {
 void tHauptFenster::exportText() {
   std::string chosen;
   if (!chooseWordListToExport(this, &chosen)) return;
-  if (!exportWordList(chosen.c_str(), tWordListOptions())) {
+  // A KVTML file names the translation's language, as chosen for reading aloud.
+  tWordListOptions options;
+  options.translationLocale = translationLanguage();
+  if (!exportWordList(chosen.c_str(), options)) {
     warn(this, toWx(kCannotWrite) + shownPath(chosen));
     return;
   }

@@ -1,23 +1,20 @@
 // Reading the cards aloud: the option, reading a side again and the language of the
 // open box's translations.
-#include <filesystem>
-#include <system_error>
 
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
+
 #include "box/termel.h"
 #include "dialogs/languages.h"
 #include "dialogs/sprache_dialog.h"
+#include "kartei/box_key.h"
 
 namespace {
 
-// The box's path with links and "." or ".." resolved, so each box has one key however
-// it was opened, also before its file is first written. A path that cannot be
-// resolved stays as it is.
-wxString realBoxPath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path real = std::filesystem::weakly_canonical(path, error);
-  return shownPath(error ? path : real.string());
+// The box's real path (links and "." or ".." resolved), so each box has one key
+// however it was opened, also before its file is first written.
+wxString boxSettingsKey(const std::string& path) {
+  return shownPath(realBoxPath(path));
 }
 
 }  // namespace
@@ -66,7 +63,7 @@ std::string tHauptFenster::translationLanguage() const {
   if (currentFileName.empty()) {
     return unnamedBoxLanguage_.empty() ? kDefaultTranslationCode : unnamedBoxLanguage_;
   }
-  return ::translationLanguage(settings_, realBoxPath(currentFileName));
+  return ::translationLanguage(settings_, boxSettingsKey(currentFileName));
 }
 
 void tHauptFenster::chooseLanguage() {
@@ -78,7 +75,7 @@ void tHauptFenster::keepTranslationLanguage(const std::string& code) {
   if (currentFileName.empty()) {
     unnamedBoxLanguage_ = code;
   } else if (code != translationLanguage()) {
-    setTranslationLanguage(&settings_, realBoxPath(currentFileName), code);
+    setTranslationLanguage(&settings_, boxSettingsKey(currentFileName), code);
     saveSettings(settings_);
   }
 }

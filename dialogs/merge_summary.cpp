@@ -19,6 +19,12 @@ wxString mergeSummaryMessage(const tMergeSummary& summary,
 }
 
 wxString conflictCopiesQuestion(size_t copies) {
+  // One copy is named in the singular: "1 Konfliktkopien" reads as a slip.
+  if (copies == 1) {
+    return wxString::FromUTF8(
+        "Für diese Kartei gibt es eine Konfliktkopie (von einem anderen "
+        "Rechner). Jetzt zusammenführen?");
+  }
   return wxString::Format(wxString::FromUTF8("Für diese Kartei gibt es %d Konfliktkopien (von "
                                              "einem anderen Rechner). Jetzt zusammenführen?"),
                           static_cast<int>(copies));

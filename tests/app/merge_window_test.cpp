@@ -22,7 +22,7 @@ using Strings = std::vector<std::string>;
 const long kYesNo = wxYES_NO | wxICON_NONE;
 const char kCopy[] = "Vokabeln.sync-conflict-20261205-181512-LAPTOP7.trm";
 const char kOneCopy[] =
-    "Für diese Kartei gibt es 1 Konfliktkopien (von einem anderen Rechner). Jetzt "
+    "Für diese Kartei gibt es eine Konfliktkopie (von einem anderen Rechner). Jetzt "
     "zusammenführen?";
 
 // This computer learned "Haus" once; the laptop knew "Baum" twice and added "Tisch".

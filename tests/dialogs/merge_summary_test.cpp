@@ -31,4 +31,7 @@ TEST(MergeSummaryTest, ListsConflictsUpToALimitAndThenTheWarnings) {
   EXPECT_EQ(conflictCopiesQuestion(3).utf8_string(),
             "Für diese Kartei gibt es 3 Konfliktkopien (von einem anderen Rechner). Jetzt "
             "zusammenführen?");
+  EXPECT_EQ(conflictCopiesQuestion(1).utf8_string(),
+            "Für diese Kartei gibt es eine Konfliktkopie (von einem anderen Rechner). Jetzt "
+            "zusammenführen?");
 }
