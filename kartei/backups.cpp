@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "kartei/box_file_name.h"
+#include "kartei/box_key.h"
 #include "kartei/file_texts.h"
 #include "storage/dbf.h"
 #include "storage/file_status.h"
@@ -113,22 +114,6 @@ std::string stemFor(const std::string& folder, const std::string& name, std::tim
   return stem;
 }
 
-// The absolute path of the file cardPath really names: links followed, and its
-// directory's own links and dots resolved where the directory exists.
-std::string realPathOf(const std::string& cardPath) {
-  std::string resolved;
-  if (!resolveLinks(cardPath, &resolved)) resolved = cardPath;
-  std::string directory = directoryOf(resolved);
-  if (char* real = realpath(directory.c_str(), nullptr)) {
-    directory = real;
-    std::free(real);
-  } else if (directory[0] != '/') {
-    char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof cwd) != nullptr) directory = std::string(cwd) + "/" + directory;
-  }
-  return (directory == "/" ? "" : directory) + "/" + baseNameOf(resolved);
-}
-
 std::string escapedPath(const std::string& path) {
   std::string name;
   for (char c : path) {
@@ -141,12 +126,6 @@ std::string escapedPath(const std::string& path) {
     }
   }
   return name;
-}
-
-uint64_t hashOf(const std::string& text) {
-  uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
-  return hash;
 }
 
 // Creates the directory and any missing parents, private to the user.
@@ -330,11 +309,11 @@ std::string tBackupStore::userDirectory() {
 }
 
 std::string tBackupStore::folderOf(const std::string& cardPath) const {
-  const std::string real = realPathOf(cardPath);
+  const std::string real = realBoxPath(cardPath);
   std::string name = escapedPath(real);
   if (name.size() > kMaxFolderName) {
     char hash[24];
-    std::snprintf(hash, sizeof hash, "%016llx~", static_cast<unsigned long long>(hashOf(real)));
+    std::snprintf(hash, sizeof hash, "%016llx~", static_cast<unsigned long long>(pathHash(real)));
     name = hash + name.substr(name.size() - kKeptTail);
   }
   return directory_ + "/" + name;
@@ -402,7 +381,7 @@ bool tBackupStore::adopt(const std::string& cardPath, const std::string& file,
     return false;
   }
   const std::string folder = folderOf(cardPath);
-  if (realPathOf(directoryOf(file) + "/.") == realPathOf(folder + "/.")) return true;
+  if (realBoxPath(directoryOf(file) + "/.") == realBoxPath(folder + "/.")) return true;
   if (!makeDirectories(folder)) {
     warn(warnings, kNoDirectory);
     return false;

@@ -22,39 +22,33 @@ std::string real(const std::string& path) {
   return result;
 }
 
-std::string absolute(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  char cwd[PATH_MAX];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return path;
-  return std::string(cwd) + "/" + path;
-}
-
-uint64_t fnv1a(const std::string& text) {
-  uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 }  // namespace
 
 std::string realBoxPath(const std::string& cardPath) {
-  std::string resolved = real(cardPath);
-  if (!resolved.empty()) return resolved;
-  // Not there (yet): its directory is, or the path is taken as it stands.
-  const std::string directory = real(directoryOf(cardPath));
-  if (!directory.empty()) {
-    return (directory == "/" ? directory : directory + "/") + baseNameOf(cardPath);
+  std::string resolved;
+  if (!resolveLinks(cardPath, &resolved)) resolved = cardPath;
+  std::string directory = real(directoryOf(resolved));
+  if (directory.empty()) {
+    // Not there (yet): the path is taken as it stands, made absolute.
+    directory = directoryOf(resolved);
+    char cwd[PATH_MAX];
+    if (directory[0] != '/' && getcwd(cwd, sizeof cwd) != nullptr) {
+      directory = std::string(cwd) + "/" + directory;
+    }
   }
-  return absolute(cardPath);
+  return (directory == "/" ? "" : directory) + "/" + baseNameOf(resolved);
+}
+
+uint64_t pathHash(const std::string& path) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : path) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
 }
 
 std::string boxKeyOf(const std::string& cardPath) {
   const std::string real = realBoxPath(cardPath);
   std::string name = boxNameOf(real).substr(0, kMaxNameBytes);
   char hash[24];
-  std::snprintf(hash, sizeof hash, "-%016llx", static_cast<unsigned long long>(fnv1a(real)));
+  std::snprintf(hash, sizeof hash, "-%016llx", static_cast<unsigned long long>(pathHash(real)));
   return name + hash;
 }

@@ -5,6 +5,7 @@
 #ifndef TERMEL_KARTEI_BOX_KEY_H_
 #define TERMEL_KARTEI_BOX_KEY_H_
 
+#include <cstdint>
 #include <string>
 
 // "NAME-HHHHHHHHHHHHHHHH": NAME as boxNameOf() gives it for the real path (at most 64
@@ -12,7 +13,12 @@
 // that does not exist yet is named after its real directory.
 std::string boxKeyOf(const std::string& cardPath);
 
-// The absolute path cardPath really names: links followed, "." and ".." resolved.
+// The absolute path of the file cardPath really names: links followed (as a save
+// follows them), and its directory's own links, "." and ".." resolved where the
+// directory exists. Every file kept apart per box (backups, journal, settings) is
+// keyed by this path.
 std::string realBoxPath(const std::string& cardPath);
+// A 64-bit FNV-1a hash of a path, for names that must stay short.
+uint64_t pathHash(const std::string& path);
 
 #endif  // TERMEL_KARTEI_BOX_KEY_H_
