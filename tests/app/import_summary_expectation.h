@@ -46,7 +46,12 @@ class wxExpectModal<tImportSummaryDialog> : public wxExpectModalBase<tImportSumm
       EXPECT_TRUE(guitest::waitFor([&] { return list->GetSelection() == last; }));
     } else {
       EXPECT_FALSE(list->IsShown());
-      EXPECT_TRUE(guitest::waitFor([&] { return wxWindow::FindFocus() != nullptr; }));
+      // The key goes where the focus is: wait until the window manager has given the
+      // dialog the keyboard, as the learner would see it in front before pressing.
+      EXPECT_TRUE(guitest::waitFor([&] {
+        wxWindow* focus = wxWindow::FindFocus();
+        return focus != nullptr && wxGetTopLevelParent(focus) == dialog;
+      })) << "the dialog has the keyboard";
     }
     input.Char(look_.closeKey);
     EXPECT_TRUE(guitest::waitFor([&] { return dialog->GetReturnCode() != 0; }));
