@@ -143,7 +143,7 @@ bool chooseSavePath(wxWindow* owner, const wxString& title, const wxString& name
 }
 
 bool chooseWordListToImport(wxWindow* owner, std::string* path, tWordListOptions* options) {
-  const wxString wildcard = wordListFileFilter();
+  const wxString wildcard = wordListImportFilter();
   wxFileDialog dialog(owner, "Wortliste importieren", startFolder(), wxString(), wildcard,
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   // Every word list in sight at first: "Alle (*.*)" is the last filter.

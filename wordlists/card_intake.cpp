@@ -65,6 +65,14 @@ const char* wordListCaption(int code) {
     case kImportStrayQuote:
       return "Anf\xFChrungszeichen als Text \xFC"
              "bernommen";
+    case kImportCloze:
+      return "L\xFC"
+             "ckentext nicht \xFC"
+             "bernommen";
+    case kImportFewFields:
+      return "Weniger als zwei Felder mit Text";
+    case kImportMediaIgnored:
+      return "Mediendateien ignoriert";
     case kImportAlreadyPresent:
       return "Karte schon vorhanden";
     case kImportCut:
@@ -126,7 +134,7 @@ int tCardIntake::add(tWordCard card) {
   std::string front, back;
   int code = codePageText(withoutLineBreaks(card.front), &front);
   if (code == kImportAdded) code = codePageText(withoutLineBreaks(card.back), &back);
-  const std::string shown = utf8ToCp1252Shown(card.front + ";" + card.back);
+  const std::string shown = utf8ToCp1252Shown(card.label + card.front + ";" + card.back);
   if (code != kImportAdded) {
     refuseCp1252(code, card.line, shown);
     return code;

@@ -33,6 +33,9 @@ enum : int {
   kImportOpenQuote = 1312,     // "Anführungszeichen nicht geschlossen"
   kImportNotAWordList = 1313,  // "Keine lesbare Vokabeldatei"
   kImportStrayQuote = 1314,    // "Anführungszeichen als Text übernommen" (a notice)
+  kImportCloze = 1320,         // "Lückentext nicht übernommen"
+  kImportFewFields = 1321,     // "Weniger als zwei Felder mit Text"
+  kImportMediaIgnored = 1322,  // "Mediendateien ignoriert" (a notice)
 };
 
 // Called once per refused card or notice: its code, caption, the text to show (code
@@ -55,6 +58,7 @@ struct tWordCard {
   int32_t timesKnown = 0;
   int32_t timesUnknown = 0;
   bool replaced = false;  // its reader replaced typographic characters already
+  std::string label;      // UTF-8, put before the texts in reports ("Notiz 3 ...: ")
 };
 
 // A card checked and made by tCardIntake::prepare, waiting to be added.

@@ -175,3 +175,19 @@ std::string htmlToText(const std::string& html) {
   }
   return plain.text();
 }
+
+std::string withoutSounds(std::string text) {
+  bool removed = false;
+  // From the start each time: taking one out may join the text around it into another.
+  for (size_t at = text.find("[sound:"); at != std::string::npos; at = text.find("[sound:")) {
+    const size_t end = text.find(']', at);
+    if (end == std::string::npos) break;
+    text.erase(at, end + 1 - at);
+    removed = true;
+  }
+  if (!removed) return text;
+  const size_t first = text.find_first_not_of(' ');
+  text.erase(0, first == std::string::npos ? text.size() : first);
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}

@@ -16,4 +16,8 @@ std::string htmlToText(const std::string& html);
 // reference alone may as well be plain text.
 bool holdsHtml(const std::string& text);
 
+// Flashcard programs put "[sound:haus.mp3]" where a card plays a recording: text
+// without them, and without the blanks that parted them from the text.
+std::string withoutSounds(std::string text);
+
 #endif  // TERMEL_WORDLISTS_HTML_TEXT_H_

@@ -14,6 +14,7 @@
 #include "storage/text_encoding.h"
 #include "wordlists/csv_format.h"
 #include "wordlists/kvtml_format.h"
+#include "wordlists/package_format.h"
 #include "wordlists/stream_decoding.h"
 #include "wordlists/tsv_format.h"
 
@@ -107,6 +108,8 @@ tWordListFormat wordListFormatOf(const char* path) {
   if (hasExtension(path, ".csv")) return tWordListFormat::kCsv;
   if (hasExtension(path, ".tsv")) return tWordListFormat::kTsv;
   if (hasExtension(path, ".kvtml")) return tWordListFormat::kKvtml;
+  if (hasExtension(path, ".apkg") || hasExtension(path, ".colpkg"))
+    return tWordListFormat::kPackage;
   return tWordListFormat::kText;
 }
 
@@ -115,6 +118,15 @@ const char* wordListFileFilter() {
          "CSV-Dateien (*.csv)|*.csv|"
          "Tabulatorgetrennt (*.tsv)|*.tsv|"
          "KVTML-Dateien (*.kvtml)|*.kvtml|"
+         "Alle (*.*)|*.*";
+}
+
+const char* wordListImportFilter() {
+  return "Textdateien (*.txt)|*.txt|"
+         "CSV-Dateien (*.csv)|*.csv|"
+         "Tabulatorgetrennt (*.tsv)|*.tsv|"
+         "KVTML-Dateien (*.kvtml)|*.kvtml|"
+         "Karteikarten-Pakete (*.apkg;*.colpkg)|*.apkg;*.colpkg|"
          "Alle (*.*)|*.*";
 }
 
@@ -142,9 +154,9 @@ tImportResult importWordList(const char* path, const tWordListOptions& options,
   std::string bytes;
   if (!readRegularFile(path, &bytes)) return result;
   result.opened = true;
-  if (format == tWordListFormat::kKvtml) {
+  if (format == tWordListFormat::kKvtml || format == tWordListFormat::kPackage) {
     tCardIntake intake(report, &result);
-    importKvtml(bytes, &intake);
+    (format == tWordListFormat::kKvtml ? importKvtml : importPackage)(bytes, &intake);
     return result;
   }
   const std::string text = wordListText(std::move(bytes));
@@ -165,6 +177,9 @@ bool exportWordList(const char* path, const tWordListOptions& options) {
       return writeFileReplacing(path, tsvFromBox());
     case tWordListFormat::kKvtml:
       return writeFileReplacing(path, kvtmlFromBox(titleOf(path), options.translationLocale));
+    case tWordListFormat::kPackage:
+      errno = ENOTSUP;
+      return false;
     case tWordListFormat::kText:
       break;
   }

@@ -5,6 +5,7 @@
 //   .csv    comma-separated values from spreadsheets
 //   .tsv    tab-separated text, also flashcard programs' exports with header lines
 //   .kvtml  the XML vocabulary format of KDE's trainers
+//   .apkg, .colpkg  flashcard packages, read only
 // Any other extension is taken as .txt, as the import always did.
 #ifndef TERMEL_WORDLISTS_WORD_LIST_FORMAT_H_
 #define TERMEL_WORDLISTS_WORD_LIST_FORMAT_H_
@@ -14,7 +15,7 @@
 #include "wordlists/card_intake.h"
 #include "wordlists/text_io.h"
 
-enum class tWordListFormat { kText, kCsv, kTsv, kKvtml };
+enum class tWordListFormat { kText, kCsv, kTsv, kKvtml, kPackage };
 
 // The format the extension of path stands for (case does not matter).
 tWordListFormat wordListFormatOf(const char* path);
@@ -31,6 +32,8 @@ bool textIsFlashcardExport(const std::string& head);
 // Filter for file dialogs, one entry per format and "Alle (*.*)" last, in the form
 // "Name (*.ext)|*.ext|...".
 const char* wordListFileFilter();
+// The same for import, with flashcard packages before "Alle (*.*)".
+const char* wordListImportFilter();
 
 struct tWordListOptions {
   // The first record names the columns and is no card (CSV and tab-separated).
@@ -48,14 +51,14 @@ struct tWordListOptions {
 bool firstLineMayNameColumns(const char* path);
 
 // Imports path into theCardBox in the format its extension names. Cards go to
-// compartment 1 (KVTML: the compartment of their grade); each line not taken and each
-// notice goes to report with its line. result.opened is false when the file could not
-// be read.
+// compartment 1 (KVTML and packages: the compartment of their progress); each line not taken and
+// each notice goes to report with its line. result.opened is false when the file could not be read.
 tImportResult importWordList(const char* path, const tWordListOptions& options,
                              const tWordListReporter& report);
 
 // Writes every card of theCardBox to path in the format its extension names; the
-// file is replaced only once it is complete. False when it could not be written.
+// file is replaced only once it is complete. False when it could not be written, and
+// for a flashcard package, which is never written (errno ENOTSUP).
 bool exportWordList(const char* path, const tWordListOptions& options);
 
 #endif  // TERMEL_WORDLISTS_WORD_LIST_FORMAT_H_

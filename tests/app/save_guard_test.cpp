@@ -335,7 +335,7 @@ TEST_F(MainFrameTest, WordProcessorListImportsInPlainFormsThroughSaveAndLoad) {
   start();
   tFileDialogLook look;
   look.title = "Wortliste importieren";
-  look.wildcard = wordListFileFilter();
+  look.wildcard = wordListImportFilter();
   look.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   wxTEST_DIALOG(menu(CM_IMPORT), tExpectFile(list, look),
                 importSummary({"10 Karten übernommen.\n1 Zeile nicht übernommen.\n"

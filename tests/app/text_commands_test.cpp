@@ -15,7 +15,7 @@ namespace {
 tExpectFile importDialog(const std::string& path) {
   tFileDialogLook look;
   look.title = "Wortliste importieren";
-  look.wildcard = wordListFileFilter();
+  look.wildcard = wordListImportFilter();
   look.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   return tExpectFile(path, look);
 }

@@ -27,6 +27,8 @@ const long kHeaderStyle = wxYES_NO | wxCANCEL | wxNO_DEFAULT | wxICON_QUESTION;
 const long kOkCancel = wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION;
 // Indexes of the filters in the word-list dialogs.
 enum { kTextFilter, kCsvFilter, kTsvFilter, kKvtmlFilter, kAllFilter };
+// Import offers flashcard packages before "Alle (*.*)".
+enum { kPackageFilter = kAllFilter, kImportAllFilter };
 
 std::string sample(const std::string& name) {
   return std::string(TERMEL_TEST_DATA_DIR) + "/wordlists/" + name;
@@ -49,7 +51,7 @@ class tExpectWordList : public tExpectFile {
  protected:
   int OnInvoked(wxFileDialog* dialog) const override {
     // Import shows every file at first, export starts with the first format.
-    EXPECT_EQ(dialog->GetFilterIndex(), save_ ? kTextFilter : kAllFilter);
+    EXPECT_EQ(dialog->GetFilterIndex(), save_ ? kTextFilter : kImportAllFilter);
     dialog->SetFilterIndex(filter_);
     return tExpectFile::OnInvoked(dialog);
   }
@@ -58,7 +60,7 @@ class tExpectWordList : public tExpectFile {
   static tFileDialogLook look(bool save) {
     tFileDialogLook look;
     look.title = save ? "Wortliste exportieren" : "Wortliste importieren";
-    look.wildcard = wordListFileFilter();
+    look.wildcard = save ? wordListFileFilter() : wordListImportFilter();
     look.style = save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST;
     return look;
   }
@@ -68,7 +70,7 @@ class tExpectWordList : public tExpectFile {
 };
 
 tExpectWordList importDialog(const std::string& path) {
-  return tExpectWordList(path, false, kAllFilter);
+  return tExpectWordList(path, false, kImportAllFilter);
 }
 
 tExpectWordList exportDialog(const std::string& path, int filter = kAllFilter) {
