@@ -28,7 +28,7 @@ const long kOkCancel = wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION;
 // Indexes of the filters in the word-list dialogs.
 enum { kTextFilter, kCsvFilter, kTsvFilter, kKvtmlFilter, kAllFilter };
 // Import offers flashcard packages before "Alle (*.*)".
-enum { kPackageFilter = kAllFilter, kImportAllFilter };
+constexpr int kPackageFilter = kAllFilter, kImportAllFilter = kAllFilter + 1;
 
 std::string sample(const std::string& name) {
   return std::string(TERMEL_TEST_DATA_DIR) + "/wordlists/" + name;
@@ -235,4 +235,26 @@ TEST_F(WordListWindowTest, GermanCsvWithCommasAndAStrayQuoteComesInWhole) {
                                 "floppy disk"}}));
   EXPECT_EQ(wholeBox(), Strings({"1:gehen, ging, gegangen;to go, went, gone 0/0",
                                  "1:5\" Diskette;floppy disk 0/0"}));
+}
+
+TEST_F(WordListWindowTest, FlashcardPackageComesInWithItsProgressAndListsEveryNoteNotTaken) {
+  start();
+  const std::string package = std::string(TERMEL_TEST_DATA_DIR) + "/decks/deutsch_englisch.apkg";
+  wxTEST_DIALOG(
+      menu(CM_IMPORT), tExpectWordList(package, false, kPackageFilter),
+      importSummary({"172 Karten übernommen.\n1 Zeile nicht übernommen, davon 1 schon in der "
+                     "Kartei.\n1 Karte auf 63 Zeichen gekürzt.\n" +
+                         replacedSentence(24) + "\nDatei: " + package,
+                     {"Mediendateien ignoriert: 1 Datei (Bilder, Aufnahmen)",
+                      "Karte schon vorhanden: Notiz 48 (ID 1634323363164): wieder;again",
+                      "auf 63 Zeichen gekürzt: Notiz 65 (ID 1634457209532): Der Film war ziemlich "
+                      "langweilig;quite boring zeimlich -- (zeim - lisch) langweilig"
+                      "\u00A0(lang-weilisch)"}}));
+  // Reviewed a day or two ago, the first cards are asked from the 2nd compartment;
+  // those with intervals of 60 days and more rest in the archive.
+  std::vector<int> counts;
+  for (int n = 1; n <= theCardBox.compartmentCount(); ++n) counts.push_back(theCardBox.countIn(n));
+  EXPECT_EQ(counts, (std::vector<int>{0, 14, 8, 12, 1, 6, 131}));
+  EXPECT_EQ(label(ID_QUESTION), "schwierig (sch-wei-rich)");
+  EXPECT_TRUE(window_->modified());
 }
