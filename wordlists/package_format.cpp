@@ -104,6 +104,7 @@ void importPackage(const std::string& bytes, tCardIntake* intake) {
     intake->refuse(kImportNotAWordList, 0, error);
     return;
   }
+  std::string().swap(contents.collection);  // the notes hold all that is needed now
   if (contents.mediaFiles > 0) {
     const int n = contents.mediaFiles;
     intake->notice(kImportMediaIgnored, 0,

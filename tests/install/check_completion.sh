@@ -18,7 +18,7 @@ make_scratch
 cd "$scratch" || exit 1
 mkdir "Alte Kisten"
 touch "Englisch Klasse 7.trm" spanisch.trm spanisch.kas wörter.txt vokabeln.csv karten.tsv \
-  kde.kvtml notizen.md
+  kde.kvtml deck.apkg notizen.md
 # Would match the option "[--utf8]" in the usage line if it were taken as a pattern.
 touch u
 
@@ -62,7 +62,8 @@ done
 expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" info ""
 expect "spanisch.trm" check sp
 expect "" info spanisch.trm ""
-expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import spanisch.trm ""
+# Flashcard packages are offered for import only: they are never written.
+expect "Alte Kisten deck.apkg karten.tsv kde.kvtml vokabeln.csv wörter.txt" import spanisch.trm ""
 expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" export --utf8 ""
 expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" export --utf8 spanisch.trm ""
 expect "spanisch.trm" merge sp
@@ -71,7 +72,7 @@ expect "Alte Kisten Englisch Klasse 7.trm spanisch.trm" merge spanisch.trm spani
 expect "" unbekannt ""
 # Options after the files, and "--" ending them: what follows is a file, never an option.
 expect "--utf8" export spanisch.trm wörter.txt --
-expect "Alte Kisten karten.tsv kde.kvtml vokabeln.csv wörter.txt" import -- spanisch.trm ""
+expect "Alte Kisten deck.apkg karten.tsv kde.kvtml vokabeln.csv wörter.txt" import -- spanisch.trm ""
 expect "" import -- spanisch.trm wörter.txt -
 # find takes a box and then a free text, history a box.
 expect "find" fi
