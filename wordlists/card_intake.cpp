@@ -106,9 +106,11 @@ std::string importSummaryText(const tImportResult& result) {
   std::string text = counted(result.added, "Karte", "Karten") +
                      " \xFC"
                      "bernommen.";
+  const char* const one = result.notes ? "Notiz" : "Zeile";
+  const char* const many = result.notes ? "Notizen" : "Zeilen";
   const int notTaken = result.malformed + result.alreadyPresent;
   if (notTaken > 0) {
-    text += "\n" + counted(notTaken, "Zeile", "Zeilen") +
+    text += "\n" + counted(notTaken, one, many) +
             " nicht \xFC"
             "bernommen";
     if (result.alreadyPresent > 0) {
@@ -120,7 +122,7 @@ std::string importSummaryText(const tImportResult& result) {
     text += "\n" + counted(result.cut, "Karte", "Karten") + " auf 63 Zeichen gek\xFCrzt.";
   }
   if (result.replaced > 0) {
-    text += "\nIn " + counted(result.replaced, "Zeile", "Zeilen") +
+    text += "\nIn " + counted(result.replaced, one, many) +
             " wurden typografische Zeichen durch einfache ersetzt (Anf\xFChrungszeichen, "
             "Striche, Auslassungspunkte, Euro-Zeichen, gesch\xFCtzte Leerzeichen).";
   }

@@ -40,6 +40,7 @@ struct tImportResult {
   // Cards added from lines in which typographic characters (quotes, dashes, the
   // ellipsis, the no-break space, the euro sign) were replaced by plain ones.
   int replaced = 0;
+  bool notes = false;  // counted by the notes of a flashcard package, not by lines
 };
 
 // Imports one line (code page 1252, line end optional) into compartment 1 of

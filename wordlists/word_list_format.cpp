@@ -156,6 +156,7 @@ tImportResult importWordList(const char* path, const tWordListOptions& options,
   result.opened = true;
   if (format == tWordListFormat::kKvtml || format == tWordListFormat::kPackage) {
     tCardIntake intake(report, &result);
+    result.notes = format == tWordListFormat::kPackage;
     (format == tWordListFormat::kKvtml ? importKvtml : importPackage)(bytes, &intake);
     return result;
   }

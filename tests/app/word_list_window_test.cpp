@@ -242,9 +242,11 @@ TEST_F(WordListWindowTest, FlashcardPackageComesInWithItsProgressAndListsEveryNo
   const std::string package = std::string(TERMEL_TEST_DATA_DIR) + "/decks/deutsch_englisch.apkg";
   wxTEST_DIALOG(
       menu(CM_IMPORT), tExpectWordList(package, false, kPackageFilter),
-      importSummary({"172 Karten übernommen.\n1 Zeile nicht übernommen, davon 1 schon in der "
-                     "Kartei.\n1 Karte auf 63 Zeichen gekürzt.\n" +
-                         replacedSentence(24) + "\nDatei: " + package,
+      importSummary({"172 Karten übernommen.\n1 Notiz nicht übernommen, davon 1 schon in der "
+                     "Kartei.\n1 Karte auf 63 Zeichen gekürzt.\nIn 24 Notizen wurden "
+                     "typografische Zeichen durch einfache ersetzt (Anführungszeichen, Striche, "
+                     "Auslassungspunkte, Euro-Zeichen, geschützte Leerzeichen).\nDatei: " +
+                         package,
                      {"Mediendateien ignoriert: 1 Datei (Bilder, Aufnahmen)",
                       "Karte schon vorhanden: Notiz 48 (ID 1634323363164): wieder;again",
                       "auf 63 Zeichen gekürzt: Notiz 65 (ID 1634457209532): Der Film war ziemlich "
