@@ -95,12 +95,12 @@ class PackageTest : public WordListTest {
   }
 };
 
-// An SQLite database holding one table that is no collection's.
-std::string otherDatabase() {
+// An SQLite database made by sql, by default one table that is no collection's.
+std::string otherDatabase(
+    const char* sql = "CREATE TABLE kunden (name TEXT); INSERT INTO kunden VALUES ('Meier')") {
   sqlite3* db = nullptr;
   sqlite3_open(":memory:", &db);
-  sqlite3_exec(db, "CREATE TABLE kunden (name TEXT); INSERT INTO kunden VALUES ('Meier')", nullptr,
-               nullptr, nullptr);
+  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
   sqlite3_int64 size = 0;
   unsigned char* data = sqlite3_serialize(db, "main", &size, 0);
   std::string bytes(reinterpret_cast<char*>(data), static_cast<size_t>(size));
@@ -163,6 +163,14 @@ TEST_F(PackageTest, PackageThatCannotBeReadIsRefusedWholeWithItsReason) {
        "Die Sammlung im Paket ist keine SQLite-Datenbank"},
       {zipOf("fremd.colpkg", {{"collection.anki21", otherDatabase()}}),
        "Die Sammlung im Paket ist nicht lesbar (no such table: col)"},
+      // Notes that only a view would make: the package's schema runs nothing.
+      {zipOf("sicht.apkg",
+             {{"collection.anki2",
+               otherDatabase("CREATE TABLE col (models TEXT); INSERT INTO col VALUES ('{}');"
+                             "CREATE TABLE cards (nid, ord, type, ivl, reps, lapses);"
+                             "CREATE VIEW notes AS SELECT 1 AS id, 1 AS mid, "
+                             "'Haus' || char(31) || 'house' AS flds")}}),
+       "Die Sammlung im Paket ist nicht lesbar (access to view \"notes\" prohibited)"},
       {zipOf("zstd.apkg", {{"collection.anki21b", "\x28\xB5\x2F\xFD kaputt"}}),
        "Das Paket ist beschädigt"},
       {zipOf("leer.apkg", {{"media", "{}"}}), "Das Paket enthält keine Sammlung"},
