@@ -65,6 +65,8 @@ const char* wordListCaption(int code) {
     case kImportStrayQuote:
       return "Anf\xFChrungszeichen als Text \xFC"
              "bernommen";
+    case kImportEntity:
+      return "Entit\xE4t nicht aufgel\xF6st";
     case kImportAlreadyPresent:
       return "Karte schon vorhanden";
     case kImportCut:

@@ -33,6 +33,7 @@ enum : int {
   kImportOpenQuote = 1312,     // "Anführungszeichen nicht geschlossen"
   kImportNotAWordList = 1313,  // "Keine lesbare Vokabeldatei"
   kImportStrayQuote = 1314,    // "Anführungszeichen als Text übernommen" (a notice)
+  kImportEntity = 1320,        // "Entität nicht aufgelöst"
 };
 
 // Called once per refused card or notice: its code, caption, the text to show (code
