@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <pugixml.hpp>
 #include <sstream>
 
@@ -72,38 +73,64 @@ pugi::xml_node addTranslation(pugi::xml_node entry, int id, const char* cp1252) 
 
 }  // namespace
 
-void importKvtml(const tByteSource& source, tCardIntake* intake) {
+namespace {
+
+// Moves xml to the root element; false when there is none.
+bool toRoot(tXmlStream* xml) {
+  while (xml->next()) {
+    if (xml->type() == XML_READER_TYPE_ELEMENT) return true;
+  }
+  return false;
+}
+
+// Why the document can't be read as KVTML, or an empty text; *line is where.
+std::string faultOf(const tByteSource& source, int* line) {
   tXmlStream xml(source);
-  while (xml.next() && xml.type() != XML_READER_TYPE_ELEMENT) {
-  }
-  if (xml.path().size() == 1) {
+  if (toRoot(&xml)) {
     const std::string version = xml.attribute("version");
-    if (xml.path()[0] != "kvtml") {
-      intake->refuse(kImportNotAWordList, xml.line(), "Kein KVTML-Dokument");
-      return;
+    *line = xml.line();
+    if (xml.path()[0] != "kvtml") return "Kein KVTML-Dokument";
+    if (!version.empty() && version[0] != '1' && version[0] != '2') {
+      return "KVTML-Version \xE2\x80\x9E" + version + "\xE2\x80\x9C wird nicht unterst\xC3\xBCtzt";
     }
-    if (version.empty() || version[0] == '1') {
-      readKvtml1Entries(&xml, intake);
-    } else if (version[0] == '2') {
-      readKvtml2Entries(&xml, intake);
-    } else {
-      intake->refuse(kImportNotAWordList, xml.line(),
-                     "KVTML-Version \xE2\x80\x9E" + version +
-                         "\xE2\x80\x9C wird nicht unterst\xC3\xBCtzt");
-      return;
+    while (xml.next()) {
     }
   }
+  *line = xml.errorLine();
+  return xml.error();
+}
+
+}  // namespace
+
+void importKvtml(const tByteSourceOpener& open, tCardIntake* intake) {
+  int line = 0;
+  const std::string fault = faultOf(open(), &line);
+  if (!fault.empty()) {
+    intake->refuse(kImportNotAWordList, line, fault);
+    return;
+  }
+  tXmlStream xml(open());
+  if (!toRoot(&xml)) return;
+  const std::string version = xml.attribute("version");
+  if (version[0] == '2') {
+    readKvtml2Entries(&xml, intake);
+  } else {
+    readKvtml1Entries(&xml, intake);
+  }
+  // Only a file changed or failing between the two readings ends here.
   if (!xml.error().empty()) intake->refuse(kImportNotAWordList, xml.errorLine(), xml.error());
 }
 
 void importKvtml(const std::string& bytes, tCardIntake* intake) {
-  size_t given = 0;
   importKvtml(
-      [&bytes, &given](char* buffer, size_t size) {
-        const size_t n = std::min(size, bytes.size() - given);
-        std::memcpy(buffer, bytes.data() + given, n);
-        given += n;
-        return static_cast<long>(n);
+      [&bytes]() {
+        auto given = std::make_shared<size_t>(0);
+        return [&bytes, given](char* buffer, size_t size) {
+          const size_t n = std::min(size, bytes.size() - *given);
+          std::memcpy(buffer, bytes.data() + *given, n);
+          *given += n;
+          return static_cast<long>(n);
+        };
       },
       intake);
 }

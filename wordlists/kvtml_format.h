@@ -1,9 +1,9 @@
 // Word lists in KVTML, the XML vocabulary format of KDE's trainers, version 2 and the
 // older version 1 (see kvtml_reader.h for how entries become cards). Documents are
 // read as they stream in (see xml_stream.h for the encodings read and the entities
-// never expanded), so any size takes the memory of one entry and the cards it gives;
-// an error in the document ends the import where it stands, with its line, and the
-// entries before it are taken.
+// never expanded), so any size takes the memory of one entry and the cards it gives.
+// A document is read twice: first to the end to find any fault, which refuses it
+// whole with its line, then for its entries.
 #ifndef TERMEL_WORDLISTS_KVTML_FORMAT_H_
 #define TERMEL_WORDLISTS_KVTML_FORMAT_H_
 
@@ -13,9 +13,9 @@
 
 class tCardIntake;
 
-// Hands the entries of the KVTML document source gives to intake. A document that
-// isn't KVTML 1 or 2 is refused as a whole.
-void importKvtml(const tByteSource& source, tCardIntake* intake);
+// Hands the entries of the KVTML document open gives to intake. A document that isn't
+// well-formed KVTML 1 or 2 is refused as a whole.
+void importKvtml(const tByteSourceOpener& open, tCardIntake* intake);
 // The same for a document already in memory.
 void importKvtml(const std::string& bytes, tCardIntake* intake);
 

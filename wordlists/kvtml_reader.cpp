@@ -210,7 +210,8 @@ class tKvtml2Reader : public tKvtmlReader {
       current_->grade.present = true;
       inGrade_ = true;
       fieldsSeen_.clear();
-    } else if (inGrade_ && xml_.path().size() == 6 && fieldsSeen_.insert(xml_.path().back()).second) {
+    } else if (inGrade_ && xml_.path().size() == 6 &&
+               fieldsSeen_.insert(xml_.path().back()).second) {
       field_.open(false);
     }
   }
@@ -366,7 +367,7 @@ class tKvtml1Reader : public tKvtmlReader {
     hand(columns_[front].text, columns_[back].text, grade, line_, intake_);
   }
 
-  std::vector<tColumn> columns_;     // of the entry read: the original, then translations
+  std::vector<tColumn> columns_;      // of the entry read: the original, then translations
   std::vector<std::string> locales_;  // of each column, as the first entry naming it says
   bool originalSeen_ = false;
   int line_ = 0;

@@ -60,7 +60,12 @@ bool readRegularFile(const char* path, std::string* bytes) {
 bool importKvtmlFile(const char* path, tCardIntake* intake) {
   const int fd = openRegularFile(path);
   if (fd < 0) return false;
-  importKvtml([fd](char* buffer, size_t size) { return readSome(fd, buffer, size); }, intake);
+  importKvtml(
+      [fd]() -> tByteSource {
+        if (::lseek(fd, 0, SEEK_SET) != 0) return [](char*, size_t) { return -1L; };
+        return [fd](char* buffer, size_t size) { return readSome(fd, buffer, size); };
+      },
+      intake);
   ::close(fd);
   return true;
 }

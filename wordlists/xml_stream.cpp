@@ -26,8 +26,7 @@ std::string declaredEncoding(const std::string& head) {
   const size_t name = head.find("encoding", 0);
   if (name > declarationEnd) return std::string();
   const size_t quote = head.find_first_of("\"'", name);
-  const size_t end =
-      quote < declarationEnd ? head.find(head[quote], quote + 1) : std::string::npos;
+  const size_t end = quote < declarationEnd ? head.find(head[quote], quote + 1) : std::string::npos;
   if (end > declarationEnd) return std::string();
   std::string encoding = head.substr(quote + 1, end - quote - 1);
   for (char& c : encoding) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -182,8 +181,8 @@ class tXmlStream::tDecoder {
   std::string head_;     // the first bytes, until they are decoded
   std::string pending_;  // the start of a UTF-8 character cut off by the piece's end
   std::string out_;
-  size_t given_ = 0;  // bytes of out_ handed to the parser
-  bool atEnd_ = false;    // the source gave its last byte
+  size_t given_ = 0;       // bytes of out_ handed to the parser
+  bool atEnd_ = false;     // the source gave its last byte
   bool finished_ = false;  // ... and all of them are decoded
   bool failed_ = false;
 };
@@ -191,8 +190,8 @@ class tXmlStream::tDecoder {
 tXmlStream::tXmlStream(tByteSource source) : decoder_(new tDecoder(std::move(source))) {
   std::string declared;
   if (!decoder_->start(&declared)) {
-    error_ = "Zeichenkodierung \xE2\x80\x9E" + declared +
-             "\xE2\x80\x9C wird nicht unterst\xC3\xBCtzt";
+    error_ =
+        "Zeichenkodierung \xE2\x80\x9E" + declared + "\xE2\x80\x9C wird nicht unterst\xC3\xBCtzt";
     errorLine_ = 1;
     return;
   }

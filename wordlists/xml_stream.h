@@ -27,6 +27,8 @@ struct _xmlError;
 // Fills buffer with up to size bytes of the input; the number given, 0 at its end and
 // -1 when it can't be read.
 using tByteSource = std::function<long(char* buffer, size_t size)>;
+// A document that can be read more than once: each call gives its bytes from the start.
+using tByteSourceOpener = std::function<tByteSource()>;
 
 class tXmlStream {
  public:
