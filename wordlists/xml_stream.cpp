@@ -140,6 +140,17 @@ class tXmlStream::tDecoder {
   }
 
   void decode(const std::string& bytes) {
+    const size_t start = out_.size();
+    convert(bytes);
+    // XML has no NUL; libxml2 would take one for the end of its input, and complain
+    // on the terminal, where the replacement character is an error like any other.
+    for (size_t nul = out_.find('\0', start); nul != std::string::npos;
+         nul = out_.find('\0', nul + 3)) {
+      out_.replace(nul, 1, "\xEF\xBF\xBD");
+    }
+  }
+
+  void convert(const std::string& bytes) {
     if (mode_ == kUtf16) {
       utf16_.feed(bytes.data(), bytes.size(), &out_);
     } else if (mode_ == kCp1252) {
@@ -160,18 +171,23 @@ class tXmlStream::tDecoder {
   // off at the end of pending_ waits for the next piece unless this is the last.
   void decodeUtf8(bool last) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(pending_.data());
-    size_t i = 0;
+    size_t i = 0, run = 0;  // run: where the valid characters before i start
     while (i < pending_.size()) {
+      if (bytes[i] < 0x80) {
+        ++i;
+        continue;
+      }
       const int length = utf8Length(bytes + i, pending_.size() - i);
       if (length < 0 && !last) break;
       if (length > 0) {
-        out_.append(pending_, i, static_cast<size_t>(length));
         i += static_cast<size_t>(length);
-      } else {
-        out_ += cp1252ToUtf8(pending_.substr(i, 1));
-        ++i;
+        continue;
       }
+      out_.append(pending_, run, i - run);
+      out_ += cp1252ToUtf8(pending_.substr(i, 1));
+      run = ++i;
     }
+    out_.append(pending_, run, i - run);
     pending_.erase(0, i);
   }
 
@@ -234,7 +250,8 @@ bool tXmlStream::next() {
     return false;
   }
   const size_t depth = static_cast<size_t>(std::max(0, xmlTextReaderDepth(reader_)));
-  switch (type()) {
+  type_ = xmlTextReaderNodeType(reader_);
+  switch (type_) {
     case XML_READER_TYPE_ELEMENT:
       path_.resize(depth);
       path_.emplace_back(reinterpret_cast<const char*>(xmlTextReaderConstLocalName(reader_)));
@@ -246,10 +263,6 @@ bool tXmlStream::next() {
       path_.resize(depth);
   }
   return true;
-}
-
-int tXmlStream::type() const {
-  return xmlTextReaderNodeType(reader_);
 }
 
 bool tXmlStream::isEmptyElement() const {

@@ -40,7 +40,7 @@ class tXmlStream {
   // Moves to the next node; false at the end of the document and on an error.
   bool next();
   // libxml2's xmlReaderTypes of the node.
-  int type() const;
+  int type() const { return type_; }
   // The start tag of an element without content (<x/>): no end tag follows.
   bool isEmptyElement() const;
   // The names of the elements the node is in, from the root; for an element's start
@@ -67,6 +67,7 @@ class tXmlStream {
 
   std::unique_ptr<tDecoder> decoder_;
   _xmlTextReader* reader_ = nullptr;
+  int type_ = 0;
   std::vector<std::string> path_;
   std::string error_;
   int errorLine_ = 0;
