@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <utility>
@@ -215,7 +216,8 @@ tXmlStream::tXmlStream(tByteSource source) : decoder_(new tDecoder(std::move(sou
     return static_cast<tDecoder*>(decoder)->read(buffer, size);
   };
   // No XML_PARSE_NOENT, DTDLOAD or HUGE: entities stay references, the limits hold.
-  const int options = XML_PARSE_NONET | XML_PARSE_IGNORE_ENC | XML_PARSE_NOWARNING;
+  const int options =
+      XML_PARSE_NONET | XML_PARSE_IGNORE_ENC | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
   reader_ = xmlReaderForIO(read, nullptr, decoder_.get(), nullptr, "UTF-8", options);
   if (reader_ == nullptr) {
     error_ = "Kein g\xC3\xBCltiges XML";
@@ -291,6 +293,15 @@ std::string tXmlStream::value() const {
 
 int tXmlStream::line() const {
   const xmlNode* node = xmlTextReaderCurrentNode(reader_);
-  if (node != nullptr && node->line > 0 && node->line < 65535) return node->line;
-  return xmlTextReaderGetParserLineNumber(reader_);
+  if (node == nullptr) return xmlTextReaderGetParserLineNumber(reader_);
+  if (node->line < 65535) return node->line;
+  // Beyond, libxml2 keeps the line only for text (XML_PARSE_BIG_LINES), where the text
+  // ends; the parser reads ahead, so an element's first text is mostly there already.
+  const xmlNode* text = node->type == XML_ELEMENT_NODE ? node->children : node;
+  if (text == nullptr || text->type != XML_TEXT_NODE || text->psvi == nullptr) {
+    return xmlTextReaderGetParserLineNumber(reader_);
+  }
+  const char* content = reinterpret_cast<const char*>(text->content);
+  const long end = static_cast<long>(reinterpret_cast<intptr_t>(text->psvi));
+  return static_cast<int>(end - std::count(content, content + std::strlen(content), '\n'));
 }

@@ -52,8 +52,10 @@ class tXmlStream {
   std::string attribute(const char* name) const;
   // The text of a text, CDATA or white-space node; the name of an entity reference.
   std::string value() const;
-  // The line the node stands on, counted from 1. Beyond line 65534 libxml2 keeps no
-  // line per node and the parser's line, at most a few hundred bytes ahead, stands in.
+  // The line the node stands on, counted from 1 (an element's: where its start tag
+  // ends). Beyond line 65534 an element's comes from the text it starts with; for one
+  // that starts with another element the parser's line, at most a few hundred bytes
+  // ahead, stands in.
   int line() const;
 
   // After next() gave false: why the document ended early (German, UTF-8), and its

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <pugixml.hpp>
 #include <set>
@@ -251,6 +252,39 @@ TEST_F(KvtmlTest, EntitiesAndFaultsAreReportedAtTheirLine) {
     if (!reports_.empty()) {
       EXPECT_EQ(reports_[0].text, c.firstText) << c.name;
     }
+  }
+}
+
+TEST_F(KvtmlTest, EntriesBeyondLine65535AreReportedAtTheirLine) {
+  // libxml2 keeps an element's line in 16 bits; each entry here takes three lines,
+  // and every 10,000th lacks its translation.
+  struct Case {
+    const char* name;
+    std::string start, entry, lacking, end;
+  };
+  const Case cases[] = {
+      {"version 2", "<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\"><entries>\n",
+       "<entry>\n <translation id=\"0\"><text>Wort%d</text></translation><translation "
+       "id=\"1\"><text>word</text></translation>\n</entry>\n",
+       "<entry>\n <translation id=\"0\"><text>Wort%d</text></translation>\n</entry>\n",
+       "</entries></kvtml>\n"},
+      {"version 1", "<?xml version=\"1.0\"?>\n<kvtml>\n", "<e>\n <o>Wort%d</o><t>word</t>\n</e>\n",
+       "<e>\n <o>Wort%d</o>\n</e>\n", "</kvtml>\n"},
+  };
+  for (const Case& c : cases) {
+    std::string xml = c.start;
+    Codes expected;
+    char entry[200];
+    for (int i = 0; i < 40000; ++i) {
+      const bool lacking = i % 10000 == 9999;
+      if (lacking) expected.emplace_back(kImportNoSecondTerm, 3 + 3 * i);
+      std::snprintf(entry, sizeof entry, (lacking ? c.lacking : c.entry).c_str(), i);
+      xml += entry;
+    }
+    theCardBox.clearAll();
+    importBytes("gross.kvtml", xml + c.end);
+    EXPECT_EQ(reported(), expected) << c.name;
+    EXPECT_EQ(theCardBox.totalCount(), 39996) << c.name;
   }
 }
 
