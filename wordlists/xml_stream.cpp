@@ -298,7 +298,8 @@ int tXmlStream::line() const {
   // Beyond, libxml2 keeps the line only for text (XML_PARSE_BIG_LINES), where the text
   // ends; the parser reads ahead, so an element's first text is mostly there already.
   const xmlNode* text = node->type == XML_ELEMENT_NODE ? node->children : node;
-  if (text == nullptr || text->type != XML_TEXT_NODE || text->psvi == nullptr) {
+  if (text == nullptr || text->type != XML_TEXT_NODE || text->psvi == nullptr ||
+      text->content == nullptr) {
     return xmlTextReaderGetParserLineNumber(reader_);
   }
   const char* content = reinterpret_cast<const char*>(text->content);
