@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 #include "storage/text_encoding.h"
@@ -129,10 +130,8 @@ class tXmlStream::tDecoder {
   // Appends the next bytes of the source to *bytes; false at its end.
   bool take(std::string* bytes) {
     if (atEnd_) return false;
-    const size_t old = bytes->size();
-    bytes->resize(old + kPiece);
-    const long n = source_(&(*bytes)[old], kPiece);
-    bytes->resize(old + static_cast<size_t>(std::max(0L, n)));
+    const long n = source_(piece_.get(), kPiece);
+    if (n > 0) bytes->append(piece_.get(), static_cast<size_t>(n));
     if (n <= 0) {
       atEnd_ = true;
       failed_ = n < 0;
@@ -193,6 +192,7 @@ class tXmlStream::tDecoder {
   }
 
   tByteSource source_;
+  std::unique_ptr<char[]> piece_{new char[kPiece]};  // never cleared: only bytes read count
   tMode mode_ = kUtf8;
   tUtf16Decoder utf16_;
   std::string head_;     // the first bytes, until they are decoded
