@@ -38,12 +38,14 @@ inline tImportResult importInto(const std::string& bytes,
   return result;
 }
 
-// read imports bytes, write gives the box in the same format.
+// read imports bytes, write gives the box in the same format, which reread (read when
+// not given) imports.
 inline void checkReader(const std::string& bytes, void (*read)(const std::string&, tCardIntake*),
-                        std::string (*write)()) {
+                        std::string (*write)(),
+                        void (*reread)(const std::string&, tCardIntake*) = nullptr) {
   importInto(bytes, read);
   const std::vector<std::string> first = cardsOfBox();
-  const tImportResult again = importInto(write(), read);
+  const tImportResult again = importInto(write(), reread != nullptr ? reread : read);
   if (again.malformed != 0 || cardsOfBox() != first) std::abort();
 }
 

@@ -73,6 +73,8 @@ const char* wordListCaption(int code) {
       return "Weniger als zwei Felder mit Text";
     case kImportMediaIgnored:
       return "Mediendateien ignoriert";
+    case kImportEntity:
+      return "Entit\xE4t nicht aufgel\xF6st";
     case kImportAlreadyPresent:
       return "Karte schon vorhanden";
     case kImportCut:

@@ -36,6 +36,7 @@ enum : int {
   kImportCloze = 1320,         // "Lückentext nicht übernommen"
   kImportFewFields = 1321,     // "Weniger als zwei Felder mit Text"
   kImportMediaIgnored = 1322,  // "Mediendateien ignoriert" (a notice)
+  kImportEntity = 1323,        // "Entität nicht aufgelöst"
 };
 
 // Called once per refused card or notice: its code, caption, the text to show (code

@@ -1,99 +1,23 @@
 #include "wordlists/kvtml_format.h"
 
-#include <strings.h>
+#include <libxml/xmlreader.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
-#include <sstream>
-#include <vector>
-
+#include <memory>
 #include <pugixml.hpp>
+#include <sstream>
 
 #include "box/card_box.h"
 #include "storage/text_encoding.h"
 #include "wordlists/card_intake.h"
+#include "wordlists/kvtml_reader.h"
+#include "wordlists/xml_stream.h"
 
 namespace {
 
 constexpr int kHighestGrade = 7;
-
-// Lines of a document by byte offset, for offsets asked in rising order: each byte is
-// counted once however many entries there are.
-class tLineCounter {
- public:
-  explicit tLineCounter(const std::string& bytes) : bytes_(bytes) {}
-  int lineAt(ptrdiff_t offset) {
-    if (offset < 0) return 0;
-    const size_t end = std::min(bytes_.size(), static_cast<size_t>(offset));
-    if (end < counted_) {  // asked backwards after all: count again from the start
-      counted_ = 0;
-      line_ = 1;
-    }
-    line_ += static_cast<int>(std::count(bytes_.begin() + counted_, bytes_.begin() + end, '\n'));
-    counted_ = end;
-    return line_;
-  }
-
- private:
-  const std::string& bytes_;
-  size_t counted_ = 0;
-  int line_ = 1;
-};
-
-// A language is German by its locale ("de", "de_AT", "de-CH") or its name.
-bool isGerman(const pugi::xml_node& identifier) {
-  const char* locale = identifier.child("locale").text().get();
-  const char* name = identifier.child("name").text().get();
-  return (strncasecmp(locale, "de", 2) == 0 &&
-          (locale[2] == '\0' || locale[2] == '_' || locale[2] == '-')) ||
-         strcasecmp(name, "Deutsch") == 0 || strcasecmp(name, "German") == 0;
-}
-
-// The ids of the two languages that become front and back: German, wherever the
-// document names it, and the first other language; the first two when none is German.
-// "0" and "1" when the document names none.
-void languageIds(const pugi::xml_node& root, std::string* front, std::string* back) {
-  std::vector<pugi::xml_node> languages;
-  for (const pugi::xml_node& identifier : root.child("identifiers").children("identifier")) {
-    if (*identifier.attribute("id").value() != '\0') languages.push_back(identifier);
-  }
-  const auto german = std::find_if(languages.begin(), languages.end(), isGerman);
-  if (german != languages.end()) std::rotate(languages.begin(), german, german + 1);
-  *front = languages.size() > 0 ? languages[0].attribute("id").value() : "0";
-  *back = languages.size() > 1 ? languages[1].attribute("id").value() : "1";
-}
-
-// The text of a translation, with the text on both sides of a comment or in CDATA;
-// white space around it only lays out the XML.
-std::string textOf(const pugi::xml_node& translation) {
-  std::string text;
-  for (const pugi::xml_node& part : translation.child("text").children()) {
-    if (part.type() == pugi::node_pcdata || part.type() == pugi::node_cdata) text += part.value();
-  }
-  const char* const space = " \t\r\n";
-  const size_t first = text.find_first_not_of(space);
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
-
-pugi::xml_node translation(const pugi::xml_node& entry, const std::string& id) {
-  return entry.find_child_by_attribute("translation", "id", id.c_str());
-}
-
-int32_t number(const pugi::xml_node& grade, const char* name) {
-  return std::max(0, grade.child(name).text().as_int(0));
-}
-
-// Compartment and counters from a <grade> element.
-void takeGrade(const pugi::xml_node& grade, tWordCard* card) {
-  const int level = std::min(number(grade, "currentgrade"), kHighestGrade);
-  card->compartment = std::max(1, level);
-  card->timesUnknown = number(grade, "errorcount");
-  card->timesKnown = std::max(0, number(grade, "count") - card->timesUnknown);
-}
 
 void addGrade(pugi::xml_node translation, int compartment, const tTermel& card) {
   const int64_t asked = int64_t{card.timesKnown} + card.timesUnknown;
@@ -136,91 +60,79 @@ void addIdentifier(pugi::xml_node identifiers, int id, const std::string& locale
 pugi::xml_node addTranslation(pugi::xml_node entry, int id, const char* cp1252) {
   pugi::xml_node translation = entry.append_child("translation");
   translation.append_attribute("id").set_value(id);
-  translation.append_child("text").text().set(cp1252ToUtf8(cp1252).c_str());
+  pugi::xml_node text = translation.append_child("text");
+  const std::string utf8 = cp1252ToUtf8(cp1252);
+  // A reader takes white space around a text for layout unless told otherwise.
+  const char* const space = " \t\r\n";
+  if (!utf8.empty() && (std::strchr(space, utf8.front()) || std::strchr(space, utf8.back()))) {
+    text.append_attribute("xml:space").set_value("preserve");
+  }
+  text.text().set(utf8.c_str());
   return translation;
-}
-
-// The encoding the XML declaration at the start of bytes names, in lower case; empty
-// when there is none.
-std::string declaredEncoding(const std::string& bytes) {
-  const size_t declarationEnd = bytes.find("?>");
-  if (bytes.find("<?xml") > 3 || declarationEnd == std::string::npos) return std::string();
-  const size_t name = bytes.find("encoding", 0);
-  if (name > declarationEnd) return std::string();
-  const size_t quote = bytes.find_first_of("\"'", name);
-  const size_t end =
-      quote < declarationEnd ? bytes.find(bytes[quote], quote + 1) : std::string::npos;
-  if (end > declarationEnd) return std::string();
-  std::string encoding = bytes.substr(quote + 1, end - quote - 1);
-  for (char& c : encoding) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return encoding;
-}
-
-// The document as the XML parser is to read it, in *text and *encoding; false for an
-// encoding we can't read. Windows programs that declare Latin-1 write code page 1252
-// (its typographic characters where Latin-1 has control codes), as browsers assume;
-// undeclared bytes that aren't UTF-8 are code page 1252 as in every word list.
-bool documentText(const std::string& bytes, std::string* text, pugi::xml_encoding* encoding) {
-  static const char* const kCodePage1252[] = {"windows-1252", "cp1252",   "iso-8859-1",
-                                              "iso8859-1",    "latin1",   "latin-1",
-                                              "l1",           "us-ascii", "ascii"};
-  static const char* const kUnicode[] = {"", "utf-8", "utf8", "utf-16", "utf-16le", "utf-16be"};
-  const std::string declared = declaredEncoding(bytes);
-  const bool utf16 = bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0' ||
-                                           static_cast<unsigned char>(bytes[0]) >= 0xFE);
-  const auto named = [&declared](const char* name) { return declared == name; };
-  const bool unicode = std::any_of(std::begin(kUnicode), std::end(kUnicode), named);
-  if (utf16 || (unicode && isValidUtf8(bytes))) {
-    *text = bytes;
-    *encoding = pugi::encoding_auto;
-    return true;
-  }
-  if (!unicode && std::none_of(std::begin(kCodePage1252), std::end(kCodePage1252), named)) {
-    return false;
-  }
-  // cp1252ToUtf8 keeps every line break where it was, so lines are counted alike.
-  *text = cp1252ToUtf8(bytes);
-  *encoding = pugi::encoding_utf8;
-  return true;
 }
 
 }  // namespace
 
+namespace {
+
+// Moves xml to the root element; false when there is none.
+bool toRoot(tXmlStream* xml) {
+  while (xml->next()) {
+    if (xml->type() == XML_READER_TYPE_ELEMENT) return true;
+  }
+  return false;
+}
+
+// Why the document can't be read as KVTML, or an empty text; *line is where.
+std::string faultOf(const tByteSource& source, int* line) {
+  tXmlStream xml(source);
+  if (toRoot(&xml)) {
+    const std::string version = xml.attribute("version");
+    *line = xml.line();
+    if (xml.path()[0] != "kvtml") return "Kein KVTML-Dokument";
+    if (!version.empty() && version[0] != '1' && version[0] != '2') {
+      return "KVTML-Version \xE2\x80\x9E" + version + "\xE2\x80\x9C wird nicht unterst\xC3\xBCtzt";
+    }
+    while (xml.next()) {
+    }
+  }
+  *line = xml.errorLine();
+  return xml.error();
+}
+
+}  // namespace
+
+void importKvtml(const tByteSourceOpener& open, tCardIntake* intake) {
+  int line = 0;
+  const std::string fault = faultOf(open(), &line);
+  if (!fault.empty()) {
+    intake->refuse(kImportNotAWordList, line, fault);
+    return;
+  }
+  tXmlStream xml(open());
+  if (!toRoot(&xml)) return;
+  const std::string version = xml.attribute("version");
+  if (version[0] == '2') {
+    readKvtml2Entries(&xml, intake);
+  } else {
+    readKvtml1Entries(&xml, intake);
+  }
+  // Only a file changed or failing between the two readings ends here.
+  if (!xml.error().empty()) intake->refuse(kImportNotAWordList, xml.errorLine(), xml.error());
+}
+
 void importKvtml(const std::string& bytes, tCardIntake* intake) {
-  std::string text;
-  pugi::xml_encoding encoding = pugi::encoding_auto;
-  if (!documentText(bytes, &text, &encoding)) {
-    intake->refuse(kImportNotAWordList, 1,
-                   "Zeichenkodierung \xE2\x80\x9E" + declaredEncoding(bytes) +
-                       "\xE2\x80\x9C wird nicht unterst\xC3\xBCtzt");
-    return;
-  }
-  pugi::xml_document document;
-  const pugi::xml_parse_result parsed =
-      document.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
-  const pugi::xml_node root = document.child("kvtml");
-  tLineCounter lines(text);
-  if (!parsed) {
-    intake->refuse(kImportNotAWordList, lines.lineAt(parsed.offset), "Kein g\xC3\xBCltiges XML");
-    return;
-  }
-  if (!root || root.attribute("version").value()[0] != '2') {
-    intake->refuse(kImportNotAWordList, 1, "KVTML 2.0 erwartet");
-    return;
-  }
-  std::string frontId, backId;
-  languageIds(root, &frontId, &backId);
-  for (const pugi::xml_node& entry : root.child("entries").children("entry")) {
-    const pugi::xml_node front = translation(entry, frontId);
-    const pugi::xml_node back = translation(entry, backId);
-    tWordCard card;
-    card.front = textOf(front);
-    card.back = textOf(back);
-    card.line = lines.lineAt(entry.offset_debug());
-    const pugi::xml_node grade = back.child("grade") ? back.child("grade") : front.child("grade");
-    if (grade) takeGrade(grade, &card);
-    intake->add(std::move(card));
-  }
+  importKvtml(
+      [&bytes]() {
+        auto given = std::make_shared<size_t>(0);
+        return [&bytes, given](char* buffer, size_t size) {
+          const size_t n = std::min(size, bytes.size() - *given);
+          std::memcpy(buffer, bytes.data() + *given, n);
+          *given += n;
+          return static_cast<long>(n);
+        };
+      },
+      intake);
 }
 
 std::string kvtmlFromBox(const std::string& title, const std::string& backLocale) {

@@ -1,31 +1,27 @@
-// Word lists in KVTML 2.0, the XML vocabulary format of KDE's trainers. A document
-// names its languages under <identifiers> and holds <entry> elements whose
-// <translation id="N"> children carry a <text> and, once practised, a <grade> with
-// the Leitner grade 0 to 7 (<currentgrade>), how often it was asked (<count>) and how
-// often it was not known (<errorcount>).
-//
-// Import takes German as the front, whichever place the document gives it (a locale
-// "de", "de_AT" and so on, or the name "Deutsch" or "German"), and the first other
-// language as the back; without German, the first two languages. Text on both sides
-// of a comment inside <text> is kept. Documents in UTF-8, UTF-16, Latin-1 and code
-// page 1252 are read. The grade and counts come
-// from the back's translation, since that is what the learner has to produce when
-// the front is shown (the front's grade stands in when the back has none): grade 0
-// and 1 go to compartment 1, 2 to 6 to the compartment of that number, 7 to the
-// archive; errorcount becomes "Unbekannt" and the rest of count "Gewusst".
+// Word lists in KVTML, the XML vocabulary format of KDE's trainers, version 2 and the
+// older version 1 (see kvtml_reader.h for how entries become cards). Documents are
+// read as they stream in (see xml_stream.h for the encodings read and the entities
+// never expanded), so any size takes the memory of one entry and the cards it gives.
+// A document is read twice: first to the end to find any fault, which refuses it
+// whole with its line, then for its entries.
 #ifndef TERMEL_WORDLISTS_KVTML_FORMAT_H_
 #define TERMEL_WORDLISTS_KVTML_FORMAT_H_
 
 #include <string>
 
+#include "wordlists/xml_stream.h"
+
 class tCardIntake;
 
-// Hands the entries of a KVTML document (bytes as read, any encoding the XML
-// declaration names) to intake. A document that isn't KVTML 2 is refused as a whole.
+// Hands the entries of the KVTML document open gives to intake. A document that isn't
+// well-formed KVTML 1 or 2 is refused as a whole.
+void importKvtml(const tByteSourceOpener& open, tCardIntake* intake);
+// The same for a document already in memory.
 void importKvtml(const std::string& bytes, tCardIntake* intake);
 
 // theCardBox as a KVTML 2.0 document (UTF-8), one entry per card with its compartment
-// as grade, all in one lesson; title (UTF-8) names the document and the lesson. The
+// as grade, all in one lesson; a text with white space at an end is marked
+// xml:space="preserve"; title (UTF-8) names the document and the lesson. The
 // front's language is "Deutsch" (locale "de"), the back's that of backLocale ("en",
 // "fr_CA"); with none, the back is named "Übersetzung" and has no locale, since the box
 // doesn't know its language.

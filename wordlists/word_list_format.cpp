@@ -27,39 +27,56 @@ bool hasExtension(const char* path, const char* extension) {
   return length > extensionLength && strcasecmp(path + length - extensionLength, extension) == 0;
 }
 
-// Reads a regular file whole; anything else (a directory, a pipe) would never end or
-// mean nothing as a word list.
-bool readRegularFile(const char* path, std::string* bytes) {
+// A regular file opened for reading, or -1; anything else (a directory, a pipe) would
+// never end or mean nothing as a word list.
+int openRegularFile(const char* path) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) return -1;
   struct stat status;
-  bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  char chunk[65536];
-  while (ok) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    bytes->append(chunk, static_cast<size_t>(n));
-  }
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) return fd;
   ::close(fd);
-  return ok;
+  return -1;
+}
+
+long readSome(int fd, char* buffer, size_t size) {
+  ssize_t n;
+  do {
+    n = ::read(fd, buffer, size);
+  } while (n < 0 && errno == EINTR);
+  return static_cast<long>(n);
+}
+
+// Reads a regular file whole.
+bool readRegularFile(const char* path, std::string* bytes) {
+  const int fd = openRegularFile(path);
+  if (fd < 0) return false;
+  char chunk[65536];
+  long n;
+  while ((n = readSome(fd, chunk, sizeof chunk)) > 0) bytes->append(chunk, static_cast<size_t>(n));
+  ::close(fd);
+  return n == 0;
+}
+
+// Streams a KVTML file into intake; false when it can't be opened.
+bool importKvtmlFile(const char* path, tCardIntake* intake) {
+  const int fd = openRegularFile(path);
+  if (fd < 0) return false;
+  importKvtml(
+      [fd]() -> tByteSource {
+        if (::lseek(fd, 0, SEEK_SET) != 0) return [](char*, size_t) { return -1L; };
+        return [fd](char* buffer, size_t size) { return readSome(fd, buffer, size); };
+      },
+      intake);
+  ::close(fd);
+  return true;
 }
 
 // The first bytes of a regular file, enough to hold a few header lines.
 bool readHead(const char* path, std::string* head) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = openRegularFile(path);
   if (fd < 0) return false;
-  struct stat status;
   char bytes[4096];
-  ssize_t n = -1;
-  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-    do {
-      n = ::read(fd, bytes, sizeof bytes);
-    } while (n < 0 && errno == EINTR);
-  }
+  const long n = readSome(fd, bytes, sizeof bytes);
   ::close(fd);
   if (n < 0) return false;
   head->assign(bytes, static_cast<size_t>(n));
@@ -151,13 +168,18 @@ tImportResult importWordList(const char* path, const tWordListOptions& options,
     format = tWordListFormat::kTsv;
   }
   tImportResult result;
+  if (format == tWordListFormat::kKvtml) {
+    tCardIntake intake(report, &result);
+    result.opened = importKvtmlFile(path, &intake);
+    return result;
+  }
   std::string bytes;
   if (!readRegularFile(path, &bytes)) return result;
   result.opened = true;
-  if (format == tWordListFormat::kKvtml || format == tWordListFormat::kPackage) {
+  if (format == tWordListFormat::kPackage) {
     tCardIntake intake(report, &result);
-    result.notes = format == tWordListFormat::kPackage;
-    (format == tWordListFormat::kKvtml ? importKvtml : importPackage)(bytes, &intake);
+    result.notes = true;
+    importPackage(bytes, &intake);
     return result;
   }
   const std::string text = wordListText(std::move(bytes));

@@ -223,6 +223,18 @@ TEST_F(WordListWindowTest, KvtmlComesInWithItsGradesAndGoesOutToAFileKdeReads) {
   EXPECT_EQ(readAll(path("liste")).substr(0, 12), "Tisch;table\n");
 }
 
+TEST_F(WordListWindowTest, KdesOlderKvtmlExampleComesInGermanFirst) {
+  start();
+  // Version 1: German is the original, English the first of two translations; the
+  // grammar tables and the French column stay out. Nothing to report: no summary.
+  wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("kvtml1-beispiel.kvtml")));
+  const Strings cards = wholeBox();
+  ASSERT_EQ(cards.size(), 20u);
+  EXPECT_EQ(cards.front(), "1:gehen;go 0/0");
+  EXPECT_EQ(cards[2], "1:gut;good 0/0");
+  EXPECT_EQ(cards.back(), "1:Verfall;decline 1/0");
+}
+
 TEST_F(WordListWindowTest, GermanCsvWithCommasAndAStrayQuoteComesInWhole) {
   start();
   const std::string csv = path("formen.csv");

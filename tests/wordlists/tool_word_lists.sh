@@ -19,6 +19,10 @@ grep -qx '1. Fach: 8' "$dir/info"
 grep -qx '3. Fach: 1' "$dir/info"
 grep -qx 'Ablage: 1' "$dir/info"
 
+# KDE's example of the older KVTML: German the front, the grammar tables left out.
+"$tool" import "$dir/v1.trm" "$data/kvtml1-beispiel.kvtml" | grep -qx 'Hinzugefügt: 20'
+"$tool" export "$dir/v1.trm" - | head -n 1 | grep -qx 'gehen;go'
+
 # Through KVTML into a new box: the same compartments.
 "$tool" export "$dir/box.trm" "$dir/all.kvtml"
 "$tool" import "$dir/copy.trm" "$dir/all.kvtml" | grep -qx 'Hinzugefügt: 13'

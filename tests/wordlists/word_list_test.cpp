@@ -190,9 +190,13 @@ TEST_F(WordListTest, KvtmlThatIsNoVocabularyIsRefusedWhole) {
   EXPECT_EQ(reports_[0].code, kImportNotAWordList);
   EXPECT_EQ(reports_[0].caption, "Keine lesbare Vokabeldatei");
   EXPECT_EQ(reports_[0].line, 4);
-  importBytes("y.kvtml", "<kvtml version=\"1.0\"><e><o>Haus</o><t>house</t></e></kvtml>");
+  importBytes("y.kvtml", "<kvtml version=\"3.0\"><e><o>Haus</o><t>house</t></e></kvtml>");
   ASSERT_EQ(reports_.size(), 1u);
   EXPECT_EQ(reports_[0].code, kImportNotAWordList);
+  EXPECT_EQ(reports_[0].text,
+            "KVTML-Version \x84"
+            "3.0\x93 wird nicht unterst\xFC"
+            "tzt");
   EXPECT_EQ(theCardBox.totalCount(), 0);
 }
 
@@ -253,6 +257,7 @@ TEST_F(WordListTest, TsvRoundTrip) {
 
 TEST_F(WordListTest, KvtmlRoundTripKeepsCompartmentsAndCounters) {
   import(sample("vokabeln.kvtml"));
+  theCardBox.addCardTo(card(" vorn", "  zwei Blanks"), 1);
   expectRoundTrip("zurueck.kvtml");
   // The export is what KDE's trainers read: two named languages, each card an entry in
   // a lesson, its grade in the translation asked.
@@ -276,7 +281,7 @@ TEST_F(WordListTest, KvtmlRoundTripKeepsCompartmentsAndCounters) {
                 .text()
                 .as_int(),
             7);
-  EXPECT_EQ(document.select_nodes("/kvtml/lessons/container/entry").size(), 7u);
+  EXPECT_EQ(document.select_nodes("/kvtml/lessons/container/entry").size(), 8u);
 }
 
 TEST_F(WordListTest, ExportThatCantBeWrittenFails) {
