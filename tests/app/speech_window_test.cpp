@@ -2,8 +2,10 @@
 // spoken and in which language, recorded in place of the speech service.
 #include <wx/uiaction.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,40 @@ class tRecordingSpeech : public tSprecher {
  private:
   Spoken* log_;
   const bool* gone_;
+};
+
+// Holds whoever waits on it until opened, as a service that took a request and never
+// answers holds the library's call.
+class tGate {
+ public:
+  void wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    opened_.wait(lock, [this] { return open_; });
+  }
+  void open() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+    opened_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+};
+
+// A voice whose every text waits on the gate.
+class tHangingSpeech : public tSprecher {
+ public:
+  explicit tHangingSpeech(std::shared_ptr<tGate> gate) : gate_(std::move(gate)) {}
+  bool say(const std::string&, const std::string&) override {
+    gate_->wait();
+    return false;
+  }
+  void stop() override {}
+
+ private:
+  std::shared_ptr<tGate> gate_;
 };
 
 class SpeechWindowTest : public MainFrameTest {
@@ -246,6 +282,29 @@ TEST_F(SpeechWindowTest, AnOptionRememberedOnMeetsNoServiceAtStartAndKeepsItsSet
   serviceThere_ = true;
   startWithBox("dritte.trm");
   EXPECT_EQ(said(), Spoken({"de:das Haus"}));
+}
+
+// The service stops answering while connecting or while reading a text: the learner is
+// told, the drill goes on, and closing the window does not wait for the service.
+TEST_F(SpeechWindowTest, AServiceThatNeverAnswersIsReportedAndHoldsUpNeitherDrillNorClosing) {
+  for (const bool hangsOnConnecting : {true, false}) {
+    SCOPED_TRACE(hangsOnConnecting ? "connecting" : "reading");
+    auto gate = std::make_shared<tGate>();
+    setSpeechFactory([gate, hangsOnConnecting](std::string*) -> std::unique_ptr<tSprecher> {
+      if (hangsOnConnecting) gate->wait();
+      return std::make_unique<tHangingSpeech>(gate);
+    });
+    startWithBox();
+    menu(CM_VORLESEN);
+    EXPECT_EQ(status(0), "Sprachdienst antwortet nicht");
+    EXPECT_FALSE(menuEnabled(CM_VORLESEN));
+    press(WXK_RETURN);
+    EXPECT_EQ(label(ID_ANSWER), "the house");
+    press(WXK_RETURN);
+    EXPECT_EQ(label(ID_QUESTION), "der Baum");
+    stop();  // would wait for ever on a closing that waited for the service
+    gate->open();
+  }
 }
 
 }  // namespace
