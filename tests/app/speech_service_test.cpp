@@ -237,30 +237,23 @@ class SilentServiceTest : public MainFrameTest {
   std::vector<int> clients_;
 };
 
-TEST_F(SilentServiceTest, OffNothingConnectsOnTheSilenceIsReportedAndTheDrillGoesOn) {
-  start(writeBox("katze.trm", {{1, "die Katze", "the cat"}, {1, "der Hund", "the dog"}}));
+// Off, nothing connects; remembered on, the window comes up, says why it is silent and
+// takes keys, and closing it does not wait for the service.
+TEST_F(SilentServiceTest, OffNothingConnectsAndRememberedOnNothingWaitsForTheService) {
+  const std::string box =
+      writeBox("katze.trm", {{1, "die Katze", "the cat"}, {1, "der Hund", "the dog"}});
+  start(box);
   press(WXK_RETURN);
   EXPECT_EQ(label(ID_ANSWER), "the cat");
+  stop();
   EXPECT_EQ(takeConnections(), 0);
 
-  menu(CM_VORLESEN);
-  EXPECT_EQ(status(0), "Sprachdienst antwortet nicht");
-  EXPECT_EQ(takeConnections(), 1);
-  EXPECT_FALSE(menuChecked(CM_VORLESEN));
-  press(WXK_RETURN);
-  EXPECT_EQ(label(ID_QUESTION), "der Hund");
-  stop();  // would wait for ever on a closing that waited for the service
-}
-
-// Remembered on: the window comes up, says why it is silent and takes keys; closing
-// it does not wait for the service.
-TEST_F(SilentServiceTest, RememberedOnTheWindowShowsAndCloses) {
   tSettings settings;
   settings.readAloud = true;
   ASSERT_TRUE(saveSettings(settings));
-  start(writeBox("katze.trm", {{1, "die Katze", "the cat"}, {1, "der Hund", "the dog"}}));
+  start(box);
   EXPECT_TRUE(guitest::waitFor([this] { return status(0) == "Sprachdienst antwortet nicht"; }));
-  EXPECT_FALSE(menuEnabled(CM_VORLESEN));
+  EXPECT_EQ(takeConnections(), 1);
   press(WXK_RETURN);
   EXPECT_EQ(label(ID_ANSWER), "the cat");
   press(WXK_RETURN);

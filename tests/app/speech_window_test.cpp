@@ -2,10 +2,9 @@
 // spoken and in which language, recorded in place of the speech service.
 #include <wx/uiaction.h>
 
-#include <condition_variable>
 #include <filesystem>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,38 +34,19 @@ class tRecordingSpeech : public tSprecher {
   const bool* gone_;
 };
 
-// Holds whoever waits on it until opened, as a service that took a request and never
-// answers holds the library's call.
-class tGate {
- public:
-  void wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    opened_.wait(lock, [this] { return open_; });
-  }
-  void open() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    open_ = true;
-    opened_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable opened_;
-  bool open_ = false;
-};
-
-// A voice whose every text waits on the gate.
+// A voice whose every text waits until the test lets it go, as a service that took a
+// request and never answers holds the library's call.
 class tHangingSpeech : public tSprecher {
  public:
-  explicit tHangingSpeech(std::shared_ptr<tGate> gate) : gate_(std::move(gate)) {}
+  explicit tHangingSpeech(std::shared_future<void> release) : release_(std::move(release)) {}
   bool say(const std::string&, const std::string&) override {
-    gate_->wait();
+    release_.wait();
     return false;
   }
   void stop() override {}
 
  private:
-  std::shared_ptr<tGate> gate_;
+  std::shared_future<void> release_;
 };
 
 class SpeechWindowTest : public MainFrameTest {
@@ -289,10 +269,11 @@ TEST_F(SpeechWindowTest, AnOptionRememberedOnMeetsNoServiceAtStartAndKeepsItsSet
 TEST_F(SpeechWindowTest, AServiceThatNeverAnswersIsReportedAndHoldsUpNeitherDrillNorClosing) {
   for (const bool hangsOnConnecting : {true, false}) {
     SCOPED_TRACE(hangsOnConnecting ? "connecting" : "reading");
-    auto gate = std::make_shared<tGate>();
-    setSpeechFactory([gate, hangsOnConnecting](std::string*) -> std::unique_ptr<tSprecher> {
-      if (hangsOnConnecting) gate->wait();
-      return std::make_unique<tHangingSpeech>(gate);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    setSpeechFactory([released, hangsOnConnecting](std::string*) -> std::unique_ptr<tSprecher> {
+      if (hangsOnConnecting) released.wait();
+      return std::make_unique<tHangingSpeech>(released);
     });
     startWithBox();
     menu(CM_VORLESEN);
@@ -303,7 +284,7 @@ TEST_F(SpeechWindowTest, AServiceThatNeverAnswersIsReportedAndHoldsUpNeitherDril
     press(WXK_RETURN);
     EXPECT_EQ(label(ID_QUESTION), "der Baum");
     stop();  // would wait for ever on a closing that waited for the service
-    gate->open();
+    release.set_value();
   }
 }
 
