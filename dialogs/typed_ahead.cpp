@@ -1,6 +1,7 @@
 #include "dialogs/typed_ahead.h"
 
 #include <gtk/gtk.h>
+#include <wx/window.h>
 
 #include <deque>
 
@@ -8,6 +9,7 @@ namespace {
 
 // How often held keys look whether their window takes keys again.
 constexpr guint kReplayPollMs = 20;
+const char kQuestionMark[] = "termel-question";
 
 struct tHeldKeys {
   std::deque<GdkEvent*> events;  // copies, oldest first
@@ -38,6 +40,10 @@ bool blocked(GtkWidget* addressee) {
       gtk_window_get_group(GTK_IS_WINDOW(addressee) ? GTK_WINDOW(addressee) : nullptr);
   GtkWidget* grab = gtk_window_group_get_current_grab(group);
   return grab != nullptr && gtk_widget_get_toplevel(grab) != addressee;
+}
+
+bool isQuestion(GtkWidget* window) {
+  return GTK_IS_MESSAGE_DIALOG(window) || g_object_get_data(G_OBJECT(window), kQuestionMark);
 }
 
 bool holdsKeysFor(GtkWidget* addressee) {
@@ -78,8 +84,13 @@ gint snoop(GtkWidget* receiver, GdkEventKey* event, gpointer) {
   }
   GtkWidget* addressee = addresseeOf(event);
   if (addressee == nullptr) return FALSE;
-  // Keys typed after held ones wait their turn behind them.
-  if (gtk_widget_get_toplevel(receiver) == addressee && !holdsKeysFor(addressee)) return FALSE;
+  GtkWidget* receiving = gtk_widget_get_toplevel(receiver);
+  if (receiving == addressee) {
+    // Keys typed after held ones wait their turn behind them.
+    if (!holdsKeysFor(addressee)) return FALSE;
+  } else if (!isQuestion(receiving)) {
+    return FALSE;
+  }
   keys.events.push_back(gdk_event_copy(reinterpret_cast<GdkEvent*>(event)));
   if (keys.timer == 0) keys.timer = g_timeout_add(kReplayPollMs, giveBack, nullptr);
   return TRUE;
@@ -96,4 +107,8 @@ void holdTypedAheadKeys() {
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
   gtk_key_snooper_install(snoop, nullptr);
   G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
+void markAsQuestion(wxWindow* dialog) {
+  g_object_set_data(G_OBJECT(dialog->GetHandle()), kQuestionMark, GINT_TO_POINTER(1));
 }
