@@ -308,6 +308,7 @@ class tHauptFenster : public wxPanel {
   // dialogs it shows hand the front back to the window, which must not start another.
   bool busyWithCopies_ = false;
   tVorlesen vorlesen_;
+  bool readingDeferred_ = false;  // a reading waits for the frame to show
   std::string unnamedBoxLanguage_;
 };
 

@@ -21,11 +21,20 @@ wxString boxSettingsKey(const std::string& path) {
 
 void tHauptFenster::readSide(bool answer) {
   if (!canReadAloud()) return;
-  if (currentCard_ == nullptr) {
-    vorlesen_.stop();
+  // The service may take up to a second to answer, or to be found not answering; the
+  // window shows first and reads once it is on the screen.
+  if (!GetParent()->IsShown()) {
+    if (!readingDeferred_) CallAfter([this] { readAgain(); });
+    readingDeferred_ = true;
     return;
   }
+  readingDeferred_ = false;
   std::string why;
+  if (currentCard_ == nullptr) {
+    vorlesen_.stop(&why);
+    showSpeechTrouble(why);
+    return;
+  }
   // The back of a card is the translation, on whichever side it is asked.
   const bool translation = answer != swapSides_;
   vorlesen_.say(translation ? currentCard_->back : currentCard_->front,
@@ -42,7 +51,9 @@ void tHauptFenster::showSpeechTrouble(const std::string& why) {
 void tHauptFenster::toggleReadAloud() {
   if (canReadAloud()) {
     settings_.readAloud = false;
-    vorlesen_.stop();
+    std::string why;
+    vorlesen_.stop(&why);
+    showSpeechTrouble(why);
   } else {
     std::string why;
     if (!vorlesen_.connect(&why)) {

@@ -18,6 +18,7 @@
 #include "app/haupt_fenster.h"
 #include "app/settings.h"
 #include "app/window_title.h"
+#include "dialogs/typed_ahead.h"
 
 void termelInitResources();
 
@@ -115,6 +116,7 @@ TMyApp::~TMyApp() = default;
 
 bool TMyApp::OnInit() {
   locale_ = useDesktopLanguage();
+  holdTypedAheadKeys();
   wxXmlResource::Get()->InitAllHandlers();
   termelInitResources();
   wxFrame* frame = createMainWindow();

@@ -25,6 +25,7 @@ class tSprecher {
 using tSpeechFactory = std::function<std::unique_ptr<tSprecher>(std::string* why)>;
 std::unique_ptr<tSprecher> openSpeech(std::string* why);
 // Replaces how openSpeech connects; an empty factory goes back to the real service.
+// Safe while a connection is under way on another thread.
 void setSpeechFactory(tSpeechFactory factory);
 
 #endif  // TERMEL_APP_SPEECH_H_

@@ -23,8 +23,12 @@ std::unique_ptr<tSpeechDispatcher> tSpeechDispatcher::open(std::string* why) {
   // A service that goes away leaves a closed socket; writing to it must come back as
   // an error instead of ending the program.
   std::signal(SIGPIPE, SIG_IGN);
+  // Only the desktop's own service is started when it is not running; one that
+  // SPEECHD_ADDRESS names is someone else's to run, and may be anywhere.
+  const int mayStart = std::getenv("SPEECHD_ADDRESS") == nullptr ? 1 : 0;
   char* error = nullptr;
-  SPDConnection* spd = spd_open2("termel", "drill", nullptr, SPD_MODE_SINGLE, nullptr, 1, &error);
+  SPDConnection* spd =
+      spd_open2("termel", "drill", nullptr, SPD_MODE_SINGLE, nullptr, mayStart, &error);
   // The library's reasons are English and long; none is anything the learner can act on.
   std::free(error);
   if (spd == nullptr) {

@@ -12,8 +12,8 @@
 class tSpeechDispatcher : public tSprecher {
  public:
   // Connects to the desktop's service, the one SPEECHD_ADDRESS names if it is set,
-  // and starts the service if it is not running. nullptr and a German reason in *why
-  // when that fails.
+  // and starts the desktop's service if it is not running. nullptr and a German reason
+  // in *why when that fails. Blocks while the service does not answer.
   static std::unique_ptr<tSpeechDispatcher> open(std::string* why);
   ~tSpeechDispatcher() override;
 

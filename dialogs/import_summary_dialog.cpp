@@ -4,6 +4,8 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include "dialogs/typed_ahead.h"
+
 tImportSummaryDialog::tImportSummaryDialog(wxWindow* parent, const wxString& summary,
                                            const wxArrayString& notes)
     : tXrcDialog(parent, "import_summary"),
@@ -11,6 +13,8 @@ tImportSummaryDialog::tImportSummaryDialog(wxWindow* parent, const wxString& sum
       summaryText(control<wxStaticText>(181)),
       noteList(control<wxListBox>(182)) {
   if (!loaded()) return;
+  // It comes up when an import ends, maybe long after the learner typed on.
+  markAsQuestion(this);
   summaryText->SetLabel(summary);
   summaryText->Wrap(ConvertDialogToPixels(wxSize(300, 0)).x);
   showNotes(notes);

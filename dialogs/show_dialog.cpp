@@ -6,6 +6,7 @@
 #include "box/termel.h"
 #include "dialogs/fitted_text.h"
 #include "dialogs/termel_dialog.h"
+#include "dialogs/typed_ahead.h"
 #include "dialogs/wx_text.h"
 
 tShowDialog::tShowDialog(wxWindow* parent, tTermel* existingCard)
@@ -14,6 +15,8 @@ tShowDialog::tShowDialog(wxWindow* parent, tTermel* existingCard)
       backText(control<wxStaticText>(1202)),
       existingCard(existingCard) {
   if (!loaded()) return;
+  // It comes up in the middle of typing cards.
+  markAsQuestion(this);
   showCard();
   Bind(wxEVT_BUTTON, &tShowDialog::onChange, this, 101);
   offerHelp(9, "Eingabe");

@@ -39,12 +39,12 @@ tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
       backField(control<wxTextCtrl>(302)),
       storeButton(control<wxButton>(wxID_OK)),
       closeButton(control<wxButton>(wxID_CANCEL)),
-      newCardMode(newCardMode),
-      shownFront(workFront),
-      shownBack(workBack) {
+      newCardMode(newCardMode) {
   if (!loaded()) return;
-  frontField->ChangeValue(toWx(workFront));
-  backField->ChangeValue(toWx(workBack));
+  // Fields hold what is typed, escapes and all; a backslash a card already holds (an
+  // imported path, say) is shown doubled, so storing the field gives it back.
+  frontField->ChangeValue(toWx(doubleBackslashes(workFront)));
+  backField->ChangeValue(toWx(doubleBackslashes(workBack)));
   if (!newCardMode) {
     storeButton->SetLabel("Ok");
     closeButton->SetLabel("Abbruch");
@@ -91,8 +91,8 @@ bool tTermelDialog::readFields() {
   copyCardText(workFront, front.c_str());
   copyCardText(workBack, back.c_str());
   const bool bothTyped = !front.empty() && !back.empty();
-  if (newCardMode || front != shownFront) front = expanded(front);
-  if (newCardMode || back != shownBack) back = expanded(back);
+  front = expanded(front);
+  back = expanded(back);
   // The escape \0 ends a text; one that ends before it starts would make an empty card.
   if (!bothTyped || front.empty() || back.empty()) {
     warn(this, "Ein Feld ist leer");

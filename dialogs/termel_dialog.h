@@ -5,8 +5,6 @@
 #ifndef TERMEL_DIALOGS_TERMEL_DIALOG_H_
 #define TERMEL_DIALOGS_TERMEL_DIALOG_H_
 
-#include <string>
-
 #include "dialogs/xrc_dialog.h"
 
 struct tTermel;
@@ -37,10 +35,6 @@ class tTermelDialog : public tXrcDialog {
   wxButton* storeButton;
   wxButton* closeButton;
   bool newCardMode;
-  // The card's texts as the correction opened: a field left as it was is kept as it
-  // is, since escapes are expanded once, when a text is typed, and a backslash the card
-  // already holds is a character of its own.
-  std::string shownFront, shownBack;
 };
 
 // New-card mode without a card, correction mode on a stored card. Returns wxID_OK,

@@ -149,6 +149,15 @@ void expandEscapes(char* text) {
   convertText(text, text, SIZE_MAX, false);
 }
 
+std::string doubleBackslashes(const char* text) {
+  std::string doubled;
+  for (; *text != '\0'; ++text) {
+    if (*text == '\\') doubled += '\\';
+    doubled += *text;
+  }
+  return doubled;
+}
+
 void toScreenCharset(char* text) {
   toScreenCharset(text, std::strlen(text));
 }

@@ -5,6 +5,7 @@
 #define TERMEL_STORAGE_CHARSET_H_
 
 #include <cstddef>
+#include <string>
 
 struct tCharRow {
   unsigned char oem;   // code page 850
@@ -37,5 +38,8 @@ void copyToScreenCharset(char* dest, const char* text, size_t length);
 void toScreenCharset(char* text, size_t length);
 // Expands escapes to code page 1252 codes; other characters are left alone.
 void expandEscapes(char* text);
+// For editing a stored text: each backslash doubled, so that expandEscapes gives the
+// text back unchanged however many backslashes it holds.
+std::string doubleBackslashes(const char* text);
 
 #endif  // TERMEL_STORAGE_CHARSET_H_

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "gui_test.h"
 #include "main_frame_fixture.h"
@@ -193,6 +196,69 @@ TEST_F(SpeechServiceTest, NoServiceAtTheAddressGreysTheItemAndSaysWhy) {
   EXPECT_FALSE(menuEnabled(CM_VORLESEN));
   press(WXK_RETURN);
   EXPECT_EQ(label(ID_ANSWER), "the cat");
+}
+
+// A speech service that takes every connection and never answers, as one hung without a
+// sound device: a listening socket that nobody reads.
+class SilentServiceTest : public MainFrameTest {
+ protected:
+  void SetUp() override {
+    MainFrameTest::SetUp();
+    const std::string socketPath = path("stumm.sock");
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    ASSERT_GE(listener_, 0);
+    ASSERT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener_, 8), 0);
+    setenv("SPEECHD_ADDRESS", ("unix_socket:" + socketPath).c_str(), 1);
+  }
+  void TearDown() override {
+    MainFrameTest::TearDown();
+    // The library's call, still waiting, now fails and its thread ends.
+    for (int client : clients_) close(client);
+    if (listener_ >= 0) close(listener_);
+    unsetenv("SPEECHD_ADDRESS");
+  }
+
+  // Takes the connections made so far, without answering them; how many there were.
+  int takeConnections() {
+    int taken = 0;
+    for (int client; (client = accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK)) >= 0;) {
+      clients_.push_back(client);
+      ++taken;
+    }
+    return taken;
+  }
+
+  int listener_ = -1;
+  std::vector<int> clients_;
+};
+
+// Off, nothing connects; remembered on, the window comes up, says why it is silent and
+// takes keys, and closing it does not wait for the service.
+TEST_F(SilentServiceTest, OffNothingConnectsAndRememberedOnNothingWaitsForTheService) {
+  const std::string box =
+      writeBox("katze.trm", {{1, "die Katze", "the cat"}, {1, "der Hund", "the dog"}});
+  start(box);
+  press(WXK_RETURN);
+  EXPECT_EQ(label(ID_ANSWER), "the cat");
+  stop();
+  EXPECT_EQ(takeConnections(), 0);
+
+  tSettings settings;
+  settings.readAloud = true;
+  ASSERT_TRUE(saveSettings(settings));
+  start(box);
+  EXPECT_TRUE(guitest::waitFor([this] { return status(0) == "Sprachdienst antwortet nicht"; }));
+  EXPECT_EQ(takeConnections(), 1);
+  press(WXK_RETURN);
+  EXPECT_EQ(label(ID_ANSWER), "the cat");
+  press(WXK_RETURN);
+  EXPECT_EQ(label(ID_QUESTION), "der Hund");
+  stop();  // would wait for ever on a closing that waited for the service
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <wx/uiaction.h>
 
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,21 @@ class tRecordingSpeech : public tSprecher {
  private:
   Spoken* log_;
   const bool* gone_;
+};
+
+// A voice whose every text waits until the test lets it go, as a service that took a
+// request and never answers holds the library's call.
+class tHangingSpeech : public tSprecher {
+ public:
+  explicit tHangingSpeech(std::shared_future<void> release) : release_(std::move(release)) {}
+  bool say(const std::string&, const std::string&) override {
+    release_.wait();
+    return false;
+  }
+  void stop() override {}
+
+ private:
+  std::shared_future<void> release_;
 };
 
 class SpeechWindowTest : public MainFrameTest {
@@ -246,6 +262,30 @@ TEST_F(SpeechWindowTest, AnOptionRememberedOnMeetsNoServiceAtStartAndKeepsItsSet
   serviceThere_ = true;
   startWithBox("dritte.trm");
   EXPECT_EQ(said(), Spoken({"de:das Haus"}));
+}
+
+// The service stops answering while connecting or while reading a text: the learner is
+// told, the drill goes on, and closing the window does not wait for the service.
+TEST_F(SpeechWindowTest, AServiceThatNeverAnswersIsReportedAndHoldsUpNeitherDrillNorClosing) {
+  for (const bool hangsOnConnecting : {true, false}) {
+    SCOPED_TRACE(hangsOnConnecting ? "connecting" : "reading");
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    setSpeechFactory([released, hangsOnConnecting](std::string*) -> std::unique_ptr<tSprecher> {
+      if (hangsOnConnecting) released.wait();
+      return std::make_unique<tHangingSpeech>(released);
+    });
+    startWithBox();
+    menu(CM_VORLESEN);
+    EXPECT_EQ(status(0), "Sprachdienst antwortet nicht");
+    EXPECT_FALSE(menuEnabled(CM_VORLESEN));
+    press(WXK_RETURN);
+    EXPECT_EQ(label(ID_ANSWER), "the house");
+    press(WXK_RETURN);
+    EXPECT_EQ(label(ID_QUESTION), "der Baum");
+    stop();  // would wait for ever on a closing that waited for the service
+    release.set_value();
+  }
 }
 
 }  // namespace

@@ -402,6 +402,8 @@ TEST_F(BearbDialogTest, ALargeCompartmentOpensAndRefillsWhole) {
   EXPECT_EQ(theCardBox.countIn(2), 1);
 }
 
+// A backslash a card holds is shown doubled, the escape of one backslash, so each
+// field expands to what is stored, whether it was changed or not.
 TEST_F(BearbDialogTest, CorrectionOkKeepsAStoredBackslashAndExpandsOnlyWhatWasTyped) {
   dialogtest::addCard(1, "C:\\Temp", "a\\\\b \\\"u", 2, 3);
   dialogtest::addCard(1, "Ordner", "dir");
@@ -415,7 +417,7 @@ TEST_F(BearbDialogTest, CorrectionOkKeepsAStoredBackslashAndExpandsOnlyWhatWasTy
       }),
       // Enter in the front field, which has the focus: both texts unchanged.
       wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
-        EXPECT_EQ(u8(dialogtest::valueOf(dialog, 301)), "C:\\Temp");
+        EXPECT_EQ(u8(dialogtest::valueOf(dialog, 301)), "C:\\\\Temp");
         EXPECT_TRUE(guitest::waitFor([dialog] {
           return dialog->IsShownOnScreen() && wxWindow::FindFocus() == dialog->FindWindow(301);
         }));
@@ -426,14 +428,15 @@ TEST_F(BearbDialogTest, CorrectionOkKeepsAStoredBackslashAndExpandsOnlyWhatWasTy
         EXPECT_TRUE(guitest::waitFor([dialog] { return dialogtest::resultOf(dialog); }));
         return dialogtest::resultOf(dialog);
       }),
-      // Only the back typed anew: its escape is expanded, the front stays.
+      // Both changed: what the card held stays as it was, the escape typed is expanded.
       wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
-        EXPECT_EQ(u8(dialogtest::valueOf(dialog, 302)), "a\\\\b \\\"u");
-        dialogtest::type(dialog, 302, "a\\\\b \\\"u!");
+        EXPECT_EQ(u8(dialogtest::valueOf(dialog, 302)), "a\\\\\\\\b \\\\\"u");
+        dialogtest::type(dialog, 301, "C:\\\\Temp2");
+        dialogtest::type(dialog, 302, "a\\\\\\\\b \\\\\"u \\\"a");
         press(dialog, wxID_OK);
         return dialogtest::resultOf(dialog);
       }));
-  EXPECT_EQ(cardsWithCounters(1), (Strings{"C:\\Temp/a\\b ü!/2/3", "Ordner/dir/0/0"}));
+  EXPECT_EQ(cardsWithCounters(1), (Strings{"C:\\Temp2/a\\\\b \\\"u ä/2/3", "Ordner/dir/0/0"}));
 }
 
 namespace {

@@ -1,11 +1,15 @@
 // The card entry dialog and the duplicate warning it opens.
+#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/window.h>
 
+#include <cctype>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "box/card_box.h"
 #include "dialog_test.h"
@@ -40,6 +44,26 @@ wxExpectModal<tShowDialog> duplicateShowing(const char* front, const char* back,
     return answer;
   });
 }
+
+// The duplicate warning as ShowModal puts it up: the one window that takes keys, which
+// GTK then hands the keys sent to any other window of the program. action answers it.
+class tModalWarning : public wxExpectModalBase<tShowDialog, tModalWarning> {
+ public:
+  explicit tModalWarning(std::function<int(tShowDialog*)> action) : action_(std::move(action)) {}
+
+ protected:
+  int OnInvoked(tShowDialog* dialog) const override {
+    dialog->Show();
+    wxWindowDisabler others(dialog);
+    gtk_window_set_modal(GTK_WINDOW(dialog->GetHandle()), TRUE);
+    const int result = action_(dialog);
+    gtk_window_set_modal(GTK_WINDOW(dialog->GetHandle()), FALSE);
+    return result;
+  }
+
+ private:
+  std::function<int(tShowDialog*)> action_;
+};
 
 }  // namespace
 
@@ -311,4 +335,35 @@ TEST_F(TermelDialogTest, TenCardsTypedAtFullSpeedStoreEveryPair) {
                   return wxID_CANCEL;
                 }));
   EXPECT_EQ(dialogtest::cardsWithCounters(1), typed);
+}
+
+// Pairs typed at full speed with a duplicate among them: the pairs typed after the
+// duplicate's Enter wait while the warning is open, none of their keys answers it, and
+// they are stored once the learner has answered it with the mouse.
+TEST_F(TermelDialogTest, KeysTypedBeforeTheDuplicateWarningNeverAnswerIt) {
+  dialogtest::addCard(3, "Haus", "house");
+  wxTEST_DIALOG(
+      runCardEntryDialog(nullptr, nullptr), wxExpectModal<tTermelDialog>([](tTermelDialog* dialog) {
+        EXPECT_TRUE(guitest::waitFor([&] { return dialog->IsShownOnScreen(); }));
+        dialogtest::click(dialog, 301);
+        wxUIActionSimulator keys;
+        for (const char* pair : {"Hund", "dog", "Haus", "home", "Katze", "cat", "Maus", "mouse"}) {
+          keys.Text(pair);
+          keys.Char(std::islower(static_cast<unsigned char>(pair[0])) ? WXK_RETURN : WXK_TAB);
+        }
+        guitest::waitFor([] { return fronts(1).size() == 3; }, 10000);
+        guitest::yield(200);
+        return wxID_CANCEL;
+      }),
+      tModalWarning([](tShowDialog* warning) {
+        EXPECT_TRUE(guitest::waitFor([&] { return warning->IsShownOnScreen(); }));
+        guitest::yield(300);  // every key typed has come by now
+        EXPECT_EQ(fronts(1), Strings{"Hund"}) << "the pairs typed after it wait";
+        EXPECT_TRUE(warning->IsShown()) << "no key answered the warning";
+        dialogtest::click(warning, wxID_CANCEL);
+        EXPECT_TRUE(guitest::waitFor([&] { return !warning->IsShown(); }));
+        return wxID_CANCEL;
+      }));
+  EXPECT_EQ(dialogtest::cardsWithCounters(1),
+            (Strings{"Hund/dog/0/0", "Katze/cat/0/0", "Maus/mouse/0/0"}));
 }

@@ -144,6 +144,20 @@ TEST(CharsetTest, StoringCharactersOnlyLeavesEveryBackslashAndConvertsTheRest) {
   EXPECT_STREQ(dest, "\x84\x94\x81x");
 }
 
+// What a correction shows in its field must expand back to the stored text, whatever
+// backslashes, would-be escapes and characters of every code the card holds.
+TEST(CharsetTest, DoubledBackslashesExpandBackToTheStoredText) {
+  std::string every;
+  for (int c = 1; c < 256; ++c) every += static_cast<char>(c);
+  for (const std::string& text :
+       {std::string("C:\\Temp"), std::string("a\\\\b \\\"u"), std::string("Ende\\"),
+        std::string("\\0 vorn"), std::string("\\\\\\"), std::string(), every}) {
+    const std::string shownInField = doubleBackslashes(text.c_str());
+    EXPECT_EQ(expanded(shownInField), text) << shownInField;
+  }
+  EXPECT_EQ(doubleBackslashes("C:\\Temp2"), "C:\\\\Temp2");
+}
+
 TEST(CharsetTest, BoundedStoringStopsAtTheLimit) {
   char dest[5];
   toFileCharset("\\\"a\\\"o\\\"uxyz", dest, 4);
