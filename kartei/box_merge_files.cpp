@@ -33,6 +33,11 @@ const char kCommonVersionMissing[] =
     "Die Fassung, aus der %s und die Kartei entstanden, ist nicht unter den Sicherungen; "
     "beim Zusammenf\xFChren wurde darum keine Karte gel\xF6scht.";
 
+const char kOursChanged[] =
+    "Die Kartei wurde seit dem \xD6"
+    "ffnen ge\xE4ndert; beim Zusammenf\xFChren mit %s wurde darum keine Karte "
+    "gel\xF6scht.";
+
 const char kTheBoxItself[] =
     "Die Datei %s ist die Kartei selbst; eine Kartei kann nicht mit sich selbst "
     "zusammengef\xFChrt werden.";
@@ -123,6 +128,7 @@ bool mergeCopyInto(const std::string& boxPath, bool oursOnDisk, const std::strin
   tPlacedCards theirs;
   if (!readCardList(otherPath, &theirs, report)) return false;
   tPlacedCards ancestor;
+  if (!oursOnDisk) report->warnings.push_back(withPath(kOursChanged, otherPath));
   const bool known = oursOnDisk && findAncestor(boxPath, otherPath, &ancestor, &report->warnings);
   *cards = mergeCardLists(*cards, theirs, known ? &ancestor : nullptr, summary);
   tVersionId version;

@@ -77,7 +77,8 @@ std::string hostName() {
 std::string lineOf(const tVersionId& version, const std::vector<std::string>& parents) {
   std::string joined;
   for (const std::string& parent : parents) {
-    if (!isHash(parent) || joined.find(parent) != std::string::npos) continue;
+    if (!isHash(parent) || parent == version.hash || joined.find(parent) != std::string::npos)
+      continue;
     joined += (joined.empty() ? "" : ",") + parent;
   }
   return version.hash + " " + std::to_string(version.size) + " " + (joined.empty() ? "-" : joined) +
@@ -140,10 +141,13 @@ tVersionRecord tVersionRecord::read(const std::string& cardPath) {
   files.push_back(file);
   std::string text;
   for (const std::string& path : files) {
-    if (!readWhole(path, &text)) continue;
-    for (const std::string& line : splitAt(text, '\n')) record.addLine(line);
+    if (readWhole(path, &text)) record.addText(text);
   }
   return record;
+}
+
+void tVersionRecord::addText(const std::string& text) {
+  for (const std::string& line : splitAt(text, '\n')) addLine(line);
 }
 
 void tVersionRecord::addLine(const std::string& line) {
@@ -156,7 +160,9 @@ void tVersionRecord::addLine(const std::string& line) {
   std::vector<std::string>& parents = parents_[fields[0]];
   if (fields[2] != "-") {
     for (const std::string& parent : splitAt(fields[2], ',')) {
-      if (isHash(parent) && std::find(parents.begin(), parents.end(), parent) == parents.end())
+      // A save that changed nothing makes the version from itself, which says nothing.
+      if (isHash(parent) && parent != fields[0] &&
+          std::find(parents.begin(), parents.end(), parent) == parents.end())
         parents.push_back(parent);
     }
   }
@@ -209,8 +215,9 @@ std::vector<std::string> tVersionRecord::lastCommon(const std::string& a,
     const auto other = pastB.find(hash);
     if (other != pastB.end()) common.push_back({distance + other->second, hash});
   }
-  // Whatever a common version was made from is older than it, and so is everything
-  // a version made from itself (one saved twice with the same bytes) was made from.
+  // Whatever a common version was made from is older than it. Versions whose bytes came
+  // back after other versions (a card added and removed again) make a loop: each is
+  // older than the other, none is the last, and nothing is deleted.
   std::set<std::string> older;
   std::deque<std::string> queue;
   for (const auto& entry : common) queue.push_back(entry.second);

@@ -49,6 +49,9 @@ class tVersionRecord {
   // copies; a copy whose lines could not be taken over stays.
   static void absorbCopies(const std::string& cardPath);
 
+  // Adds the lines of a record's text, skipping those that cannot be read.
+  void addText(const std::string& text);
+
   // The last versions both a and b were made from (a and b themselves count): every
   // version made from both sides' past that no other such version was made from.
   // Empty when they have none in common.

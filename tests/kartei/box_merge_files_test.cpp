@@ -6,6 +6,8 @@
 
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -248,6 +250,18 @@ TEST_F(MergeFilesTest, ACopyThatCannotBeReadLeavesBoxAndCopiesAsTheyWere) {
   EXPECT_EQ(readBytes(box_), before);
   EXPECT_TRUE(fileExists(dir_.file(kDropboxCopy)));
   EXPECT_TRUE(fileExists(broken));
+  // A copy cut short after 40 of its 100 cards counts its own cards, not the box's too.
+  tPlacedCards hundred;
+  for (int i = 0; i < 100; ++i) hundred.push_back({makeCard(std::to_string(i).c_str(), "x"), 1});
+  const std::string cut = dir_.file(kNextcloudCopy);
+  tTwoComputers::save(cut, hundred);
+  ASSERT_EQ(truncate(cut.c_str(), 225 + 144 * 40 + 70), 0);
+  tFileReport truncated;
+  EXPECT_FALSE(mergeFilesIntoBox(box_, {cut}, &summary, &truncated));
+  EXPECT_EQ(truncated.errors, Strings{"Die Datei " + cut +
+                                      " ist besch\xE4"
+                                      "digt (nach 40 von 100 Karten)."});
+  EXPECT_EQ(readBytes(box_), before);
 
   // A box with a column of its own would lose it to the merge's save.
   const std::string noted = dir_.file("Notizen.trm");
@@ -288,14 +302,57 @@ TEST_F(MergeFilesTest, ToolChecksForCopiesAndMergesThem) {
            {makeCard("b", "2"), 1}},
           {{makeCard("a", "1"), 1}}, kSyncthingCopy);
   const std::string quotedBox = "'" + box_ + "'";
+  // What a killed save left goes, as a save removes it, although the merge holds the lock.
+  writeBytes(dir_.file(".Vokabeln.trm.tmp-a1B2c3"), "halb geschrieben");
   EXPECT_EQ(runTool("check " + quotedBox),
             "Geladen: 2\nIns 1. Fach gelegt: 0\nKonfliktkopien: 1\n  " + dir_.file(kSyncthingCopy) +
                 "\n");
   EXPECT_EQ(runTool("merge " + quotedBox + " '" + dir_.file(kSyncthingCopy) + "'"),
             "0 übernommen, 0 Fortschritte zusammengeführt, 1 gelöscht, 0 Konflikte\n");
   EXPECT_EQ(read(box_).size(), 1u);
+  EXPECT_FALSE(fileExists(dir_.file(".Vokabeln.trm.tmp-a1B2c3")));
   EXPECT_EQ(runTool("check " + quotedBox),
             "Geladen: 1\nIns 1. Fach gelegt: 0\nKonfliktkopien: 0\n");
+}
+
+TEST_F(MergeFilesTest, OnlyConflictCopiesMoveAndTheBoxItselfIsRefusedUnderEveryName) {
+  const tPlacedCards ancestor = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
+  diverge(ancestor, {{makeCard("a", "1"), 1}}, ancestor, kSyncthingCopy);
+  // A friend's box and one on a USB stick: merged, and left where they are, as they were.
+  const std::string friendsBox = dir_.file("Freund/Vokabeln.trm");
+  ASSERT_EQ(mkdir(directoryOf(friendsBox).c_str(), 0700), 0);
+  tTwoComputers::save(friendsBox, {{makeCard("c", "3"), 1}});
+  const std::string stick = dir_.file("Vokabeln vom Stick.trm");
+  tTwoComputers::copyFile(computers_.copy(), stick);
+  tTwoComputers::copyFile(boxFileName(computers_.copy()), boxFileName(stick));
+  const std::string friendsBytes = readBytes(friendsBox), stickBytes = readBytes(stick);
+  tMergeSummary summary;
+  tFileReport report;
+  ASSERT_TRUE(mergeFilesIntoBox(box_, {friendsBox, stick, computers_.copy()}, &summary, &report));
+  EXPECT_EQ(readBytes(friendsBox), friendsBytes);
+  EXPECT_TRUE(fileExists(boxFileName(friendsBox)));
+  EXPECT_EQ(readBytes(stick), stickBytes);
+  EXPECT_TRUE(fileExists(boxFileName(stick)));
+  EXPECT_FALSE(fileExists(computers_.copy()));
+  // "b" was deleted here, and the stick's and the laptop's copies are the laptop's version.
+  EXPECT_EQ(read(box_).size(), 2u);
+  EXPECT_EQ(summary.deleted, 2);
+
+  // The box itself through a link, a hard link, or a path with a detour.
+  ASSERT_EQ(symlink(box_.c_str(), dir_.file("Verweis.trm").c_str()), 0);
+  ASSERT_EQ(link(box_.c_str(), dir_.file("Zweitname.trm").c_str()), 0);
+  const std::string before = readBytes(box_);
+  for (const std::string& self : {box_, dir_.file("Verweis.trm"), dir_.file("Zweitname.trm"),
+                                  dir_.file("Freund/../Vokabeln.trm")}) {
+    tFileReport refused;
+    EXPECT_FALSE(mergeFilesIntoBox(box_, {self}, &summary, &refused));
+    EXPECT_EQ(refused.errors,
+              Strings{"Die Datei " + self +
+                      " ist die Kartei selbst; eine Kartei kann nicht mit sich selbst "
+                      "zusammengef\xFChrt werden."});
+    EXPECT_EQ(readBytes(box_), before);
+    EXPECT_TRUE(fileExists(self));
+  }
 }
 
 TEST_F(MergeFilesTest, EveryFailingOrFatalCallOfTheMergeLosesNeitherSide) {
