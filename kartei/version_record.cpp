@@ -24,12 +24,14 @@ const char kNotRecorded[] =
     "Die neue Fassung der Datei %s konnte nicht vermerkt werden; ein Zusammenf\xFChren mit "
     "ihr l\xF6scht darum keine Karte.";
 constexpr size_t kChunk = 1 << 16;
+// Far more than a lifetime of saves (some 100 bytes each); a larger file is no record.
+constexpr size_t kLargestRecord = 64 << 20;
 constexpr size_t kHashDigits = 2 * SHA256_DIGEST_SIZE;
 
-// Opens a regular file without ever waiting on a FIFO or device in its place.
+// Opens a regular file without ever waiting on a FIFO or device in its place. flags
+// may add O_NOFOLLOW: a record is never written or read through a link.
 int openRegular(const std::string& path, int flags, mode_t mode = 0) {
-  const int fd =
-      sysCalls().openat(AT_FDCWD, path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, mode);
+  const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
   if (fd < 0) return -1;
   struct stat st;
   if (sysCalls().fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -42,13 +44,15 @@ int openRegular(const std::string& path, int flags, mode_t mode = 0) {
 // The whole file at path; false when it cannot be read.
 bool readWhole(const std::string& path, std::string* text) {
   text->clear();
-  const int fd = openRegular(path, O_RDONLY);
+  const int fd = openRegular(path, O_RDONLY | O_NOFOLLOW);
   if (fd < 0) return false;
   char chunk[kChunk];
-  ssize_t got;
-  while ((got = sysCalls().read(fd, chunk, sizeof chunk)) > 0) text->append(chunk, got);
+  ssize_t got = 0;
+  while (text->size() <= kLargestRecord && (got = sysCalls().read(fd, chunk, sizeof chunk)) > 0) {
+    text->append(chunk, got);
+  }
   sysCalls().close(fd);
-  return got == 0;
+  return got == 0 && text->size() <= kLargestRecord;
 }
 
 bool isHash(const std::string& text) {
@@ -88,7 +92,7 @@ std::string lineOf(const tVersionId& version, const std::vector<std::string>& pa
 // Appends text to the file at path, after a line break when a kill cut its last line
 // short, and syncs it.
 bool appendSynced(const std::string& path, std::string text) {
-  const int fd = openRegular(path, O_RDWR | O_APPEND | O_CREAT, 0644);
+  const int fd = openRegular(path, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW, 0644);
   if (fd < 0) return false;
   struct stat st;
   char last = '\n';

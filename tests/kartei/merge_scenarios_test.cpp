@@ -151,6 +151,19 @@ const tStory kStories[] = {
        pc.leaveConflict(true);
        return tOutcome{pc.copy(), kBothDeleted};
      }},
+    {"Ein abgebrochenes Vermerken l\xE4sst eine halbe Zeile zur\xFC"
+     "ck",
+     [](tTwoComputers& pc) {
+       pc.saveHere(kParted);
+       pc.handOver();
+       pc.saveHere(with(without(kParted, "w1"), "h1"));
+       const std::string record = tVersionRecord::fileOf(pc.here());
+       writeBytes(record, readBytes(record) + "3e23e8160039594a 1394");
+       pc.saveHere(with(with(without(kParted, "w1"), "h1"), "h2"));
+       pc.saveThere(with(without(kParted, "w2"), "t1"));
+       pc.leaveConflict();
+       return tOutcome{pc.copy(), kBothDeleted};
+     }},
     {"Dieselbe Kopie ein zweites Mal, nach einer neuen Karte",
      [](tTwoComputers& pc) {
        saveOnBothSides(pc);
