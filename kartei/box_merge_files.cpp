@@ -157,7 +157,6 @@ void keepMergedFiles(const std::string& boxPath, const std::vector<std::string>&
     });
     if (isCopy) moveIntoBackups(boxPath, file, warnings);
   }
-  tVersionRecord::absorbCopies(boxPath);
 }
 
 bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,

@@ -36,9 +36,8 @@ bool mergeCopyInto(const std::string& boxPath, bool oursOnDisk, const std::strin
                    std::vector<std::string>* madeFrom);
 
 // Once the merged box is saved: the files merged that are conflict copies of boxPath's
-// box are moved into its backups (moveIntoBackups), any other file the learner chose
-// stays where it is, untouched, and the record of versions takes over the lines of its
-// own conflict copies.
+// box are moved into its backups (moveIntoBackups); any other file the learner chose
+// stays where it is, untouched.
 void keepMergedFiles(const std::string& boxPath, const std::vector<std::string>& merged,
                      std::vector<std::string>* warnings);
 

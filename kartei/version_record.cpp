@@ -255,5 +255,9 @@ void recordNewVersion(const std::string& cardPath, const std::string& newFile,
   parents.insert(parents.end(), alsoMadeFrom.begin(), alsoMadeFrom.end());
   if (!versionOfFile(newFile, &version) || !tVersionRecord::append(cardPath, version, parents)) {
     warnings->push_back(withPath(kNotRecorded, cardPath));
+    return;
   }
+  // Conflict copies of the record that a sync tool left are taken in, so the record
+  // stays one file.
+  tVersionRecord::absorbCopies(cardPath);
 }

@@ -69,9 +69,10 @@ class tVersionRecord {
 };
 
 // The hook of a save: the card file that is about to replace cardPath (newFile) gets
-// its line, made from replaced (when that is known) and alsoMadeFrom. A record that
-// cannot be written only warns: the save goes on, and a merge then finds no common
-// version with this one and deletes nothing.
+// its line, made from replaced (when that is known) and alsoMadeFrom, and the record
+// takes over its conflict copies (absorbCopies). A record that cannot be written only
+// warns: the save goes on, and a merge then finds no common version with this one and
+// deletes nothing.
 void recordNewVersion(const std::string& cardPath, const std::string& newFile,
                       const tVersionId* replaced, const std::vector<std::string>& alsoMadeFrom,
                       std::vector<std::string>* warnings);
