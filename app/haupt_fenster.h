@@ -193,10 +193,11 @@ class tHauptFenster : public wxPanel {
   // mergeFiles' work, while no other question about copies may start.
   void mergeInto(const std::vector<std::string>& paths);
   // Merges every file of paths that can be read (and is not the box itself) into
-  // cards, showing why the others cannot; the files merged.
+  // cards, showing why the others cannot; the files merged, their versions added to
+  // madeFrom.
   std::vector<std::string> mergeReadable(const std::vector<std::string>& paths, tPlacedCards* cards,
-                                         tMergeSummary* summary,
-                                         std::vector<std::string>* warnings);
+                                         tMergeSummary* summary, std::vector<std::string>* warnings,
+                                         std::vector<std::string>* madeFrom);
   void onSize(wxSizeEvent& event);
   void onPaint(wxPaintEvent& event);
   // The frame's title names the box, and whether it is changed or read-only.
@@ -307,6 +308,9 @@ class tHauptFenster : public wxPanel {
   // A question about conflict copies or a merge is under way; the questions and
   // dialogs it shows hand the front back to the window, which must not start another.
   bool busyWithCopies_ = false;
+  // The versions a merge took in, named in the record of versions by the save of its
+  // result; empty for any other save.
+  std::vector<std::string> mergedVersions_;
   tVorlesen vorlesen_;
   bool readingDeferred_ = false;  // a reading waits for the frame to show
   std::string unnamedBoxLanguage_;

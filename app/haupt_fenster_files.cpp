@@ -233,7 +233,7 @@ bool tHauptFenster::saveBoxAs() {
 
 bool tHauptFenster::writeBox(const std::string& path) {
   tFileReport report;
-  const bool saved = saveCardFile(path.c_str(), &report);
+  const bool saved = saveCardFile(path.c_str(), &report, mergedVersions_);
   // A box that did not reach the file stays changed, so closing asks again.
   if (saved) {
     currentFileName = path;

@@ -21,13 +21,6 @@ const char kNotSaved[] =
     "Die Kartei wurde nicht gesichert; die Karten bleiben, wie sie waren, und nichts wurde "
     "zusammengef\xFChrt.";
 
-// The same file as the box, under whatever name: merging it would move the box itself
-// into the backups.
-bool isTheBox(const std::string& path, const std::string& box) {
-  const tFileStamp a = tFileStamp::ofPath(path), b = tFileStamp::ofPath(box);
-  return a.known && b.known && a.device == b.device && a.inode == b.inode;
-}
-
 }  // namespace
 
 void tHauptFenster::mergeCopies() {
@@ -47,13 +40,15 @@ void tHauptFenster::mergeFiles(const std::vector<std::string>& paths) {
 
 std::vector<std::string> tHauptFenster::mergeReadable(const std::vector<std::string>& paths,
                                                       tPlacedCards* cards, tMergeSummary* summary,
-                                                      std::vector<std::string>* warnings) {
-  const int64_t oursModified = modifiedSeconds(currentFileName);
+                                                      std::vector<std::string>* warnings,
+                                                      std::vector<std::string>* madeFrom) {
+  // Cards made from another version than the file on disk now (someone else wrote it
+  // since) have no known common past with the other files: nothing is deleted then.
+  const bool oursOnDisk = saveGuard_.check(currentFileName) != tSaveGuard::tCheck::kChanged;
   std::vector<std::string> merged;
   for (const std::string& path : paths) {
     tFileReport report;
-    if (isTheBox(path, currentFileName)) continue;
-    if (mergeCopyInto(currentFileName, oursModified, path, cards, summary, &report)) {
+    if (mergeCopyInto(currentFileName, oursOnDisk, path, cards, summary, &report, madeFrom)) {
       merged.push_back(path);
       warnings->insert(warnings->end(), report.warnings.begin(), report.warnings.end());
     } else {
@@ -70,12 +65,18 @@ void tHauptFenster::mergeInto(const std::vector<std::string>& paths) {
   tPlacedCards cards = before;
   tMergeSummary summary;
   std::vector<std::string> warnings;
-  const std::vector<std::string> merged = mergeReadable(paths, &cards, &summary, &warnings);
-  if (merged.empty()) return;
+  const std::vector<std::string> merged =
+      mergeReadable(paths, &cards, &summary, &warnings, &mergedVersions_);
+  if (merged.empty()) {
+    mergedVersions_.clear();
+    return;
+  }
   fillBox(theCardBox, cards);
   forgetAnswers();
   modified_ = true;
-  if (!saveBox()) {
+  const bool saved = saveBox();
+  mergedVersions_.clear();
+  if (!saved) {
     // Whatever stood in the way, the copies are still there to be merged again.
     fillBox(theCardBox, before);
     modified_ = wasModified;
@@ -84,7 +85,7 @@ void tHauptFenster::mergeInto(const std::vector<std::string>& paths) {
     return;
   }
   refresh();
-  for (const std::string& path : merged) moveIntoBackups(currentFileName, path, &warnings);
+  keepMergedFiles(currentFileName, merged, &warnings);
   copiesAsked_ = findConflictCopies(currentFileName);
   ask(this, mergeSummaryMessage(summary, warnings), toWx(kMergeCaption), wxOK | wxICON_INFORMATION);
 }

@@ -92,10 +92,19 @@ void BM_MergeFilesIntoBox(benchmark::State& state) {
   const tLayout& l = layout();
   for (auto _ : state) {
     state.PauseTiming();
-    std::system(("rm -rf '" + dir + "'/*").c_str());
+    std::system(("rm -rf '" + dir + "'/* '" + dir + "'/.box*").c_str());
     save(box, l.ancestor, 1796000000);
+    // The laptop saves over the same version; its box and its record of versions come
+    // back as conflict copies, so the merge finds the version both were made from.
+    std::system(("mkdir '" + dir + "/laptop' && cp -p '" + dir + "'/box.trm '" + dir +
+                 "'/.box.trm.versions '" + dir + "/laptop/'")
+                    .c_str());
+    save(dir + "/laptop/box.trm", l.theirs, 1796007200);
     save(box, l.ours, 1796003600);
-    save(copy, l.theirs, 1796007200);
+    std::system(("mv '" + dir + "/laptop/box.trm' '" + copy + "' && mv '" + dir +
+                 "/laptop/.box.trm.versions' '" + dir +
+                 "/.box.trm.sync-conflict-20261205-181512-LAPTOP.versions'")
+                    .c_str());
     state.ResumeTiming();
     tMergeSummary summary;
     tFileReport report;

@@ -9,7 +9,9 @@
 #include "box/card_box.h"
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
+#include "kartei/conflict_copies.h"
 #include "kartei/file_texts.h"
+#include "kartei/version_record.h"
 #include "storage/file_status.h"
 #include "storage/sys_calls.h"
 
@@ -23,6 +25,23 @@ const char kAncestorUnreadable[] =
     "Die Sicherung %s l\xE4sst sich nicht lesen; ohne sie wird beim Zusammenf\xFChren "
     "keine Karte gel\xF6scht.";
 
+const char kNoCommonVersion[] =
+    "F\xFCr %s ist keine Fassung bekannt, aus der auch die Kartei entstand; beim "
+    "Zusammenf\xFChren wurde darum keine Karte gel\xF6scht.";
+
+const char kCommonVersionMissing[] =
+    "Die Fassung, aus der %s und die Kartei entstanden, ist nicht unter den Sicherungen; "
+    "beim Zusammenf\xFChren wurde darum keine Karte gel\xF6scht.";
+
+const char kOursChanged[] =
+    "Die Kartei wurde seit dem \xD6"
+    "ffnen ge\xE4ndert; beim Zusammenf\xFChren mit %s wurde darum keine Karte "
+    "gel\xF6scht.";
+
+const char kTheBoxItself[] =
+    "Die Datei %s ist die Kartei selbst; eine Kartei kann nicht mit sich selbst "
+    "zusammengef\xFChrt werden.";
+
 const char kForeignColumns[] =
     "Die Kartei %s hat Felder, die beim Sichern verloren gingen; nichts wurde "
     "zusammengef\xFChrt.";
@@ -31,12 +50,32 @@ bool removeFile(const std::string& path) {
   return sysCalls().unlinkat(AT_FDCWD, path.c_str(), 0) == 0 || errno == ENOENT;
 }
 
-}  // namespace
-
-int64_t modifiedSeconds(const std::string& path) {
-  const tFileStamp stamp = tFileStamp::ofPath(path);
-  return stamp.known ? stamp.modifiedSeconds : 0;
+// The same file under whatever name: another path, a link, a hard link.
+bool isSameFile(const std::string& a, const std::string& b) {
+  const tFileStamp first = tFileStamp::ofPath(a), second = tFileStamp::ofPath(b);
+  return first.known && second.known && first.device == second.device &&
+         first.inode == second.inode;
 }
+
+// The file that holds version, of the files given or the box's backups; empty when
+// none does. Only files of the recorded size are read.
+std::string fileOfVersion(const std::string& cardPath, const tVersionRecord& record,
+                          const std::string& version,
+                          const std::vector<std::pair<std::string, tVersionId>>& known) {
+  for (const auto& [path, id] : known) {
+    if (id.hash == version) return path;
+  }
+  const int64_t size = record.sizeOf(version);
+  for (const tBackup& backup : tBackupStore::forUser().list(cardPath)) {
+    const tFileStamp stamp = tFileStamp::ofPath(backup.cardPath);
+    if (!stamp.known || (size >= 0 && stamp.size != size)) continue;
+    tVersionId id;
+    if (versionOfFile(backup.cardPath, &id) && id.hash == version) return backup.cardPath;
+  }
+  return std::string();
+}
+
+}  // namespace
 
 bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* report) {
   cards->clear();
@@ -52,29 +91,48 @@ bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* rep
   return report->opened && report->errors.size() == errorsBefore;
 }
 
-bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
-                  tPlacedCards* ancestor, std::vector<std::string>* warnings) {
-  const int64_t limit = std::min(oursModified, theirsModified);
-  // Newest first: the first one old enough is the one. A copy taken in by an earlier
-  // merge was never this box's own version.
-  for (const tBackup& backup : tBackupStore::forUser().list(cardPath)) {
-    if (backup.adopted || modifiedSeconds(backup.cardPath) > limit) continue;
-    tFileReport report;
-    if (readCardList(backup.cardPath, ancestor, &report)) return true;
-    if (warnings != nullptr) warnings->push_back(withPath(kAncestorUnreadable, backup.cardPath));
+bool findAncestor(const std::string& cardPath, const std::string& otherPath, tPlacedCards* ancestor,
+                  std::vector<std::string>* warnings) {
+  std::vector<std::string> local;
+  if (warnings == nullptr) warnings = &local;
+  const tVersionRecord record = tVersionRecord::read(cardPath);
+  tVersionId ours, theirs;
+  const std::vector<std::string> common =
+      versionOfFile(cardPath, &ours) && versionOfFile(otherPath, &theirs)
+          ? record.lastCommon(ours.hash, theirs.hash)
+          : std::vector<std::string>();
+  if (common.empty()) {
+    warnings->push_back(withPath(kNoCommonVersion, otherPath));
     return false;
   }
+  for (const std::string& version : common) {
+    const std::string file =
+        fileOfVersion(cardPath, record, version, {{cardPath, ours}, {otherPath, theirs}});
+    if (file.empty()) continue;
+    tFileReport report;
+    if (readCardList(file, ancestor, &report)) return true;
+    warnings->push_back(withPath(kAncestorUnreadable, file));
+    return false;
+  }
+  warnings->push_back(withPath(kCommonVersionMissing, otherPath));
   return false;
 }
 
-bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::string& otherPath,
-                   tPlacedCards* cards, tMergeSummary* summary, tFileReport* report) {
+bool mergeCopyInto(const std::string& boxPath, bool oursOnDisk, const std::string& otherPath,
+                   tPlacedCards* cards, tMergeSummary* summary, tFileReport* report,
+                   std::vector<std::string>* madeFrom) {
+  if (isSameFile(boxPath, otherPath)) {
+    report->errors.push_back(withPath(kTheBoxItself, otherPath));
+    return false;
+  }
   tPlacedCards theirs;
   if (!readCardList(otherPath, &theirs, report)) return false;
   tPlacedCards ancestor;
-  const bool known =
-      findAncestor(boxPath, oursModified, modifiedSeconds(otherPath), &ancestor, &report->warnings);
+  if (!oursOnDisk) report->warnings.push_back(withPath(kOursChanged, otherPath));
+  const bool known = oursOnDisk && findAncestor(boxPath, otherPath, &ancestor, &report->warnings);
   *cards = mergeCardLists(*cards, theirs, known ? &ancestor : nullptr, summary);
+  tVersionId version;
+  if (versionOfFile(otherPath, &version)) madeFrom->push_back(version.hash);
   return true;
 }
 
@@ -90,6 +148,17 @@ bool moveIntoBackups(const std::string& boxPath, const std::string& copyPath,
   return true;
 }
 
+void keepMergedFiles(const std::string& boxPath, const std::vector<std::string>& merged,
+                     std::vector<std::string>* warnings) {
+  const std::vector<std::string> copies = findConflictCopies(boxPath);
+  for (const std::string& file : merged) {
+    const bool isCopy = std::any_of(copies.begin(), copies.end(), [&](const std::string& copy) {
+      return isSameFile(copy, file);
+    });
+    if (isCopy) moveIntoBackups(boxPath, file, warnings);
+  }
+}
+
 bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
                        tMergeSummary* summary, tFileReport* report) {
   theCardBox.clearAll();
@@ -100,13 +169,13 @@ bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string
     report->errors.push_back(withPath(kForeignColumns, boxPath));
     return false;
   }
-  const int64_t oursModified = modifiedSeconds(boxPath);
+  std::vector<std::string> madeFrom;
   for (const std::string& other : others) {
-    if (!mergeCopyInto(boxPath, oursModified, other, &cards, summary, report)) return false;
+    if (!mergeCopyInto(boxPath, true, other, &cards, summary, report, &madeFrom)) return false;
   }
   fillBox(theCardBox, cards);
-  if (!saveCardFile(boxPath.c_str(), report)) return false;
+  if (!saveCardFile(boxPath.c_str(), report, madeFrom)) return false;
   // A copy left in place is reported; the merge itself is done.
-  for (const std::string& other : others) moveIntoBackups(boxPath, other, &report->warnings);
+  keepMergedFiles(boxPath, others, &report->warnings);
   return true;
 }

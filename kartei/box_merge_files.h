@@ -1,6 +1,6 @@
 // Merging other card files of a box (conflict copies a sync tool left, or any other
-// version) into the box: reading them, finding the version both started from among
-// the box's backups, and moving a merged copy into the backups.
+// version) into the box: reading them, finding the version both started from by the
+// box's record of versions, and moving a merged conflict copy into the backups.
 //
 // The merged box is saved like every box (saveCardFile), so the version it replaces is
 // kept too. A copy is moved into the backups only once the merged box is saved, and
@@ -8,7 +8,6 @@
 #ifndef TERMEL_KARTEI_BOX_MERGE_FILES_H_
 #define TERMEL_KARTEI_BOX_MERGE_FILES_H_
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,28 @@
 // could not be read (report says why): merging half a file would delete the rest.
 bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* report);
 
-// The newest backup of the box cardPath that is no newer than either version (by
-// modification time, in seconds): the version both were made from. False when there
-// is none, or it cannot be read (a warning then).
-bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
-                  tPlacedCards* ancestor, std::vector<std::string>* warnings = nullptr);
+// The version both the box's card file cardPath, as it is on disk, and the card file
+// otherPath were made from, as the box's record of versions (kartei/version_record.h)
+// shows it, read from its file: the box, otherPath or one of the box's backups, found by
+// its hash. False when the record shows no version in common or its file is not kept:
+// then nothing may be deleted, and a warning says so.
+bool findAncestor(const std::string& cardPath, const std::string& otherPath, tPlacedCards* ancestor,
+                  std::vector<std::string>* warnings = nullptr);
 
-// Merges the card file otherPath into cards, the box at boxPath as it stands (its
-// file's modification time oursModified). False (cards untouched) when otherPath
-// cannot be read.
-bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::string& otherPath,
-                   tPlacedCards* cards, tMergeSummary* summary, tFileReport* report);
+// Merges the card file otherPath into cards, which were made from the box at boxPath as
+// it stands on disk; when oursOnDisk is false the file on disk is not known to be what
+// cards were made from, and nothing is deleted. The version of otherPath is added to
+// madeFrom. False (cards untouched, report says why) when otherPath cannot be read or
+// is the box itself.
+bool mergeCopyInto(const std::string& boxPath, bool oursOnDisk, const std::string& otherPath,
+                   tPlacedCards* cards, tMergeSummary* summary, tFileReport* report,
+                   std::vector<std::string>* madeFrom);
+
+// Once the merged box is saved: the files merged that are conflict copies of boxPath's
+// box are moved into its backups (moveIntoBackups); any other file the learner chose
+// stays where it is, untouched.
+void keepMergedFiles(const std::string& boxPath, const std::vector<std::string>& merged,
+                     std::vector<std::string>* warnings);
 
 // Moves the card file copyPath into the backups of boxPath's box (adopted, so never
 // pruned) and removes the box file beside it. False (and a warning; the copy stays
@@ -38,13 +48,11 @@ bool moveIntoBackups(const std::string& boxPath, const std::string& copyPath,
                      std::vector<std::string>* warnings);
 
 // The whole merge as the command line does it: loads boxPath into theCardBox, merges
-// every file of others, saves the box and moves the merged files into the backups.
-// False when the box or a file could not be read, the box holds columns a save would
-// drop, or the box could not be saved; the files are then as they were.
+// every file of others, saves the box (made from the box and every file merged) and
+// keeps the merged files (keepMergedFiles). False when the box or a file could not be
+// read or is the box itself, the box holds columns a save would drop, or the box could
+// not be saved; the files are then as they were.
 bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
                        tMergeSummary* summary, tFileReport* report);
-
-// The modification time of the file path names, in seconds; 0 when it has none.
-int64_t modifiedSeconds(const std::string& path);
 
 #endif  // TERMEL_KARTEI_BOX_MERGE_FILES_H_

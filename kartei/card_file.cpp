@@ -11,6 +11,7 @@
 #include "kartei/box_file_name.h"
 #include "kartei/file_texts.h"
 #include "kartei/stale_temp_files.h"
+#include "kartei/version_record.h"
 #include "storage/safe_replace.h"
 #include "storage/text_encoding.h"
 
@@ -195,10 +196,11 @@ bool writeCompartments(tKastenDB& db, const tSaveTally& tally) {
 
 // Writes one table into a temporary file and renames it over path only when the
 // whole table is on disk; a failure is reported in words naming path. *stamp gets the
-// stamp of the new file.
+// stamp of the new file. beforeCommit is handed the finished temporary file.
 template <typename Table, typename Create, typename Fill>
 bool replaceTable(const std::string& path, tFileReport* report, Create create, Fill fill,
-                  tFileStamp* stamp) {
+                  tFileStamp* stamp,
+                  const std::function<void(const std::string&)>& beforeCommit = nullptr) {
   std::vector<std::string>* errors = &report->errors;
   tSafeReplace replace(path);
   if (!replace.begin()) {
@@ -221,6 +223,7 @@ bool replaceTable(const std::string& path, tFileReport* report, Create create, F
     errors->push_back(tableWriteErrorText(db, path, errno));
     return false;
   }
+  if (beforeCommit) beforeCommit(replace.tempPath());
   if (!replace.commit()) {
     errors->push_back(writeErrorText(path, replace.systemError()));
     return false;
@@ -321,6 +324,7 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
   tFileReport local;
   if (report == nullptr) report = &local;
   const size_t errorsBefore = report->errors.size();
+  const int loadedBefore = report->loaded;
   const std::string shown = path != nullptr ? path : "";
   tTrmDB db;
   // Stamped before it is read: a change made meanwhile is then taken for one made later.
@@ -350,14 +354,16 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
   }
   if (db.failures().size() > failuresBeforeCards) {
     const tTableFailure& failure = db.failures()[failuresBeforeCards];
-    report->errors.push_back(failure.systemError == EIO
-                                 ? withPathAndReason(kCannotRead, shown, EIO)
-                                 : damagedText(shown, report->loaded, db.recordCount()));
+    report->errors.push_back(
+        failure.systemError == EIO
+            ? withPathAndReason(kCannotRead, shown, EIO)
+            : damagedText(shown, report->loaded - loadedBefore, db.recordCount()));
   }
   report->lossyRewrite = report->errors.size() > errorsBefore || report->foreignColumns > 0;
 }
 
-bool saveCardFile(const char* path, tFileReport* report) {
+bool saveCardFile(const char* path, tFileReport* report,
+                  const std::vector<std::string>& alsoMadeFrom) {
   tFileReport local;
   if (report == nullptr) report = &local;
   if (path == nullptr || *path == '\0') {
@@ -376,11 +382,18 @@ bool saveCardFile(const char* path, tFileReport* report) {
     return false;
   }
   removeStaleTempFiles(path);
+  // The version replaced, which the new one is made from.
+  tVersionId replaced;
+  const bool hadVersion = versionOfFile(cardPath, &replaced);
   keepBeforeSave(path, &report->warnings);
   tSaveTally tally;
   const bool saved = replaceTable<tTrmDB>(
       cardPath, report, createCardTable, [&tally](tTrmDB& db) { return writeCards(db, &tally); },
-      &report->stamp);
+      &report->stamp,
+      [&](const std::string& newFile) {
+        recordNewVersion(cardPath, newFile, hadVersion ? &replaced : nullptr, alsoMadeFrom,
+                         &report->warnings);
+      });
   if (!saved) return false;
   tFileStamp boxStamp;
   replaceTable<tKastenDB>(

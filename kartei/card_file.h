@@ -112,8 +112,12 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report 
 // The versions replaced are kept as backups first (kartei/backups.h); a backup that
 // fails is a warning in the report and never stops the save. Temporary files a killed
 // save left are removed first when no other program holds the box's lock
-// (kartei/stale_temp_files.h).
-bool saveCardFile(const char* path, tFileReport* report = nullptr);
+// (kartei/stale_temp_files.h). Each version saved gets its line in the box's record of
+// versions (kartei/version_record.h), written before the new file takes the card file's
+// place, made from the version it replaces and from the versions alsoMadeFrom names (the
+// hashes of those a merge took in).
+bool saveCardFile(const char* path, tFileReport* report = nullptr,
+                  const std::vector<std::string>& alsoMadeFrom = {});
 bool createCardTable(const char* path);
 bool createBoxTable(const char* path);
 

@@ -233,6 +233,8 @@ int merge(const std::vector<std::string>& files) {
   if (lock.acquire(box) == tLockState::kHeldElsewhere) {
     return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
   }
+  // Holding the lock, the merge removes what killed saves of this box left, as a save does.
+  if (lock.held()) removeStaleTempFiles(box, &lock);
   tMergeSummary summary;
   tFileReport report;
   const bool merged = mergeFilesIntoBox(

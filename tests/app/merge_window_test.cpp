@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,21 @@ tExpectBox summaryBox(const std::string& text) {
 
 const char kMergedSummary[] =
     "1 übernommen, 1 Fortschritte zusammengeführt, 0 gelöscht, 0 Konflikte";
+
+// Files written apart, with no version in common: nothing is deleted, and the summary
+// says why.
+std::string nothingDeleted(const std::string& other) {
+  return std::string(kMergedSummary) + "\n\nFür " + other +
+         " ist keine Fassung bekannt, aus der auch die Kartei entstand; beim Zusammenführen "
+         "wurde darum keine Karte gelöscht.";
+}
+
+std::string readBytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 class MergeWindowTest : public MainFrameTest {
  protected:
@@ -72,7 +89,7 @@ TEST_F(MergeWindowTest, OpeningABoxWithASyncConflictCopyAsksAndJaMergesIt) {
   const std::string box = writeBox("Vokabeln.trm", kOurs);
   const std::string copy = writeBox(kCopy, kTheirs);
   wxTEST_DIALOG(start(box), tExpectBox(wxString::FromUTF8(kOneCopy), "Achtung", kYesNo, wxID_YES),
-                summaryBox(kMergedSummary));
+                summaryBox(nothingDeleted(copy)));
   EXPECT_EQ(inFile(box), kMerged);
   EXPECT_FALSE(window_->modified());
   EXPECT_EQ(status(0), "Fach: 1 Gesamt: 3");
@@ -111,6 +128,14 @@ TEST_F(MergeWindowTest, MenuMergesAChosenFileAndEveryCancelKeepsTheBox) {
                 tExpectFile("", {wxString::FromUTF8("Zusammenführen"), "Termeln (*.trm)|*.trm", "",
                                  wxString(), wxFD_OPEN | wxFD_FILE_MUST_EXIST}));
   EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
+  // The box itself, by another name, is refused.
+  const std::string link = path("Verknüpfung.trm");
+  std::filesystem::create_symlink(box, link);
+  wxTEST_DIALOG(menu(CM_ZUSAMMENFUEHREN), tExpectFile(wxString::FromUTF8(link)),
+                tExpectError({"Die Datei " + link +
+                              " ist die Kartei selbst; eine Kartei kann nicht mit sich selbst "
+                              "zusammengeführt werden."}));
+  EXPECT_FALSE(window_->modified());
   // A file that is no card file is reported with its name and merges nothing.
   const std::string notes = path("Notizen.trm");
   {
@@ -138,15 +163,21 @@ TEST_F(MergeWindowTest, MenuMergesAChosenFileAndEveryCancelKeepsTheBox) {
   EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
   EXPECT_FALSE(window_->modified());
   EXPECT_EQ(access(other.c_str(), F_OK), 0);
-  // Ja to it: merged, saved, and the other file moved into the backups.
+  // Ja to it: merged and saved; the box was made from another version than the one now
+  // on disk, so nothing is deleted. The chosen file is no conflict copy of the box: it
+  // stays where it is, as it was.
+  const std::string otherBytes = readBytes(other);
   wxTEST_DIALOG(menu(CM_ZUSAMMENFUEHREN), tExpectFile(wxString::FromUTF8(other)),
                 tExpectBox(wxString::FromUTF8("Die Datei " + box +
                                               " wurde inzwischen von einem anderen Programm "
                                               "geändert. Trotzdem überschreiben?"),
                            "Achtung", wxYES_NO | wxNO_DEFAULT | wxICON_NONE, wxID_YES),
-                summaryBox(kMergedSummary));
+                summaryBox(std::string(kMergedSummary) +
+                           "\n\nDie Kartei wurde seit dem Öffnen geändert; beim Zusammenführen "
+                           "mit " +
+                           other + " wurde darum keine Karte gelöscht."));
   EXPECT_EQ(inFile(box), kMerged);
-  EXPECT_NE(access(other.c_str(), F_OK), 0);
+  EXPECT_EQ(readBytes(other), otherBytes);
 }
 
 TEST_F(MergeWindowTest, ABoxThatCannotBeReadIsNotOfferedItsCopies) {

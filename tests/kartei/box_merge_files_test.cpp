@@ -6,6 +6,8 @@
 
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -22,12 +24,13 @@
 #include "tests/box/box_test_support.h"
 #include "tests/kartei/file_times.h"
 #include "tests/kartei/sys_call_faults.h"
+#include "tests/kartei/two_computers.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 
-const char kSyncthingCopy[] = "Vokabeln.sync-conflict-20261205-181512-LAPTOP7.trm";
+const char* const kSyncthingCopy = tTwoComputers::kCopyName;
 const char kNextcloudCopy[] = "Vokabeln (conflicted copy 2026-12-05 181512).trm";
 const char kDropboxCopy[] = "Vokabeln (Jana Muster's conflicted copy 2026-12-05).trm";
 
@@ -44,28 +47,29 @@ const tPlacedCard* findCard(const tPlacedCards& cards, const std::string& wanted
 
 class MergeFilesTest : public CardBoxTest {
  protected:
-  void SetUp() override {
-    CardBoxTest::SetUp();
-    setenv("XDG_DATA_HOME", dir_.file("data").c_str(), 1);
-    backups_ = dir_.file("data/termel/backups");
-    box_ = dir_.file("Vokabeln.trm");
-  }
-
-  // Writes cards into path through the program's save and dates the files.
-  static void saveVersion(const std::string& path, const tPlacedCards& cards, std::time_t when) {
-    fillBox(theCardBox, cards);
-    ASSERT_TRUE(saveCardFile(path.c_str()));
-    setModified(path, when);
-    setModified(boxFileName(path), when);
-  }
-
-  // The layout a sync tool leaves: the box saved at T0 and saved over on this computer
-  // at T1 (T0 is then a backup), the other computer's version as copy at T2.
+  // The layout a sync tool leaves: the box saved at T0 and handed to the laptop, saved
+  // over on this computer at T1 and on the laptop at T2, the laptop's version left as
+  // the conflict copy copyName.
   void diverge(const tPlacedCards& ancestor, const tPlacedCards& ours, const tPlacedCards& theirs,
                const std::string& copyName) {
-    saveVersion(box_, ancestor, kT0);
-    saveVersion(box_, ours, kT1);
-    saveVersion(dir_.file(copyName), theirs, kT2);
+    computers_.saveHere(ancestor);
+    dateBox(box_, kT0);
+    computers_.handOver();
+    computers_.saveHere(ours);
+    dateBox(box_, kT1);
+    computers_.saveThere(theirs);
+    dateBox(computers_.there(), kT2);
+    computers_.leaveConflict();
+    if (copyName == tTwoComputers::kCopyName) return;
+    ASSERT_EQ(std::rename(computers_.copy().c_str(), dir_.file(copyName).c_str()), 0);
+    ASSERT_EQ(std::rename(boxFileName(computers_.copy()).c_str(),
+                          boxFileName(dir_.file(copyName)).c_str()),
+              0);
+  }
+
+  static void dateBox(const std::string& path, std::time_t when) {
+    setModified(path, when);
+    setModified(boxFileName(path), when);
   }
 
   static tPlacedCards read(const std::string& path) {
@@ -76,8 +80,9 @@ class MergeFilesTest : public CardBoxTest {
   }
 
   static constexpr std::time_t kT0 = 1796000000, kT1 = kT0 + 3600, kT2 = kT0 + 7200;
-  ScratchDir dir_;
-  std::string backups_, box_;
+  tTwoComputers computers_;
+  const ScratchDir& dir_ = computers_.home();
+  std::string backups_ = computers_.backups(), box_ = computers_.here();
 };
 
 // Drills a box as the learner does: the card asked next, known or not known by pattern.
@@ -150,7 +155,9 @@ TEST_F(MergeFilesTest, SampleBoxDrilledOnTwoComputersMergesWithBothSidesProgress
   EXPECT_EQ(seen.count("die Quitte;the quince"), 1u);
 
   // The copy is gone from the box's folder, and kept byte for byte in the backups.
-  EXPECT_EQ(dir_.entries(), (std::set<std::string>{"Vokabeln.trm", "Vokabeln.kas", "data"}));
+  // The laptop's record of versions is taken into the box's own.
+  EXPECT_EQ(dir_.entries(), (std::set<std::string>{"Vokabeln.trm", "Vokabeln.kas",
+                                                   ".Vokabeln.trm.versions", "data"}));
   std::string kept;
   for (const tBackup& backup : tBackupStore::forUser().list(box_)) {
     if (backup.adopted) kept = backup.cardPath;
@@ -178,19 +185,41 @@ TEST_F(MergeFilesTest, EachSyncToolsCopyIsFoundAndOthersAreNot) {
   EXPECT_TRUE(findConflictCopies(dir_.file("Verben/Vokabeln.trm")).empty()) << "no such folder";
 }
 
-TEST_F(MergeFilesTest, TheAncestorIsTheNewestBackupOlderThanBothVersions) {
+TEST_F(MergeFilesTest, TheAncestorIsTheLastVersionBothWereMadeFromWhateverTheClocksSay) {
   const tPlacedCards first = {{makeCard("a", "1"), 1}};
   const tPlacedCards second = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
-  saveVersion(box_, first, kT0 - 60);
-  saveVersion(box_, second, kT0);
-  saveVersion(box_, {{makeCard("c", "3"), 1}}, kT1);  // a backup newer than the copy
-  saveVersion(box_, {}, kT2);
+  computers_.saveHere(first);
+  computers_.saveHere(second);
+  computers_.handOver();
+  computers_.saveHere({{makeCard("c", "3"), 1}});
+  computers_.saveThere({});
+  computers_.saveThere({{makeCard("d", "4"), 1}});
+  computers_.leaveConflict();
+  // The laptop's clock a day behind, this computer's backups dated after both.
+  dateBox(computers_.copy(), kT0 - 86400);
+  for (const tBackup& backup : tBackupStore::forUser().list(box_))
+    setModified(backup.cardPath, kT2);
   tPlacedCards ancestor;
-  ASSERT_TRUE(findAncestor(box_, kT2, kT1 - 1, &ancestor));
+  Strings warnings;
+  ASSERT_TRUE(findAncestor(box_, computers_.copy(), &ancestor, &warnings));
   EXPECT_EQ(ancestor.size(), 2u);
-  ASSERT_TRUE(findAncestor(box_, kT0 - 1, kT2, &ancestor));
-  EXPECT_EQ(ancestor.size(), 1u);
-  EXPECT_FALSE(findAncestor(box_, kT2, kT0 - 61, &ancestor));
+  EXPECT_TRUE(warnings.empty());
+
+  // A box of the same name saved elsewhere shares no version with this one.
+  const std::string stranger = dir_.file("Fremd/Vokabeln.trm");
+  ASSERT_EQ(mkdir(directoryOf(stranger).c_str(), 0700), 0);
+  tTwoComputers::save(stranger, {{makeCard("a", "1"), 1}, {makeCard("e", "5"), 1}});
+  EXPECT_FALSE(findAncestor(box_, stranger, &ancestor, &warnings));
+  // Without the common version's backup there is no ancestor either.
+  ASSERT_EQ(std::system(("rm -rf '" + backups_ + "'").c_str()), 0);
+  EXPECT_FALSE(findAncestor(box_, computers_.copy(), &ancestor, &warnings));
+  EXPECT_EQ(warnings,
+            (Strings{"F\xFCr " + stranger +
+                         " ist keine Fassung bekannt, aus der auch die Kartei entstand; beim "
+                         "Zusammenf\xFChren wurde darum keine Karte gel\xF6scht.",
+                     "Die Fassung, aus der " + computers_.copy() +
+                         " und die Kartei entstanden, ist nicht unter den Sicherungen; beim "
+                         "Zusammenf\xFChren wurde darum keine Karte gel\xF6scht."}));
 }
 
 TEST_F(MergeFilesTest, WithoutABackupNothingIsDeletedAndANextcloudCopyIsMerged) {
@@ -221,6 +250,18 @@ TEST_F(MergeFilesTest, ACopyThatCannotBeReadLeavesBoxAndCopiesAsTheyWere) {
   EXPECT_EQ(readBytes(box_), before);
   EXPECT_TRUE(fileExists(dir_.file(kDropboxCopy)));
   EXPECT_TRUE(fileExists(broken));
+  // A copy cut short after 40 of its 100 cards counts its own cards, not the box's too.
+  tPlacedCards hundred;
+  for (int i = 0; i < 100; ++i) hundred.push_back({makeCard(std::to_string(i).c_str(), "x"), 1});
+  const std::string cut = dir_.file(kNextcloudCopy);
+  tTwoComputers::save(cut, hundred);
+  ASSERT_EQ(truncate(cut.c_str(), 225 + 144 * 40 + 70), 0);
+  tFileReport truncated;
+  EXPECT_FALSE(mergeFilesIntoBox(box_, {cut}, &summary, &truncated));
+  EXPECT_EQ(truncated.errors, Strings{"Die Datei " + cut +
+                                      " ist besch\xE4"
+                                      "digt (nach 40 von 100 Karten)."});
+  EXPECT_EQ(readBytes(box_), before);
 
   // A box with a column of its own would lose it to the merge's save.
   const std::string noted = dir_.file("Notizen.trm");
@@ -261,14 +302,57 @@ TEST_F(MergeFilesTest, ToolChecksForCopiesAndMergesThem) {
            {makeCard("b", "2"), 1}},
           {{makeCard("a", "1"), 1}}, kSyncthingCopy);
   const std::string quotedBox = "'" + box_ + "'";
+  // What a killed save left goes, as a save removes it, although the merge holds the lock.
+  writeBytes(dir_.file(".Vokabeln.trm.tmp-a1B2c3"), "halb geschrieben");
   EXPECT_EQ(runTool("check " + quotedBox),
             "Geladen: 2\nIns 1. Fach gelegt: 0\nKonfliktkopien: 1\n  " + dir_.file(kSyncthingCopy) +
                 "\n");
   EXPECT_EQ(runTool("merge " + quotedBox + " '" + dir_.file(kSyncthingCopy) + "'"),
             "0 übernommen, 0 Fortschritte zusammengeführt, 1 gelöscht, 0 Konflikte\n");
   EXPECT_EQ(read(box_).size(), 1u);
+  EXPECT_FALSE(fileExists(dir_.file(".Vokabeln.trm.tmp-a1B2c3")));
   EXPECT_EQ(runTool("check " + quotedBox),
             "Geladen: 1\nIns 1. Fach gelegt: 0\nKonfliktkopien: 0\n");
+}
+
+TEST_F(MergeFilesTest, OnlyConflictCopiesMoveAndTheBoxItselfIsRefusedUnderEveryName) {
+  const tPlacedCards ancestor = {{makeCard("a", "1"), 1}, {makeCard("b", "2"), 1}};
+  diverge(ancestor, {{makeCard("a", "1"), 1}}, ancestor, kSyncthingCopy);
+  // A friend's box and one on a USB stick: merged, and left where they are, as they were.
+  const std::string friendsBox = dir_.file("Freund/Vokabeln.trm");
+  ASSERT_EQ(mkdir(directoryOf(friendsBox).c_str(), 0700), 0);
+  tTwoComputers::save(friendsBox, {{makeCard("c", "3"), 1}});
+  const std::string stick = dir_.file("Vokabeln vom Stick.trm");
+  tTwoComputers::copyFile(computers_.copy(), stick);
+  tTwoComputers::copyFile(boxFileName(computers_.copy()), boxFileName(stick));
+  const std::string friendsBytes = readBytes(friendsBox), stickBytes = readBytes(stick);
+  tMergeSummary summary;
+  tFileReport report;
+  ASSERT_TRUE(mergeFilesIntoBox(box_, {friendsBox, stick, computers_.copy()}, &summary, &report));
+  EXPECT_EQ(readBytes(friendsBox), friendsBytes);
+  EXPECT_TRUE(fileExists(boxFileName(friendsBox)));
+  EXPECT_EQ(readBytes(stick), stickBytes);
+  EXPECT_TRUE(fileExists(boxFileName(stick)));
+  EXPECT_FALSE(fileExists(computers_.copy()));
+  // "b" was deleted here, and the stick's and the laptop's copies are the laptop's version.
+  EXPECT_EQ(read(box_).size(), 2u);
+  EXPECT_EQ(summary.deleted, 2);
+
+  // The box itself through a link, a hard link, or a path with a detour.
+  ASSERT_EQ(symlink(box_.c_str(), dir_.file("Verweis.trm").c_str()), 0);
+  ASSERT_EQ(link(box_.c_str(), dir_.file("Zweitname.trm").c_str()), 0);
+  const std::string before = readBytes(box_);
+  for (const std::string& self : {box_, dir_.file("Verweis.trm"), dir_.file("Zweitname.trm"),
+                                  dir_.file("Freund/../Vokabeln.trm")}) {
+    tFileReport refused;
+    EXPECT_FALSE(mergeFilesIntoBox(box_, {self}, &summary, &refused));
+    EXPECT_EQ(refused.errors,
+              Strings{"Die Datei " + self +
+                      " ist die Kartei selbst; eine Kartei kann nicht mit sich selbst "
+                      "zusammengef\xFChrt werden."});
+    EXPECT_EQ(readBytes(box_), before);
+    EXPECT_TRUE(fileExists(self));
+  }
 }
 
 TEST_F(MergeFilesTest, EveryFailingOrFatalCallOfTheMergeLosesNeitherSide) {

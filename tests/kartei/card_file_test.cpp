@@ -149,7 +149,8 @@ TEST_F(CardFileTest, SavedFilesHoldExactBytes) {
   EXPECT_EQ(readBytes(dir_.file("karten.kas")), boxFileHead() + boxRecords(counts) + "\x1A");
   EXPECT_NE(readBytes(dir_.file("karten.kas")).find(" Z     1Ablage    999999     1"),
             std::string::npos);
-  EXPECT_EQ(dir_.entries(), std::set<std::string>({"karten.trm", "karten.kas"}));
+  EXPECT_EQ(dir_.entries(),
+            std::set<std::string>({"karten.trm", "karten.kas", ".karten.trm.versions"}));
 }
 
 TEST_F(CardFileTest, EmptyBoxSavesHeaderOnlyCardFileAndSevenCompartments) {
@@ -354,7 +355,8 @@ TEST_F(CardFileTest, CardFileWithoutExtensionGetsBoxFileBesideIt) {
   theCardBox.addCardTo(card("a", "b"), 1);
   const std::string path = dir_.file("ohnepunkt");
   ASSERT_TRUE(saveCardFile(path.c_str()));
-  EXPECT_EQ(dir_.entries(), std::set<std::string>({"ohnepunkt", "ohnepunkt.kas"}));
+  EXPECT_EQ(dir_.entries(),
+            std::set<std::string>({"ohnepunkt", "ohnepunkt.kas", ".ohnepunkt.versions"}));
   EXPECT_EQ(readBytes(path).substr(0, 1), "\x03");
   EXPECT_EQ(readBytes(path).size(), 225u + 144u + 1u);
 }

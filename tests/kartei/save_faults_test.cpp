@@ -168,7 +168,10 @@ void SaveFaultTest::strikeEveryCall() {
         EXPECT_EQ(code, kSaved) << "a failed backup failed the save";
       }
       if (code == kFailedWithText) {
-        EXPECT_EQ(dir_.entries(), onlyBox);
+        // The record of versions may name the version that never came; nothing else stays.
+        std::set<std::string> left = dir_.entries();
+        left.erase(".box.trm.versions");
+        EXPECT_EQ(left, onlyBox);
         EXPECT_EQ(box, oldBox_);
       }
     }
@@ -201,6 +204,8 @@ TEST_F(SaveFaultTest, EveryCallOfABackupCopiedToAnotherFileSystemIsStruckToo) {
 }
 
 TEST_F(SaveFaultTest, FailedDirectorySyncIsAWarningAndTheBoxFileIsWritten) {
+  // Both saves start from the same files, so they make the same calls.
+  restoreOldFiles();
   tFileReport clean;
   ASSERT_TRUE(saveWith(0, tFault::kNone, &clean));
   const std::string newCards = readBytes(path_);

@@ -65,7 +65,7 @@ TEST_F(SaveSafetyTest, FailedWritesReportFalseAndKeepPreviousFiles) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: save claimed success, 2: no error text";
   expectOldFilesIntact();
-  EXPECT_EQ(dir_.entries(), std::set<std::string>({"box.trm", "box.kas"}));
+  EXPECT_EQ(dir_.entries(), std::set<std::string>({"box.trm", "box.kas", ".box.trm.versions"}));
 }
 
 TEST_F(SaveSafetyTest, KilledSaveLeavesPreviousFilesAndNextSaveSucceeds) {
@@ -103,7 +103,8 @@ TEST_F(SaveSafetyTest, BoxFileFailureAloneStillSavesCards) {
   theCardBox.clearAll();
   loadCardFile(path.c_str());
   EXPECT_EQ(theCardBox.countIn(2), 2000);
-  std::set<std::string> expected = {"box.trm", "box.kas", "neu.trm", "neu.kas"};
+  std::set<std::string> expected = {"box.trm", "box.kas", ".box.trm.versions",
+                                    "neu.trm", "neu.kas", ".neu.trm.versions"};
   EXPECT_EQ(dir_.entries(), expected);
 }
 

@@ -36,7 +36,8 @@ class StaleTempFilesTest : public CardBoxTest {
             "box.trm.tmp-a1B2c3",
             ".box.trm.tmp-ab_cd1",
             "box.trm",
-            "box.kas"};
+            "box.kas",
+            ".box.trm.versions"};
   }
 
   ScratchDir dir_;
