@@ -355,6 +355,13 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
     report->errors.push_back(openErrorText(failure, shown));
     return;
   }
+  // A dBASE table without either text column (a box file, another program's table)
+  // holds no cards; reading it would show as many empty ones as it has records.
+  if (db.DEUTSCH.index() < 0 && db.UEBERSETZT.index() < 0) {
+    report->opened = false;
+    report->errors.push_back(withPath(kNotABox, shown));
+    return;
+  }
   report->readOnly = isSaveProtected(path);
   report->foreignColumns = foreignColumnCount(db);
   reportMissingColumns(db, shown, &report->errors);

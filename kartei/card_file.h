@@ -100,8 +100,9 @@ class tKastenDB : public tDBF {
 
 // Appends the cards of the card file to theCardBox. A record whose compartment
 // letter is unusable goes into compartment 1; a record marked deleted is passed over
-// and counted, with a warning. The file is only read, so a
-// write-protected one loads too (report->readOnly tells).
+// and counted, with a warning. A table with neither text column is no card file and
+// is not opened. The file is only read, so a write-protected one loads too
+// (report->readOnly tells).
 void loadCardFile(const char* path, tFileReport* report = nullptr);
 // Reads the card file as loadCardFile does, handing each card and its compartment to
 // take instead of theCardBox. take refuses a compartment number it has no place for
