@@ -45,14 +45,16 @@ const char kUsage[] =
     "  --help                          diese Hilfe\n"
     "  --version                       Version ausgeben\n"
     "Das Format der Wortliste folgt aus ihrer Endung: .txt (Begriff;Übersetzung),\n"
-    ".csv (durch Komma oder Semikolon getrennt), .tsv (durch Tabulator getrennt),\n"
+    ".csv (durch Komma, Semikolon, Tabulator oder | getrennt), .tsv (durch Tabulator\n"
+    "getrennt; ebenso .txt mit Tabulatoren und ohne Semikolon),\n"
     ".kvtml (KDE-Vokabeldatei). --header: die erste Zeile einer .csv- oder\n"
     ".tsv-Datei benennt die Spalten und wird übergangen. --utf8: .txt in UTF-8.\n"
     "WORDS \"-\" liest die Standardeingabe (import) oder schreibt in die\n"
     "Standardausgabe (export), jeweils als .txt-Wortliste.\n"
-    "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern;\n"
-    "diese gehen dabei verloren. Optionen dürfen auch nach den Dateien stehen;\n"
-    "-- beendet sie. Fehler erscheinen auf der Standardfehlerausgabe.\n";
+    "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern\n"
+    "oder Texten über 63 Zeichen; diese gehen dabei verloren oder werden gekürzt.\n"
+    "Optionen dürfen auch nach den Dateien stehen; -- beendet sie. Fehler erscheinen\n"
+    "auf der Standardfehlerausgabe.\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
