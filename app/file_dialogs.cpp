@@ -188,7 +188,10 @@ tWordListReporter tImportNotes::reporter() {
 
 void tImportNotes::show(wxWindow* owner, const std::string& path,
                         const tImportResult& result) const {
-  if (notes_.empty() && result.replaced == 0) return;
+  // A .txt list read by its tabs is worth telling even when every line came in.
+  const bool readByTabs =
+      result.separator != 0 && wordListFormatOf(path.c_str()) == tWordListFormat::kText;
+  if (notes_.empty() && result.replaced == 0 && result.joined == 0 && !readByTabs) return;
   wxArrayString rows;
   for (const std::string& note : notes_) {
     // A line of thousands of characters would only widen the list.

@@ -166,6 +166,7 @@ bool tHauptFenster::claimBox(const std::string& path, bool* onlyToRead) {
 void tHauptFenster::showLoadReport(const tFileReport& report, const std::string& cardFile) {
   std::vector<std::string> notes = report.errors;
   if (report.placedInFirst > 0) notes.push_back(placedInFirstText(report.placedInFirst));
+  notes.insert(notes.end(), report.warnings.begin(), report.warnings.end());
   showErrors(notes, cardFile);
 }
 
@@ -310,7 +311,7 @@ void tHauptFenster::exportText() {
   }
   // A text file splits a term at its ";" when read back.
   if (wordListFormatOf(chosen.c_str()) != tWordListFormat::kText) return;
-  const std::string note = textExportNote(cardsTextCannotKeep());
+  const std::string note = textExportNote(textExportLoss());
   if (!note.empty()) ask(this, toWx(note), "Wortliste exportieren", wxOK | wxICON_INFORMATION);
 }
 

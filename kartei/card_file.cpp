@@ -30,6 +30,12 @@ const char kDamaged[] =
     "Die Datei %s ist besch\xE4"
     "digt (nach %d von %u Karten).";
 const char kMissingColumn[] = "In der Datei %s fehlt die Spalte %s.";
+const char kLongTexts[] =
+    "In der Datei %s sind Texte l\xE4nger als 63 Zeichen (Karten: %d); beim Sichern werden "
+    "sie gek\xFCrzt.";
+const char kDeletedSkipped[] =
+    "In der Datei %s wurden gel\xF6schte S\xE4tze \xFC"
+    "bergangen: %d.";
 const char kCannotWrite[] = "Die Datei %s kann nicht geschrieben werden: %s";
 const char kNotWritten[] = "Die Datei %s konnte nicht geschrieben werden.";
 const char kNoName[] = "Die Karten wurden nicht gesichert: es fehlt ein Dateiname.";
@@ -129,13 +135,29 @@ void copyText(tCharField& field, char* dest, size_t size) {
   }
 }
 
+// Copies a card text; true when the field held more than a card does. Only a text
+// that fills the card is looked at whole, so our own files cost nothing more.
+bool copyCardText(tCharField& field, char* dest, size_t size) {
+  copyText(field, dest, size);
+  return field.index() >= 0 && std::strlen(dest) == size - 1 && std::strlen(field.get()) >= size;
+}
+
 // The current record as a card, built where it is kept: a longer text of a foreign
-// file is cut like any other.
-void readCard(tTrmDB& db, tTermel* card) {
-  copyText(db.DEUTSCH, card->front, sizeof card->front);
-  copyText(db.UEBERSETZT, card->back, sizeof card->back);
+// file is cut like any other. True when a text was cut.
+bool readCard(tTrmDB& db, tTermel* card) {
+  const bool frontCut = copyCardText(db.DEUTSCH, card->front, sizeof card->front);
+  const bool backCut = copyCardText(db.UEBERSETZT, card->back, sizeof card->back);
   card->timesKnown = db.GEWUSST.get();
   card->timesUnknown = db.UNBEKANNT.get();
+  return frontCut || backCut;
+}
+
+// A count behind a sentence that names the file, as the learner reads it.
+std::string withPathAndCount(const char* format, const std::string& path, int count) {
+  const std::string shown = withPath("%s", path);
+  char text[1024];
+  std::snprintf(text, sizeof text, format, shown.c_str(), count);
+  return text;
 }
 
 // Columns of the open card file that no handle is bound to, so a save drops them.
@@ -337,13 +359,24 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
     report->errors.push_back(openErrorText(failure, shown));
     return;
   }
+  // A dBASE table without either text column (a box file, another program's table)
+  // holds no cards; reading it would show as many empty ones as it has records.
+  if (db.DEUTSCH.index() < 0 && db.UEBERSETZT.index() < 0) {
+    report->opened = false;
+    report->errors.push_back(withPath(kNotABox, shown));
+    return;
+  }
   report->readOnly = isSaveProtected(path);
   report->foreignColumns = foreignColumnCount(db);
   reportMissingColumns(db, shown, &report->errors);
   const size_t failuresBeforeCards = db.failures().size();
   tTermel card;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
-    readCard(db, &card);
+    if (db.isDeleted()) {
+      ++report->deletedSkipped;
+      continue;
+    }
+    if (readCard(db, &card)) ++report->longTexts;
     char letter[2];
     copyText(db.KASTEN, letter, sizeof letter);
     if (!take(card, compartmentOfLetter(letter[0]))) {
@@ -359,7 +392,14 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
             ? withPathAndReason(kCannotRead, shown, EIO)
             : damagedText(shown, report->loaded - loadedBefore, db.recordCount()));
   }
-  report->lossyRewrite = report->errors.size() > errorsBefore || report->foreignColumns > 0;
+  if (report->deletedSkipped > 0) {
+    report->warnings.push_back(withPathAndCount(kDeletedSkipped, shown, report->deletedSkipped));
+  }
+  if (report->longTexts > 0) {
+    report->warnings.push_back(withPathAndCount(kLongTexts, shown, report->longTexts));
+  }
+  report->lossyRewrite =
+      report->errors.size() > errorsBefore || report->foreignColumns > 0 || report->longTexts > 0;
 }
 
 bool saveCardFile(const char* path, tFileReport* report,

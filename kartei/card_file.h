@@ -29,10 +29,15 @@ struct tFileReport {
   int placedInFirst = 0;
   // Columns of the file other than the six of a card file: a save drops them.
   int foreignColumns = 0;
+  // Records another dBASE program marked deleted: no cards, so a save leaves them out.
+  int deletedSkipped = 0;
+  // Cards with a text longer than the 63 characters a card holds, from a file with
+  // wider columns: loaded whole up to 63 characters, so a save cuts them.
+  int longTexts = 0;
   // Saving over the file would lose what the load could not read: the load raised
-  // errors (a missing card column, a record it could not read) or the file holds
-  // foreign columns. A caller asks before it saves over such a file
-  // (kLossyRewriteQuestion).
+  // errors (a missing card column, a record it could not read), or the file holds
+  // foreign columns or texts longer than a card holds. A caller asks before it saves over such a
+  // file (kLossyRewriteQuestion).
   bool lossyRewrite = false;
   bool opened = false;  // the card file could be opened
   // Load: this user may not write the card file or its directory, so "Sichern" cannot
@@ -94,8 +99,10 @@ class tKastenDB : public tDBF {
 };
 
 // Appends the cards of the card file to theCardBox. A record whose compartment
-// letter is unusable goes into compartment 1. The file is only read, so a
-// write-protected one loads too (report->readOnly tells).
+// letter is unusable goes into compartment 1; a record marked deleted is passed over
+// and counted, with a warning. A table with neither text column is no card file and
+// is not opened. The file is only read, so a write-protected one loads too
+// (report->readOnly tells).
 void loadCardFile(const char* path, tFileReport* report = nullptr);
 // Reads the card file as loadCardFile does, handing each card and its compartment to
 // take instead of theCardBox. take refuses a compartment number it has no place for

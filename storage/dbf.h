@@ -82,6 +82,9 @@ class tDBF {
   uint16_t recordLength() const;
   int fieldCount() const;  // the descriptors up to the header terminator
   int lastError() const { return lastError_; }
+  // The current record carries the deletion mark '*' that dBASE programs set instead of
+  // removing a record at once.
+  bool isDeleted() const { return hasRecord() && recordView_[0] == '*'; }
   const char* fileName() const { return fileName_; }
 
   // Field access by 0-based index; see fields.h for the handles.

@@ -29,6 +29,11 @@ int findCardsCommand(const char* box, const char* text) {
   tFileReport report;
   loadCardFile(box, &report);
   if (!report.opened) return fail(std::string("Die Datei kann nicht gelesen werden: ") + box);
+  // A damaged file or one without card columns would seem to hold no such card.
+  if (!report.errors.empty()) {
+    for (const std::string& error : report.errors) fail(cp1252ToUtf8(error));
+    return 1;
+  }
   std::string cp1252;
   // A character no card can hold is in no card either.
   if (!utf8ToCp1252(text, &cp1252)) return 1;

@@ -23,6 +23,7 @@
 #include "kartei/stale_temp_files.h"
 #include "storage/text_encoding.h"
 #include "tools/find_history.h"
+#include "wordlists/card_intake.h"
 #include "wordlists/text_io.h"
 #include "wordlists/word_list_format.h"
 
@@ -44,15 +45,17 @@ const char kUsage[] =
     "  --help                          diese Hilfe\n"
     "  --version                       Version ausgeben\n"
     "Das Format der Wortliste folgt aus ihrer Endung: .txt (Begriff;Übersetzung),\n"
-    ".csv (durch Komma oder Semikolon getrennt), .tsv (durch Tabulator getrennt),\n"
+    ".csv (durch Komma, Semikolon, Tabulator oder | getrennt), .tsv (durch Tabulator\n"
+    "getrennt; ebenso .txt mit Tabulatoren und ohne Semikolon),\n"
     ".kvtml (KDE-Vokabeldatei), .apkg und .colpkg (Karteikarten-Paket, nur\n"
     "Import, mit Lernstand). --header: die erste Zeile einer .csv- oder\n"
     ".tsv-Datei benennt die Spalten und wird übergangen. --utf8: .txt in UTF-8.\n"
     "WORDS \"-\" liest die Standardeingabe (import) oder schreibt in die\n"
     "Standardausgabe (export), jeweils als .txt-Wortliste.\n"
-    "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern;\n"
-    "diese gehen dabei verloren. Optionen dürfen auch nach den Dateien stehen;\n"
-    "-- beendet sie. Fehler erscheinen auf der Standardfehlerausgabe.\n";
+    "--force sichert auch über eine Kartei mit fremden oder nicht lesbaren Feldern\n"
+    "oder Texten über 63 Zeichen; diese gehen dabei verloren oder werden gekürzt.\n"
+    "Optionen dürfen auch nach den Dateien stehen; -- beendet sie. Fehler erscheinen\n"
+    "auf der Standardfehlerausgabe.\n";
 
 int usageError() {
   std::fputs(kUsage, stderr);
@@ -119,13 +122,15 @@ bool loadExisting(const char* path, tFileReport* report) {
   return report->opened;
 }
 
-bool loadExisting(const char* path) {
+// Loads a card file only to show or write out its cards: one the load raised errors on
+// (damaged, no card file, columns missing) would show cards that are not there.
+bool loadWhole(const char* path) {
   tFileReport report;
-  return loadExisting(path, &report);
+  return loadExisting(path, &report) && report.errors.empty();
 }
 
 int info(const char* box) {
-  if (!loadExisting(box)) return boxNotRead();
+  if (!loadWhole(box)) return boxNotRead();
   for (int n = 1; n < theCardBox.compartmentCount(); ++n) {
     std::printf("%d. Fach: %d\n", n, theCardBox.countIn(n));
   }
@@ -164,7 +169,8 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
     if (loaded.lossyRewrite && !force) {
       return fail(std::string(box) +
                   ": Die Datei wird im Kartei-Format neu geschrieben; nicht gelesene Felder "
-                  "gehen verloren. Nichts geändert; --force sichert trotzdem.");
+                  "gehen verloren, längere Texte werden auf 63 Zeichen gekürzt. Nichts "
+                  "geändert; --force sichert trotzdem.");
     }
   }
   int notes = 0;
@@ -172,10 +178,13 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
   const tImportResult result = importWords(words, options, &notes);
   if (!result.opened || result.readFailed) return cannotRead(words, errno);
   // Nothing added: the box file and its backups stay as they are, and a box that did
-  // not exist is not made. A list that gave nothing but errors is a failure.
+  // not exist is not made. A list that gave no card, with errors or without a single
+  // record (empty, a byte-order mark or a "sep=" line alone), is a failure.
   if (result.added == 0) {
     std::printf("Hinzugefügt: 0\n");
-    return notes > 0 ? fail(std::string("Die Wortliste ergab keine Karte: ") + words) : 0;
+    return fail(std::string(notes > 0 ? "Die Wortliste ergab keine Karte: "
+                                      : "Die Wortliste enthält keine Karte: ") +
+                words);
   }
   tFileReport report;
   const bool saved = saveCardFile(box, &report);
@@ -184,6 +193,8 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
   std::printf("Hinzugefügt: %d\n", result.added);
   if (result.replaced > 0) std::printf("Mit ersetzten Zeichen: %d\n", result.replaced);
   if (result.cut > 0) std::printf("Gekürzt: %d\n", result.cut);
+  if (result.joined > 0) std::printf("Zusammengefügte Felder: %d\n", result.joined);
+  if (result.separator != 0) printLine(stdout, "Trennzeichen: " + separatorName(result.separator));
   const int notTaken = result.malformed + result.alreadyPresent;
   if (notTaken > 0) std::printf("Nicht übernommen: %d\n", notTaken);
   return 0;
@@ -193,12 +204,12 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
 // keep, on standard error.
 void warnOfTextExport(const char* words) {
   if (!isStandardStream(words) && wordListFormatOf(words) != tWordListFormat::kText) return;
-  const std::string note = textExportNote(cardsTextCannotKeep());
+  const std::string note = textExportNote(textExportLoss());
   if (!note.empty()) printLine(stderr, note);
 }
 
 int exportWords(const char* box, const char* words, const tWordListOptions& options) {
-  if (!loadExisting(box)) return boxNotRead();
+  if (!loadWhole(box)) return boxNotRead();
   errno = 0;
   const bool written = isStandardStream(words) ? exportTextStream(stdout, options.utf8)
                                                : exportWordList(words, options);
@@ -222,8 +233,13 @@ int check(const char* box) {
   std::printf("Geladen: %d\n", report.loaded);
   std::printf("Ins 1. Fach gelegt: %d\n", report.placedInFirst);
   if (report.foreignColumns > 0) std::printf("Fremde Spalten: %d\n", report.foreignColumns);
+  if (report.deletedSkipped > 0) {
+    std::printf("Gelöschte Sätze übergangen: %d\n", report.deletedSkipped);
+  }
+  if (report.longTexts > 0) std::printf("Texte über 63 Zeichen: %d\n", report.longTexts);
   listConflictCopies(box);
-  return 0;
+  // A damaged file, one that is no card file and one that lacks columns fail the check.
+  return report.errors.empty() ? 0 : 1;
 }
 
 // Merges the other versions into the box, then prints the summary and the conflicts.
@@ -268,7 +284,7 @@ std::string percent(double share) {
 }
 
 int stats(const char* box) {
-  if (!loadExisting(box)) return boxNotRead();
+  if (!loadWhole(box)) return boxNotRead();
   const tBoxStats stats = computeBoxStats(theCardBox);
   for (int k = 0; k < tBoxStats::kLearning; ++k) {
     std::printf("%d. Fach: %d (Grenze: %d)\n", k + 1, stats.counts[k], stats.thresholds[k]);

@@ -54,8 +54,33 @@ int codePageText(const std::string& utf8, std::string* cp1252) {
 
 }  // namespace
 
+const char kShownNul[] = "\\0";
+
+std::string separatorName(char separator) {
+  switch (separator) {
+    case ';':
+      return "Semikolon";
+    case ',':
+      return "Komma";
+    case '\t':
+      return "Tabulator";
+    case '|':
+      return "senkrechter Strich";
+    case ' ':
+      return "Leerzeichen";
+    default:
+      return std::string("\x84") + separator + "\x93";
+  }
+}
+
 const char* wordListCaption(int code) {
   switch (code) {
+    case kImportFieldCount:
+      return "Andere Spaltenzahl als die \xFC"
+             "brigen Zeilen";
+    case kImportTabInText:
+      return "Tabulator als Leerzeichen \xFC"
+             "bernommen";
     case kImportExtraColumns:
       return "Weitere Spalten ignoriert";
     case kImportOpenQuote:
@@ -123,6 +148,12 @@ std::string importSummaryText(const tImportResult& result) {
   if (result.cut > 0) {
     text += "\n" + counted(result.cut, "Karte", "Karten") + " auf 63 Zeichen gek\xFCrzt.";
   }
+  if (result.joined > 0) {
+    text += "\n" + counted(result.joined, "Feld", "Felder") +
+            " mit Zeilenumbr\xFC"
+            "chen zu einer Zeile zusammengef\xFCgt.";
+  }
+  if (result.separator != 0) text += "\nTrennzeichen: " + separatorName(result.separator) + ".";
   if (result.replaced > 0) {
     text += "\nIn " + counted(result.replaced, one, many) +
             " wurden typografische Zeichen durch einfache ersetzt (Anf\xFChrungszeichen, "
@@ -138,7 +169,8 @@ int tCardIntake::add(tWordCard card) {
   std::string front, back;
   int code = codePageText(withoutLineBreaks(card.front), &front);
   if (code == kImportAdded) code = codePageText(withoutLineBreaks(card.back), &back);
-  const std::string shown = utf8ToCp1252Shown(card.label + card.front + ";" + card.back);
+  const std::string shown = utf8ToCp1252Shown(
+      card.label + (card.source.empty() ? card.front + ";" + card.back : card.source));
   if (code != kImportAdded) {
     refuseCp1252(code, card.line, shown);
     return code;
@@ -216,6 +248,23 @@ void tCardIntake::notice(int code, int line, const std::string& text) {
   tell(code, line, utf8ToCp1252Shown(text));
 }
 
+void tCardIntake::noticeCp1252(int code, int line, const std::string& text) {
+  tell(code, line, text);
+}
+
 void tCardIntake::tell(int code, int line, const std::string& cp1252) {
-  if (report_) report_(code, wordListCaption(code), cp1252.c_str(), line);
+  if (!report_) return;
+  if (cp1252.find('\0') == std::string::npos) {
+    report_(code, wordListCaption(code), cp1252.c_str(), line);
+    return;
+  }
+  std::string shown;
+  for (const char c : cp1252) {
+    if (c == '\0') {
+      shown += kShownNul;
+    } else {
+      shown += c;
+    }
+  }
+  report_(code, wordListCaption(code), shown.c_str(), line);
 }

@@ -33,22 +33,31 @@ enum : int {
   kImportOpenQuote = 1312,     // "Anführungszeichen nicht geschlossen"
   kImportNotAWordList = 1313,  // "Keine lesbare Vokabeldatei"
   kImportStrayQuote = 1314,    // "Anführungszeichen als Text übernommen" (a notice)
+  kImportFieldCount = 1315,    // "Andere Spaltenzahl als die übrigen Zeilen"
+  kImportTabInText = 1316,     // "Tabulator als Leerzeichen übernommen" (a notice)
   kImportCloze = 1320,         // "Lückentext nicht übernommen"
   kImportFewFields = 1321,     // "Weniger als zwei Felder mit Text"
   kImportMediaIgnored = 1322,  // "Mediendateien ignoriert" (a notice)
   kImportEntity = 1323,        // "Entität nicht aufgelöst"
 };
 
+// The separator as the learner names it ("Semikolon", "Tabulator" ...), code page 1252.
+std::string separatorName(char separator);
+
 // Called once per refused card or notice: its code, caption, the text to show (code
 // page 1252) and the line of the file it starts on (0 when not known).
 using tWordListReporter = tImportReporter;
+
+// How a report shows a NUL byte of a line, which would otherwise end its text unseen.
+extern const char kShownNul[];
 
 // Caption for any import code, or nullptr for a card that was handled.
 const char* wordListCaption(int code);
 
 // One report of an import as the learner reads it, "Zeile N: caption: text" (without
 // "Zeile N: " for line 0), line breaks at the end of text left out, line breaks and
-// tabs inside as spaces and other control characters as '?'; code page 1252.
+// tabs inside as spaces and other control characters as '?'; code page 1252. A NUL
+// byte of the file arrives in text as kShownNul already.
 std::string wordListNote(const char* caption, const char* text, int line);
 
 // One card as a reader found it.
@@ -60,6 +69,8 @@ struct tWordCard {
   int32_t timesUnknown = 0;
   bool replaced = false;  // its reader replaced typographic characters already
   std::string label;      // UTF-8, put before the texts in reports ("Notiz 3 ...: ")
+  // The record as it stands in the file, for reports (UTF-8); empty: "front;back".
+  std::string source;
 };
 
 // A card checked and made by tCardIntake::prepare, waiting to be added.
@@ -99,6 +110,11 @@ class tCardIntake {
   void refuseCp1252(int code, int line, const std::string& text);
   // Reports something the learner should know that refuses nothing.
   void notice(int code, int line, const std::string& text);
+  void noticeCp1252(int code, int line, const std::string& text);
+  // Counts a quoted field whose line breaks became blanks.
+  void fieldJoined() { ++result_->joined; }
+  // Tells which separator the reader found the file to use.
+  void separatorFound(char separator) { result_->separator = separator; }
 
  private:
   void tell(int code, int line, const std::string& cp1252);

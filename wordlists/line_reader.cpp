@@ -65,6 +65,32 @@ bool tLineReader::next(const char** line, size_t* size, bool* cut) {
   }
 }
 
+void tLineReader::passOverEmptyLines() {
+  if (skipRest_) passOverRest();
+  for (;;) {
+    const char* bytes = buffer_.get();
+    size_t at = start_;
+    while (at < end_) {
+      if (bytes[at] == '\n') {
+        ++at;
+      } else if (bytes[at] != '\r') {
+        break;
+      } else if (at + 1 < end_) {
+        at += bytes[at + 1] == '\n' ? 2 : 1;
+      } else if (atEnd_) {
+        ++at;
+      } else {
+        break;  // a line feed may follow in the next read
+      }
+      ++lineNumber_;
+    }
+    start_ = at;
+    const bool lastCarriageReturn = at + 1 == end_ && bytes[at] == '\r' && !atEnd_;
+    if ((at < end_ && !lastCarriageReturn) || atEnd_) return;
+    refill();
+  }
+}
+
 void tLineReader::passOverRest() {
   skipRest_ = false;
   for (;;) {

@@ -21,6 +21,9 @@ class tLineReader {
   // The next line without its line end; false at the end of the stream. *line stays
   // valid until the next call. *cut is set when the line was longer than kMaxLine.
   bool next(const char** line, size_t* size, bool* cut);
+  // Passes over empty lines, many at a time, so a file of nothing but line ends
+  // goes by at the speed of reading it; they still count for lineNumber().
+  void passOverEmptyLines();
   // The number of the line last given, counted from 1.
   int lineNumber() const { return lineNumber_; }
   // A read of the stream failed; the lines before were delivered.

@@ -1,5 +1,9 @@
 #include "wordlists/stream_decoding.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "storage/text_encoding.h"
 
 namespace {
@@ -121,4 +125,61 @@ void tUtf16Decoder::finish(std::string* out) {
   if (highSurrogate_ != 0 || haveByte_) appendUtf8(kReplacementCharacter, out);
   highSurrogate_ = 0;
   haveByte_ = false;
+}
+
+bool decideEncoding(std::FILE* in, tDecidedStream* decided) {
+  const off_t start = ftello(in);
+  const bool seekable = start >= 0 && fseeko(in, start, SEEK_SET) == 0;
+  char chunk[1 << 14];
+  size_t n = std::fread(chunk, 1, sizeof chunk, in);
+  if (std::ferror(in) != 0) return false;
+  const bool utf16 = tUtf16Decoder::startsWithMark(chunk, n);
+  if (!seekable || utf16) {
+    decided->file = std::tmpfile();
+    decided->isCopy = decided->file != nullptr;
+    if (decided->file == nullptr) return false;
+  }
+  tUtf8Census census;
+  tUtf16Decoder decoder;
+  std::string utf8;
+  for (; n > 0; n = std::fread(chunk, 1, sizeof chunk, in)) {
+    if (utf16) {
+      utf8.clear();
+      decoder.feed(chunk, n, &utf8);
+    } else {
+      census.feed(chunk, n);
+    }
+    if (decided->isCopy) {
+      const std::string piece = utf16 ? utf8 : std::string(chunk, n);
+      if (std::fwrite(piece.data(), 1, piece.size(), decided->file) != piece.size()) return false;
+    }
+  }
+  if (std::ferror(in) != 0) return false;
+  census.finish();
+  decided->utf8 = utf16 || census.mostlyUtf8();
+  if (utf16) {
+    utf8.clear();
+    decoder.finish(&utf8);
+    if (std::fwrite(utf8.data(), 1, utf8.size(), decided->file) != utf8.size()) return false;
+  }
+  if (!decided->isCopy) {
+    decided->file = in;
+    return fseeko(in, start, SEEK_SET) == 0;
+  }
+  return std::fflush(decided->file) == 0 && fseeko(decided->file, 0, SEEK_SET) == 0;
+}
+
+std::FILE* openRegularFile(const char* path) {
+  if (path == nullptr) return nullptr;
+  // Not blocking, so a FIFO without a writer is refused rather than waited for.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status;
+  std::FILE* in = nullptr;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+    in = fdopen(fd, "rb");
+  }
+  if (in == nullptr) close(fd);
+  return in;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // Counts the multi-byte UTF-8 characters of a text and the byte sequences that are
@@ -55,5 +56,23 @@ class tUtf16Decoder {
   unsigned char firstByte_ = 0;
   uint16_t highSurrogate_ = 0;  // 0: none pending
 };
+
+// Where the lines of a stream come from once its encoding is known: the stream itself
+// or a UTF-8 copy of it in a temporary file.
+struct tDecidedStream {
+  std::FILE* file = nullptr;
+  bool utf8 = false;
+  bool isCopy = false;
+};
+
+// Reads in to its end (once, whatever its size), from its first bytes in chunk, to decide its
+// encoding; a stream that cannot seek back, and UTF-16, which is turned into UTF-8, are read into a
+// temporary copy. False on a read or write error.
+bool decideEncoding(std::FILE* in, tDecidedStream* decided);
+
+// Opens path for reading when it is a regular file; nullptr for anything else (a
+// directory, a FIFO without a writer, a device), which would never end or mean
+// nothing as a word list.
+std::FILE* openRegularFile(const char* path);
 
 #endif  // TERMEL_WORDLISTS_STREAM_DECODING_H_

@@ -38,12 +38,14 @@ bool isControl(char c) {
 
 // The text between from and to without blanks at either end; tabs inside become
 // spaces, as a card shows one line.
-std::string trimmed(const std::string& text, size_t from, size_t to) {
+// *tabbed is set when a tab inside became a space.
+std::string trimmed(const std::string& text, size_t from, size_t to, bool* tabbed) {
   while (from < to && isBlank(text[from])) ++from;
   while (to > from && isBlank(text[to - 1])) --to;
   std::string part = text.substr(from, to - from);
   for (size_t tab = part.find('\t'); tab != std::string::npos; tab = part.find('\t', tab)) {
     part[tab] = ' ';
+    *tabbed = true;
   }
   return part;
 }
@@ -75,21 +77,27 @@ void expandTypedEscapes(std::string* text) {
   text->swap(out);
 }
 
+// What parseLine found besides the texts.
+struct tLineNotes {
+  bool replaced = false;  // typographic characters were replaced
+  bool tabbed = false;    // a tab inside a text became a space
+};
+
 // Takes a decoded line (code page 1252, without its line end) apart into the texts of
-// its card; kImportAdded, or why it holds none. *replaced is set when typographic
-// characters were replaced. line is left in the form a report shows.
-int parseLine(std::string* line, std::string* front, std::string* back, bool* replaced) {
+// its card; kImportAdded, or why it holds none. line is left in the form a report
+// shows.
+int parseLine(std::string* line, std::string* front, std::string* back, tLineNotes* notes) {
   if (line->empty()) return kImportNoSeparator;
   if (isControl((*line)[0]) && (*line)[0] != '\t') return kImportControlStart;
   expandTypedEscapes(line);
   const tCardTextFit fit = fitCardText(line);
   if (!fit.fits) return kImportNotEncodable;
-  *replaced = fit.replaced;
+  notes->replaced = fit.replaced;
   const size_t separator = line->find(';');
   if (separator == std::string::npos) return kImportNoSeparator;
-  *front = trimmed(*line, 0, separator);
+  *front = trimmed(*line, 0, separator, &notes->tabbed);
   if (front->empty()) return kImportNoFirstTerm;
-  *back = trimmed(*line, separator + 1, line->size());
+  *back = trimmed(*line, separator + 1, line->size(), &notes->tabbed);
   if (back->empty()) return kImportNoSecondTerm;
   return kImportAdded;
 }
@@ -138,14 +146,19 @@ class tImportRun {
     }
     if (!decode(line, size)) return refuse(kImportNotEncodable, number, text_);
     std::string front, back;
-    bool replaced = false;
-    const int code = parseLine(&text_, &front, &back, &replaced);
+    tLineNotes notes;
+    const int code = parseLine(&text_, &front, &back, &notes);
     if (code != kImportAdded) return refuse(code, number, text_);
+    // A tab between two words of a ';' list may have been meant to part them.
+    if (notes.tabbed) {
+      flush();
+      intake_.noticeCp1252(kImportTabInText, number, text_);
+    }
     tWordCard card;
     card.front.swap(front);
     card.back.swap(back);
     card.line = number;
-    card.replaced = replaced;
+    card.replaced = notes.replaced;
     intake_.prepare(std::move(card), text_, &pending_[pendingCount_++]);
     if (pendingCount_ == kBatch) flush();
     return kImportAdded;
@@ -222,59 +235,6 @@ class tImportRun {
   std::string text_;  // reused from line to line, so a line costs no allocation
 };
 
-// Where the lines of a stream come from once its encoding is known: the stream itself
-// or a UTF-8 copy of it in a temporary file.
-struct tDecidedStream {
-  std::FILE* file = nullptr;
-  bool utf8 = false;
-  bool isCopy = false;
-};
-
-// Reads in to its end, from its first bytes in chunk, to decide its encoding; a
-// stream that cannot seek back, and UTF-16, which is turned into UTF-8, are read
-// into a temporary copy. False on a read or write error.
-bool decideEncoding(std::FILE* in, tDecidedStream* decided) {
-  const off_t start = ftello(in);
-  const bool seekable = start >= 0 && fseeko(in, start, SEEK_SET) == 0;
-  char chunk[1 << 14];
-  size_t n = std::fread(chunk, 1, sizeof chunk, in);
-  if (std::ferror(in) != 0) return false;
-  const bool utf16 = tUtf16Decoder::startsWithMark(chunk, n);
-  if (!seekable || utf16) {
-    decided->file = std::tmpfile();
-    decided->isCopy = decided->file != nullptr;
-    if (decided->file == nullptr) return false;
-  }
-  tUtf8Census census;
-  tUtf16Decoder decoder;
-  std::string utf8;
-  for (; n > 0; n = std::fread(chunk, 1, sizeof chunk, in)) {
-    if (utf16) {
-      utf8.clear();
-      decoder.feed(chunk, n, &utf8);
-    } else {
-      census.feed(chunk, n);
-    }
-    if (decided->isCopy) {
-      const std::string piece = utf16 ? utf8 : std::string(chunk, n);
-      if (std::fwrite(piece.data(), 1, piece.size(), decided->file) != piece.size()) return false;
-    }
-  }
-  if (std::ferror(in) != 0) return false;
-  census.finish();
-  decided->utf8 = utf16 || census.mostlyUtf8();
-  if (utf16) {
-    utf8.clear();
-    decoder.finish(&utf8);
-    if (std::fwrite(utf8.data(), 1, utf8.size(), decided->file) != utf8.size()) return false;
-  }
-  if (!decided->isCopy) {
-    decided->file = in;
-    return fseeko(in, start, SEEK_SET) == 0;
-  }
-  return std::fflush(decided->file) == 0 && fseeko(decided->file, 0, SEEK_SET) == 0;
-}
-
 std::string lineOf(const tTermel& card) {
   return std::string(card.front) + ';' + card.back;
 }
@@ -323,20 +283,8 @@ const char* importCaption(int code) {
 }
 
 tImportResult importTextFile(const char* path, const tImportReporter& report) {
-  if (path == nullptr) return tImportResult();
-  // Not blocking, so a FIFO without a writer is refused rather than waited for.
-  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return tImportResult();
-  struct stat status;
-  std::FILE* in = nullptr;
-  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-    in = fdopen(fd, "rb");
-  }
-  if (in == nullptr) {
-    close(fd);
-    return tImportResult();
-  }
+  std::FILE* in = openRegularFile(path);
+  if (in == nullptr) return tImportResult();
   const tImportResult result = importTextStream(in, report);
   std::fclose(in);
   return result;
@@ -359,27 +307,54 @@ tImportResult importTextStream(std::FILE* in, const tImportReporter& report) {
   return result;
 }
 
-int cardsTextCannotKeep() {
-  int lost = 0;
+tTextExportLoss textExportLoss() {
+  tTextExportLoss loss;
   tTermel card;
   for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
     std::string line = lineOf(card), front, back;
-    bool replaced = false;
-    if (parseLine(&line, &front, &back, &replaced) != kImportAdded || front != card.front ||
-        back != card.back) {
-      ++lost;
+    tLineNotes notes;
+    if (parseLine(&line, &front, &back, &notes) == kImportAdded && front == card.front &&
+        back == card.back) {
+      continue;
     }
+    ++loss.cards;
+    if (std::strchr(card.front, ';') != nullptr) ++loss.semicolon;
+    bool blankAtEnd = false, backslash = false;
+    for (const char* text : {card.front, card.back}) {
+      const size_t length = std::strlen(text);
+      blankAtEnd = blankAtEnd || (length > 0 && (isBlank(text[0]) || isBlank(text[length - 1])));
+      std::string expanded = text;
+      expandTypedEscapes(&expanded);
+      backslash = backslash || expanded != text;
+    }
+    if (blankAtEnd) ++loss.blankAtEnd;
+    if (backslash) ++loss.backslash;
   }
-  return lost;
+  return loss;
 }
 
-std::string textExportNote(int cards) {
-  if (cards <= 0) return std::string();
+int cardsTextCannotKeep() {
+  return textExportLoss().cards;
+}
+
+std::string textExportNote(const tTextExportLoss& loss) {
+  if (loss.cards <= 0) return std::string();
+  std::string reasons;
+  const auto add = [&reasons](int count, const char* reason) {
+    if (count == 0) return;
+    if (!reasons.empty()) reasons += ", ";
+    reasons += reason + std::string(": ") + std::to_string(count);
+  };
+  add(loss.semicolon, "Semikolon im Begriff");
+  add(loss.blankAtEnd, "Leerzeichen am Anfang oder Ende");
+  add(loss.backslash, "Backslash");
+  if (!reasons.empty()) reasons = " (" + reasons + ")";
   const std::string why =
       " aus der Textdatei nicht unver\xE4ndert zur\xFC"
-      "cklesen (etwa wegen eines Semikolons im Begriff). Als CSV-Datei (*.csv) exportiert ";
-  if (cards == 1) return "1 Karte l\xE4sst sich" + why + "bleibt sie, wie sie ist.";
-  return std::to_string(cards) + " Karten lassen sich" + why + "bleiben sie, wie sie sind.";
+      "cklesen" +
+      reasons + ". Als CSV-Datei (*.csv) exportiert ";
+  if (loss.cards == 1) return "1 Karte l\xE4sst sich" + why + "bleibt sie, wie sie ist.";
+  return std::to_string(loss.cards) + " Karten lassen sich" + why + "bleiben sie, wie sie sind.";
 }
 
 bool exportTextFile(const char* path, bool utf8) {

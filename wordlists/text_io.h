@@ -41,6 +41,11 @@ struct tImportResult {
   // ellipsis, the no-break space, the euro sign) were replaced by plain ones.
   int replaced = 0;
   bool notes = false;  // counted by the notes of a flashcard package, not by lines
+  // Quoted fields whose line breaks became blanks, so their record gave one card line.
+  int joined = 0;
+  // The separator a CSV file or a tab-separated .txt file was found to use; 0 when the
+  // format names it.
+  char separator = 0;
 };
 
 // Imports one line (code page 1252, line end optional) into compartment 1 of
@@ -60,12 +65,21 @@ tImportResult importTextFile(const char* path, const tImportReporter& report);
 // decided, so memory stays bounded.
 tImportResult importTextStream(std::FILE* in, const tImportReporter& report);
 
-// How many cards of theCardBox a text export would not give back as they are (a term
-// holding ";" is split there when read back).
+// The cards of theCardBox a text export would not give back as they are, and why: a
+// term holding ";" is split there when read back, blanks at either end of a text go,
+// and a backslash that starts an escape is expanded. A card may have several reasons.
+struct tTextExportLoss {
+  int cards = 0;
+  int semicolon = 0;
+  int blankAtEnd = 0;
+  int backslash = 0;
+};
+tTextExportLoss textExportLoss();
+// How many cards of theCardBox a text export would not give back as they are.
 int cardsTextCannotKeep();
-// The note after a text export of a box holding such cards (code page 1252); empty
-// for none. It suggests CSV, which keeps them.
-std::string textExportNote(int cards);
+// The note after a text export of a box holding such cards, with a count for each
+// reason (code page 1252); empty for none. It suggests CSV, which keeps them.
+std::string textExportNote(const tTextExportLoss& loss);
 
 // Writes every card, compartment by compartment, as code page 1252 or UTF-8 lines.
 // False when the file could not be written completely.

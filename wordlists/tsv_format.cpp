@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "wordlists/delimited_format.h"
 #include "wordlists/delimited_records.h"
@@ -11,8 +13,11 @@
 
 namespace {
 
-// Enough records to tell HTML from plain text behind a few plain cards.
+// Enough records to tell HTML from plain text behind a few plain cards, and the lines
+// read ahead to find them, bounded so a file of long lines costs little.
 constexpr int kRecordsLooked = 50;
+constexpr size_t kLinesLooked = 500;
+constexpr size_t kBytesLooked = 1 << 20;
 
 std::string lowerCase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -45,16 +50,15 @@ bool isHeaderKey(const std::string& key) {
          key == "deck" || key == "notetype" || key == "if matches" || endsWith(key, " column");
 }
 
-// Takes in the line at utf8[start] if it is a header line "#key:value"; false if not.
-bool readHeader(const std::string& utf8, size_t start, size_t end, tDelimitedLayout* layout,
-                bool* htmlNamed) {
-  if (utf8[start] != '#') return false;
-  const size_t colon = utf8.find(':', start);
-  if (colon >= end) return false;
-  const std::string key = lowerCase(utf8.substr(start + 1, colon - start - 1));
+// Takes in line if it is a header line "#key:value"; false if not.
+bool readHeader(const std::string& line, tDelimitedLayout* layout, bool* htmlNamed) {
+  if (line.empty() || line[0] != '#') return false;
+  const size_t colon = line.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string key = lowerCase(line.substr(1, colon - 1));
   if (!isHeaderKey(key)) return false;
-  std::string value = utf8.substr(colon + 1, end - colon - 1);
-  while (!value.empty() && (value.back() == ' ' || value.back() == '\r')) value.pop_back();
+  std::string value = line.substr(colon + 1);
+  while (!value.empty() && value.back() == ' ') value.pop_back();
   value.erase(0, std::min(value.size(), value.find_first_not_of(' ')));  // "#separator: comma"
   if (key == "separator") {
     if (const char separator = separatorNamed(value)) layout->separator = separator;
@@ -70,8 +74,9 @@ bool readHeader(const std::string& utf8, size_t start, size_t end, tDelimitedLay
 }
 
 // Whether a field of the first records holds HTML.
-bool recordsHoldHtml(const std::string& utf8, const tDelimitedLayout& layout) {
-  tDelimitedRecords records(utf8, layout.separator, layout.start, layout.firstLine);
+bool recordsHoldHtml(const std::vector<tTextLine>& ahead, const tDelimitedLayout& layout) {
+  tTextLines lines(ahead);
+  tDelimitedRecords records(&lines, layout.separator);
   tDelimitedRecord record;
   for (int n = 0; n < kRecordsLooked && records.next(&record); ++n) {
     if (std::any_of(record.fields.begin(), record.fields.end(), holdsHtml)) return true;
@@ -79,33 +84,48 @@ bool recordsHoldHtml(const std::string& utf8, const tDelimitedLayout& layout) {
   return false;
 }
 
-// The layout the header lines at the top of utf8 describe; start points behind them.
-// Without a "#html:" line the fields are HTML when they look like it.
-tDelimitedLayout layoutOf(const std::string& utf8) {
+// Reads the header lines at the top of lines and the layout they describe; the
+// lines go on behind them. Without a "#html:" line the fields are HTML when they
+// look like it. *headerLines counts the header lines.
+tDelimitedLayout layoutOf(tTextLines* lines, int* headerLines) {
   tDelimitedLayout layout;
   layout.separator = '\t';
   layout.sounds = true;
   bool htmlNamed = false;
-  while (layout.start < utf8.size()) {
-    const size_t end = std::min(utf8.find('\n', layout.start), utf8.size());
-    if (!readHeader(utf8, layout.start, end, &layout, &htmlNamed)) break;
-    layout.start = end < utf8.size() ? end + 1 : end;
-    ++layout.firstLine;
+  *headerLines = 0;
+  tTextLine line;
+  while (lines->next(&line)) {
+    if (line.cut || !readHeader(line.text, &layout, &htmlNamed)) {
+      lines->putBack({std::move(line)});
+      break;
+    }
+    ++*headerLines;
   }
-  if (!htmlNamed) layout.html = recordsHoldHtml(utf8, layout);
+  const std::vector<tTextLine> ahead = lines->peek(kLinesLooked, kBytesLooked);
+  if (!htmlNamed) layout.html = recordsHoldHtml(ahead, layout);
+  layout.usualFields = usualFieldCount(ahead, layout.separator, kRecordsLooked);
   return layout;
 }
 
 }  // namespace
 
-void importTsv(const std::string& utf8, bool skipHeader, tCardIntake* intake) {
-  tDelimitedLayout layout = layoutOf(utf8);
+void importTsv(tTextLines* lines, bool skipHeader, tCardIntake* intake) {
+  int headerLines = 0;
+  tDelimitedLayout layout = layoutOf(lines, &headerLines);
   layout.skipHeader = skipHeader;
-  importDelimited(utf8, layout, intake);
+  importDelimited(lines, layout, intake);
+}
+
+void importTsv(const std::string& utf8, bool skipHeader, tCardIntake* intake) {
+  tTextLines lines(utf8);
+  importTsv(&lines, skipHeader, intake);
 }
 
 bool tsvHasHeaderLines(const std::string& utf8) {
-  return layoutOf(utf8).firstLine > 1;
+  tTextLines lines(utf8);
+  int headerLines = 0;
+  layoutOf(&lines, &headerLines);
+  return headerLines > 0;
 }
 
 std::string tsvFromBox() {

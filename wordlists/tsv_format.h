@@ -9,10 +9,15 @@
 
 #include <string>
 
+#include "wordlists/text_lines.h"
+
 class tCardIntake;
 
-// Hands the cards of utf8 (no byte-order mark) to intake; skipHeader passes over the
-// first record behind the header lines, which names the columns.
+// Hands the cards of lines to intake; skipHeader passes over the first record behind
+// the header lines, which names the columns. Records with another number of fields
+// than most of the first records are refused.
+void importTsv(tTextLines* lines, bool skipHeader, tCardIntake* intake);
+// The same for a text in memory (UTF-8, no byte-order mark).
 void importTsv(const std::string& utf8, bool skipHeader, tCardIntake* intake);
 
 // True when utf8 opens with header lines of a flashcard program, which name the

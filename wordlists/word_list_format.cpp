@@ -16,71 +16,62 @@
 #include "wordlists/kvtml_format.h"
 #include "wordlists/package_format.h"
 #include "wordlists/stream_decoding.h"
+#include "wordlists/text_lines.h"
 #include "wordlists/tsv_format.h"
 
 namespace {
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
+// Enough of a file to tell how its lines are separated.
+constexpr size_t kHeadSize = 1 << 16;
 
 bool hasExtension(const char* path, const char* extension) {
   const size_t length = std::strlen(path), extensionLength = std::strlen(extension);
   return length > extensionLength && strcasecmp(path + length - extensionLength, extension) == 0;
 }
 
-// A regular file opened for reading, or -1; anything else (a directory, a pipe) would
-// never end or mean nothing as a word list.
-int openRegularFile(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
-  struct stat status;
-  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) return fd;
-  ::close(fd);
-  return -1;
+// The first bytes of a regular file, enough to hold a few header lines and the
+// first lines of a list; false when it cannot be read.
+bool readHead(const char* path, std::string* head) {
+  std::FILE* in = openRegularFile(path);
+  if (in == nullptr) return false;
+  char bytes[kHeadSize];
+  const size_t n = std::fread(bytes, 1, sizeof bytes, in);
+  const bool ok = std::ferror(in) == 0;
+  std::fclose(in);
+  head->assign(bytes, n);
+  return ok;
 }
 
-long readSome(int fd, char* buffer, size_t size) {
-  ssize_t n;
-  do {
-    n = ::read(fd, buffer, size);
-  } while (n < 0 && errno == EINTR);
-  return static_cast<long>(n);
+// The head of a file as UTF-8 without byte-order mark, as far as it tells.
+std::string headText(const std::string& head) {
+  std::string utf8;
+  if (tUtf16Decoder::startsWithMark(head.data(), head.size())) {
+    tUtf16Decoder decoder;
+    decoder.feed(head.data(), head.size(), &utf8);
+    return utf8;
+  }
+  return head.compare(0, 3, kByteOrderMark) == 0 ? head.substr(3) : head;
 }
 
-// Reads a regular file whole.
-bool readRegularFile(const char* path, std::string* bytes) {
-  const int fd = openRegularFile(path);
-  if (fd < 0) return false;
+// The rest of in, whole.
+bool readAll(std::FILE* in, std::string* bytes) {
   char chunk[65536];
-  long n;
-  while ((n = readSome(fd, chunk, sizeof chunk)) > 0) bytes->append(chunk, static_cast<size_t>(n));
-  ::close(fd);
-  return n == 0;
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes->append(chunk, n);
+  return std::ferror(in) == 0;
 }
 
-// Streams a KVTML file into intake; false when it can't be opened.
-bool importKvtmlFile(const char* path, tCardIntake* intake) {
-  const int fd = openRegularFile(path);
-  if (fd < 0) return false;
+// Streams a KVTML file into intake; the reader may start over from the beginning.
+void importKvtmlStream(std::FILE* in, tCardIntake* intake) {
   importKvtml(
-      [fd]() -> tByteSource {
-        if (::lseek(fd, 0, SEEK_SET) != 0) return [](char*, size_t) { return -1L; };
-        return [fd](char* buffer, size_t size) { return readSome(fd, buffer, size); };
+      [in]() -> tByteSource {
+        if (std::fseek(in, 0, SEEK_SET) != 0) return [](char*, size_t) { return -1L; };
+        return [in](char* buffer, size_t size) {
+          const size_t n = std::fread(buffer, 1, size, in);
+          return n == 0 && std::ferror(in) != 0 ? -1L : static_cast<long>(n);
+        };
       },
       intake);
-  ::close(fd);
-  return true;
-}
-
-// The first bytes of a regular file, enough to hold a few header lines.
-bool readHead(const char* path, std::string* head) {
-  const int fd = openRegularFile(path);
-  if (fd < 0) return false;
-  char bytes[4096];
-  const long n = readSome(fd, bytes, sizeof bytes);
-  ::close(fd);
-  if (n < 0) return false;
-  head->assign(bytes, static_cast<size_t>(n));
-  return true;
 }
 
 // The name of the file without directory and extension, as a title inside it.
@@ -91,24 +82,48 @@ std::string titleOf(const char* path) {
   return isValidUtf8(name) && !name.empty() ? name : "termel";
 }
 
-// A .txt file that opens with a flashcard program's header lines is that program's
-// tab-separated export, which it names .txt by default.
-bool isFlashcardExport(const char* path) {
+// How a .txt file is read: the flashcard program's export (which it names .txt by
+// default) and lists of spreadsheets and other programs as tab-separated text.
+enum class tTextKind { kSemicolons, kFlashcardExport, kTabs };
+
+tTextKind textKindOf(const char* path) {
   std::string head;
-  return readHead(path, &head) && textIsFlashcardExport(head);
+  if (!readHead(path, &head)) return tTextKind::kSemicolons;
+  if (textIsFlashcardExport(head)) return tTextKind::kFlashcardExport;
+  return textIsTabSeparated(head) ? tTextKind::kTabs : tTextKind::kSemicolons;
+}
+
+// Imports the CSV or tab-separated file path (tabs: a .txt file of tab-separated
+// lines), streaming it line by line.
+void importDelimitedFile(std::FILE* in, tWordListFormat format, bool tabs,
+                         const tWordListOptions& options, tCardIntake* intake,
+                         tImportResult* result) {
+  tDecidedStream decided;
+  if (!decideEncoding(in, &decided)) {
+    result->readFailed = true;
+  } else {
+    tTextLines lines(decided.file, decided.utf8);
+    if (format == tWordListFormat::kCsv) {
+      importCsv(&lines, options.firstLineNamesColumns, intake);
+    } else {
+      importTsv(&lines, options.firstLineNamesColumns, intake);
+    }
+    if (tabs) intake->separatorFound('\t');
+    result->readFailed = lines.failed();
+  }
+  if (decided.isCopy) std::fclose(decided.file);
 }
 
 }  // namespace
 
 bool textIsFlashcardExport(const std::string& head) {
-  std::string utf8;
-  if (tUtf16Decoder::startsWithMark(head.data(), head.size())) {
-    tUtf16Decoder decoder;
-    decoder.feed(head.data(), head.size(), &utf8);
-  } else {
-    utf8 = head.compare(0, 3, kByteOrderMark) == 0 ? head.substr(3) : head;
-  }
-  return tsvHasHeaderLines(utf8);
+  return tsvHasHeaderLines(headText(head));
+}
+
+bool textIsTabSeparated(const std::string& head) {
+  const std::string utf8 = headText(head);
+  // The last line may be cut off in the head; it still tells.
+  return utf8.find('\t') != std::string::npos && utf8.find(';') == std::string::npos;
 }
 
 std::string wordListText(std::string bytes) {
@@ -148,47 +163,41 @@ const char* wordListImportFilter() {
 }
 
 bool firstLineMayNameColumns(const char* path) {
-  switch (wordListFormatOf(path)) {
-    case tWordListFormat::kCsv:
-      return true;
-    case tWordListFormat::kTsv: {
-      std::string bytes;
-      return !readRegularFile(path, &bytes) || !tsvHasHeaderLines(wordListText(std::move(bytes)));
-    }
-    default:
-      return false;
-  }
+  const tWordListFormat format = wordListFormatOf(path);
+  if (format == tWordListFormat::kCsv) return true;
+  if (format == tWordListFormat::kKvtml || format == tWordListFormat::kPackage) return false;
+  std::string head;
+  if (!readHead(path, &head)) return format == tWordListFormat::kTsv;
+  if (format == tWordListFormat::kText && !textIsTabSeparated(head)) return false;
+  return !textIsFlashcardExport(head);
 }
 
 tImportResult importWordList(const char* path, const tWordListOptions& options,
                              const tWordListReporter& report) {
   tWordListFormat format = wordListFormatOf(path);
+  bool tabs = false;
   if (format == tWordListFormat::kText) {
-    if (!isFlashcardExport(path)) return importTextFile(path, report);
+    const tTextKind kind = textKindOf(path);
+    if (kind == tTextKind::kSemicolons) return importTextFile(path, report);
     format = tWordListFormat::kTsv;
+    tabs = kind == tTextKind::kTabs;
   }
   tImportResult result;
-  if (format == tWordListFormat::kKvtml) {
-    tCardIntake intake(report, &result);
-    result.opened = importKvtmlFile(path, &intake);
-    return result;
-  }
-  std::string bytes;
-  if (!readRegularFile(path, &bytes)) return result;
+  std::FILE* in = openRegularFile(path);
+  if (in == nullptr) return result;
   result.opened = true;
-  if (format == tWordListFormat::kPackage) {
-    tCardIntake intake(report, &result);
-    result.notes = true;
-    importPackage(bytes, &intake);
-    return result;
-  }
-  const std::string text = wordListText(std::move(bytes));
   tCardIntake intake(report, &result);
-  if (format == tWordListFormat::kCsv) {
-    importCsv(text, options.firstLineNamesColumns, &intake);
+  if (format == tWordListFormat::kKvtml) {
+    importKvtmlStream(in, &intake);
+  } else if (format == tWordListFormat::kPackage) {
+    std::string bytes;
+    result.notes = true;
+    result.readFailed = !readAll(in, &bytes);
+    if (!result.readFailed) importPackage(bytes, &intake);
   } else {
-    importTsv(text, options.firstLineNamesColumns, &intake);
+    importDelimitedFile(in, format, tabs, options, &intake, &result);
   }
+  std::fclose(in);
   return result;
 }
 

@@ -1,7 +1,8 @@
 // Word lists of other programs: the format is chosen by the file name's extension,
 // here and nowhere else.
 //   .txt    "term;translation" lines (importTextFile / exportTextFile); one that opens
-//           with a flashcard program's header lines is read as tab-separated text
+//           with a flashcard program's header lines, and one whose first lines hold
+//           tabs and no ';', is read as tab-separated text
 //   .csv    comma-separated values from spreadsheets
 //   .tsv    tab-separated text, also flashcard programs' exports with header lines
 //   .kvtml  the XML vocabulary format of KDE's trainers
@@ -28,6 +29,9 @@ std::string wordListText(std::string bytes);
 // True when head, the first bytes of a .txt file in any encoding, opens with the
 // header lines of a flashcard program's export ("#separator:tab", "#html:true" ...).
 bool textIsFlashcardExport(const std::string& head);
+// True when head, the first bytes of a .txt file in any encoding, holds a tab and no
+// ';': a tab-separated list, as spreadsheets save "Unicode text".
+bool textIsTabSeparated(const std::string& head);
 
 // Filter for file dialogs, one entry per format and "Alle (*.*)" last, in the form
 // "Name (*.ext)|*.ext|...".
@@ -46,13 +50,17 @@ struct tWordListOptions {
 };
 
 // Whether the first line of the word list in path may name the columns, so that the
-// learner has to say so: CSV files, and tab-separated files without the header lines
-// of flashcard programs. A file that cannot be read is asked about like any other.
+// learner has to say so: CSV files, and tab-separated files (.tsv, and .txt read as
+// such) without the header lines of flashcard programs. A .tsv file that cannot be
+// read is asked about like any other.
 bool firstLineMayNameColumns(const char* path);
 
 // Imports path into theCardBox in the format its extension names. Cards go to
-// compartment 1 (KVTML and packages: the compartment of their progress); each line not taken and
-// each notice goes to report with its line. result.opened is false when the file could not be read.
+// compartment 1 (KVTML and packages: the compartment of
+// their progress); each line not taken and each
+// notice goes to report with its line. result.opened is false when the file could not
+// be read. Text, CSV and tab-separated files are read as streams, so memory grows
+// with the cards taken, not with the file.
 tImportResult importWordList(const char* path, const tWordListOptions& options,
                              const tWordListReporter& report);
 

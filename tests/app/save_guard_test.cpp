@@ -213,6 +213,53 @@ TEST_F(MainFrameTest, RecordsWithoutUsableCompartmentAreReportedOnLoad) {
   EXPECT_EQ(label(ID_COMPARTMENT), "1");
 }
 
+// Another program's card file with wider text columns and a record it marked deleted:
+// the load says both, the deleted record is no card, and the save that would cut the
+// long text is asked about first.
+TEST_F(MainFrameTest, LongTextsAndDeletedRecordsAreToldAndTheCuttingSaveAsked) {
+  const std::string file = path("breit.trm");
+  tCreateDBF table;
+  table.addField("DEUTSCH", 'C', 100, 0);
+  table.addField("UEBERSETZT", 'C', 100, 0);
+  table.addField("KASTEN", 'C', 1, 0);
+  table.addField("ALTER", 'N', 4, 0);
+  table.addField("GEWUSST", 'N', 5, 0);
+  table.addField("UNBEKANNT", 'N', 5, 0);
+  ASSERT_TRUE(table.create(file.c_str()));
+  {
+    tTrmDB db;
+    ASSERT_TRUE(db.open(file.c_str()));
+    for (const char* front : {"weg", "lang", "Haus"}) {
+      ASSERT_TRUE(db.append());
+      db.DEUTSCH.set(front);
+      db.UEBERSETZT.set(front[0] == 'l' ? std::string(80, 'x').c_str() : "house");
+      db.KASTEN.set("A");
+    }
+  }
+  std::string bytes = readAll(file);
+  bytes[bytes.find("weg") - 1] = '*';
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+  const std::string before = readAll(file);
+
+  wxTEST_DIALOG(start(file),
+                tExpectError({"In der Datei " + file + " wurden gelöschte Sätze übergangen: 1.",
+                              "In der Datei " + file +
+                                  " sind Texte länger als 63 Zeichen (Karten: 1); beim Sichern "
+                                  "werden sie gekürzt."}));
+  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
+  press(WXK_RETURN);
+  press(WXK_RETURN);  // known: the box has changed
+  wxTEST_DIALOG(menu(CM_SICHERN), tExpectBox(kLossy, "Achtung", kYesNoDefaultNo, wxID_NO));
+  EXPECT_EQ(readAll(file), before);
+  wxTEST_DIALOG(menu(CM_SICHERN), tExpectBox(kLossy, "Achtung", kYesNoDefaultNo, wxID_YES));
+  EXPECT_FALSE(window_->modified());
+  stop();
+  tFileReport report;
+  EXPECT_EQ(frontsInFile(file, &report), (std::vector<std::string>{"Haus", "lang"}));
+  EXPECT_EQ(report.deletedSkipped, 0);
+  EXPECT_EQ(report.longTexts, 0);
+}
+
 TEST_F(MainFrameTest, WriteProtectedBoxOpensAndOffersAnotherName) {
   const std::string dir = path("schreibgeschuetzt");
   ASSERT_TRUE(std::filesystem::create_directory(dir));

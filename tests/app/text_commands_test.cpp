@@ -126,8 +126,8 @@ TEST_F(MainFrameTest, ExportWritesTheCardsCompartmentByCompartment) {
   // The term "Zwei;a" will be split when the file is read back: the learner is told.
   wxTEST_DIALOG(menu(CM_EXPORT), exportDialog(file),
                 tExpectBox(wxString::FromUTF8("1 Karte lässt sich aus der Textdatei nicht "
-                                              "unverändert zurücklesen (etwa wegen eines "
-                                              "Semikolons im Begriff). Als CSV-Datei (*.csv) "
+                                              "unverändert zurücklesen (Semikolon im "
+                                              "Begriff: 1). Als CSV-Datei (*.csv) "
                                               "exportiert bleibt sie, wie sie ist."),
                            "Wortliste exportieren", wxOK | wxICON_INFORMATION, wxID_OK));
   EXPECT_EQ(readAll(file), "Eins;one\nZwei;a;two a\nZwei b;two b\nAblage;archive\n");

@@ -124,13 +124,16 @@ TEST_F(WordListWindowTest, SpreadsheetCsvWithQuotedSeparatorsComesInAndGoesOutAg
   wxTEST_DIALOG(
       menu(CM_IMPORT), importDialog(csv), headerQuestion(wxID_YES),
       importSummary({"6 Karten übernommen.\n4 Zeilen nicht übernommen, davon 1 schon in der "
-                     "Kartei.\n" +
+                     "Kartei.\n2 Felder mit Zeilenumbrüchen zu einer Zeile zusammengefügt.\n"
+                     "Trennzeichen: Semikolon.\n" +
                          replacedSentence(1) + "\nDatei: " + csv,
-                     {"Zeile 4: Weitere Spalten ignoriert: Er sagte \"ja\";He said \"yes\";Zitat",
+                     // each line as it stands in the file
+                     {"Zeile 4: Weitere Spalten ignoriert: \"Er sagte \"\"ja\"\"\";\"He said "
+                      "\"\"yes\"\"\";Zitat",
                       "Zeile 11: Zweiter Begriff fehlt: Apfel;",
-                      "Zeile 12: Zeichen nicht darstellbar: Pfeil ? rechts;arrow",
+                      "Zeile 12: Zeichen nicht darstellbar: Pfeil ? rechts;arrow;",
                       "Zeile 13: Kein Trennzeichen: nur ein Feld",
-                      "Zeile 15: Karte schon vorhanden: Haus;house"}}));
+                      "Zeile 15: Karte schon vorhanden: Haus;house;doppelt"}}));
   const Strings imported = {
       "1:Haus;house 0/0",
       "1:Stra\xDF"
@@ -163,6 +166,18 @@ TEST_F(WordListWindowTest, CancellingTheHeaderQuestionImportsNothing) {
   wxTEST_DIALOG(menu(CM_IMPORT), importDialog(sample("plain.tsv")), headerQuestion(wxID_NO));
   EXPECT_EQ(frontsIn(1).front(), "Wolke");
   EXPECT_EQ(theCardBox.totalCount(), 4);
+}
+
+// A vocabulary app's tab-separated list named .txt: asked about its first line like a
+// .tsv file, read by tabs, and the summary says so.
+TEST_F(WordListWindowTest, TabSeparatedTxtListComesInByItsTabs) {
+  start();
+  const std::string list = sample("word_import.txt");
+  wxTEST_DIALOG(
+      menu(CM_IMPORT), importDialog(list), headerQuestion(wxID_NO),
+      importSummary({"5 Karten übernommen.\nTrennzeichen: Tabulator.\nDatei: " + list, {}}));
+  EXPECT_EQ(frontsIn(1),
+            Strings({"Question 1", "Question 2", "Question 3", "Question 4", "Question 5"}));
 }
 
 TEST_F(WordListWindowTest, FlashcardExportWithHeaderLinesComesInWithoutQuestionAndGoesOut) {
@@ -242,8 +257,8 @@ TEST_F(WordListWindowTest, GermanCsvWithCommasAndAStrayQuoteComesInWhole) {
       << "sep=;\r\nDeutsch;Englisch\r\ngehen, ging, gegangen;to go, went, gone\r\n"
          "5\" Diskette ; floppy disk\r\n";
   wxTEST_DIALOG(menu(CM_IMPORT), importDialog(csv), headerQuestion(wxID_YES),
-                importSummary({"2 Karten übernommen.\nDatei: " + csv,
-                               {"Zeile 4: Anführungszeichen als Text übernommen: 5\" Diskette;"
+                importSummary({"2 Karten übernommen.\nTrennzeichen: Semikolon.\nDatei: " + csv,
+                               {"Zeile 4: Anführungszeichen als Text übernommen: 5\" Diskette ; "
                                 "floppy disk"}}));
   EXPECT_EQ(wholeBox(), Strings({"1:gehen, ging, gegangen;to go, went, gone 0/0",
                                  "1:5\" Diskette;floppy disk 0/0"}));

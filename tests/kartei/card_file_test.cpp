@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -409,3 +411,84 @@ TEST_F(CardFileTest, UnreadableFileAndFullDiskAreNamedByTheSystemsReason) {
                                   " kann nicht geschrieben werden: " + std::strerror(ENOSPC)}));
   EXPECT_EQ(readBytes(path), before);
 }
+
+namespace {
+
+// Records another dBASE program marked deleted stay deleted: not loaded, told once,
+// and gone from the file once it is saved.
+TEST_F(CardFileTest, RecordsMarkedDeletedAreNoCardsAndAreNotSavedBack) {
+  const std::string path = dir_.file("geloescht.trm");
+  writeCardFile(path, {{"Haus", "house", "A", 0, 0},
+                       {"weg", "gone", "A", 0, 0},
+                       {"Baum", "tree", "B", 0, 0},
+                       {"fort", "away", "Z", 0, 0}});
+  std::string bytes = readBytes(path);
+  bytes[225 + 144] = '*';
+  bytes[225 + 3 * 144] = '*';
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+  tFileReport report;
+  loadCardFile(path.c_str(), &report);
+  EXPECT_EQ(report.loaded, 2);
+  EXPECT_EQ(report.deletedSkipped, 2);
+  EXPECT_EQ(report.warnings, Strings({"In der Datei " + path +
+                                      " wurden gel\xF6schte S\xE4tze \xFC"
+                                      "bergangen: 2."}));
+  EXPECT_FALSE(report.lossyRewrite);
+  EXPECT_EQ(textsIn(1), Texts({"Haus;house"}));
+  EXPECT_EQ(textsIn(2), Texts({"Baum;tree"}));
+  EXPECT_EQ(theCardBox.totalCount(), 2);
+
+  ASSERT_TRUE(saveCardFile(path.c_str()));
+  EXPECT_EQ(readBytes(path).find('*'), std::string::npos);
+  theCardBox.clearAll();
+  tFileReport again;
+  loadCardFile(path.c_str(), &again);
+  EXPECT_EQ(again.loaded, 2);
+  EXPECT_EQ(again.deletedSkipped, 0);
+  EXPECT_TRUE(again.warnings.empty());
+}
+
+// Texts a card cannot hold whole, in columns of any width: the load says so and a save
+// over the file, which would cut them, has to be confirmed.
+TEST_F(CardFileTest, TextsLongerThanACardHoldsMakeTheRewriteLossy) {
+  const struct {
+    int width;
+    size_t length;
+    int longTexts;
+  } cases[] = {{64, 63, 0}, {64, 64, 1}, {100, 80, 1}, {100, 63, 0}, {254, 254, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " " + std::to_string(c.length));
+    theCardBox.clearAll();
+    const std::string path = dir_.file("breit" + std::to_string(c.width) + ".trm");
+    tCreateDBF table;
+    table.addField("DEUTSCH", 'C', c.width, 0);
+    table.addField("UEBERSETZT", 'C', c.width, 0);
+    table.addField("KASTEN", 'C', 1, 0);
+    table.addField("ALTER", 'N', 4, 0);
+    table.addField("GEWUSST", 'N', 5, 0);
+    table.addField("UNBEKANNT", 'N', 5, 0);
+    ASSERT_TRUE(table.create(path.c_str()));
+    {
+      tTrmDB db;
+      ASSERT_TRUE(db.open(path.c_str()));
+      ASSERT_TRUE(db.append());
+      db.DEUTSCH.set("kurz");
+      db.UEBERSETZT.set(std::string(c.length, 'x').c_str());
+      db.KASTEN.set("A");
+      ASSERT_TRUE(db.append());
+      db.DEUTSCH.set("Haus");
+      db.UEBERSETZT.set("house");
+      db.KASTEN.set("A");
+    }
+    tFileReport report;
+    loadCardFile(path.c_str(), &report);
+    EXPECT_EQ(report.loaded, 2);
+    EXPECT_EQ(report.longTexts, c.longTexts);
+    EXPECT_EQ(report.lossyRewrite, c.longTexts > 0);
+    EXPECT_EQ(report.warnings.size(), c.longTexts > 0 ? 1u : 0u);
+    EXPECT_EQ(textsIn(1).front(), "kurz;" + std::string(std::min<size_t>(c.length, 63), 'x'));
+  }
+}
+
+}  // namespace

@@ -226,6 +226,11 @@ TEST_F(TextIoTest, CardsATextExportCannotKeepAreCounted) {
   theCardBox.addCardTo(card("K\\\"ase", "typed as it stands"), 3);
   theCardBox.addCardTo(card("Haus", "house;home"), 7);
   EXPECT_EQ(cardsTextCannotKeep(), 3);
+  // The note names each reason with its count.
+  EXPECT_EQ(textExportNote(textExportLoss()),
+            "3 Karten lassen sich aus der Textdatei nicht unver\xE4ndert zur\xFC"
+            "cklesen (Semikolon im Begriff: 1, Leerzeichen am Anfang oder Ende: 1, "
+            "Backslash: 1). Als CSV-Datei (*.csv) exportiert bleiben sie, wie sie sind.");
 }
 
 TEST_F(TextIoTest, Utf8FileWithOrWithoutByteOrderMark) {

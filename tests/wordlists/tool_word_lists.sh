@@ -12,7 +12,7 @@ trap 'rm -rf "$dir"' EXIT
 "$tool" import --header "$dir/box.trm" "$data/spreadsheet.csv" > "$dir/out" 2> "$dir/err"
 grep -qx 'Hinzugefügt: 6' "$dir/out"
 grep -qx 'Zeile 11: Zweiter Begriff fehlt: Apfel;' "$dir/err"
-grep -qx 'Zeile 4: Weitere Spalten ignoriert: Er sagte "ja";He said "yes";Zitat' "$dir/err"
+grep -qx 'Zeile 4: Weitere Spalten ignoriert: "Er sagte ""ja""";"He said ""yes""";Zitat' "$dir/err"
 "$tool" import "$dir/box.trm" "$data/vokabeln.kvtml" | grep -qx 'Hinzugefügt: 7'
 "$tool" info "$dir/box.trm" > "$dir/info"
 grep -qx '1. Fach: 8' "$dir/info"

@@ -38,12 +38,13 @@ TEST_F(WordListTest, SpreadsheetCsvWithHeaderBomAndCrLf) {
   EXPECT_EQ(result.replaced, 1);
   EXPECT_EQ(reports_,
             std::vector<Report>({
+                // each line as it stands in the file
                 {kImportExtraColumns, "Weitere Spalten ignoriert",
-                 "Er sagte \"ja\";He said \"yes\";Zitat", 4},
+                 "\"Er sagte \"\"ja\"\"\";\"He said \"\"yes\"\"\";Zitat", 4},
                 {kImportNoSecondTerm, "Zweiter Begriff fehlt", "Apfel;", 11},
-                {kImportNotEncodable, "Zeichen nicht darstellbar", "Pfeil ? rechts;arrow", 12},
+                {kImportNotEncodable, "Zeichen nicht darstellbar", "Pfeil ? rechts;arrow;", 12},
                 {kImportNoSeparator, "Kein Trennzeichen", "nur ein Feld", 13},
-                {kImportAlreadyPresent, "Karte schon vorhanden", "Haus;house", 15},
+                {kImportAlreadyPresent, "Karte schon vorhanden", "Haus;house;doppelt", 15},
             }));
   EXPECT_EQ(result.alreadyPresent, 1);
 }
@@ -70,7 +71,7 @@ TEST_F(WordListTest, CsvSeparatorLineEndsAndCodePage) {
   importBytes("a.csv", "\"a;b\",c\r\"d;e\",f\rK\xE4se,cheese\r\"x\r\ny\",z\r\n,\r\n,q\r\nl,m");
   EXPECT_EQ(textsIn(1), Texts({"a;b;c", "d;e;f", "K\xE4se;cheese", "x y;z", "l;m"}));
   // The blank record "," on line 6 is passed over silently.
-  EXPECT_EQ(reports_, std::vector<Report>({{kImportNoFirstTerm, "Erster Begriff fehlt", ";q", 7}}));
+  EXPECT_EQ(reports_, std::vector<Report>({{kImportNoFirstTerm, "Erster Begriff fehlt", ",q", 7}}));
 }
 
 TEST_F(WordListTest, SpreadsheetUnicodeTextInUtf16) {
