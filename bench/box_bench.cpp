@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/proc_status.h"
 #include "box/answer_history.h"
 #include "box/box_stats.h"
 #include "box/card_box.h"
@@ -219,19 +220,6 @@ void BM_Import(benchmark::State& state) {
   intoEmptyBox(state, &BenchFiles::textFile, [](const std::string& path) {
     benchmark::DoNotOptimize(importTextFile(path.c_str(), nullptr));
   });
-}
-
-// A field of /proc/self/status in kB ("VmHWM", "VmRSS"), or -1.
-long statusKb(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const size_t length = std::strlen(field);
-  while (std::getline(status, line)) {
-    if (line.compare(0, length, field) == 0 && line[length] == ':') {
-      return std::stol(line.substr(length + 1));
-    }
-  }
-  return -1;
 }
 
 // Import of a file of nothing but line feeds (state.range(0) MB): it adds nothing, so

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/proc_status.h"
 #include "box/card_box.h"
 #include "wordlists/word_list_format.h"
 
@@ -26,19 +27,6 @@ constexpr int kDistinctCards = 100000;
 long megabytesWanted() {
   const char* wanted = std::getenv("TERMEL_KVTML_BENCH_MB");
   return wanted != nullptr ? std::max(1L, std::atol(wanted)) : 2048;
-}
-
-// A field of /proc/self/status in kB ("VmHWM", "VmRSS"), or -1.
-long statusKb(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const size_t length = std::strlen(field);
-  while (std::getline(status, line)) {
-    if (line.compare(0, length, field) == 0 && line[length] == ':') {
-      return std::stol(line.substr(length + 1));
-    }
-  }
-  return -1;
 }
 
 // Resets the peak resident size to the current one (Linux 4.0 and later).
