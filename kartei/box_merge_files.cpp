@@ -52,12 +52,12 @@ bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* rep
   return report->opened && report->errors.size() == errorsBefore;
 }
 
-bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
+bool findAncestor(const tBoxIdentity& box, int64_t oursModified, int64_t theirsModified,
                   tPlacedCards* ancestor, std::vector<std::string>* warnings) {
   const int64_t limit = std::min(oursModified, theirsModified);
   // Newest first: the first one old enough is the one. A copy taken in by an earlier
   // merge was never this box's own version.
-  for (const tBackup& backup : tBackupStore::forUser().list(cardPath)) {
+  for (const tBackup& backup : tBackupStore::forUser().list(box)) {
     if (backup.adopted || modifiedSeconds(backup.cardPath) > limit) continue;
     tFileReport report;
     if (readCardList(backup.cardPath, ancestor, &report)) return true;
@@ -67,20 +67,20 @@ bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t the
   return false;
 }
 
-bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::string& otherPath,
+bool mergeCopyInto(const tBoxIdentity& box, int64_t oursModified, const std::string& otherPath,
                    tPlacedCards* cards, tMergeSummary* summary, tFileReport* report) {
   tPlacedCards theirs;
   if (!readCardList(otherPath, &theirs, report)) return false;
   tPlacedCards ancestor;
   const bool known =
-      findAncestor(boxPath, oursModified, modifiedSeconds(otherPath), &ancestor, &report->warnings);
+      findAncestor(box, oursModified, modifiedSeconds(otherPath), &ancestor, &report->warnings);
   *cards = mergeCardLists(*cards, theirs, known ? &ancestor : nullptr, summary);
   return true;
 }
 
-bool moveIntoBackups(const std::string& boxPath, const std::string& copyPath,
+bool moveIntoBackups(const tBoxIdentity& box, const std::string& copyPath,
                      std::vector<std::string>* warnings) {
-  if (!tBackupStore::forUser().adopt(boxPath, copyPath, warnings)) {
+  if (!tBackupStore::forUser().adopt(box, copyPath, warnings)) {
     warnings->push_back(withPath(kCopyNotMoved, copyPath));
     return false;
   }
@@ -90,23 +90,23 @@ bool moveIntoBackups(const std::string& boxPath, const std::string& copyPath,
   return true;
 }
 
-bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
-                       tMergeSummary* summary, tFileReport* report) {
+bool mergeFilesIntoBox(const tBoxIdentity& box, const std::vector<std::string>& others,
+                       tMergeSummary* summary, tFileReport* report, const tBoxLock* heldLock) {
   theCardBox.clearAll();
   tPlacedCards cards;
-  if (!readCardList(boxPath, &cards, report)) return false;
+  if (!readCardList(box.path(), &cards, report)) return false;
   // Saving the merge would drop the columns of its own that the box holds.
   if (report->foreignColumns > 0) {
-    report->errors.push_back(withPath(kForeignColumns, boxPath));
+    report->errors.push_back(withPath(kForeignColumns, box.path()));
     return false;
   }
-  const int64_t oursModified = modifiedSeconds(boxPath);
+  const int64_t oursModified = modifiedSeconds(box.realPath());
   for (const std::string& other : others) {
-    if (!mergeCopyInto(boxPath, oursModified, other, &cards, summary, report)) return false;
+    if (!mergeCopyInto(box, oursModified, other, &cards, summary, report)) return false;
   }
   fillBox(theCardBox, cards);
-  if (!saveCardFile(boxPath.c_str(), report)) return false;
+  if (!saveCardFile(box, report, heldLock)) return false;
   // A copy left in place is reported; the merge itself is done.
-  for (const std::string& other : others) moveIntoBackups(boxPath, other, &report->warnings);
+  for (const std::string& other : others) moveIntoBackups(box, other, &report->warnings);
   return true;
 }

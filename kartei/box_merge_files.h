@@ -19,30 +19,32 @@
 // could not be read (report says why): merging half a file would delete the rest.
 bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* report);
 
-// The newest backup of the box cardPath that is no newer than either version (by
+// The newest backup of the box that is no newer than either version (by
 // modification time, in seconds): the version both were made from. False when there
 // is none, or it cannot be read (a warning then).
-bool findAncestor(const std::string& cardPath, int64_t oursModified, int64_t theirsModified,
+bool findAncestor(const tBoxIdentity& box, int64_t oursModified, int64_t theirsModified,
                   tPlacedCards* ancestor, std::vector<std::string>* warnings = nullptr);
 
-// Merges the card file otherPath into cards, the box at boxPath as it stands (its
+// Merges the card file otherPath into cards, the box as it stands (its
 // file's modification time oursModified). False (cards untouched) when otherPath
 // cannot be read.
-bool mergeCopyInto(const std::string& boxPath, int64_t oursModified, const std::string& otherPath,
+bool mergeCopyInto(const tBoxIdentity& box, int64_t oursModified, const std::string& otherPath,
                    tPlacedCards* cards, tMergeSummary* summary, tFileReport* report);
 
-// Moves the card file copyPath into the backups of boxPath's box (adopted, so never
+// Moves the card file copyPath into the box's backups (adopted, so never
 // pruned) and removes the box file beside it. False (and a warning; the copy stays
 // where it is) when it could not be kept.
-bool moveIntoBackups(const std::string& boxPath, const std::string& copyPath,
+bool moveIntoBackups(const tBoxIdentity& box, const std::string& copyPath,
                      std::vector<std::string>* warnings);
 
-// The whole merge as the command line does it: loads boxPath into theCardBox, merges
+// The whole merge as the command line does it: loads the box into theCardBox, merges
 // every file of others, saves the box and moves the merged files into the backups.
 // False when the box or a file could not be read, the box holds columns a save would
-// drop, or the box could not be saved; the files are then as they were.
-bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
-                       tMergeSummary* summary, tFileReport* report);
+// drop, or the box could not be saved; the files are then as they were. heldLock: the
+// caller's lock on the box, which the save then uses (see saveCardFile).
+bool mergeFilesIntoBox(const tBoxIdentity& box, const std::vector<std::string>& others,
+                       tMergeSummary* summary, tFileReport* report,
+                       const tBoxLock* heldLock = nullptr);
 
 // The modification time of the file path names, in seconds; 0 when it has none.
 int64_t modifiedSeconds(const std::string& path);
