@@ -209,7 +209,7 @@ TEST_F(MainFrameTest, RecordsWithoutUsableCompartmentAreReportedOnLoad) {
   }
   wxTEST_DIALOG(start(file), tExpectError({"1 Karte ohne gültiges Fach wurde ins 1. Fach gelegt.",
                                            "Datei: " + file}));
-  EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
+  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
   EXPECT_EQ(label(ID_COMPARTMENT), "1");
 }
 
@@ -301,6 +301,31 @@ TEST_F(MainFrameTest, BoxOpenInAnotherProgramOpensOnlyToRead) {
   wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_YES), saveDialog(unwritable),
                 tExpectError({unwritable}));
   EXPECT_EQ(currentFileName, file);
+  const std::string copy = path("kopie.trm");
+  wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_YES), saveDialog(copy));
+  EXPECT_FALSE(window_->modified());
+  EXPECT_EQ(readAll(file), before);
+  EXPECT_TRUE(lockedElsewhere(copy));
+}
+
+TEST_F(MainFrameTest, BoxWhoseLockCannotBeTakenOpensOnlyToReadAndSaysWhy) {
+  const std::string file = writeBox("haus.trm", kBox);
+  const std::string before = readAll(file);
+  // Something other than a lock file stands where the lock file belongs.
+  const std::string lockFile = tBoxLock::lockFileOf(file);
+  ASSERT_TRUE(std::filesystem::create_directory(lockFile));
+  wxTEST_DIALOG(start(file),
+                tExpectError({"Die Kartei " + file + " lässt sich nicht sperren: die Sperrdatei " +
+                                  lockFile + " kann nicht angelegt werden: Ist ein Verzeichnis.",
+                              "Sie wird nur zum Lesen geöffnet."}));
+  EXPECT_EQ(frame_->GetTitle().utf8_string(), "haus.trm (schreibgeschützt) – Deruvuvodiru");
+  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
+  press(WXK_RETURN);
+  press(WXK_RETURN);
+  wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_NO));
+  EXPECT_TRUE(window_->modified());
+  EXPECT_EQ(readAll(file), before);
+  // Saved under another name, the box is written there and may be saved again.
   const std::string copy = path("kopie.trm");
   wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_YES), saveDialog(copy));
   EXPECT_FALSE(window_->modified());
