@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "kartei/box_file_name.h"
@@ -30,6 +31,10 @@ std::string real(const std::string& path) {
   return result;
 }
 
+std::string inFolder(const std::string& folder, const std::string& name) {
+  return (folder == "/" ? "" : folder) + "/" + name;
+}
+
 // Links followed, the folder resolved where it exists, absolute.
 std::string realCardPath(const std::string& cardPath) {
   std::string resolved;
@@ -37,27 +42,26 @@ std::string realCardPath(const std::string& cardPath) {
   std::string directory = real(directoryOf(resolved));
   // Not there (yet): the path is taken as it stands, made absolute.
   if (directory.empty()) directory = absolutePath(directoryOf(resolved));
-  return (directory == "/" ? "" : directory) + "/" + baseNameOf(resolved);
+  return inFolder(directory, baseNameOf(resolved));
 }
 
-// The first name in byte order, in the folder of path, of the regular file st
-// describes: the same for every hard-linked name of it in that folder.
-std::string firstLinkedName(const std::string& path, const struct stat& st) {
+// The other names, in the folder of path, of the regular file st describes.
+std::vector<std::string> otherLinkedNames(const std::string& path, const struct stat& st) {
+  std::vector<std::string> names;
   const std::string folder = directoryOf(path);
-  std::string first = baseNameOf(path);
   DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return path;
+  if (dir == nullptr) return names;
   while (const dirent* entry = readdir(dir)) {
-    if (entry->d_ino != st.st_ino || entry->d_name >= first) continue;
+    const std::string candidate = inFolder(folder, entry->d_name);
+    if (entry->d_ino != st.st_ino || candidate == path) continue;
     struct stat other;
-    const std::string candidate = folder + "/" + entry->d_name;
     if (sysCalls().fstatat(AT_FDCWD, candidate.c_str(), &other, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISREG(other.st_mode) && other.st_dev == st.st_dev && other.st_ino == st.st_ino) {
-      first = entry->d_name;
+      names.push_back(candidate);
     }
   }
   closedir(dir);
-  return (folder == "/" ? "" : folder) + "/" + first;
+  return names;
 }
 
 std::string escapedPath(const std::string& path) {
@@ -112,7 +116,9 @@ tBoxIdentity::tBoxIdentity(const std::string& cardPath)
   exists_ = true;
   device_ = st.st_dev;
   inode_ = st.st_ino;
-  if (S_ISREG(st.st_mode) && st.st_nlink > 1) keyPath_ = firstLinkedName(real_, st);
+  if (!S_ISREG(st.st_mode) || st.st_nlink < 2) return;
+  linkedNames_ = otherLinkedNames(real_, st);
+  for (const std::string& name : linkedNames_) keyPath_ = std::min(keyPath_, name);
 }
 
 std::string tBoxIdentity::boxFile() const {
@@ -127,8 +133,7 @@ std::string tBoxIdentity::lockFile() const {
   std::string name = baseNameOf(keyPath_);
   const size_t room = NAME_MAX - 1 - (sizeof kLockSuffix - 1);
   if (name.size() > room) name.resize(room);
-  const std::string folder = directoryOf(keyPath_);
-  return (folder == "/" ? "" : folder) + "/." + name + kLockSuffix;
+  return inFolder(directoryOf(keyPath_), "." + name + kLockSuffix);
 }
 
 std::string tBoxIdentity::backupsFolder(const std::string& storeDirectory) const {

@@ -9,8 +9,9 @@
 // exists. The box's name for everything kept per box is that real path, except that a
 // card file with further hard-linked names in the same folder is named by the first
 // of them in byte order, so every name of one file meets the same lock and the same
-// backups. A save replaces the file under one name only (by a rename); the value keeps
-// the name chosen at opening for as long as the box stays open.
+// backups. A save replaces the file under the name it was given (by a rename) and then
+// links the other names to the new file (linkedNames()), so they stay one box and its
+// key stays the same from save to save.
 #ifndef TERMEL_KARTEI_BOX_IDENTITY_H_
 #define TERMEL_KARTEI_BOX_IDENTITY_H_
 
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class tBoxIdentity {
  public:
@@ -41,6 +43,8 @@ class tBoxIdentity {
   bool exists() const { return exists_; }
   // The box file beside the card file it really is.
   std::string boxFile() const;
+  // The card file's other hard-linked names in its folder, as found when resolved.
+  const std::vector<std::string>& linkedNames() const { return linkedNames_; }
 
   // "NAME-HHHHHHHHHHHHHHHH": the box's name (at most 64 bytes of it) and a 64-bit
   // FNV-1a hash of keyPath(): short, and different for boxes of one name in different
@@ -69,6 +73,7 @@ class tBoxIdentity {
   std::string given_;
   std::string real_;
   std::string keyPath_;
+  std::vector<std::string> linkedNames_;
   dev_t device_ = 0;
   ino_t inode_ = 0;
   bool exists_ = false;

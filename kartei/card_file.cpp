@@ -1,6 +1,8 @@
 #include "kartei/card_file.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include "kartei/file_texts.h"
 #include "kartei/stale_temp_files.h"
 #include "storage/safe_replace.h"
+#include "storage/sys_calls.h"
 #include "storage/text_encoding.h"
 
 namespace {
@@ -52,6 +55,7 @@ const char kNotRegular[] =
 const char kWriteProtected[] = "Die Datei %s ist schreibgesch\xFCtzt.";
 const char kDirectoryWriteProtected[] = "Das Verzeichnis der Datei %s ist schreibgesch\xFCtzt.";
 const char kNameTooLong[] = "Der Dateiname %s ist zu lang.";
+const char kNotRelinked[] = "Der Name %s derselben Kartei zeigt weiter auf die vorige Fassung.";
 const char kNotSynced[] =
     "Die Datei %s wurde gesichert, aber das Verzeichnis lie\xDF "
     "sich nicht auf den Datentr\xE4ger schreiben; bei einem Absturz "
@@ -294,6 +298,27 @@ tSafeReplace::tLinks boxFileLinks(const tBoxIdentity& box) {
   return tSafeReplace::tLinks::kFollow;
 }
 
+// Points the card file's other hard-linked names that still name the replaced version
+// (replaced) at the new one, each by a link under a temporary name renamed over it, so
+// the names stay one box. A name that cannot follow keeps the previous version, which
+// is among the backups anyway, and a warning says so.
+void relinkOtherNames(const tBoxIdentity& box, const struct stat& replaced, tFileReport* report) {
+  for (const std::string& name : box.linkedNames()) {
+    struct stat st;
+    if (sysCalls().fstatat(AT_FDCWD, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        st.st_dev != replaced.st_dev || st.st_ino != replaced.st_ino) {
+      continue;
+    }
+    const std::string temp = directoryOf(name) + "/." + baseNameOf(name) + ".tmp-relink";
+    sysCalls().unlinkat(AT_FDCWD, temp.c_str(), 0);
+    if (sysCalls().linkat(AT_FDCWD, box.realPath().c_str(), AT_FDCWD, temp.c_str(), 0) != 0 ||
+        sysCalls().renameat(AT_FDCWD, temp.c_str(), AT_FDCWD, name.c_str()) != 0) {
+      sysCalls().unlinkat(AT_FDCWD, temp.c_str(), 0);
+      report->warnings.push_back(withPath(kNotRelinked, name));
+    }
+  }
+}
+
 }  // namespace
 
 tTrmDB::~tTrmDB() = default;
@@ -466,12 +491,16 @@ bool saveCardFile(const tBoxIdentity& box, tFileReport* report, const tBoxLock* 
     heldLock = &ownLock;
   }
   removeStaleTempFiles(box, heldLock);
+  struct stat replaced {};
+  const bool linked = !box.linkedNames().empty() &&
+                      sysCalls().fstatat(AT_FDCWD, box.realPath().c_str(), &replaced, 0) == 0;
   keepBeforeSave(box, &report->warnings);
   tSaveTally tally;
   const bool saved = replaceTable<tTrmDB>(
       box.realPath(), tSafeReplace::tLinks::kFollow, report, createCardTable,
       [&tally](tTrmDB& db) { return writeCards(db, &tally); }, &report->stamp);
   if (!saved) return false;
+  if (linked) relinkOtherNames(box, replaced, report);
   tFileStamp boxStamp;
   replaceTable<tKastenDB>(
       box.boxFile(), boxFileLinks(box), report, createBoxTable,

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -251,6 +252,15 @@ TEST_F(BoxFilesTest, HardLinkedNamesAndRelativePathsNameOneBox) {
   tBoxLock first, second;
   ASSERT_EQ(first.acquire(box), tLockState::kHeld);
   EXPECT_EQ(second.acquire(alias), tLockState::kHeldElsewhere);
+  // A save through one name leaves both names one box, keyed as before.
+  fill(2, 1, "neu");
+  tFileReport report;
+  ASSERT_TRUE(saveCardFile(box, &report, &first));
+  EXPECT_TRUE(report.warnings.empty());
+  EXPECT_EQ(readBytes(dir_.file("alias.trm")), readBytes(path_));
+  EXPECT_EQ(tBoxIdentity(path_).lockFile(), alias.lockFile());
+  EXPECT_EQ(dir_.entries(),
+            (std::set<std::string>{"alias.trm", "box.trm", "box.kas", ".alias.trm.lock", "data"}));
 
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
