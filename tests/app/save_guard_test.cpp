@@ -209,7 +209,7 @@ TEST_F(MainFrameTest, RecordsWithoutUsableCompartmentAreReportedOnLoad) {
   }
   wxTEST_DIALOG(start(file), tExpectError({"1 Karte ohne gültiges Fach wurde ins 1. Fach gelegt.",
                                            "Datei: " + file}));
-  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
+  EXPECT_EQ(status(0), "Fach: 1 Gesamt: 2");
   EXPECT_EQ(label(ID_COMPARTMENT), "1");
 }
 
