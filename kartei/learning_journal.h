@@ -1,7 +1,6 @@
 // tLearningJournal: the learning journal of one box, a text file in
 // $XDG_DATA_HOME/termel/history named after the box (tBoxIdentity::journalFile), one
-// line per answer
-// and per answer taken back:
+// line per answer and per answer taken back:
 //
 //   TIME \t G|U|Z \t FROM \t TO \t FRONT \t BACK \n
 //
