@@ -173,7 +173,8 @@ bool copyFile(const std::string& source, const struct stat& original, const std:
     errno = EIO;
     return false;
   }
-  const int from = sysCalls().openat(AT_FDCWD, source.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  const int from =
+      sysCalls().openat(AT_FDCWD, source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
   bool ok = from >= 0 && copyBytes(from, to);
   if (from >= 0) sysCalls().close(from);
   const struct timespec times[2] = {original.st_atim, original.st_mtim};
