@@ -341,7 +341,7 @@ void tHauptFenster::takeBackAnswer() {
 void tHauptFenster::journal(tJournalEvent event, const tTermel& card, int from, int to) {
   if (currentFileName.empty() || to == 0) return;
   if (currentFileName != journalBox_) {
-    journal_ = tLearningJournal::forBox(currentFileName);
+    journal_ = tLearningJournal::forBox(saveGuard_.boxAt(currentFileName));
     journalBox_ = currentFileName;
     journalFailed_ = false;
   }

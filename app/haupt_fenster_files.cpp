@@ -44,6 +44,9 @@ const char kWriteProtected[] =
 const char kOpenedToRead[] =
     "Die Kartei %s ist nur zum Lesen ge\xF6"
     "ffnet. Unter einem anderen Namen sichern?";
+const char kOnlyToRead[] =
+    " Sie wird nur zum Lesen ge\xF6"
+    "ffnet.";
 const char kNoCardFile[] =
     "Die Datei %s ist keine Kartei. Trotzdem \xFC"
     "berschreiben?";
@@ -154,8 +157,9 @@ void tHauptFenster::forgetUnreadFile(const tFileReport& report) {
 }
 
 bool tHauptFenster::claimBox(const std::string& path, bool* onlyToRead) {
-  // A lock that cannot be taken for another reason (a directory this user may not
-  // write) keeps nobody from opening the box; its save says what stands in the way.
+  // A lock that cannot be taken for another reason (another user's lock file, anything
+  // but a file in its place, a directory this user may not write) opens the box only to
+  // read, and its load report says why.
   *onlyToRead = saveGuard_.lock(path) == tLockState::kHeldElsewhere;
   if (!*onlyToRead || askYesNo(this, naming(kOpenElsewhere, path)) == wxID_YES) return true;
   // Trying the other box let go of this one's lock, and this one stays open.
@@ -167,6 +171,11 @@ void tHauptFenster::showLoadReport(const tFileReport& report, const std::string&
   std::vector<std::string> notes = report.errors;
   if (report.placedInFirst > 0) notes.push_back(placedInFirstText(report.placedInFirst));
   notes.insert(notes.end(), report.warnings.begin(), report.warnings.end());
+  // A write-protected box says so when it is saved; any other box that cannot be locked
+  // says at once why it is only read.
+  if (saveGuard_.lockFailed() && report.opened && !report.readOnly) {
+    notes.push_back(saveGuard_.lockReason() + kOnlyToRead);
+  }
   showErrors(notes, cardFile);
 }
 
@@ -218,8 +227,10 @@ bool tHauptFenster::saveBoxAs() {
     return false;
   }
   const tSaveGuard::tKnown before = saveGuard_.known();
-  if (!saveGuard_.retarget(chosen, currentFileName)) {
-    warn(this, naming(kHeldElsewhere, chosen));
+  const tLockState locked = saveGuard_.retarget(chosen, currentFileName);
+  if (locked != tLockState::kHeld) {
+    warn(this, locked == tLockState::kHeldElsewhere ? naming(kHeldElsewhere, chosen)
+                                                    : toWx(saveGuard_.lockReason()));
     return false;
   }
   const std::string language = translationLanguage();
@@ -234,7 +245,8 @@ bool tHauptFenster::saveBoxAs() {
 
 bool tHauptFenster::writeBox(const std::string& path) {
   tFileReport report;
-  const bool saved = saveCardFile(path.c_str(), &report, mergedVersions_);
+  const bool saved =
+      saveCardFile(saveGuard_.boxAt(path), &report, saveGuard_.heldLock(), mergedVersions_);
   // A box that did not reach the file stays changed, so closing asks again.
   if (saved) {
     currentFileName = path;

@@ -48,7 +48,7 @@ std::vector<std::string> tHauptFenster::mergeReadable(const std::vector<std::str
   std::vector<std::string> merged;
   for (const std::string& path : paths) {
     tFileReport report;
-    if (mergeCopyInto(currentFileName, oursOnDisk, path, cards, summary, &report, madeFrom)) {
+    if (mergeCopyInto(saveGuard_.box(), oursOnDisk, path, cards, summary, &report, madeFrom)) {
       merged.push_back(path);
       warnings->insert(warnings->end(), report.warnings.begin(), report.warnings.end());
     } else {
@@ -85,7 +85,7 @@ void tHauptFenster::mergeInto(const std::vector<std::string>& paths) {
     return;
   }
   refresh();
-  keepMergedFiles(currentFileName, merged, &warnings);
+  keepMergedFiles(saveGuard_.box(), merged, &warnings);
   copiesAsked_ = findConflictCopies(currentFileName);
   ask(this, mergeSummaryMessage(summary, warnings), toWx(kMergeCaption), wxOK | wxICON_INFORMATION);
 }

@@ -7,14 +7,13 @@
 #include "box/termel.h"
 #include "dialogs/languages.h"
 #include "dialogs/sprache_dialog.h"
-#include "kartei/box_key.h"
+#include "kartei/box_identity.h"
 
 namespace {
 
-// The box's real path (links and "." or ".." resolved), so each box has one key
-// however it was opened, also before its file is first written.
+// One key per box however it was opened, also before its file is first written.
 wxString boxSettingsKey(const std::string& path) {
-  return shownPath(realBoxPath(path));
+  return shownPath(tBoxIdentity(path).settingsKey());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "app/haupt_fenster.h"
 #include "app/my_app.h"
+#include "kartei/box_identity.h"
 
 wxIMPLEMENT_APP_NO_MAIN(TMyApp);
 
@@ -17,7 +18,9 @@ int main(int argc, char** argv) {
     std::printf("termel %s\n", TERMEL_VERSION);
     return 0;
   }
-  // Kept as the native bytes the shell passed, so any path the system accepts opens.
-  currentFileName = argc > 1 ? argv[1] : "";
+  // Kept as the native bytes the shell passed, so any path the system accepts opens;
+  // made absolute, so it names the same box in the list of recent boxes wherever
+  // termel is started next.
+  currentFileName = argc > 1 ? absolutePath(argv[1]) : "";
   return wxEntry(argc, argv);
 }

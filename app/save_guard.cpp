@@ -4,13 +4,22 @@
 #include "kartei/stale_temp_files.h"
 
 tLockState tSaveGuard::lock(const std::string& path) {
-  const tLockState state = lock_.acquire(path);
-  if (state == tLockState::kHeld) removeStaleTempFiles(path, &lock_);
+  box_ = tBoxIdentity(path);
+  const tLockState state = lock_.acquire(box_);
+  reason_ = lock_.reason();
+  lockFailed_ = state == tLockState::kError;
+  if (state == tLockState::kHeld) removeStaleTempFiles(box_, &lock_);
   return state;
+}
+
+tBoxIdentity tSaveGuard::boxAt(const std::string& path) const {
+  return !box_.empty() && box_.path() == absolutePath(path) ? box_ : tBoxIdentity(path);
 }
 
 void tSaveGuard::forget() {
   lock_.release();
+  box_ = tBoxIdentity();
+  lockFailed_ = false;
   readOnly_ = false;
   onlyToRead_ = false;
   lossyRewrite_ = false;
@@ -20,30 +29,36 @@ void tSaveGuard::forget() {
 
 void tSaveGuard::loaded(const tFileReport& report, bool onlyToRead) {
   readOnly_ = report.readOnly;
-  onlyToRead_ = onlyToRead;
+  onlyToRead_ = onlyToRead || lockFailed_;
   lossyRewrite_ = report.lossyRewrite;
   stampKept_ = report.opened;
   stamp_ = report.stamp;
 }
 
-bool tSaveGuard::retarget(const std::string& path, const std::string& oldPath) {
-  // A box file the guard cannot lock (such as one in a directory it may not write) is
-  // still saved there; the save itself says why it failed, if it does.
-  if (lock_.acquire(path) == tLockState::kHeldElsewhere) {
-    if (!oldPath.empty()) lock_.acquire(oldPath);
-    return false;
+tLockState tSaveGuard::retarget(const std::string& path, const std::string& oldPath) {
+  // Never saved without the lock: a box file the guard cannot lock (held by another
+  // program, or in a directory this user may not write) is not written at all.
+  const tBoxIdentity box(path);
+  const tLockState state = lock_.acquire(box);
+  if (state != tLockState::kHeld) {
+    reason_ = lockRefusalText(box, lock_);
+    if (!oldPath.empty() && !box_.empty()) lock_.acquire(box_);
+    return state;
   }
+  box_ = box;
+  reason_.clear();
+  lockFailed_ = false;
   const tFileStamp target = tFileStamp::ofPath(path);
   readOnly_ = false;
   onlyToRead_ = false;
   // The open file again under another of its names: what its load could not read is
   // still lost by writing it, and a change by someone else still shows.
-  if (target.known && target == tFileStamp::ofPath(oldPath)) return true;
+  if (target.known && target == tFileStamp::ofPath(oldPath)) return tLockState::kHeld;
   lossyRewrite_ = false;
   // The learner chose this name, replacing whatever is there knowingly.
   stamp_ = target;
   stampKept_ = true;
-  return true;
+  return tLockState::kHeld;
 }
 
 void tSaveGuard::saved(const tFileReport& report) {
@@ -78,8 +93,10 @@ tSaveGuard::tKnown tSaveGuard::known() const {
 void tSaveGuard::restore(const tKnown& known, const std::string& path) {
   if (path.empty()) {
     lock_.release();
+    box_ = tBoxIdentity();
   } else {
-    lock_.acquire(path);
+    box_ = tBoxIdentity(path);
+    lock_.acquire(box_);
   }
   readOnly_ = known.readOnly;
   onlyToRead_ = known.onlyToRead;

@@ -28,19 +28,32 @@ class tSaveGuard {
   };
 
   // Locks the box of the card file path before it is opened, letting go of the box
-  // open before. kHeldElsewhere: another program has it open.
-  // Locks the box; once it is this program's, temporary files a killed save left
-  // beside it are removed.
+  // open before; the box is resolved here once (box()). kHeldElsewhere: another program
+  // has it open; kError: no lock can be taken (lockReason() says why), so the box is
+  // only to be read. Once the lock is this program's, temporary files a killed save left
+  // beside the box are removed.
   tLockState lock(const std::string& path);
+  // Why the last lock() or retarget() did not lock the box, as the learner reads it.
+  const std::string& lockReason() const { return reason_; }
+  // The box as resolved when it was locked (empty when none is).
+  const tBoxIdentity& box() const { return box_; }
+  // The box to write at path: box() when that is where it is, else path resolved.
+  tBoxIdentity boxAt(const std::string& path) const;
+  // The lock a save of box() writes under.
+  const tBoxLock* heldLock() const { return &lock_; }
   // No box file any more (a new box): the lock goes, and nothing is known.
   void forget();
   // The box was loaded from its file; onlyToRead when the learner chose to open a box
-  // that another program has open.
+  // that another program has open. A box whose lock could not be taken is only read
+  // in any case.
   void loaded(const tFileReport& report, bool onlyToRead);
+  // The box is open only to read because its lock could not be taken.
+  bool lockFailed() const { return lockFailed_; }
   // The box is about to be saved under a name the learner chose instead of oldPath:
   // whatever was known of the old file no longer counts, and the new one is locked.
-  // False when another program holds it; the old box then stays locked and as it was.
-  bool retarget(const std::string& path, const std::string& oldPath);
+  // Anything but kHeld when it cannot be locked (lockReason() says why); the old box
+  // then stays locked and as it was.
+  tLockState retarget(const std::string& path, const std::string& oldPath);
   // The box was written to its file.
   void saved(const tFileReport& report);
 
@@ -69,6 +82,9 @@ class tSaveGuard {
 
  private:
   tBoxLock lock_;
+  tBoxIdentity box_;
+  std::string reason_;
+  bool lockFailed_ = false;
   bool readOnly_ = false;
   bool onlyToRead_ = false;
   bool lossyRewrite_ = false;

@@ -46,9 +46,8 @@ constexpr size_t kStampLength = 16;
 // Versions of one second beyond this many are not kept; only a program saving in a
 // loop gets there.
 constexpr int kMaxSequence = 99;
-// Folder names longer than this are cut at the front and carry a hash.
-constexpr size_t kMaxFolderName = 200;
-constexpr size_t kKeptTail = 160;
+// Added to the name of a backup while it is copied.
+const char kPartSuffix[] = ".part";
 
 void warn(std::vector<std::string>* warnings, const std::string& text) {
   if (warnings != nullptr) warnings->push_back(text);
@@ -114,20 +113,6 @@ std::string stemFor(const std::string& folder, const std::string& name, std::tim
   return stem;
 }
 
-std::string escapedPath(const std::string& path) {
-  std::string name;
-  for (char c : path) {
-    if (c == '%') {
-      name += "%25";
-    } else if (c == '/') {
-      name += "%2F";
-    } else {
-      name += c;
-    }
-  }
-  return name;
-}
-
 // Creates the directory and any missing parents, private to the user.
 bool syncDirectory(const std::string& path) {
   const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
@@ -180,7 +165,7 @@ bool copyFile(const std::string& source, const struct stat& original, const std:
     errno = EEXIST;
     return false;
   }
-  const std::string part = target + ".part";
+  const std::string part = target + kPartSuffix;
   removeFile(part);  // left by a copy that was cut short
   const int to =
       sysCalls().openat(AT_FDCWD, part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -188,7 +173,8 @@ bool copyFile(const std::string& source, const struct stat& original, const std:
     errno = EIO;
     return false;
   }
-  const int from = sysCalls().openat(AT_FDCWD, source.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  const int from =
+      sysCalls().openat(AT_FDCWD, source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
   bool ok = from >= 0 && copyBytes(from, to);
   if (from >= 0) sysCalls().close(from);
   const struct timespec times[2] = {original.st_atim, original.st_mtim};
@@ -233,10 +219,8 @@ tPlaced placeUnderFreeName(const std::string& source, const struct stat& origina
 // The box file goes with the card file's backup. It lies beside the file the card
 // path really names, links followed. A stale one under the backup's name (left by a
 // backup whose card file was removed by hand) gives way.
-bool keepBoxFile(const std::string& cardPath, const std::string& stem) {
-  std::string real;
-  if (!resolveLinks(cardPath, &real)) real = cardPath;
-  const std::string source = boxFileName(real);
+bool keepBoxFile(const tBoxIdentity& box, const std::string& stem) {
+  const std::string source = box.boxFile();
   struct stat original;
   if (!statOf(source, &original) || !S_ISREG(original.st_mode)) return true;
   const std::string target = stem + kBoxExtension;
@@ -258,9 +242,10 @@ auto order(const tBackup& b) {
   return std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second, b.sequence);
 }
 
+// Only read: a backup may be write-protected, and listing never changes it.
 int32_t recordCount(const std::string& cardPath) {
   tDBF table;
-  if (!table.open(cardPath.c_str())) return -1;
+  if (!table.open(cardPath.c_str(), tDBF::tMode::kReadOnly)) return -1;
   const uint32_t count = table.recordCount();
   table.close();
   return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
@@ -283,6 +268,30 @@ std::vector<tBackup> scan(const std::string& folder) {
   std::sort(backups.begin(), backups.end(),
             [](const tBackup& a, const tBackup& b) { return order(a) > order(b); });
   return backups;
+}
+
+// What killed prunes and copies left in a box's folder: box files whose card file is
+// gone (a prune removes the card file first) and copies cut short ("NAME.part").
+std::vector<std::string> leftovers(const std::string& folder) {
+  std::vector<std::string> found;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return found;
+  tBackup backup;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    std::string stem = name;
+    const bool part = endsWith(name, kPartSuffix);
+    if (part) stem.resize(stem.size() - (sizeof kPartSuffix - 1));
+    if (!endsWith(stem, kBoxExtension) && !(part && endsWith(stem, kCardExtension))) continue;
+    const std::string card = stem.substr(0, stem.size() - 4) + kCardExtension;
+    if (!parseName(card, &backup)) continue;
+    struct stat st;
+    if (part || !statOf(folder + "/" + card, &st, AT_SYMLINK_NOFOLLOW)) {
+      found.push_back(folder + "/" + name);
+    }
+  }
+  closedir(dir);
+  return found;
 }
 
 std::string twoDigits(int n) {
@@ -308,41 +317,35 @@ std::string tBackupStore::userDirectory() {
   return base.empty() ? base : base + "/termel/backups";
 }
 
-std::string tBackupStore::folderOf(const std::string& cardPath) const {
-  const std::string real = realBoxPath(cardPath);
-  std::string name = escapedPath(real);
-  if (name.size() > kMaxFolderName) {
-    char hash[24];
-    std::snprintf(hash, sizeof hash, "%016llx~", static_cast<unsigned long long>(pathHash(real)));
-    name = hash + name.substr(name.size() - kKeptTail);
-  }
-  return directory_ + "/" + name;
+std::string tBackupStore::folderOf(const tBoxIdentity& box) const {
+  return box.backupsFolder(directory_);
 }
 
-bool tBackupStore::keep(const std::string& cardPath, std::vector<std::string>* warnings) const {
+bool tBackupStore::keep(const tBoxIdentity& box, std::vector<std::string>* warnings) const {
   struct stat original;
+  const std::string& cardPath = box.realPath();
   if (!statOf(cardPath, &original) || !S_ISREG(original.st_mode)) return true;
-  const std::string folder = folderOf(cardPath);
+  const std::string folder = folderOf(box);
   if (!makeDirectories(folder)) {
     warn(warnings, kNoDirectory);
     return false;
   }
   std::string target;
-  const tPlaced placed =
-      placeUnderFreeName(cardPath, original, folder, boxNameOf(cardPath), kCardExtension, &target);
+  const tPlaced placed = placeUnderFreeName(cardPath, original, folder, boxNameOf(box.path()),
+                                            kCardExtension, &target);
   if (placed == tPlaced::kAlreadyKept) return true;
   if (placed != tPlaced::kNew) {
     warn(warnings, kCardNotKept);
     return false;
   }
   const std::string stem = target.substr(0, target.size() - (sizeof kCardExtension - 1));
-  if (!keepBoxFile(cardPath, stem)) warn(warnings, kBoxNotKept);
+  if (!keepBoxFile(box, stem)) warn(warnings, kBoxNotKept);
   // The save's own rename is made durable; the backup's name should be as well.
   syncDirectory(folder);
   return true;
 }
 
-bool tBackupStore::prune(const std::string& cardPath, std::time_t now,
+bool tBackupStore::prune(const tBoxIdentity& box, std::time_t now,
                          std::vector<std::string>* warnings) const {
   std::tm local;
   localtime_r(&now, &local);
@@ -351,7 +354,8 @@ bool tBackupStore::prune(const std::string& cardPath, std::time_t now,
   int kept = 0;
   bool ok = true;
   // Newest first, so the first backup seen of a day is that day's newest.
-  for (const tBackup& backup : scan(folderOf(cardPath))) {
+  const std::string folder = folderOf(box);
+  for (const tBackup& backup : scan(folder)) {
     if (backup.adopted) continue;
     const long day = dayNumber(backup.year, backup.month, backup.day);
     const bool newOfRecentDay = today - day < kDaysKept && daysSeen.insert(day).second;
@@ -359,28 +363,29 @@ bool tBackupStore::prune(const std::string& cardPath, std::time_t now,
     ok = removeFile(backup.cardPath) && ok;
     ok = removeFile(backup.boxPath) && ok;
   }
+  for (const std::string& leftover : leftovers(folder)) ok = removeFile(leftover) && ok;
   if (!ok) warn(warnings, kNotPruned);
   return ok;
 }
 
-std::vector<tBackup> tBackupStore::list(const std::string& cardPath) const {
-  std::vector<tBackup> backups = scan(folderOf(cardPath));
+std::vector<tBackup> tBackupStore::list(const tBoxIdentity& box) const {
+  std::vector<tBackup> backups = scan(folderOf(box));
   for (tBackup& backup : backups) backup.cards = recordCount(backup.cardPath);
   return backups;
 }
 
-bool tBackupStore::adopt(const std::string& cardPath, const std::string& file,
+bool tBackupStore::adopt(const tBoxIdentity& box, const std::string& file,
                          std::vector<std::string>* warnings) const {
   struct stat original, own;
   if (!statOf(file, &original, AT_SYMLINK_NOFOLLOW) || !S_ISREG(original.st_mode)) {
     warn(warnings, withPath(kNotAdopted, file));
     return false;
   }
-  if (statOf(cardPath, &own) && sameFile(own, original)) {
+  if (statOf(box.realPath(), &own) && sameFile(own, original)) {
     warn(warnings, withPath(kOwnCardFile, file));
     return false;
   }
-  const std::string folder = folderOf(cardPath);
+  const std::string folder = folderOf(box);
   if (realBoxPath(directoryOf(file) + "/.") == realBoxPath(folder + "/.")) return true;
   if (!makeDirectories(folder)) {
     warn(warnings, kNoDirectory);
@@ -389,7 +394,7 @@ bool tBackupStore::adopt(const std::string& cardPath, const std::string& file,
   std::string target;
   const std::string ending = std::string(kAdoptedMark) + kCardExtension;
   const tPlaced placed =
-      placeUnderFreeName(file, original, folder, boxNameOf(cardPath), ending.c_str(), &target);
+      placeUnderFreeName(file, original, folder, boxNameOf(box.path()), ending.c_str(), &target);
   struct stat kept;
   if (placed == tPlaced::kFailed || !statOf(target, &kept)) {
     warn(warnings, withPath(kNotAdopted, file));
@@ -403,12 +408,10 @@ bool tBackupStore::adopt(const std::string& cardPath, const std::string& file,
   return true;
 }
 
-void keepBeforeSave(const char* cardPath, std::vector<std::string>* warnings) {
-  if (cardPath != nullptr && *cardPath != '\0') tBackupStore::forUser().keep(cardPath, warnings);
+void keepBeforeSave(const tBoxIdentity& box, std::vector<std::string>* warnings) {
+  if (!box.empty()) tBackupStore::forUser().keep(box, warnings);
 }
 
-void pruneAfterSave(const char* cardPath, std::vector<std::string>* warnings) {
-  if (cardPath != nullptr && *cardPath != '\0') {
-    tBackupStore::forUser().prune(cardPath, std::time(nullptr), warnings);
-  }
+void pruneAfterSave(const tBoxIdentity& box, std::vector<std::string>* warnings) {
+  if (!box.empty()) tBackupStore::forUser().prune(box, std::time(nullptr), warnings);
 }

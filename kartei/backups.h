@@ -13,8 +13,9 @@
 // same second) gets a suffix ("-2", "-3", ...); the same version is never kept twice.
 //
 // Per box the 10 newest backups and the newest of each of the last 30 days are kept;
-// prune() removes the others. A file adopted from outside (adopt(), such as a sync
-// tool's conflict copy of the box) is marked "-kopie" and never pruned.
+// prune() removes the others, and what a killed prune or copy left: a box file whose
+// card file is gone, and the ".part" file of a copy cut short. A file adopted from outside
+// (adopt(), such as a sync tool's conflict copy of the box) is marked "-kopie" and never pruned.
 //
 // Backups kept before boxes had folders of their own lie directly in the store's
 // directory ("NAME-YYYYMMDD-HHMMSS.trm"). Which box they belong to cannot be told from
@@ -30,6 +31,8 @@
 #include <ctime>
 #include <string>
 #include <vector>
+
+#include "kartei/box_identity.h"
 
 // One kept version of a box.
 struct tBackup {
@@ -59,24 +62,22 @@ class tBackupStore {
 
   explicit tBackupStore(std::string directory) : directory_(std::move(directory)) {}
   const std::string& directory() const { return directory_; }
-  // The folder of cardPath's box: directory() and the card file's real path, '%' and
-  // '/' written as "%25" and "%2F" (a path too long for one name is cut at its front
-  // and told apart by a hash).
-  std::string folderOf(const std::string& cardPath) const;
+  // The folder of the box in this store (tBoxIdentity::backupsFolder).
+  std::string folderOf(const tBoxIdentity& box) const;
 
-  // Keeps the current version of cardPath and of its box file, creating the folder
-  // when needed. The backups are named after cardPath as given; the files kept are
-  // those it really names (links followed), the box file beside the card file. A missing
-  // card file needs no backup. Failures are added to warnings as German texts (code page
-  // 1252); false when the card file could not be kept.
-  bool keep(const std::string& cardPath, std::vector<std::string>* warnings) const;
-  // Removes the backups of cardPath's box that the rules above do not keep, counting
-  // days back from now. False (and a warning) when one could not be removed.
-  bool prune(const std::string& cardPath, std::time_t now,
-             std::vector<std::string>* warnings) const;
-  // The backups of cardPath's box, newest first.
-  std::vector<tBackup> list(const std::string& cardPath) const;
-  // Moves file, a card file from outside that belongs to cardPath's box (such as a sync
+  // Keeps the current version of the box's card file and of its box file, creating the
+  // folder when needed. The backups are named after the box's path as given; the files
+  // kept are those it really names (links followed), the box file beside the card file.
+  // A missing card file needs no backup. Failures are added to warnings as German texts
+  // (code page 1252); false when the card file could not be kept.
+  bool keep(const tBoxIdentity& box, std::vector<std::string>* warnings) const;
+  // Removes the backups of the box that the rules above do not keep, counting days back
+  // from now. False (and a warning) when one could not be removed.
+  bool prune(const tBoxIdentity& box, std::time_t now, std::vector<std::string>* warnings) const;
+  // The backups of the box, newest first. Each is only read, so a write-protected one
+  // shows its card count too.
+  std::vector<tBackup> list(const tBoxIdentity& box) const;
+  // Moves file, a card file from outside that belongs to the box (such as a sync
   // tool's conflict copy), into the box's backups as an adopted backup dated by its
   // modification time, so list() shows it and prune() never removes it. Nothing is ever
   // deleted: the backup is a link to the file (or, on another file system, a synced
@@ -85,7 +86,7 @@ class tBackupStore {
   // could not be taken in; it is then where it was. A file already among the box's
   // backups is left as it is (true). When the old name cannot be removed the backup
   // stays and a warning says so (true).
-  bool adopt(const std::string& cardPath, const std::string& file,
+  bool adopt(const tBoxIdentity& box, const std::string& file,
              std::vector<std::string>* warnings) const;
 
  private:
@@ -94,7 +95,7 @@ class tBackupStore {
 
 // The calls around a save of the card file: keepBeforeSave before the card file is
 // replaced, pruneAfterSave once the save succeeded. Both use the user's store.
-void keepBeforeSave(const char* cardPath, std::vector<std::string>* warnings);
-void pruneAfterSave(const char* cardPath, std::vector<std::string>* warnings);
+void keepBeforeSave(const tBoxIdentity& box, std::vector<std::string>* warnings);
+void pruneAfterSave(const tBoxIdentity& box, std::vector<std::string>* warnings);
 
 #endif  // TERMEL_KARTEI_BACKUPS_H_

@@ -10,12 +10,21 @@
 
 #include <cerrno>
 
+#include "kartei/file_texts.h"
 #include "storage/file_status.h"
 #include "storage/sys_calls.h"
 
 namespace {
 
-const char kLockSuffix[] = ".lock";
+// Code page 1252; the first %s names the box, the second the lock file.
+const char kHeldElsewhere[] =
+    "Die Kartei %s ist in einem anderen Programm ge\xF6"
+    "ffnet.";
+const char kNoLockFile[] =
+    "Die Kartei %s l\xE4sst sich nicht sperren: die Sperrdatei %s kann nicht angelegt werden";
+const char kLockFileNotRegular[] =
+    "Die Kartei %s l\xE4sst sich nicht sperren: die Sperrdatei %s ist keine gew\xF6hnliche "
+    "Datei.";
 // Attempts when the lock file keeps being replaced under us.
 constexpr int kAttempts = 10;
 
@@ -25,41 +34,59 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-tBoxLock::tBoxLock() : fd_(-1), errno_(0) {}
+tBoxLock::tBoxLock() : fd_(-1), errno_(0), notRegular_(false) {}
 
 tBoxLock::~tBoxLock() {
   release();
 }
 
 std::string tBoxLock::lockFileOf(const std::string& cardPath) {
-  std::string resolved;
-  if (!resolveLinks(cardPath, &resolved)) resolved = cardPath;
-  const size_t slash = resolved.rfind('/');
-  const std::string prefix = slash == std::string::npos ? "" : resolved.substr(0, slash + 1);
-  std::string name = baseNameOf(resolved);
-  const size_t room = NAME_MAX - 1 - (sizeof kLockSuffix - 1);
-  if (name.size() > room) name.resize(room);
-  return prefix + "." + name + kLockSuffix;
+  return tBoxIdentity(cardPath).lockFile();
 }
 
-tLockState tBoxLock::fail(tLockState state) {
-  errno_ = state == tLockState::kError ? errno : 0;
+tLockState tBoxLock::fail(tLockState state, const tBoxIdentity& box) {
+  errno_ = state == tLockState::kError && !notRegular_ ? errno : 0;
+  if (state == tLockState::kHeldElsewhere) {
+    reason_ = withPath(kHeldElsewhere, box.path());
+  } else if (notRegular_) {
+    reason_ = withPathAnd(kLockFileNotRegular, box.path(), withPath("%s", box.lockFile()));
+  } else {
+    reason_ = withPathAnd(kNoLockFile, box.path(), withPath("%s", box.lockFile()));
+    if (errno_ != 0) reason_ += ": " + systemErrorText(errno_);
+    reason_ += ".";
+  }
   return state;
 }
 
-tLockState tBoxLock::acquire(const std::string& cardPath) {
+// Opens (creating) the lock file without ever waiting on it: a FIFO in its place would
+// block a plain open until someone writes to it. Anything but a regular file is refused.
+int tBoxLock::openLockFile(const std::string& path) {
+  const int fd = sysCalls().openat(AT_FDCWD, path.c_str(),
+                                   O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return fd;
+  struct stat st;
+  if (sysCalls().fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+  const int error = errno;
+  notRegular_ = true;
+  sysCalls().close(fd);
+  errno = error;
+  return -1;
+}
+
+tLockState tBoxLock::acquire(const tBoxIdentity& box) {
   release();
   errno_ = 0;
-  const std::string path = lockFileOf(cardPath);
+  notRegular_ = false;
+  reason_.clear();
+  const std::string path = box.lockFile();
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const int fd = sysCalls().openat(AT_FDCWD, path.c_str(),
-                                     O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) return fail(tLockState::kError);
+    const int fd = openLockFile(path);
+    if (fd < 0) return fail(tLockState::kError, box);
     if (sysCalls().flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int error = errno;
       sysCalls().close(fd);
       errno = error;
-      return fail(error == EWOULDBLOCK ? tLockState::kHeldElsewhere : tLockState::kError);
+      return fail(error == EWOULDBLOCK ? tLockState::kHeldElsewhere : tLockState::kError, box);
     }
     struct stat locked, named;
     if (sysCalls().fstat(fd, &locked) == 0 &&
@@ -72,7 +99,7 @@ tLockState tBoxLock::acquire(const std::string& cardPath) {
     sysCalls().close(fd);  // locked a file its holder had just removed
   }
   errno = EAGAIN;
-  return fail(tLockState::kError);
+  return fail(tLockState::kError, box);
 }
 
 void tBoxLock::release() {

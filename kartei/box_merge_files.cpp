@@ -59,14 +59,14 @@ bool isSameFile(const std::string& a, const std::string& b) {
 
 // The file that holds version, of the files given or the box's backups; empty when
 // none does. Only files of the recorded size are read.
-std::string fileOfVersion(const std::string& cardPath, const tVersionRecord& record,
+std::string fileOfVersion(const tBoxIdentity& box, const tVersionRecord& record,
                           const std::string& version,
                           const std::vector<std::pair<std::string, tVersionId>>& known) {
   for (const auto& [path, id] : known) {
     if (id.hash == version) return path;
   }
   const int64_t size = record.sizeOf(version);
-  for (const tBackup& backup : tBackupStore::forUser().list(cardPath)) {
+  for (const tBackup& backup : tBackupStore::forUser().list(box)) {
     const tFileStamp stamp = tFileStamp::ofPath(backup.cardPath);
     if (!stamp.known || (size >= 0 && stamp.size != size)) continue;
     tVersionId id;
@@ -91,10 +91,11 @@ bool readCardList(const std::string& path, tPlacedCards* cards, tFileReport* rep
   return report->opened && report->errors.size() == errorsBefore;
 }
 
-bool findAncestor(const std::string& cardPath, const std::string& otherPath, tPlacedCards* ancestor,
+bool findAncestor(const tBoxIdentity& box, const std::string& otherPath, tPlacedCards* ancestor,
                   std::vector<std::string>* warnings) {
   std::vector<std::string> local;
   if (warnings == nullptr) warnings = &local;
+  const std::string& cardPath = box.keyPath();
   const tVersionRecord record = tVersionRecord::read(cardPath);
   tVersionId ours, theirs;
   const std::vector<std::string> common =
@@ -107,7 +108,7 @@ bool findAncestor(const std::string& cardPath, const std::string& otherPath, tPl
   }
   for (const std::string& version : common) {
     const std::string file =
-        fileOfVersion(cardPath, record, version, {{cardPath, ours}, {otherPath, theirs}});
+        fileOfVersion(box, record, version, {{cardPath, ours}, {otherPath, theirs}});
     if (file.empty()) continue;
     tFileReport report;
     if (readCardList(file, ancestor, &report)) return true;
@@ -118,10 +119,10 @@ bool findAncestor(const std::string& cardPath, const std::string& otherPath, tPl
   return false;
 }
 
-bool mergeCopyInto(const std::string& boxPath, bool oursOnDisk, const std::string& otherPath,
+bool mergeCopyInto(const tBoxIdentity& box, bool oursOnDisk, const std::string& otherPath,
                    tPlacedCards* cards, tMergeSummary* summary, tFileReport* report,
                    std::vector<std::string>* madeFrom) {
-  if (isSameFile(boxPath, otherPath)) {
+  if (isSameFile(box.realPath(), otherPath)) {
     report->errors.push_back(withPath(kTheBoxItself, otherPath));
     return false;
   }
@@ -129,16 +130,16 @@ bool mergeCopyInto(const std::string& boxPath, bool oursOnDisk, const std::strin
   if (!readCardList(otherPath, &theirs, report)) return false;
   tPlacedCards ancestor;
   if (!oursOnDisk) report->warnings.push_back(withPath(kOursChanged, otherPath));
-  const bool known = oursOnDisk && findAncestor(boxPath, otherPath, &ancestor, &report->warnings);
+  const bool known = oursOnDisk && findAncestor(box, otherPath, &ancestor, &report->warnings);
   *cards = mergeCardLists(*cards, theirs, known ? &ancestor : nullptr, summary);
   tVersionId version;
   if (versionOfFile(otherPath, &version)) madeFrom->push_back(version.hash);
   return true;
 }
 
-bool moveIntoBackups(const std::string& boxPath, const std::string& copyPath,
+bool moveIntoBackups(const tBoxIdentity& box, const std::string& copyPath,
                      std::vector<std::string>* warnings) {
-  if (!tBackupStore::forUser().adopt(boxPath, copyPath, warnings)) {
+  if (!tBackupStore::forUser().adopt(box, copyPath, warnings)) {
     warnings->push_back(withPath(kCopyNotMoved, copyPath));
     return false;
   }
@@ -148,34 +149,34 @@ bool moveIntoBackups(const std::string& boxPath, const std::string& copyPath,
   return true;
 }
 
-void keepMergedFiles(const std::string& boxPath, const std::vector<std::string>& merged,
+void keepMergedFiles(const tBoxIdentity& box, const std::vector<std::string>& merged,
                      std::vector<std::string>* warnings) {
-  const std::vector<std::string> copies = findConflictCopies(boxPath);
+  const std::vector<std::string> copies = findConflictCopies(box.path());
   for (const std::string& file : merged) {
     const bool isCopy = std::any_of(copies.begin(), copies.end(), [&](const std::string& copy) {
       return isSameFile(copy, file);
     });
-    if (isCopy) moveIntoBackups(boxPath, file, warnings);
+    if (isCopy) moveIntoBackups(box, file, warnings);
   }
 }
 
-bool mergeFilesIntoBox(const std::string& boxPath, const std::vector<std::string>& others,
-                       tMergeSummary* summary, tFileReport* report) {
+bool mergeFilesIntoBox(const tBoxIdentity& box, const std::vector<std::string>& others,
+                       tMergeSummary* summary, tFileReport* report, const tBoxLock* heldLock) {
   theCardBox.clearAll();
   tPlacedCards cards;
-  if (!readCardList(boxPath, &cards, report)) return false;
+  if (!readCardList(box.path(), &cards, report)) return false;
   // Saving the merge would drop the columns of its own that the box holds.
   if (report->foreignColumns > 0) {
-    report->errors.push_back(withPath(kForeignColumns, boxPath));
+    report->errors.push_back(withPath(kForeignColumns, box.path()));
     return false;
   }
   std::vector<std::string> madeFrom;
   for (const std::string& other : others) {
-    if (!mergeCopyInto(boxPath, true, other, &cards, summary, report, &madeFrom)) return false;
+    if (!mergeCopyInto(box, true, other, &cards, summary, report, &madeFrom)) return false;
   }
   fillBox(theCardBox, cards);
-  if (!saveCardFile(boxPath.c_str(), report, madeFrom)) return false;
+  if (!saveCardFile(box, report, heldLock, madeFrom)) return false;
   // A copy left in place is reported; the merge itself is done.
-  keepMergedFiles(boxPath, others, &report->warnings);
+  keepMergedFiles(box, others, &report->warnings);
   return true;
 }

@@ -1,18 +1,28 @@
 #include "kartei/card_file.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "box/card_box.h"
 #include "box/termel.h"
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
+#include "kartei/box_lock.h"
 #include "kartei/file_texts.h"
 #include "kartei/stale_temp_files.h"
 #include "kartei/version_record.h"
 #include "storage/safe_replace.h"
+#include "storage/sys_calls.h"
 #include "storage/text_encoding.h"
 
 namespace {
@@ -24,8 +34,9 @@ constexpr int32_t kArchiveMax = 999999;
 const char kMissing[] = "Die Datei %s gibt es nicht.";
 const char kIsDirectoryNoBox[] = "Die Datei %s ist ein Verzeichnis und keine Kartei.";
 const char kNotABox[] = "Die Datei %s ist keine Kartei.";
+const char kNotRegularNoBox[] = "Die Datei %s ist keine gew\xF6hnliche Datei und keine Kartei.";
 const char kCannotRead[] = "Die Datei %s kann nicht gelesen werden: %s";
-const char kNoMemory[] = "F\xFCr die Datei %s reicht der Speicher nicht.";
+const char kNoMemory[] = "Speicher reicht nicht f\xFCr die Datei %s.";
 const char kDamaged[] =
     "Die Datei %s ist besch\xE4"
     "digt (nach %d von %u Karten).";
@@ -51,6 +62,7 @@ const char kNotRegular[] =
 const char kWriteProtected[] = "Die Datei %s ist schreibgesch\xFCtzt.";
 const char kDirectoryWriteProtected[] = "Das Verzeichnis der Datei %s ist schreibgesch\xFCtzt.";
 const char kNameTooLong[] = "Der Dateiname %s ist zu lang.";
+const char kNotRelinked[] = "Der Name %s derselben Kartei zeigt weiter auf die vorige Fassung.";
 const char kNotSynced[] =
     "Die Datei %s wurde gesichert, aber das Verzeichnis lie\xDF "
     "sich nicht auf den Datentr\xE4ger schreiben; bei einem Absturz "
@@ -80,6 +92,8 @@ std::string openErrorText(const tTableFailure& failure, const std::string& path)
       return withPath(kNameTooLong, path);
     case kDbfNoMemory:
       return withPath(kNoMemory, path);
+    case kDbfNotRegular:
+      return withPath(kNotRegularNoBox, path);
     case kDbfShortHeader:
       if (failure.systemError == EISDIR) return withPath(kIsDirectoryNoBox, path);
       if (failure.systemError == EIO) return withPathAndReason(kCannotRead, path, EIO);
@@ -90,6 +104,34 @@ std::string openErrorText(const tTableFailure& failure, const std::string& path)
       return withPathAndReason(kCannotRead, path,
                                failure.systemError != 0 ? failure.systemError : EIO);
   }
+}
+
+// The records the open table can deliver: those its header counts, as far as the file
+// (of fileSize bytes, when known) holds them. A truncated file is damaged, not large.
+uint32_t recordsHeld(const tDBF& db, const tFileStamp& stamp) {
+  const uint32_t counted = db.recordCount();
+  if (!stamp.known || db.recordLength() == 0 || stamp.size < db.headerLength()) return counted;
+  const uint64_t held = static_cast<uint64_t>(stamp.size - db.headerLength()) / db.recordLength();
+  return static_cast<uint32_t>(std::min<uint64_t>(held, counted));
+}
+
+// Whether the cards of a table of that many records can be held at all: checked before
+// a single one is read, so a box too large for memory is refused at once.
+bool fitsInMemory(uint32_t records) {
+  // A card in memory, with what its container takes beside it.
+  constexpr uint64_t kBytesPerCard = sizeof(tTermel) + 16;
+  const uint64_t wanted = uint64_t{records} * kBytesPerCard;
+  uint64_t available = UINT64_MAX;
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGE_SIZE);
+  if (pages > 0 && pageSize > 0) available = uint64_t(pages) * uint64_t(pageSize);
+  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    struct rlimit limit;
+    if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+      available = std::min<uint64_t>(available, limit.rlim_cur);
+    }
+  }
+  return wanted < available;
 }
 
 std::string damagedText(const std::string& path, int loaded, uint32_t total) {
@@ -106,6 +148,19 @@ bool isSaveProtected(const char* path) {
   if (!resolveLinks(path, &resolved)) return false;
   return isWriteProtected(resolved) || isWriteProtected(directoryOf(resolved));
 }
+
+}  // namespace
+
+std::string lockRefusalText(const tBoxIdentity& box, const tBoxLock& lock) {
+  if (lock.systemError() == ENOENT) return writeErrorText(box.path(), ENOENT);
+  if (isWriteProtected(box.realPath())) return withPath(kWriteProtected, box.path());
+  if (isWriteProtected(directoryOf(box.realPath()))) {
+    return withPath(kDirectoryWriteProtected, box.path());
+  }
+  return lock.reason();
+}
+
+namespace {
 
 // The reason begin() refused the target, as the learner reads it.
 std::string replaceErrorText(const tSafeReplace& replace, const std::string& path) {
@@ -220,11 +275,11 @@ bool writeCompartments(tKastenDB& db, const tSaveTally& tally) {
 // whole table is on disk; a failure is reported in words naming path. *stamp gets the
 // stamp of the new file. beforeCommit is handed the finished temporary file.
 template <typename Table, typename Create, typename Fill>
-bool replaceTable(const std::string& path, tFileReport* report, Create create, Fill fill,
-                  tFileStamp* stamp,
+bool replaceTable(const std::string& path, tSafeReplace::tLinks links, tFileReport* report,
+                  Create create, Fill fill, tFileStamp* stamp,
                   const std::function<void(const std::string&)>& beforeCommit = nullptr) {
   std::vector<std::string>* errors = &report->errors;
-  tSafeReplace replace(path);
+  tSafeReplace replace(path, links);
   if (!replace.begin()) {
     errors->push_back(replaceErrorText(replace, path));
     return false;
@@ -253,6 +308,40 @@ bool replaceTable(const std::string& path, tFileReport* report, Create create, F
   if (!replace.directorySynced()) report->warnings.push_back(withPath(kNotSynced, path));
   *stamp = replace.stamp();
   return true;
+}
+
+// The box file is only ever written, so what stands under its name loses nothing when
+// it is replaced. A symbolic link there is followed only to a box file of this box
+// (named as this box's box file is); a link to any other file is replaced itself, so
+// a save never turns a file the link happens to name into a table.
+tSafeReplace::tLinks boxFileLinks(const tBoxIdentity& box) {
+  const std::string boxFile = box.boxFile();
+  std::string target;
+  if (!resolveLinks(boxFile, &target) || baseNameOf(target) != baseNameOf(boxFile)) {
+    return tSafeReplace::tLinks::kReplaceLink;
+  }
+  return tSafeReplace::tLinks::kFollow;
+}
+
+// Points the card file's other hard-linked names that still name the replaced version
+// (replaced) at the new one, each by a link under a temporary name renamed over it, so
+// the names stay one box. A name that cannot follow keeps the previous version, which
+// is among the backups anyway, and a warning says so.
+void relinkOtherNames(const tBoxIdentity& box, const struct stat& replaced, tFileReport* report) {
+  for (const std::string& name : box.linkedNames()) {
+    struct stat st;
+    if (sysCalls().fstatat(AT_FDCWD, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        st.st_dev != replaced.st_dev || st.st_ino != replaced.st_ino) {
+      continue;
+    }
+    const std::string temp = directoryOf(name) + "/." + baseNameOf(name) + ".tmp-relink";
+    sysCalls().unlinkat(AT_FDCWD, temp.c_str(), 0);
+    if (sysCalls().linkat(AT_FDCWD, box.realPath().c_str(), AT_FDCWD, temp.c_str(), 0) != 0 ||
+        sysCalls().renameat(AT_FDCWD, temp.c_str(), AT_FDCWD, name.c_str()) != 0) {
+      sysCalls().unlinkat(AT_FDCWD, temp.c_str(), 0);
+      report->warnings.push_back(withPath(kNotRelinked, name));
+    }
+  }
 }
 
 }  // namespace
@@ -337,6 +426,26 @@ void reportMissingColumns(tTrmDB& db, const std::string& path, std::vector<std::
   }
 }
 
+// Hands every card of the open card file to take, in file order, until the first record
+// that cannot be read.
+void takeCards(tTrmDB& db, const tCardTaker& take, tFileReport* report) {
+  tTermel card;
+  for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
+    if (db.isDeleted()) {
+      ++report->deletedSkipped;
+      continue;
+    }
+    if (readCard(db, &card)) ++report->longTexts;
+    char letter[2];
+    copyText(db.KASTEN, letter, sizeof letter);
+    if (!take(card, compartmentOfLetter(letter[0]))) {
+      take(card, 1);
+      ++report->placedInFirst;
+    }
+    ++report->loaded;
+  }
+}
+
 void loadCardFile(const char* path, tFileReport* report) {
   readCardFile(
       path, [](const tTermel& card, int n) { return theCardBox.addCardTo(card, n); }, report);
@@ -370,20 +479,13 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
   report->foreignColumns = foreignColumnCount(db);
   reportMissingColumns(db, shown, &report->errors);
   const size_t failuresBeforeCards = db.failures().size();
-  tTermel card;
-  for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
-    if (db.isDeleted()) {
-      ++report->deletedSkipped;
-      continue;
-    }
-    if (readCard(db, &card)) ++report->longTexts;
-    char letter[2];
-    copyText(db.KASTEN, letter, sizeof letter);
-    if (!take(card, compartmentOfLetter(letter[0]))) {
-      take(card, 1);
-      ++report->placedInFirst;
-    }
-    ++report->loaded;
+  try {
+    if (!fitsInMemory(recordsHeld(db, report->stamp))) throw std::bad_alloc();
+    takeCards(db, take, report);
+  } catch (const std::bad_alloc&) {
+    report->errors.push_back(withPath(kNoMemory, shown));
+    report->lossyRewrite = true;
+    return;
   }
   if (db.failures().size() > failuresBeforeCards) {
     const tTableFailure& failure = db.failures()[failuresBeforeCards];
@@ -410,35 +512,53 @@ bool saveCardFile(const char* path, tFileReport* report,
     report->errors.push_back(kNoName);
     return false;
   }
+  return saveCardFile(tBoxIdentity(path), report, nullptr, alsoMadeFrom);
+}
+
+bool saveCardFile(const tBoxIdentity& box, tFileReport* report, const tBoxLock* heldLock,
+                  const std::vector<std::string>& alsoMadeFrom) {
+  tFileReport local;
+  if (report == nullptr) report = &local;
+  if (box.empty()) {
+    report->errors.push_back(kNoName);
+    return false;
+  }
   // A name the table code would refuse to open could be written, but never loaded.
-  if (std::strlen(path) > tDBF::kMaxFileName) {
-    report->errors.push_back(withPath(kNameTooLong, path));
+  if (box.path().size() > tDBF::kMaxFileName) {
+    report->errors.push_back(withPath(kNameTooLong, box.path()));
     return false;
   }
-  // The box file belongs beside the file the card file's path really names.
-  std::string cardPath;
-  if (!resolveLinks(path, &cardPath)) {
-    report->errors.push_back(writeErrorText(path, errno));
-    return false;
+  // Never written without the box's lock: another program may be about to save it.
+  tBoxLock ownLock;
+  if (heldLock == nullptr || !heldLock->held()) {
+    if (ownLock.acquire(box) != tLockState::kHeld) {
+      report->errors.push_back(lockRefusalText(box, ownLock));
+      return false;
+    }
+    heldLock = &ownLock;
   }
-  removeStaleTempFiles(path);
+  removeStaleTempFiles(box, heldLock);
   // The version replaced, which the new one is made from.
   tVersionId replaced;
-  const bool hadVersion = versionOfFile(cardPath, &replaced);
-  keepBeforeSave(path, &report->warnings);
+  const bool hadVersion = versionOfFile(box.realPath(), &replaced);
+  struct stat replacedStatus {};
+  const bool linked = !box.linkedNames().empty() &&
+                      sysCalls().fstatat(AT_FDCWD, box.realPath().c_str(), &replacedStatus, 0) == 0;
+  keepBeforeSave(box, &report->warnings);
   tSaveTally tally;
   const bool saved = replaceTable<tTrmDB>(
-      cardPath, report, createCardTable, [&tally](tTrmDB& db) { return writeCards(db, &tally); },
-      &report->stamp,
+      box.realPath(), tSafeReplace::tLinks::kFollow, report, createCardTable,
+      [&tally](tTrmDB& db) { return writeCards(db, &tally); }, &report->stamp,
       [&](const std::string& newFile) {
-        recordNewVersion(cardPath, newFile, hadVersion ? &replaced : nullptr, alsoMadeFrom,
+        recordNewVersion(box.keyPath(), newFile, hadVersion ? &replaced : nullptr, alsoMadeFrom,
                          &report->warnings);
       });
   if (!saved) return false;
+  if (linked) relinkOtherNames(box, replacedStatus, report);
   tFileStamp boxStamp;
   replaceTable<tKastenDB>(
-      boxFileName(cardPath), report, createBoxTable,
+      box.boxFile(), boxFileLinks(box), report, createBoxTable,
       [&tally](tKastenDB& db) { return writeCompartments(db, tally); }, &boxStamp);
-  pruneAfterSave(path, &report->warnings);
+  pruneAfterSave(box, &report->warnings);
   return true;
 }

@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "kartei/box_identity.h"
 #include "storage/dbf.h"
 #include "storage/fields.h"
 #include "storage/file_status.h"
 
 struct tTermel;
+class tBoxLock;
 
 struct tFileReport {
   std::vector<std::string> errors;    // formatted error texts, in the order raised
@@ -111,7 +113,12 @@ using tCardTaker = std::function<bool(const tTermel& card, int compartment)>;
 void readCardFile(const char* path, const tCardTaker& take, tFileReport* report = nullptr);
 // Writes theCardBox into the card file and its box file, each replaced atomically.
 // A symbolic link is followed: the file it names is replaced, and the box file is
-// written beside that file under that file's name. False whenever the card file could
+// written beside that file under that file's name. A box file that is a link is
+// written through only when the link names a box file of this box's name; any other
+// link is replaced by the box file itself. Never saves without the box's lock:
+// heldLock, when given and held, is the caller's lock on this box; otherwise the save
+// takes the lock for its own time, and is refused (the reason in the report) when it
+// cannot. False whenever the card file could
 // not be replaced (a directory, a FIFO or device, a write-protected file or directory,
 // or any failure on the way); the previous files are then untouched. Once the card
 // file is replaced the save counts as done: a failure of the box file alone, or a
@@ -123,8 +130,16 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report 
 // versions (kartei/version_record.h), written before the new file takes the card file's
 // place, made from the version it replaces and from the versions alsoMadeFrom names (the
 // hashes of those a merge took in).
+bool saveCardFile(const tBoxIdentity& box, tFileReport* report = nullptr,
+                  const tBoxLock* heldLock = nullptr,
+                  const std::vector<std::string>& alsoMadeFrom = {});
 bool saveCardFile(const char* path, tFileReport* report = nullptr,
                   const std::vector<std::string>& alsoMadeFrom = {});
+// Why a save of box is refused when lock, the box's lock, could not be taken: where
+// the file could not be written anyway (a missing or write-protected folder, a
+// write-protected file) that reason, which the learner can do something about, else
+// lock.reason(). Code page 1252.
+std::string lockRefusalText(const tBoxIdentity& box, const tBoxLock& lock);
 bool createCardTable(const char* path);
 bool createBoxTable(const char* path);
 

@@ -14,7 +14,7 @@
 #include <map>
 
 #include "box/card_box.h"
-#include "kartei/box_key.h"
+#include "kartei/box_identity.h"
 #include "storage/file_status.h"
 #include "storage/safe_replace.h"
 #include "storage/sys_calls.h"
@@ -77,6 +77,12 @@ bool fail(std::string* error, int systemError) {
   return false;
 }
 
+// A FIFO or device under the journal's name is never written (nor waited on).
+bool failNotRegular(std::string* error) {
+  if (error != nullptr) *error = "Keine gew\xF6hnliche Datei";
+  return false;
+}
+
 // Closes a line torn by a crash before the next line is appended, and marks it, so
 // that it stays unread even where what is left of it would look like a line.
 constexpr char kTornMark = '\x01';
@@ -103,7 +109,7 @@ char eventLetter(tJournalEvent event) {
 }
 
 bool readAll(const std::string& path, std::string* data) {
-  tFd fd(sysCalls().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC, 0));
+  tFd fd(sysCalls().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0));
   if (fd.get() < 0) return false;
   struct stat st;
   if (sysCalls().fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -336,8 +342,8 @@ std::string tLearningJournal::userDirectory() {
   return base.empty() ? base : base + "/termel/history";
 }
 
-tLearningJournal tLearningJournal::forBox(const std::string& cardPath) {
-  return tLearningJournal(userDirectory() + "/" + boxKeyOf(cardPath) + ".verlauf");
+tLearningJournal tLearningJournal::forBox(const tBoxIdentity& box) {
+  return tLearningJournal(box.journalFile());
 }
 
 bool tLearningJournal::append(tJournalEvent event, const tTermel& card, int from, int to,
@@ -348,10 +354,12 @@ bool tLearningJournal::append(tJournalEvent event, const tTermel& card, int from
   std::snprintf(head, sizeof head, "%lld\t%c\t%d\t%d\t", static_cast<long long>(journalNow()),
                 eventLetter(event), from, to);
   std::string line = head + fieldText(card.front) + "\t" + fieldText(card.back) + "\n";
-  tFd fd(sysCalls().openat(AT_FDCWD, path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+  tFd fd(sysCalls().openat(AT_FDCWD, path_.c_str(),
+                           O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600));
   if (fd.get() < 0) return fail(error, errno);
   struct stat st;
   if (sysCalls().fstat(fd.get(), &st) != 0) return fail(error, errno);
+  if (!S_ISREG(st.st_mode)) return failNotRegular(error);
   char last = '\n';
   if (st.st_size > 0 && sysCalls().pread(fd.get(), &last, 1, st.st_size - 1) != 1) {
     return fail(error, errno);
@@ -393,7 +401,7 @@ tLearningFigures tLearningJournal::figures(std::time_t now) const {
   tLearningFigures figures;
   tJournalReader reader;
   // Mapped rather than read: a journal of a million lines is read without a copy.
-  const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st;
   if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
     const size_t size = static_cast<size_t>(st.st_size);

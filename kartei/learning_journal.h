@@ -1,6 +1,6 @@
 // tLearningJournal: the learning journal of one box, a text file in
-// $XDG_DATA_HOME/termel/history named after the box (boxKeyOf), one line per answer
-// and per answer taken back:
+// $XDG_DATA_HOME/termel/history named after the box (tBoxIdentity::journalFile), one
+// line per answer and per answer taken back:
 //
 //   TIME \t G|U|Z \t FROM \t TO \t FRONT \t BACK \n
 //
@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "box/termel.h"
+#include "kartei/box_identity.h"
 
 enum class tJournalEvent { kKnown, kUnknown, kTakenBack };
 
@@ -65,8 +66,9 @@ class tLearningJournal {
 
   // $XDG_DATA_HOME/termel/history (~/.local/share/... without it); empty without home.
   static std::string userDirectory();
-  // The journal of the box whose card file is cardPath, in userDirectory().
-  static tLearningJournal forBox(const std::string& cardPath);
+  // The journal of the box, in userDirectory(). A FIFO or device under its name is
+  // neither read nor written, nor waited on.
+  static tLearningJournal forBox(const tBoxIdentity& box);
 
   explicit tLearningJournal(std::string path, size_t maxLines = kMaxLines)
       : path_(std::move(path)), maxLines_(maxLines), lines_(-1) {}

@@ -50,12 +50,11 @@ int removeIn(const std::string& directory, const std::vector<std::string>& names
 
 }  // namespace
 
-int removeStaleTempFiles(const std::string& cardPath, const tBoxLock* heldLock) {
+int removeStaleTempFiles(const tBoxIdentity& box, const tBoxLock* heldLock) {
   tBoxLock probe;
-  if ((heldLock == nullptr || !heldLock->held()) && probe.acquire(cardPath) != tLockState::kHeld) {
+  if ((heldLock == nullptr || !heldLock->held()) && probe.acquire(box) != tLockState::kHeld) {
     return 0;
   }
-  std::string real;
-  if (!resolveLinks(cardPath, &real)) return 0;
-  return removeIn(directoryOf(real), {baseNameOf(real), baseNameOf(boxFileName(real))});
+  const std::string& real = box.realPath();
+  return removeIn(directoryOf(real), {baseNameOf(real), baseNameOf(box.boxFile())});
 }

@@ -9,12 +9,14 @@
 
 #include <string>
 
+#include "kartei/box_identity.h"
+
 class tBoxLock;
 
-// Removes the temporary files of cardPath's card file and box file (names with the
+// Removes the temporary files of the box's card file and box file (names with the
 // full file name; the shortened ones of paths near the length limit are left alone).
 // heldLock, when given, must be the caller's lock on this very box. Returns how many
 // were removed; 0 when another program holds the lock.
-int removeStaleTempFiles(const std::string& cardPath, const tBoxLock* heldLock = nullptr);
+int removeStaleTempFiles(const tBoxIdentity& box, const tBoxLock* heldLock = nullptr);
 
 #endif  // TERMEL_KARTEI_STALE_TEMP_FILES_H_

@@ -205,11 +205,14 @@ bool tDBF::open(const char* fileName, tMode mode) {
     return false;
   }
   std::strcpy(fileName_, fileName);
-  file_ = openStream(fileName, mode == tMode::kReadOnly ? O_RDONLY : O_RDWR, 0, &fd_);
+  // Not blocking, so a FIFO under the name is refused rather than waited on.
+  file_ =
+      openStream(fileName, (mode == tMode::kReadOnly ? O_RDONLY : O_RDWR) | O_NONBLOCK, 0, &fd_);
   if (file_ == nullptr) {
     error(kDbfCannotOpen);
     return false;
   }
+  if (!openedRegularFile()) return false;
   streamBuffer_.reset(new char[kStreamBufferSize]);
   std::setvbuf(file_, streamBuffer_.get(), _IOFBF, kStreamBufferSize);
   position_ = 0;
@@ -219,6 +222,20 @@ bool tDBF::open(const char* fileName, tMode mode) {
     return false;
   }
   return true;
+}
+
+// False (the table released, the error raised) when the file just opened is not a
+// regular file.
+bool tDBF::openedRegularFile() {
+  struct stat st {};
+  const bool known = sysCalls().fstat(fd_, &st) == 0;
+  if (known && S_ISREG(st.st_mode)) return true;
+  const int code = known && !S_ISDIR(st.st_mode) ? kDbfNotRegular : kDbfCannotOpen;
+  const int reason = !known ? errno : code == kDbfCannotOpen ? EISDIR : 0;
+  release();
+  errno = reason;
+  error(code);
+  return false;
 }
 
 // Reads and checks the header and descriptors. A file is refused when they do not agree
@@ -474,7 +491,22 @@ bool tDBF::goTo(uint32_t n) {
     error(kDbfTruncatedRecord);
     return false;
   }
+  if (recordIsBlank()) {
+    error(kDbfBlankRecord);
+    return false;
+  }
   loaded_ = true;
+  return true;
+}
+
+// A record starts with its deletion flag, a blank or '*'; a NUL there is rare enough
+// that only then the rest is looked at.
+bool tDBF::recordIsBlank() const {
+  const size_t size = record_.size();
+  if (size == 0 || recordView_[0] != 0) return false;
+  for (size_t i = 1; i < size; ++i) {
+    if (recordView_[i] != 0) return false;
+  }
   return true;
 }
 

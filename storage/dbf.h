@@ -31,6 +31,8 @@ enum : int {
   kDbfNoCurrentRecord = 7,  // getField: no current record, or index out of range
   kDbfTruncatedRecord = 8,  // goTo: the record lies (partly) beyond the end of the file
   kDbfNameTooLong = 9,      // open: file name longer than 255 characters
+  kDbfNotRegular = 14,      // open: a FIFO, device or socket, not a file (never waited on)
+  kDbfBlankRecord = 15,     // goTo: the record is nothing but NUL bytes (a hole, not data)
   kDbfNotNumeric = 20,      // numeric set on a field whose type is not 'N'
 };
 
@@ -56,14 +58,18 @@ class tDBF {
   tDBF& operator=(const tDBF&) = delete;
 
   // Opens an existing table file, for reading and writing unless told otherwise. On
-  // failure the table is closed and error() has been called with 1, 2, 3 or 9.
+  // failure the table is closed and error() has been called with 1, 2, 3, 9 or 14
+  // (a directory fails with 3 and errno EISDIR). Only regular files are tables; a FIFO
+  // or device is refused before anything waits on it.
   bool open(const char* fileName, tMode mode = tMode::kReadWrite);
   // Writes a dirty record and closes the file. Returns false when any write since
   // open() failed or the file could not be flushed and closed cleanly.
   bool close();
   // Makes record n current. n == recordCount() positions behind the last record. A
   // record the file does not hold whole fails with error 8 and leaves no record
-  // current. When a dirty record cannot be written first, goTo fails and stays.
+  // current. A record of nothing but NUL bytes (such as a hole in a sparse file) is
+  // no record: goTo fails with error 15. When a dirty record cannot be written first,
+  // goTo fails and stays.
   bool goTo(uint32_t n);
   // Writes a dirty record buffer back; false (and error 4) on a short write.
   bool writeRecord();
@@ -127,6 +133,8 @@ class tDBF {
   const unsigned char* fieldText(int index, size_t* length);
   bool hasRecord() const { return loaded_ && current_ < recordCount(); }
   bool readHeader();
+  bool openedRegularFile();
+  bool recordIsBlank() const;
   bool readDescriptors(const std::vector<unsigned char>& head);
   uint64_t recordOffset(uint32_t n) const;
   bool seekFor(uint64_t offset, tLastIo io);

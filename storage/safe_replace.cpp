@@ -46,8 +46,9 @@ std::string randomLetters() {
 
 }  // namespace
 
-tSafeReplace::tSafeReplace(std::string target)
+tSafeReplace::tSafeReplace(std::string target, tLinks links)
     : target_(std::move(target)),
+      links_(links),
       mode_(0),
       dirFd_(-1),
       committed_(false),
@@ -89,7 +90,9 @@ bool tSafeReplace::begin() {
     errno = ENOENT;
     return fail(tReplaceError::kSystem);
   }
-  if (!resolveLinks(target_, &resolved_)) {
+  if (links_ == tLinks::kReplaceLink) {
+    resolved_ = target_;
+  } else if (!resolveLinks(target_, &resolved_)) {
     return fail(errno == ENAMETOOLONG ? tReplaceError::kNameTooLong : tReplaceError::kSystem);
   }
   name_ = baseNameOf(resolved_);
@@ -114,9 +117,12 @@ bool tSafeReplace::checkTarget(mode_t* mode) {
   if (name_.empty() || name_ == "." || name_ == "..") return fail(tReplaceError::kIsDirectory);
   if (name_.size() > NAME_MAX) return fail(tReplaceError::kNameTooLong);
   struct stat st;
-  if (sysCalls().fstatat(AT_FDCWD, resolved_.c_str(), &st, 0) != 0) {
+  const int flags = links_ == tLinks::kReplaceLink ? AT_SYMLINK_NOFOLLOW : 0;
+  if (sysCalls().fstatat(AT_FDCWD, resolved_.c_str(), &st, flags) != 0) {
     if (errno != ENOENT) return fail(tReplaceError::kSystem);
     *mode = newFileMode();
+  } else if (S_ISLNK(st.st_mode)) {
+    *mode = newFileMode();  // a link of its own is replaced, never written through
   } else {
     if (S_ISDIR(st.st_mode)) return fail(tReplaceError::kIsDirectory);
     if (!S_ISREG(st.st_mode)) return fail(tReplaceError::kNotRegular);

@@ -38,8 +38,12 @@ class tSafeReplace {
  public:
   // Temporary paths are never longer than the table code accepts.
   static constexpr size_t kMaxTempPath = 255;
+  // kFollow: a symbolic link is followed to the file it names, which is replaced.
+  // kReplaceLink: a symbolic link under the target's name is itself replaced by the
+  // new file; the file it named stays as it is.
+  enum class tLinks { kFollow, kReplaceLink };
 
-  explicit tSafeReplace(std::string target);
+  explicit tSafeReplace(std::string target, tLinks links = tLinks::kFollow);
   ~tSafeReplace();
   tSafeReplace(const tSafeReplace&) = delete;
   tSafeReplace& operator=(const tSafeReplace&) = delete;
@@ -68,6 +72,7 @@ class tSafeReplace {
   void discard();
 
   std::string target_;
+  tLinks links_;
   std::string resolved_;
   std::string name_;      // the last component of resolved_
   std::string tempName_;  // the temporary file's name in its directory

@@ -150,14 +150,24 @@ tImportResult importWords(const char* words, const tWordListOptions& options, in
   return importTextStream(stdin, report);
 }
 
-int import(const char* box, const char* words, const tWordListOptions& options, bool force) {
+// Takes the box's lock for a command that writes it; false, with the reason on standard
+// error, when it cannot be taken: the box is then never written.
+bool lockForWriting(const tBoxIdentity& box, tBoxLock* lock) {
+  if (lock->acquire(box) == tLockState::kHeld) return true;
+  printLine(stderr, lock->reason());
+  return false;
+}
+
+int import(const char* boxPath, const char* words, const tWordListOptions& options, bool force) {
+  const tBoxIdentity identity(boxPath);
+  const char* box = identity.path().c_str();
   // The box must not change under a program that has it open and would save over it.
   tBoxLock lock;
-  if (lock.acquire(box) == tLockState::kHeldElsewhere) {
-    return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
+  if (!lockForWriting(identity, &lock)) {
+    return fail(std::string("Nichts geändert: ") + box);
   }
   // Holding the lock, the import may remove what killed saves of this box left.
-  if (lock.held()) removeStaleTempFiles(box, &lock);
+  removeStaleTempFiles(identity, &lock);
   // A missing box is started empty; one that exists but can't be read is never
   // overwritten, and neither is one whose rewrite would lose what could not be read.
   if (exists(box)) {
@@ -187,7 +197,7 @@ int import(const char* box, const char* words, const tWordListOptions& options, 
                 words);
   }
   tFileReport report;
-  const bool saved = saveCardFile(box, &report);
+  const bool saved = saveCardFile(identity, &report, &lock);
   printErrors(report, stderr);
   if (!saved) return fail(std::string("Die Kartei wurde nicht gesichert: ") + box);
   std::printf("Hinzugefügt: %d\n", result.added);
@@ -238,23 +248,25 @@ int check(const char* box) {
   }
   if (report.longTexts > 0) std::printf("Texte über 63 Zeichen: %d\n", report.longTexts);
   listConflictCopies(box);
-  // A damaged file, one that is no card file and one that lacks columns fail the check.
+  // A damaged file (such as records of nothing but NUL bytes), one that is no card file
+  // and one that lacks columns fail the check.
   return report.errors.empty() ? 0 : 1;
 }
 
 // Merges the other versions into the box, then prints the summary and the conflicts.
 int merge(const std::vector<std::string>& files) {
-  const char* box = files[0].c_str();
+  const tBoxIdentity identity(files[0]);
+  const char* box = identity.path().c_str();
   tBoxLock lock;
-  if (lock.acquire(box) == tLockState::kHeldElsewhere) {
-    return fail(std::string("ist in einem anderen Programm geöffnet: ") + box);
+  if (!lockForWriting(identity, &lock)) {
+    return fail(std::string("nichts zusammengeführt: ") + box);
   }
   // Holding the lock, the merge removes what killed saves of this box left, as a save does.
   if (lock.held()) removeStaleTempFiles(box, &lock);
   tMergeSummary summary;
   tFileReport report;
   const bool merged = mergeFilesIntoBox(
-      box, std::vector<std::string>(files.begin() + 1, files.end()), &summary, &report);
+      identity, std::vector<std::string>(files.begin() + 1, files.end()), &summary, &report, &lock);
   printErrors(report, stderr);
   if (!merged) return fail(std::string("nichts zusammengeführt: ") + box);
   printLine(stdout, summary.text());
@@ -264,7 +276,7 @@ int merge(const std::vector<std::string>& files) {
 
 // Newest first; a count that cannot be read shows as "?".
 int listBackups(const char* box) {
-  const std::vector<tBackup> backups = tBackupStore::forUser().list(box);
+  const std::vector<tBackup> backups = tBackupStore::forUser().list(tBoxIdentity(box));
   if (backups.empty()) std::printf("Keine Sicherungen.\n");
   for (const tBackup& backup : backups) {
     const std::string count = backup.cards < 0 ? "?" : std::to_string(backup.cards);

@@ -355,6 +355,31 @@ TEST_F(MainFrameTest, BoxOpenInAnotherProgramOpensOnlyToRead) {
   EXPECT_TRUE(lockedElsewhere(copy));
 }
 
+TEST_F(MainFrameTest, BoxWhoseLockCannotBeTakenOpensOnlyToReadAndSaysWhy) {
+  const std::string file = writeBox("haus.trm", kBox);
+  const std::string before = readAll(file);
+  // Something other than a lock file stands where the lock file belongs.
+  const std::string lockFile = tBoxLock::lockFileOf(file);
+  ASSERT_TRUE(std::filesystem::create_directory(lockFile));
+  wxTEST_DIALOG(start(file),
+                tExpectError({"Die Kartei " + file + " lässt sich nicht sperren: die Sperrdatei " +
+                                  lockFile + " kann nicht angelegt werden: Ist ein Verzeichnis.",
+                              "Sie wird nur zum Lesen geöffnet."}));
+  EXPECT_EQ(frame_->GetTitle().utf8_string(), "haus.trm (schreibgeschützt) – Deruvuvodiru");
+  EXPECT_EQ(status(0), "Fach: 2 Gesamt: 2");
+  press(WXK_RETURN);
+  press(WXK_RETURN);
+  wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_NO));
+  EXPECT_TRUE(window_->modified());
+  EXPECT_EQ(readAll(file), before);
+  // Saved under another name, the box is written there and may be saved again.
+  const std::string copy = path("kopie.trm");
+  wxTEST_DIALOG(menu(CM_SICHERN), question(kOpenedToRead, file, wxID_YES), saveDialog(copy));
+  EXPECT_FALSE(window_->modified());
+  EXPECT_EQ(readAll(file), before);
+  EXPECT_TRUE(lockedElsewhere(copy));
+}
+
 TEST_F(MainFrameTest, FileChangedElsewhereIsOverwrittenOnlyAfterYes) {
   const std::string other = writeBox("anderer.trm", {{2, "Tisch", "table"}});
   const std::string file = writeBox("haus.trm", kBox);

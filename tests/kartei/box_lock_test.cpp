@@ -43,7 +43,7 @@ TEST_F(BoxLockTest, OneHolderAtATimeWhicheverPathLeadsToTheBox) {
   EXPECT_EQ(second.acquire(dir_.file("./box.trm")), tLockState::kHeldElsewhere);
 
   // Saving replaces the card file; the lock stays with the box.
-  ASSERT_TRUE(saveCardFile(path_.c_str()));
+  ASSERT_TRUE(saveCardFile(path_, nullptr, &first));
   EXPECT_EQ(second.acquire(path_), tLockState::kHeldElsewhere);
 
   first.release();

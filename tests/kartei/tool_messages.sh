@@ -46,6 +46,26 @@ printf 'Baum;tree\n' > "$dir/baum.txt"
 test ! -e "$dir/.box.trm.tmp-Ab12Cd"
 test -e "$dir/.andere.trm.tmp-Ab12Cd"
 
+# A FIFO named as the box is refused at once, never waited on.
+mkfifo "$dir/fifo.trm"
+for command in info check; do
+  if timeout 10 "$tool" $command "$dir/fifo.trm" > /dev/null 2> "$dir/err"; then exit 1; fi
+  grep -qx "Die Datei $dir/fifo.trm ist keine gewöhnliche Datei und keine Kartei." "$dir/err"
+done
+
+# No lock, no write: a directory where the lock file belongs refuses import and merge,
+# with the reason, and the box stays as it was.
+cp "$dir/box.trm" "$dir/before.trm"
+mkdir "$dir/.box.trm.lock"
+for command in import merge; do
+  other="$dir/baum.txt"
+  test $command = merge && other="$dir/before.trm"
+  if "$tool" $command "$dir/box.trm" "$other" > /dev/null 2> "$dir/err"; then exit 1; fi
+  grep -q "Die Kartei $dir/box.trm lässt sich nicht sperren: die Sperrdatei $dir/.box.trm.lock" "$dir/err"
+  cmp "$dir/box.trm" "$dir/before.trm"
+done
+rmdir "$dir/.box.trm.lock"
+
 # An export that cannot be written says why.
 if "$tool" export "$dir/box.trm" "$dir/gibt/es/nicht.txt" 2> "$dir/err"; then exit 1; fi
 grep -q "Die Datei $dir/gibt/es/nicht.txt kann nicht geschrieben werden" "$dir/err"
