@@ -73,6 +73,7 @@ bool tHauptFenster::saveIfWanted(const char* question) {
       // rather than losing the box.
       return saveBox();
     case wxID_NO:
+      keepDiscardedChanges();
       return true;
     default:  // the question was closed without an answer
       return false;
@@ -94,6 +95,8 @@ void tHauptFenster::newBox() {
   // Whatever was changed is saved or was given up on purpose.
   modified_ = false;
   refresh();
+  attachRecovery();
+  offerRecovery();
 }
 
 bool tHauptFenster::offerToSave() {
@@ -138,8 +141,10 @@ void tHauptFenster::loadBox(const std::string& path) {
   forgetUnreadFile(report);
   modified_ = false;
   refresh();
+  attachRecovery();
   if (report.opened) rememberBox();
   showLoadReport(report, path);
+  offerRecovery();
   lookForConflictCopies();
 }
 
@@ -239,6 +244,7 @@ bool tHauptFenster::writeBox(const std::string& path) {
     currentFileName = path;
     modified_ = false;
     saveGuard_.saved(report);
+    noteSaved();
     rememberBox();
   }
   if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);

@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <ctime>
@@ -214,6 +215,14 @@ std::string changesText(const tRecoveryCounts& c) {
 }
 
 }  // namespace
+
+bool sameBox(const tPlacedCards& a, const tPlacedCards& b) {
+  return std::equal(
+      a.begin(), a.end(), b.begin(), b.end(), [](const tPlacedCard& x, const tPlacedCard& y) {
+        return x.compartment == y.compartment && x.card.matchesBoth(y.card) &&
+               x.card.timesKnown == y.card.timesKnown && x.card.timesUnknown == y.card.timesUnknown;
+      });
+}
 
 std::string recoveryDirOf(const std::string& cardPath) {
   const std::string base = xdgBaseDirectory("XDG_STATE_HOME", ".local/state");

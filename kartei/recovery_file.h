@@ -35,6 +35,10 @@ struct tRecoveryData {
   tPlacedCards cards;
 };
 
+// Whether a and b are the same box: the same cards, counters and all, in the same
+// compartments and order.
+bool sameBox(const tPlacedCards& a, const tPlacedCards& b);
+
 // The folder of the box at cardPath (empty: the unnamed box). The one place the folder
 // is derived from the box; everything kept for the box's recovery lies in it.
 std::string recoveryDirOf(const std::string& cardPath);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,14 +18,6 @@
 
 namespace {
 
-bool same(const tPlacedCards& a, const tPlacedCards& b) {
-  return std::equal(
-      a.begin(), a.end(), b.begin(), b.end(), [](const tPlacedCard& x, const tPlacedCard& y) {
-        return x.compartment == y.compartment && x.card.matchesBoth(y.card) &&
-               x.card.timesKnown == y.card.timesKnown && x.card.timesUnknown == y.card.timesUnknown;
-      });
-}
-
 void expectSame(const tRecoveryData& want, const tRecoveryData& got) {
   EXPECT_EQ(want.boxPath, got.boxPath);
   EXPECT_EQ(want.savedAt, got.savedAt);
@@ -36,7 +27,7 @@ void expectSame(const tRecoveryData& want, const tRecoveryData& got) {
   EXPECT_EQ(want.counts.cardsAdded, got.counts.cardsAdded);
   EXPECT_EQ(want.counts.cardsRemoved, got.counts.cardsRemoved);
   EXPECT_EQ(want.counts.otherChanges, got.counts.otherChanges);
-  EXPECT_TRUE(same(want.cards, got.cards));
+  EXPECT_TRUE(sameBox(want.cards, got.cards));
 }
 
 tPlacedCards someCards(int perCompartment, const std::string& prefix) {
@@ -167,13 +158,13 @@ TEST_F(RecoveryFileTest, DataNotWantedBackIsKeptAmongTheBackups) {
   std::string kept;
   std::vector<std::string> warnings;
   ASSERT_TRUE(keepRecoveryAsBackup(data, &kept, &warnings));
-  EXPECT_TRUE(same(cardsOf(theCardBox), own)) << "the box in memory holds its own cards";
+  EXPECT_TRUE(sameBox(cardsOf(theCardBox), own)) << "the box in memory holds its own cards";
   const std::vector<tBackup> backups = tBackupStore::forUser().list(box);
   ASSERT_EQ(backups.size(), 1u);
   EXPECT_TRUE(backups[0].adopted);
   theCardBox.clearAll();
   loadCardFile(backups[0].cardPath.c_str());
-  EXPECT_TRUE(same(cardsOf(theCardBox), data.cards));
+  EXPECT_TRUE(sameBox(cardsOf(theCardBox), data.cards));
   EXPECT_TRUE(warnings.empty());
 }
 

@@ -1,0 +1,132 @@
+#include "app/recovery_keeper.h"
+
+#include <string_view>
+#include <utility>
+
+#include "box/card_box.h"
+#include "kartei/box_merge.h"
+
+namespace {
+
+constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;
+// How many times the last look's duration the keeper waits before the next.
+constexpr int kPauseFactor = 4;
+
+uint64_t mixed(uint64_t hash, uint64_t value) {
+  return (hash ^ (value + kMix + (hash << 6) + (hash >> 2))) * kMix;
+}
+
+}  // namespace
+
+uint64_t cardBoxFingerprint() {
+  const std::hash<std::string_view> textHash;
+  uint64_t hash = 0;
+  tTermel card;
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
+    hash = mixed(hash, static_cast<uint64_t>(n));
+    hash = mixed(hash, textHash(card.front));
+    hash = mixed(hash, textHash(card.back));
+    hash = mixed(hash, static_cast<uint32_t>(card.timesKnown));
+    hash = mixed(hash, static_cast<uint32_t>(card.timesUnknown));
+  }
+  return mixed(hash, static_cast<uint64_t>(theCardBox.totalCount()));
+}
+
+tRecoveryKeeper::tRecoveryKeeper(std::function<void(const std::string&)> report)
+    : report_(std::move(report)), timer_(this) {
+  Bind(wxEVT_TIMER, &tRecoveryKeeper::onTimer, this);
+  timer_.Start(kPollMs);
+}
+
+tRecoveryKeeper::~tRecoveryKeeper() {
+  timer_.Stop();
+  release();
+}
+
+void tRecoveryKeeper::release() {
+  releaseRecoveryDir(claim_);
+  claim_ = -1;
+  file_.clear();
+}
+
+bool tRecoveryKeeper::attach(const std::string& cardPath, int64_t savedAt) {
+  if (claim_ < 0 || cardPath != cardPath_) {
+    release();
+    claim_ = claimRecoveryDir(cardPath);
+    if (claim_ >= 0) file_ = recoveryFileOf(cardPath);
+  }
+  cardPath_ = cardPath;
+  savedAt_ = savedAt;
+  baseline_ = written_ = cardBoxFingerprint();
+  baselineTotal_ = theCardBox.totalCount();
+  counts_ = countsWritten_ = tRecoveryCounts();
+  failed_ = false;
+  return active();
+}
+
+void tRecoveryKeeper::restored(const tRecoveryData& data) {
+  counts_ = data.counts;
+  savedAt_ = data.savedAt;
+  baselineTotal_ = theCardBox.totalCount() - data.counts.cardsAdded + data.counts.cardsRemoved;
+}
+
+void tRecoveryKeeper::noteAnswer(int delta) {
+  counts_.answers = std::max(0, counts_.answers + delta);
+}
+
+void tRecoveryKeeper::noteCorrection() {
+  ++counts_.corrections;
+}
+
+void tRecoveryKeeper::onTimer(wxTimerEvent&) {
+  if (std::chrono::steady_clock::now() < nextLook_) return;
+  const auto start = std::chrono::steady_clock::now();
+  flush();
+  const auto end = std::chrono::steady_clock::now();
+  nextLook_ = end + (end - start) * kPauseFactor;
+}
+
+void tRecoveryKeeper::flush() {
+  if (!active()) return;
+  const uint64_t fingerprint = cardBoxFingerprint();
+  if (fingerprint == written_) return;
+  // A change that neither answers, corrections nor the number of cards explain.
+  const int32_t total = theCardBox.totalCount();
+  if (counts_.answers == countsWritten_.answers &&
+      counts_.corrections == countsWritten_.corrections &&
+      total - baselineTotal_ == countsWritten_.cardsAdded - countsWritten_.cardsRemoved) {
+    counts_.otherChanges = true;
+  }
+  counts_.cardsAdded = std::max(0, total - baselineTotal_);
+  counts_.cardsRemoved = std::max(0, baselineTotal_ - total);
+  if (fingerprint == baseline_) {
+    // Back as its file holds it (answers taken back): nothing is left to recover.
+    if (removeRecovery(file_)) written_ = fingerprint;
+    return;
+  }
+  write(fingerprint);
+}
+
+void tRecoveryKeeper::write(uint64_t fingerprint) {
+  tRecoveryData data;
+  data.boxPath = cardPath_;
+  data.savedAt = savedAt_;
+  data.writtenAt = static_cast<int64_t>(std::time(nullptr));
+  data.counts = counts_;
+  data.cards = cardsOf(theCardBox);
+  std::string error;
+  if (writeRecovery(file_, encodeRecovery(data), &error)) {
+    written_ = fingerprint;
+    countsWritten_ = counts_;
+    failed_ = false;
+    return;
+  }
+  // Once per box and failure, so the learner is not stopped at every answer.
+  if (!failed_ && report_) report_(error);
+  failed_ = true;
+}
+
+void tRecoveryKeeper::saved(const std::string& cardPath, int64_t savedAt) {
+  if (active()) removeRecovery(file_);
+  attach(cardPath, savedAt);
+}
