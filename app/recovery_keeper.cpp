@@ -1,36 +1,15 @@
 #include "app/recovery_keeper.h"
 
-#include <string_view>
 #include <utility>
 
 #include "box/card_box.h"
-#include "kartei/box_merge.h"
 
 namespace {
 
-constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;
 // How many times the last look's duration the keeper waits before the next.
 constexpr int kPauseFactor = 4;
 
-uint64_t mixed(uint64_t hash, uint64_t value) {
-  return (hash ^ (value + kMix + (hash << 6) + (hash >> 2))) * kMix;
-}
-
 }  // namespace
-
-uint64_t cardBoxFingerprint() {
-  const std::hash<std::string_view> textHash;
-  uint64_t hash = 0;
-  tTermel card;
-  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
-    hash = mixed(hash, static_cast<uint64_t>(n));
-    hash = mixed(hash, textHash(card.front));
-    hash = mixed(hash, textHash(card.back));
-    hash = mixed(hash, static_cast<uint32_t>(card.timesKnown));
-    hash = mixed(hash, static_cast<uint32_t>(card.timesUnknown));
-  }
-  return mixed(hash, static_cast<uint64_t>(theCardBox.totalCount()));
-}
 
 tRecoveryKeeper::tRecoveryKeeper(std::function<void(const std::string&)> report)
     : report_(std::move(report)), timer_(this) {
@@ -113,9 +92,8 @@ void tRecoveryKeeper::write(uint64_t fingerprint) {
   data.savedAt = savedAt_;
   data.writtenAt = static_cast<int64_t>(std::time(nullptr));
   data.counts = counts_;
-  data.cards = cardsOf(theCardBox);
   std::string error;
-  if (writeRecovery(file_, encodeRecovery(data), &error)) {
+  if (writeRecovery(file_, encodeBoxRecovery(data), &error)) {
     written_ = fingerprint;
     countsWritten_ = counts_;
     failed_ = false;

@@ -65,8 +65,4 @@ class tRecoveryKeeper : public wxEvtHandler {
   std::chrono::steady_clock::time_point nextLook_;
 };
 
-// A value that changes with every change of theCardBox: texts, counters, order,
-// compartments.
-uint64_t cardBoxFingerprint();
-
 #endif  // TERMEL_APP_RECOVERY_KEEPER_H_

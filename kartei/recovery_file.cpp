@@ -20,6 +20,8 @@
 #include <array>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <string_view>
 
 #include "box/card_box.h"
 #include "kartei/box_key.h"
@@ -67,6 +69,12 @@ class tWriter {
     const size_t n = strnlen(s, tTermel::kTextSize - 1);
     u8(static_cast<uint8_t>(n));
     bytes(s, n);
+  }
+  void card(const tTermel& card) {
+    text(card.front);
+    text(card.back);
+    u32(static_cast<uint32_t>(card.timesKnown));
+    u32(static_cast<uint32_t>(card.timesUnknown));
   }
   std::string& out() { return out_; }
 
@@ -117,6 +125,12 @@ class tReader {
   bool ok_ = true;
 };
 
+constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;
+
+uint64_t mixed(uint64_t hash, uint64_t value) {
+  return (hash ^ (value + kMix + (hash << 6) + (hash >> 2))) * kMix;
+}
+
 uint32_t crcOf(const char* data, size_t size) {
   uLong crc = crc32(0L, Z_NULL, 0);
   // zlib takes at most 4 GiB a call; the file never gets that large.
@@ -130,6 +144,27 @@ void encodeCounts(tWriter* w, const tRecoveryCounts& c) {
   w->u32(static_cast<uint32_t>(c.cardsAdded));
   w->u32(static_cast<uint32_t>(c.cardsRemoved));
   w->u8(c.otherChanges ? 1 : 0);
+}
+
+using tCompartmentCounts = std::array<uint32_t, CardBox::kCompartments>;
+
+// The header, counts cards per compartment and then the cards that putCards writes,
+// compartment by compartment, sealed by the checksum.
+template <typename PutCards>
+std::string encodeWith(const tRecoveryData& header, const tCompartmentCounts& counts,
+                       PutCards putCards) {
+  tWriter w;
+  w.bytes(kMagic, kMagicSize);
+  w.u32(kVersion);
+  w.u64(static_cast<uint64_t>(header.savedAt));
+  w.u64(static_cast<uint64_t>(header.writtenAt));
+  encodeCounts(&w, header.counts);
+  w.u32(static_cast<uint32_t>(header.boxPath.size()));
+  w.bytes(header.boxPath.data(), header.boxPath.size());
+  for (uint32_t count : counts) w.u32(count);
+  putCards(&w);
+  w.u32(crcOf(w.out().data(), w.out().size()));
+  return std::move(w.out());
 }
 
 bool decodeCounts(tReader* r, tRecoveryCounts* c) {
@@ -254,28 +289,38 @@ void releaseRecoveryDir(int claim) {
 }
 
 std::string encodeRecovery(const tRecoveryData& data) {
-  tWriter w;
-  w.bytes(kMagic, kMagicSize);
-  w.u32(kVersion);
-  w.u64(static_cast<uint64_t>(data.savedAt));
-  w.u64(static_cast<uint64_t>(data.writtenAt));
-  encodeCounts(&w, data.counts);
-  w.u32(static_cast<uint32_t>(data.boxPath.size()));
-  w.bytes(data.boxPath.data(), data.boxPath.size());
-  std::array<uint32_t, CardBox::kCompartments> counts{};
+  tCompartmentCounts counts{};
   for (const tPlacedCard& placed : data.cards) ++counts.at(placed.compartment - 1);
-  for (uint32_t count : counts) w.u32(count);
-  for (int n = 1; n <= CardBox::kCompartments; ++n) {
-    for (const tPlacedCard& placed : data.cards) {
-      if (placed.compartment != n) continue;
-      w.text(placed.card.front);
-      w.text(placed.card.back);
-      w.u32(static_cast<uint32_t>(placed.card.timesKnown));
-      w.u32(static_cast<uint32_t>(placed.card.timesUnknown));
+  return encodeWith(data, counts, [&data](tWriter* w) {
+    for (int n = 1; n <= CardBox::kCompartments; ++n) {
+      for (const tPlacedCard& placed : data.cards) {
+        if (placed.compartment == n) w->card(placed.card);
+      }
     }
+  });
+}
+
+std::string encodeBoxRecovery(const tRecoveryData& header) {
+  tCompartmentCounts counts{};
+  for (int n = 1; n <= CardBox::kCompartments; ++n) counts[n - 1] = theCardBox.countIn(n);
+  return encodeWith(header, counts, [](tWriter* w) {
+    tTermel card;
+    for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) w->card(card);
+  });
+}
+
+uint64_t cardBoxFingerprint() {
+  const std::hash<std::string_view> textHash;
+  uint64_t hash = 0;
+  tTermel card;
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
+    hash = mixed(hash, static_cast<uint64_t>(n));
+    hash = mixed(hash, textHash(card.front));
+    hash = mixed(hash, textHash(card.back));
+    hash = mixed(hash, static_cast<uint32_t>(card.timesKnown));
+    hash = mixed(hash, static_cast<uint32_t>(card.timesUnknown));
   }
-  w.u32(crcOf(w.out().data(), w.out().size()));
-  return std::move(w.out());
+  return mixed(hash, static_cast<uint64_t>(theCardBox.totalCount()));
 }
 
 bool decodeRecovery(const std::string& bytes, tRecoveryData* data) {

@@ -51,6 +51,11 @@ int claimRecoveryDir(const std::string& cardPath);
 void releaseRecoveryDir(int claim);
 
 std::string encodeRecovery(const tRecoveryData& data);
+// The same for theCardBox in place of header.cards, without a copy of the box.
+std::string encodeBoxRecovery(const tRecoveryData& header);
+// A value that changes with every change of theCardBox: texts, counters, order,
+// compartments. Tells when the recovery data must be written again.
+uint64_t cardBoxFingerprint();
 // False, with *data unspecified, for anything but a whole, intact recovery file.
 bool decodeRecovery(const std::string& bytes, tRecoveryData* data);
 

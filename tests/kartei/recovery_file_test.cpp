@@ -78,6 +78,9 @@ TEST_F(RecoveryFileTest, WhatIsWrittenReadsBackExactly) {
     tRecoveryData read;
     ASSERT_EQ(readRecovery(file, &read, &error), tRecoveryRead::kFound) << error;
     expectSame(c.data, read);
+    // Written straight from the box, the data is the same, byte for byte.
+    fillBox(theCardBox, c.data.cards);
+    EXPECT_EQ(encodeBoxRecovery(c.data), encodeRecovery(c.data));
   }
 }
 
