@@ -266,6 +266,7 @@ class tHauptFenster : public wxPanel {
   void setAsideDamagedRecovery(const std::string& error);
   void keepRecoveryData(const tRecoveryData& data);
   void keepDiscardedChanges();
+  void closeUnchanged();
   void noteSaved();
   // Every change of the box other than an answer makes earlier answers final.
   void forgetAnswers() { history_.clear(); }

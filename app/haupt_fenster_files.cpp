@@ -66,7 +66,10 @@ bool tHauptFenster::queryClose() {
 }
 
 bool tHauptFenster::saveIfWanted(const char* question) {
-  if (!modified_) return true;
+  if (!modified_) {
+    closeUnchanged();
+    return true;
+  }
   switch (askYesNo(this, question)) {
     case wxID_YES:
       // A save that failed or whose file dialog was cancelled stops the command

@@ -111,6 +111,10 @@ void tHauptFenster::keepDiscardedChanges() {
   }
 }
 
+void tHauptFenster::closeUnchanged() {
+  recovery_->closedUnchanged();
+}
+
 void tHauptFenster::keepUnsaved() {
   recovery_->flush();
 }

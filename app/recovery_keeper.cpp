@@ -104,6 +104,10 @@ void tRecoveryKeeper::write(uint64_t fingerprint) {
   failed_ = true;
 }
 
+void tRecoveryKeeper::closedUnchanged() {
+  if (active() && removeRecovery(file_)) baseline_ = written_ = cardBoxFingerprint();
+}
+
 void tRecoveryKeeper::saved(const std::string& cardPath, int64_t savedAt) {
   if (active()) removeRecovery(file_);
   attach(cardPath, savedAt);

@@ -42,6 +42,9 @@ class tRecoveryKeeper : public wxEvtHandler {
   void noteCorrection();
   // Writes the box now if it differs from what was written last.
   void flush();
+  // The box counts as unchanged (only an order the program does not save differs from
+  // its file) and is closed: the data goes.
+  void closedUnchanged();
   // The box reached its file: the recovery data goes, and the box is attached anew.
   void saved(const std::string& cardPath, int64_t savedAt);
 
