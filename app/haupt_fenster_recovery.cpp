@@ -64,7 +64,7 @@ void tHauptFenster::offerRecovery() {
   }
   // The box's file already holds all of it (saved by another way): nothing to offer.
   if (sameBox(data.cards, cardsOf(theCardBox))) {
-    removeRecovery(recovery_->file());
+    recovery_->remove();
     return;
   }
   if (askYesNo(this, toWx(recoveryQuestion(data))) == wxID_YES) {
@@ -100,7 +100,8 @@ void tHauptFenster::keepRecoveryData(const tRecoveryData& data) {
     warn(this, toWx(kNotKept + joined(warnings)));
     return;
   }
-  removeRecovery(recovery_->file());
+  // A command that gave the changes up may still be cancelled: then they are kept again.
+  if (recovery_->remove()) recovery_->movedAway();
 }
 
 void tHauptFenster::keepDiscardedChanges() {

@@ -13,11 +13,44 @@
 #include <wx/timer.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "kartei/recovery_file.h"
+
+// Writes recovery files on a thread of its own, so the window never waits for the
+// disk: only the newest data handed to it counts, an older one not yet begun is
+// dropped. A pending write is finished before the writer goes.
+class tRecoveryWriter {
+ public:
+  tRecoveryWriter();
+  ~tRecoveryWriter();
+  tRecoveryWriter(const tRecoveryWriter&) = delete;
+  tRecoveryWriter& operator=(const tRecoveryWriter&) = delete;
+
+  void post(const std::string& file, std::string bytes);
+  // Until nothing is being written; a write not yet begun is done first, or dropped.
+  void wait(bool dropPending);
+  // The text of the last failed write since the last call, empty when none.
+  std::string takeError();
+
+ private:
+  void run();
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string file_;
+  std::string bytes_;
+  std::string error_;
+  bool pending_ = false;
+  bool busy_ = false;
+  bool stop_ = false;
+  std::thread thread_;
+};
 
 class tRecoveryKeeper : public wxEvtHandler {
  public:
@@ -40,8 +73,14 @@ class tRecoveryKeeper : public wxEvtHandler {
   void restored(const tRecoveryData& data);
   void noteAnswer(int delta);
   void noteCorrection();
-  // Writes the box now if it differs from what was written last.
+  // Writes the box now, and waits for it, if it differs from what was written last.
   void flush();
+  // Removes the recovery file once no write of it is under way or waiting; true when
+  // it is gone.
+  bool remove();
+  // The recovery file was moved among the backups: a box that still differs from its
+  // file is written again.
+  void movedAway();
   // The box counts as unchanged (only an order the program does not save differs from
   // its file) and is closed: the data goes.
   void closedUnchanged();
@@ -50,6 +89,8 @@ class tRecoveryKeeper : public wxEvtHandler {
 
  private:
   void onTimer(wxTimerEvent& event);
+  // Hands the box to the writer if it differs from what was written last.
+  void look();
   void release();
   void write(uint64_t fingerprint);
 
@@ -66,6 +107,7 @@ class tRecoveryKeeper : public wxEvtHandler {
   tRecoveryCounts countsWritten_;
   bool failed_ = false;
   std::chrono::steady_clock::time_point nextLook_;
+  tRecoveryWriter writer_;
 };
 
 #endif  // TERMEL_APP_RECOVERY_KEEPER_H_
