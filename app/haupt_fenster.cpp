@@ -11,6 +11,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/marked_text.h"
+#include "app/recovery_keeper.h"
 #include "app/window_title.h"
 #include "box/answer_check.h"
 #include "box/card_box.h"
@@ -92,6 +93,7 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   unknownButton_ = new wxButton(this, CM_UNBEKANNT, "Unbekannt", wxPoint(20, 160), wxSize(100, 30));
   knownButton_ = new wxButton(this, ID_GEWUSST, "Gewusst", wxPoint(470, 160), wxSize(100, 30));
   createTypedControls();
+  createRecoveryKeeper();
 
   Bind(wxEVT_BUTTON, &tHauptFenster::onCommand, this);
   Bind(wxEVT_MENU, &tHauptFenster::onCommand, this);
@@ -159,6 +161,8 @@ void tHauptFenster::setup() {
   showRecentBoxes();
   if (currentFileName.empty()) {
     refresh();  // the empty box's hint, and no answer to give
+    attachRecovery();
+    CallAfter([this] { offerRecovery(); });
     return;
   }
   // A box that another program has open is opened once the frame is on screen, after
@@ -176,8 +180,10 @@ void tHauptFenster::setup() {
   forgetAnswers();
   refresh();
   if (report.opened) rememberBox();
+  attachRecovery();
   // Shown once the frame is on screen, so the message has its window behind it.
   CallAfter([this, report, file] { showLoadReport(report, file); });
+  CallAfter([this] { offerRecovery(); });
   CallAfter([this] { lookForConflictCopies(); });
 }
 
@@ -284,6 +290,7 @@ void tHauptFenster::answer(tJournalEvent event) {
   const tTermel asked = *currentCard_;
   const int16_t from = currentCompartment_;
   const bool known = event == tJournalEvent::kKnown;
+  recovery_->noteAnswer(1);
   journal(event, asked, from, known ? history_.answerKnown() : history_.answerUnknown());
 }
 
@@ -332,6 +339,7 @@ void tHauptFenster::takeBackAnswer() {
     refresh();
     return;
   }
+  recovery_->noteAnswer(-1);
   journal(tJournalEvent::kTakenBack, *card, from, compartment);
   currentCard_ = card;
   currentCompartment_ = compartment;

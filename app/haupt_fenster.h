@@ -36,6 +36,8 @@
 
 struct tTermel;
 class tMarkedText;
+class tRecoveryKeeper;
+struct tRecoveryData;
 
 // Command and control ids, as the menu resource and the accelerator table use them.
 enum : int {
@@ -105,6 +107,10 @@ class tHauptFenster : public wxPanel {
   // May the program close? Offers to save a changed box; false when the learner
   // cancelled that or the save failed.
   bool queryClose();
+
+  // Writes what is not saved as recovery data now, for the next start (the session
+  // ends, the program is told to stop).
+  void keepUnsaved();
 
   void refresh();
   void updateTexts();
@@ -252,6 +258,17 @@ class tHauptFenster : public wxPanel {
   wxFont cardFont() const;
   int fieldHeight() const;
   int answerRowHeight() const;
+  // Recovery data (haupt_fenster_recovery.cpp): kept for the box attached, offered
+  // back when it is opened, kept among the backups when it is not wanted back or the
+  // changes are given up, gone once the box is saved.
+  void createRecoveryKeeper();
+  void attachRecovery();
+  void offerRecovery();
+  void setAsideDamagedRecovery(const std::string& error);
+  void keepRecoveryData(const tRecoveryData& data);
+  void keepDiscardedChanges();
+  void closeUnchanged();
+  void noteSaved();
   // Every change of the box other than an answer makes earlier answers final.
   void forgetAnswers() { history_.clear(); }
   // Answers the card shown through the history (kKnown or kUnknown) and journals it.
@@ -314,6 +331,7 @@ class tHauptFenster : public wxPanel {
   tVorlesen vorlesen_;
   bool readingDeferred_ = false;  // a reading waits for the frame to show
   std::string unnamedBoxLanguage_;
+  std::unique_ptr<tRecoveryKeeper> recovery_;
 };
 
 #endif  // TERMEL_APP_HAUPT_FENSTER_H_

@@ -4,6 +4,7 @@
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
 #include "app/recent_boxes.h"
+#include "app/recovery_keeper.h"
 #include "box/card_box.h"
 #include "dialogs/bearb_dialog.h"
 #include "dialogs/help.h"
@@ -22,6 +23,7 @@ void tHauptFenster::enterCards() {
 void tHauptFenster::correctCard() {
   if (currentCard_ == nullptr) return;
   runCardEntryDialog(this, currentCard_);
+  recovery_->noteCorrection();
   forgetAnswers();
   modified_ = true;
   updateTexts();

@@ -69,13 +69,17 @@ bool tHauptFenster::queryClose() {
 }
 
 bool tHauptFenster::saveIfWanted(const char* question) {
-  if (!modified_) return true;
+  if (!modified_) {
+    closeUnchanged();
+    return true;
+  }
   switch (askYesNo(this, question)) {
     case wxID_YES:
       // A save that failed or whose file dialog was cancelled stops the command
       // rather than losing the box.
       return saveBox();
     case wxID_NO:
+      keepDiscardedChanges();
       return true;
     default:  // the question was closed without an answer
       return false;
@@ -97,6 +101,8 @@ void tHauptFenster::newBox() {
   // Whatever was changed is saved or was given up on purpose.
   modified_ = false;
   refresh();
+  attachRecovery();
+  offerRecovery();
 }
 
 bool tHauptFenster::offerToSave() {
@@ -141,8 +147,10 @@ void tHauptFenster::loadBox(const std::string& path) {
   forgetUnreadFile(report);
   modified_ = false;
   refresh();
+  attachRecovery();
   if (report.opened) rememberBox();
   showLoadReport(report, path);
+  offerRecovery();
   lookForConflictCopies();
 }
 
@@ -252,6 +260,7 @@ bool tHauptFenster::writeBox(const std::string& path) {
     currentFileName = path;
     modified_ = false;
     saveGuard_.saved(report);
+    noteSaved();
     rememberBox();
   }
   if (!saved && report.errors.empty()) report.errors.push_back(kSaveFailed);

@@ -8,7 +8,10 @@
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 #include <wx/xrc/xmlres.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -16,9 +19,11 @@
 #include "app/accelerators.h"
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
+#include "app/session_end.h"
 #include "app/settings.h"
 #include "app/window_title.h"
 #include "dialogs/typed_ahead.h"
+#include "kartei/recovery_file.h"
 
 void termelInitResources();
 
@@ -98,6 +103,16 @@ std::string boxToReopen(const tSettings& settings) {
   return pathBytes(settings.lastBox);
 }
 
+// Not when another running termel is working on its own new box.
+bool unnamedBoxLeftChanges() {
+  const int claim = claimRecoveryDir("");
+  if (claim < 0) return false;
+  struct stat st;
+  const bool left = ::stat(recoveryFileOf("").c_str(), &st) == 0;
+  releaseRecoveryDir(claim);
+  return left;
+}
+
 }  // namespace
 
 int menuItemId(int command) {
@@ -112,7 +127,30 @@ std::unique_ptr<wxLocale> useDesktopLanguage() {
   return std::make_unique<wxLocale>(wxLANGUAGE_DEFAULT, wxLOCALE_LOAD_DEFAULT);
 }
 
+TMyApp::TMyApp() = default;
 TMyApp::~TMyApp() = default;
+
+void TMyApp::watchSessionEnd(wxFrame* frame) {
+  tHauptFenster* window = nullptr;
+  for (wxWindow* child : frame->GetChildren()) {
+    if (window == nullptr) window = dynamic_cast<tHauptFenster*>(child);
+  }
+  if (window == nullptr) return;
+  // A signal may come while the frame is already going.
+  const wxWeakRef<wxFrame> frameRef(frame);
+  const wxWeakRef<tHauptFenster> windowRef(window);
+  auto end = [frameRef, windowRef] {
+    if (frameRef && windowRef) endWithoutQuestion(frameRef, windowRef);
+  };
+  sessionEnd_ = std::make_unique<tSessionEnd>(end);
+  // Asked first, the learner may save as in any desktop program, or stop the logout.
+  Bind(wxEVT_QUERY_END_SESSION, [windowRef](wxCloseEvent& event) {
+    if (!windowRef) return;
+    windowRef->keepUnsaved();
+    if (!windowRef->queryClose() && event.CanVeto()) event.Veto();
+  });
+  Bind(wxEVT_END_SESSION, [end](wxCloseEvent&) { end(); });
+}
 
 bool TMyApp::OnInit() {
   locale_ = useDesktopLanguage();
@@ -122,6 +160,7 @@ bool TMyApp::OnInit() {
   wxFrame* frame = createMainWindow();
   if (frame == nullptr) return false;
   SetTopWindow(frame);
+  watchSessionEnd(frame);
   frame->Show();
   // Asks for the keyboard too, so the drill can start with a key even where no
   // window manager hands the new window the focus.
@@ -147,7 +186,9 @@ wxFrame* TMyApp::createMainWindow() {
   frame->SetSize(outerSize);
   routeCommands(frame, window, bar);
   window->applySettings(settings);
-  if (currentFileName.empty()) currentFileName = boxToReopen(settings);
+  // Changes to a new box that a killed run left behind are offered before the last box
+  // is opened again.
+  if (currentFileName.empty() && !unnamedBoxLeftChanges()) currentFileName = boxToReopen(settings);
   window->setup();
   return frame;
 }

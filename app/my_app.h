@@ -11,9 +11,11 @@
 #include <memory>
 
 class wxFrame;
+class tSessionEnd;
 
 class TMyApp : public wxApp {
  public:
+  TMyApp();
   ~TMyApp() override;
   bool OnInit() override;
 
@@ -24,6 +26,9 @@ class TMyApp : public wxApp {
   static wxFrame* createMainWindow();
 
  private:
+  // SIGTERM and the desktop's end of session keep what is unsaved and end the program.
+  void watchSessionEnd(wxFrame* frame);
+  std::unique_ptr<tSessionEnd> sessionEnd_;
   // The desktop's language for wxWidgets' and GTK's own texts (file dialogs, stock
   // buttons); lives as long as the application.
   std::unique_ptr<wxLocale> locale_;

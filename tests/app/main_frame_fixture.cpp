@@ -12,6 +12,7 @@
 #include "box/termel.h"
 #include "gui_test.h"
 #include "kartei/card_file.h"
+#include "kartei/recovery_file.h"
 
 void MainFrameTest::SetUp() {
   char pattern[] = "/tmp/termel_app_test_XXXXXX";
@@ -33,6 +34,9 @@ void MainFrameTest::stop() {
   if (frame_) frame_->Destroy();
   EXPECT_TRUE(guitest::waitFor([this] { return !frame_; }));
   window_ = nullptr;
+  // A frame taken down without a question leaves its recovery data, which the next
+  // test's frame would offer back.
+  std::filesystem::remove_all(std::filesystem::path(recoveryDirOf("")).parent_path());
   theCardBox.clearAll();
   currentFileName.clear();
   answerShown = false;

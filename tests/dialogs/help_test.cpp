@@ -130,7 +130,7 @@ TEST_F(HelpTest, ContentsAndIndexShowTheirEntriesWithUmlauts) {
         "Karte suchen", "Lernverlauf", "Karteikarten-Pakete (.apkg, .colpkg)"}) {
     EXPECT_TRUE(holds(entries, entry)) << entry;
   }
-  EXPECT_EQ(entries.size(), 69u);
+  EXPECT_EQ(entries.size(), 71u);
   EXPECT_FALSE(holds(entries, ""));
 }
 
@@ -234,7 +234,8 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"Wortlisten anderer Programme", "wortlisten.htm"},
       {"Vorlesen", "vorlesen.htm"},
       {"Karte suchen", "suchen.htm"},
-      {"Der Lernverlauf", "lernverlauf.htm"}};
+      {"Der Lernverlauf", "lernverlauf.htm"},
+      {"Nach einem Absturz wiederherstellen", "wiederherstellung.htm"}};
   for (const auto& [name, page] : contents) {
     EXPECT_EQ(pageOf(data.GetContentsArray(), name), page) << name;
   }
@@ -259,7 +260,9 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"KVTML", "wortlisten.htm"},
       {"Spaltennamen", "wortlisten.htm"},
       {"Sprache der Übersetzung", "vorlesen.htm"},
-      {"Strg+L", "vorlesen.htm"}};
+      {"Strg+L", "vorlesen.htm"},
+      {"Absturz", "wiederherstellung.htm"},
+      {"Wiederherstellen nach einem Absturz", "wiederherstellung.htm"}};
   for (const auto& [name, page] : index) {
     EXPECT_EQ(pageOf(data.GetIndexArray(), name), page) << name;
   }

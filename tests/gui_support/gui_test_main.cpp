@@ -61,6 +61,7 @@ void failCurrentTest(const wxString& file, int line, const wxString& func, const
 int main(int argc, char** argv) {
   const tScratchHome dataHome("XDG_DATA_HOME");
   const tScratchHome configHome("XDG_CONFIG_HOME");
+  const tScratchHome stateHome("XDG_STATE_HOME");
   testing::InitGoogleTest(&argc, argv);
   wxApp::SetInstance(new tTestApp);
   if (!wxEntryStart(argc, argv)) return 1;

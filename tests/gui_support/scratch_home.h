@@ -1,7 +1,7 @@
-// Saves keep backups in XDG_DATA_HOME and the program keeps its settings in
-// XDG_CONFIG_HOME. A window test program holds one tScratchHome for each of them for
-// its whole run, so it never reads or touches the real ones; the directory is removed
-// at the end.
+// Saves keep backups in XDG_DATA_HOME, the program keeps its settings in
+// XDG_CONFIG_HOME and what is not yet saved in XDG_STATE_HOME. A window test program holds one
+// tScratchHome for each of them for its whole run, so it never reads or touches the real ones; the
+// directory is removed at the end.
 #ifndef TERMEL_TESTS_GUI_SUPPORT_SCRATCH_HOME_H_
 #define TERMEL_TESTS_GUI_SUPPORT_SCRATCH_HOME_H_
 

@@ -1,0 +1,16 @@
+// Which window has the keyboard, asked of the X server: for tests that drive another
+// process's windows and must wait until the one they mean to type into is in front.
+#ifndef TERMEL_TESTS_APP_X_FOCUS_H_
+#define TERMEL_TESTS_APP_X_FOCUS_H_
+
+#include <string>
+
+struct tFocus {
+  unsigned long window = 0;  // 0 when none has a title
+  std::string title;         // UTF-8
+};
+
+// The window with the keyboard focus, or its nearest ancestor with a title.
+tFocus keyboardFocus();
+
+#endif  // TERMEL_TESTS_APP_X_FOCUS_H_
