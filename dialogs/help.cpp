@@ -98,7 +98,8 @@ void widenContents(wxTopLevelWindow* frame) {
   // Room for the expander, the book and page icons, the border and a scroll bar.
   const int pane = widestTitle(tree, tree->GetRootItem(), 1) + frame->FromDIP(80);
   const int page = frame->FromDIP(480);
-  if (frame->GetSize().x < pane + page) frame->SetSize(pane + page, frame->GetSize().y);
+  const int wanted = std::min(pane + page, wxGetClientDisplayRect().width);
+  if (frame->GetSize().x < wanted) frame->SetSize(wanted, frame->GetSize().y);
   splitter->SetSashPosition(std::max(pane, splitter->GetSashPosition()));
 }
 
