@@ -16,6 +16,7 @@
 #include "box/answer_check.h"
 #include "box/card_box.h"
 #include "box/termel.h"
+#include "dialogs/readable_colour.h"
 #include "dialogs/wx_text.h"
 #include "kartei/card_file.h"
 
@@ -157,7 +158,10 @@ void tHauptFenster::applySettings(const tSettings& settings) {
 }
 
 void tHauptFenster::setup() {
-  compartmentField_->SetBackgroundColour(wxColour(255, 255, 255));
+  // The desktop's colours for text fields (white on a light desktop), so the number
+  // stays readable under a dark theme too.
+  compartmentField_->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
+  compartmentField_->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
   showRecentBoxes();
   if (currentFileName.empty()) {
     refresh();  // the empty box's hint, and no answer to give
@@ -319,7 +323,8 @@ void tHauptFenster::checkTypedAnswer() {
   verdict_ = right ? tVerdict::Right : tVerdict::Wrong;
   typedField_->setText(toWx(typed), markDifferences(typed, answerSide()));
   verdictField_->SetLabel(right ? "Richtig" : "Falsch");
-  verdictField_->SetForegroundColour(right ? kRightColour : kWrongColour);
+  verdictField_->SetForegroundColour(
+      readableOn(right ? kRightColour : kWrongColour, GetBackgroundColour()));
   showAnswer();
   relayout();  // the checked answer takes the entry's place
 }

@@ -5,6 +5,8 @@
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 
+#include "dialogs/readable_colour.h"
+
 namespace {
 
 const wxColour kMarkColour(200, 0, 0);
@@ -35,12 +37,13 @@ void tMarkedText::onPaint(wxPaintEvent&) {
   const int left = (size.x - extent.x) / 2;
   const int top = (size.y - extent.y) / 2;
   const wxColour plain = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+  const wxColour marked = readableOn(kMarkColour, GetBackgroundColour());
   for (size_t i = 0; i < text_.length() && i < ends.size(); ++i) {
     const int start = i == 0 ? 0 : ends[i - 1];
-    dc.SetTextForeground(marks_[i] ? kMarkColour : plain);
+    dc.SetTextForeground(marks_[i] ? marked : plain);
     dc.DrawText(text_.Mid(i, 1), left + start, top);
     if (marks_[i]) {
-      dc.SetPen(wxPen(kMarkColour, 2));
+      dc.SetPen(wxPen(marked, 2));
       dc.DrawLine(left + start, top + extent.y, left + ends[i], top + extent.y);
     }
   }

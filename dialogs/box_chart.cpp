@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "dialogs/compartment_names.h"
+#include "dialogs/readable_colour.h"
 
 const wxColour kBarColour(70, 110, 170);
 const wxColour kArchiveBarColour(80, 150, 80);
@@ -34,38 +35,47 @@ struct tScale {
   }
 };
 
-// A dashed line across the bar's place at the threshold's height, its number beside;
-// a number near the foot stays above the axis, where it can be read.
-void drawThreshold(wxDC& dc, const wxRect& bar, int y, int baseline, int32_t threshold) {
-  dc.SetPen(wxPen(kThresholdColour, 1, wxPENSTYLE_SHORT_DASH));
-  dc.DrawLine(bar.GetLeft() - 3, y, bar.GetRight() + 4, y);
-  dc.SetTextForeground(kThresholdColour);
-  const wxString number = wxString::Format("%d", threshold);
-  const int textTop =
-      std::min(y - dc.GetCharHeight() / 2, baseline - dc.GetTextExtent(number).y - 1);
-  dc.DrawText(number, bar.GetRight() + 6, textTop);
+wxString countText(int32_t value) {
+  return wxString::Format("%d", value);
 }
 
-// Bar k of stats in its slot: the bar, its count above, its name below and the
-// threshold of a learning compartment.
-void drawBar(wxDC& dc, const wxRect& slot, int k, const tBoxStats& stats, const tScale& scale) {
-  const int height = scale.height(stats.counts[k]);
-  const int barWidth = std::max(slot.width / 2, 1);
-  const wxRect bar(slot.x + (slot.width - barWidth) / 2, scale.baseline - height, barWidth, height);
+// The number of threshold k beside its bar at height y, a number near the foot above
+// the axis, where it can be read; a number that would run into a bar's count moves up
+// above that count instead.
+wxRect placeThreshold(const wxDC& dc, const tChartLayout& layout, int k, int y) {
+  const wxSize size = dc.GetTextExtent(countText(layout.thresholds[k]));
+  wxRect place(layout.bars[k].GetRight() + 6,
+               std::min(y - dc.GetCharHeight() / 2, layout.baseline - size.y - 1), size.x, size.y);
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (const wxRect& count : layout.counts) {
+      if (!place.Intersects(count)) continue;
+      place.y = count.y - size.y - 1;
+      moved = true;
+    }
+  }
+  return place;
+}
+
+void drawThreshold(wxDC& dc, const tChartLayout& layout, int k) {
+  const wxColour colour =
+      readableOn(kThresholdColour, wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
+  const wxRect& bar = layout.bars[k];
+  dc.SetPen(wxPen(colour, 1, wxPENSTYLE_SHORT_DASH));
+  dc.DrawLine(bar.GetLeft() - 3, layout.thresholdYs[k], bar.GetRight() + 4, layout.thresholdYs[k]);
+  dc.SetTextForeground(colour);
+  dc.DrawText(countText(layout.thresholds[k]), layout.thresholdLabels[k].GetPosition());
+}
+
+// Bar k with its count above and its name below.
+void drawBar(wxDC& dc, const tChartLayout& layout, int k, const wxRect& slot) {
   dc.SetPen(*wxTRANSPARENT_PEN);
   dc.SetBrush(wxBrush(k + 1 == CardBox::kCompartments ? kArchiveBarColour : kBarColour));
-  if (height > 0) dc.DrawRectangle(bar);
+  if (layout.bars[k].height > 0) dc.DrawRectangle(layout.bars[k]);
   dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
-  const wxString count = wxString::Format("%d", stats.counts[k]);
-  const wxSize countSize = dc.GetTextExtent(count);
-  dc.DrawText(count, slot.x + (slot.width - countSize.x) / 2, bar.y - countSize.y);
+  dc.DrawText(countText(layout.countValues[k]), layout.counts[k].GetPosition());
   const wxString name = k < tBoxStats::kLearning ? compartmentName(k + 1) : "Ablage";
-  dc.DrawText(name, slot.x + (slot.width - dc.GetTextExtent(name).x) / 2, scale.baseline + 2);
-  if (k < tBoxStats::kLearning) {
-    const int32_t threshold = stats.thresholds[k];
-    drawThreshold(dc, bar, scale.baseline - scale.height(std::min(threshold, scale.top)),
-                  scale.baseline, threshold);
-  }
+  dc.DrawText(name, slot.x + (slot.width - dc.GetTextExtent(name).x) / 2, layout.baseline + 2);
 }
 
 }  // namespace
@@ -78,17 +88,40 @@ wxRect chartSlot(const wxRect& area, int index) {
   return wxRect(left, area.y, right - left, area.height);
 }
 
-void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats) {
-  beginChart(dc, area);
+tChartLayout layOutBoxChart(const wxDC& dc, const wxRect& area, const tBoxStats& stats) {
+  tChartLayout layout;
   const int line = dc.GetCharHeight();
   // Room for the count above the highest bar and the name below every bar.
   const int barTop = area.y + kMargin + line;
-  const int baseline = area.GetBottom() - kMargin - line;
-  const tScale scale{baseline, std::max(baseline - barTop, 0), scaleTop(stats)};
+  layout.baseline = area.GetBottom() - kMargin - line;
+  const tScale scale{layout.baseline, std::max(layout.baseline - barTop, 0), scaleTop(stats)};
   for (int k = 0; k < CardBox::kCompartments; ++k) {
-    drawBar(dc, chartSlot(area, k), k, stats, scale);
+    const wxRect slot = chartSlot(area, k);
+    const int height = scale.height(stats.counts[k]);
+    const int width = std::max(slot.width / 2, 1);
+    layout.bars[k] =
+        wxRect(slot.x + (slot.width - width) / 2, layout.baseline - height, width, height);
+    layout.countValues[k] = stats.counts[k];
+    const wxSize size = dc.GetTextExtent(countText(stats.counts[k]));
+    layout.counts[k] =
+        wxRect(wxPoint(slot.x + (slot.width - size.x) / 2, layout.bars[k].y - size.y), size);
   }
-  endChart(dc, area, baseline, kMargin);
+  for (int k = 0; k < tBoxStats::kLearning; ++k) {
+    layout.thresholds[k] = stats.thresholds[k];
+    layout.thresholdYs[k] =
+        layout.baseline - scale.height(std::min(stats.thresholds[k], scale.top));
+    layout.thresholdLabels[k] = placeThreshold(dc, layout, k, layout.thresholdYs[k]);
+  }
+  return layout;
+}
+
+void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats) {
+  beginChart(dc, area);
+  const tChartLayout layout = layOutBoxChart(dc, area, stats);
+  for (int k = 0; k < CardBox::kCompartments; ++k) drawBar(dc, layout, k, chartSlot(area, k));
+  // The thresholds' lines and numbers over the bars.
+  for (int k = 0; k < tBoxStats::kLearning; ++k) drawThreshold(dc, layout, k);
+  endChart(dc, area, layout.baseline, kMargin);
 }
 
 tBoxChart::tBoxChart(wxWindow* parent, wxWindowID id, const tBoxStats* stats)

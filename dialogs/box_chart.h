@@ -21,6 +21,17 @@ extern const wxColour kArchiveBarColour;
 // The horizontal strip of area that the bar of compartment index (0..6, the archive
 // last) stands in; its bar is centred in it and half as wide.
 wxRect chartSlot(const wxRect& area, int index);
+// Where the chart of stats puts its bars and labels in area of dc.
+struct tChartLayout {
+  int baseline = 0;  // y of the bars' feet
+  wxRect bars[CardBox::kCompartments];
+  int32_t countValues[CardBox::kCompartments] = {};
+  wxRect counts[CardBox::kCompartments];  // the count above each bar
+  int32_t thresholds[tBoxStats::kLearning] = {};
+  int thresholdYs[tBoxStats::kLearning] = {};    // the dashed lines
+  wxRect thresholdLabels[tBoxStats::kLearning];  // their numbers
+};
+tChartLayout layOutBoxChart(const wxDC& dc, const wxRect& area, const tBoxStats& stats);
 // Draws the chart of stats into area of dc.
 void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats);
 

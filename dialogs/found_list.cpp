@@ -1,6 +1,7 @@
 #include "dialogs/found_list.h"
 
 #include "box/card_box.h"
+#include "dialogs/list_columns.h"
 #include "dialogs/wx_text.h"
 
 tFoundList::tFoundList(wxWindow* parent, wxWindowID id, const tCardSearch* search)
@@ -9,7 +10,11 @@ tFoundList::tFoundList(wxWindow* parent, wxWindowID id, const tCardSearch* searc
       search_(search) {
   InsertColumn(kFront, "Deutsch", wxLIST_FORMAT_LEFT, 200);
   InsertColumn(kBack, wxString::FromUTF8("Übersetzung"), wxLIST_FORMAT_LEFT, 200);
-  InsertColumn(kCompartment, "Fach", wxLIST_FORMAT_LEFT, wxLIST_AUTOSIZE_USEHEADER);
+  InsertColumn(kCompartment, "Fach");
+  // "Ablage" is the widest a compartment is named; the texts share the rest of the row.
+  fitColumnTo(this, kCompartment,
+              {compartmentText(1), compartmentText(theCardBox.compartmentCount())});
+  keepSharing(this, {kFront, kBack});
 }
 
 wxString tFoundList::compartmentText(int compartment) {

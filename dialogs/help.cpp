@@ -10,12 +10,15 @@
 #include <wx/module.h>
 #include <wx/msgdlg.h>
 #include <wx/notebook.h>
+#include <wx/splitter.h>
 #include <wx/stdpaths.h>
 #include <wx/sysopt.h>
+#include <wx/treectrl.h>
 #include <wx/weakref.h>
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "dialogs/wx_text.h"
@@ -49,11 +52,12 @@ void layOutAll(wxWindow* window) {
   for (wxWindow* child : window->GetChildren()) layOutAll(child);
 }
 
-// The tabs of contents, index and search, somewhere among the viewer's windows.
-wxNotebook* tabsOf(wxWindow* window) {
-  if (auto* notebook = dynamic_cast<wxNotebook*>(window)) return notebook;
+// The first window of type T somewhere among window and its children.
+template <class T>
+T* findAmong(wxWindow* window) {
+  if (auto* found = dynamic_cast<T*>(window)) return found;
   for (wxWindow* child : window->GetChildren()) {
-    if (wxNotebook* notebook = tabsOf(child)) return notebook;
+    if (T* found = findAmong<T>(child)) return found;
   }
   return nullptr;
 }
@@ -61,7 +65,7 @@ wxNotebook* tabsOf(wxWindow* window) {
 // The viewer's tabs carry the names the menu "Hilfe" and the help pages use, whatever
 // wxWidgets' own catalog calls them ("Inhalte").
 void nameTabs(wxHtmlHelpWindow* viewer) {
-  wxNotebook* tabs = tabsOf(viewer);
+  wxNotebook* tabs = findAmong<wxNotebook>(viewer);
   if (tabs == nullptr) return;
   const std::pair<const char*, const char*> names[] = {
       {"Contents", "Inhalt"}, {"Index", "Index"}, {"Search", "Suchen"}};
@@ -72,9 +76,36 @@ void nameTabs(wxHtmlHelpWindow* viewer) {
   }
 }
 
+// How wide the contents tree must be to show the title of item and of every item
+// below it in full.
+int widestTitle(const wxTreeCtrl* tree, const wxTreeItemId& item, int depth) {
+  int widest =
+      depth * static_cast<int>(tree->GetIndent()) + tree->GetTextExtent(tree->GetItemText(item)).x;
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId child = tree->GetFirstChild(item, cookie); child.IsOk();
+       child = tree->GetNextChild(item, cookie)) {
+    widest = std::max(widest, widestTitle(tree, child, depth + 1));
+  }
+  return widest;
+}
+
+// The contents pane as wide as its longest title, the frame widened for it, so the
+// titles are read in full beside a page of the usual width.
+void widenContents(wxTopLevelWindow* frame) {
+  auto* splitter = findAmong<wxSplitterWindow>(frame);
+  auto* tree = findAmong<wxTreeCtrl>(frame);
+  if (splitter == nullptr || tree == nullptr || !tree->GetRootItem().IsOk()) return;
+  // Room for the expander, the book and page icons, the border and a scroll bar.
+  const int pane = widestTitle(tree, tree->GetRootItem(), 1) + frame->FromDIP(80);
+  const int page = frame->FromDIP(480);
+  const int wanted = std::min(pane + page, wxGetClientDisplayRect().width);
+  if (frame->GetSize().x < wanted) frame->SetSize(wanted, frame->GetSize().y);
+  splitter->SetSashPosition(std::max(pane, splitter->GetSashPosition()));
+}
+
 // The full-text search tab, with the keyboard in its search field.
 void showSearchTab(wxHtmlHelpWindow* viewer) {
-  wxNotebook* tabs = tabsOf(viewer);
+  wxNotebook* tabs = findAmong<wxNotebook>(viewer);
   if (tabs == nullptr) return;
   for (size_t page = 0; page < tabs->GetPageCount(); ++page) {
     wxWindow* field = tabs->GetPage(page)->FindWindow(wxID_HTML_SEARCHTEXT);
@@ -98,6 +129,7 @@ class tHelpController : public wxHtmlHelpController {
     frame->Create(m_parentWindow, wxID_ANY, wxEmptyString, m_FrameStyle, m_Config, m_ConfigRoot);
     keepOutOfModalDialogs(frame);
     nameTabs(frame->GetHelpWindow());
+    widenContents(frame);
     // Laid out before it is first shown: GTK complains about the scroll bars of lists
     // still at their tiny creation size.
     layOutAll(frame);

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "box/card_box.h"
 #include "dialogs/box_chart.h"
+#include "dialogs/list_columns.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -53,33 +55,22 @@ void tOverviewDialog::showMostMissed() {
   list->InsertColumn(kBack, wxString::FromUTF8("Übersetzung"));
   list->InsertColumn(kKnown, "Gewusst", wxLIST_FORMAT_RIGHT);
   list->InsertColumn(kUnknown, "Unbekannt", wxLIST_FORMAT_RIGHT);
+  std::vector<wxString> known;
+  std::vector<wxString> unknown;
   long row = 0;
   for (const tTermel& card : stats_.mostMissed) {
+    known.push_back(number(card.timesKnown));
+    unknown.push_back(number(card.timesUnknown));
     list->InsertItem(row, toWx(card.front));
     list->SetItem(row, kBack, toWx(card.back));
-    list->SetItem(row, kKnown, number(card.timesKnown));
-    list->SetItem(row, kUnknown, number(card.timesUnknown));
+    list->SetItem(row, kKnown, known.back());
+    list->SetItem(row, kUnknown, unknown.back());
     ++row;
   }
-  list->SetColumnWidth(kKnown, wxLIST_AUTOSIZE_USEHEADER);
-  list->SetColumnWidth(kUnknown, wxLIST_AUTOSIZE_USEHEADER);
-  fitColumns(list);
-  // The list's room changes with the dialog's size and when its scroll bar comes or
-  // goes, which sends no size event.
-  list->Bind(wxEVT_IDLE, [this, list](wxIdleEvent& event) {
-    event.Skip();
-    fitColumns(list);
-  });
-}
-
-// The counts keep the width of their headings, the two texts share the rest, so every
-// column is in view without scrolling sideways.
-void tOverviewDialog::fitColumns(wxListCtrl* list) {
-  const int counts = list->GetColumnWidth(kKnown) + list->GetColumnWidth(kUnknown);
-  const int textWidth = std::max((list->GetClientSize().x - counts) / 2, 0);
-  if (list->GetColumnWidth(kFront) == textWidth && list->GetColumnWidth(kBack) == textWidth) return;
-  list->SetColumnWidth(kFront, textWidth);
-  list->SetColumnWidth(kBack, textWidth);
+  // The counts are read in full, the texts share the rest of the row.
+  fitColumnTo(list, kKnown, known);
+  fitColumnTo(list, kUnknown, unknown);
+  keepSharing(list, {kFront, kBack});
 }
 
 int runOverviewDialog(wxWindow* parent) {

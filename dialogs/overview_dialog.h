@@ -7,7 +7,6 @@
 #include "box/box_stats.h"
 #include "dialogs/xrc_dialog.h"
 
-class wxListCtrl;
 class wxWindow;
 
 class tOverviewDialog : public tXrcDialog {
@@ -28,7 +27,6 @@ class tOverviewDialog : public tXrcDialog {
  private:
   void showTotals();
   void showMostMissed();
-  void fitColumns(wxListCtrl* list);
 
   tBoxStats stats_;
 };

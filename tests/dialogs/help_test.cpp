@@ -427,3 +427,41 @@ TEST_F(HelpTest, ViewerOpensWithoutGtkWarningsOnTheConsole) {
   }
   EXPECT_EQ(gtkCriticals(), 0);
 }
+
+namespace {
+
+// Items of tree below item, item included, each with every item above it expanded.
+void collectItems(wxTreeCtrl* tree, wxTreeItemId item, std::vector<wxTreeItemId>* items) {
+  items->push_back(item);
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId child = tree->GetFirstChild(item, cookie); child.IsOk();
+       child = tree->GetNextChild(item, cookie)) {
+    collectItems(tree, child, items);
+  }
+}
+
+}  // namespace
+
+TEST_F(HelpTest, ContentsShowEveryTitleInFull) {
+  guitest::yield(100);  // a viewer closed before is gone
+  callHelp(nullptr, tHelpCommand::Contents);
+  wxHtmlHelpWindow* viewer = helpViewer();
+  ASSERT_NE(viewer, nullptr);
+  wxTreeCtrl* tree = viewer->GetTreeCtrl();
+  ASSERT_NE(tree, nullptr);
+  std::vector<wxTreeItemId> items;
+  collectItems(tree, tree->GetRootItem(), &items);
+  // The hidden root is no title.
+  if (tree->HasFlag(wxTR_HIDE_ROOT)) items.erase(items.begin());
+  ASSERT_GT(items.size(), 10u);
+  for (const wxTreeItemId& item : items) {
+    if (tree->ItemHasChildren(item)) tree->Expand(item);
+  }
+  guitest::yield(200);
+  for (const wxTreeItemId& item : items) {
+    wxRect title;
+    ASSERT_TRUE(tree->GetBoundingRect(item, title, true)) << u8(tree->GetItemText(item));
+    EXPECT_LE(title.GetRight(), tree->GetClientSize().x) << u8(tree->GetItemText(item));
+  }
+  EXPECT_LE(wxGetTopLevelParent(tree)->GetSize().x, wxGetClientDisplayRect().width);
+}

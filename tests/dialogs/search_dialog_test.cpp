@@ -142,3 +142,24 @@ TEST_F(SearchDialogTest, MovingToTheFirstCompartmentMakesEarlierAnswersFinal) {
 }
 
 }  // namespace
+
+TEST_F(SearchDialogTest, FoundListColumnsHoldTheirTextsAndFillTheRow) {
+  dialogtest::addCard(1, "Haus", "house");
+  dialogtest::addCard(7, "Baum", "tree");
+  run([](tSearchDialog* dialog) {
+    dialog->Show();
+    ASSERT_TRUE(guitest::waitFor([&] { return dialog->IsShownOnScreen(); }));
+    auto* list = static_cast<tFoundList*>(dialog->FindWindow(tSearchDialog::ID_LIST));
+    for (wxSize grow : {wxSize(0, 0), wxSize(300, 0)}) {
+      dialog->SetSize(dialog->GetSize() + grow);
+      guitest::yield(200);
+      EXPECT_GT(list->GetColumnWidth(tFoundList::kCompartment), list->GetTextExtent("Ablage").x);
+      const int widths =
+          list->GetColumnWidth(0) + list->GetColumnWidth(1) + list->GetColumnWidth(2);
+      EXPECT_LE(widths, list->GetClientSize().x);
+      EXPECT_GE(widths, list->GetClientSize().x - 30) << "no empty room beside the columns";
+      EXPECT_GT(list->GetColumnWidth(tFoundList::kFront),
+                list->GetColumnWidth(tFoundList::kCompartment));
+    }
+  });
+}
