@@ -23,6 +23,7 @@
 #include "app/settings.h"
 #include "app/window_title.h"
 #include "dialogs/typed_ahead.h"
+#include "dialogs/xrc_dialog.h"
 #include "kartei/recovery_file.h"
 
 void termelInitResources();
@@ -40,11 +41,14 @@ constexpr int kLockPollMs = 250;
 class tStatusBar : public wxStatusBar {
  public:
   explicit tStatusBar(wxWindow* parent) : wxStatusBar(parent, wxID_ANY), timer_(this) {
-    const int lockWidth = std::max(GetTextExtent("CAPS").x, GetTextExtent("NUM").x) + 16;
-    const int widths[kFieldCount] = {-1, kScoreWidthChars * GetCharWidth(), lockWidth, lockWidth};
     const int styles[kFieldCount] = {wxSB_SUNKEN, wxSB_SUNKEN, wxSB_SUNKEN, wxSB_SUNKEN};
-    SetFieldsCount(kFieldCount, widths);
+    SetFieldsCount(kFieldCount);
+    fitFields();
     SetStatusStyles(kFieldCount, styles);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+      fitFields();
+      event.Skip();
+    });
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { showLockStates(); });
     timer_.Start(kLockPollMs);
     showLockStates();
@@ -56,6 +60,16 @@ class tStatusBar : public wxStatusBar {
   }
 
  private:
+  // The size grip, as wide as the bar is high, lies over the end of the last field;
+  // that field is widened by it so that "NUM" is not cut to "N...".
+  void fitFields() {
+    const int lockWidth = std::max(GetTextExtent("CAPS").x, GetTextExtent("NUM").x) + 16;
+    const int grip = std::max(GetClientSize().y, GetCharHeight() + 8);
+    const int widths[kFieldCount] = {-1, kScoreWidthChars * GetCharWidth(), lockWidth,
+                                     lockWidth + grip};
+    SetStatusWidths(kFieldCount, widths);
+  }
+
   void showIndicator(int field, bool on, const char* name) {
     const wxString text = on ? wxString(name) : wxString();
     if (GetStatusText(field) != text) SetStatusText(text, field);
@@ -155,8 +169,6 @@ void TMyApp::watchSessionEnd(wxFrame* frame) {
 bool TMyApp::OnInit() {
   locale_ = useDesktopLanguage();
   holdTypedAheadKeys();
-  wxXmlResource::Get()->InitAllHandlers();
-  termelInitResources();
   wxFrame* frame = createMainWindow();
   if (frame == nullptr) return false;
   SetTopWindow(frame);
@@ -171,6 +183,7 @@ bool TMyApp::OnInit() {
 wxFrame* TMyApp::createMainWindow() {
   const tSettings settings = loadSettings();
   const wxSize outerSize(settings.width, settings.height);
+  loadTermelResources();
   auto* frame = new wxFrame(nullptr, wxID_ANY, kProgramTitle, wxDefaultPosition, outerSize);
   wxMenuBar* menu = wxXmlResource::Get()->LoadMenuBar(frame, "100");
   if (menu == nullptr) {

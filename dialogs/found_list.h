@@ -32,8 +32,13 @@ class tFoundList : public wxListCtrl {
 
  private:
   wxString OnGetItemText(long item, long column) const override;
+  void onKey(wxKeyEvent& event);
+  // Umschalt+Up/Down: the selection runs from the anchor to the row moved to.
+  void extendSelection(int32_t step);
 
   const tCardSearch* search_;
+  // Where a selection made with Umschalt starts: the row chosen last without it.
+  int32_t anchor_;
 };
 
 #endif  // TERMEL_DIALOGS_FOUND_LIST_H_

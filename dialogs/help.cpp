@@ -128,6 +128,9 @@ class tHelpController : public wxHtmlHelpController {
     frame->SetTitleFormat(m_titleFormat);
     frame->Create(m_parentWindow, wxID_ANY, wxEmptyString, m_FrameStyle, m_Config, m_ConfigRoot);
     keepOutOfModalDialogs(frame);
+    // wxGTK ignores the close box and Alt+F4 of every window but a dialog while a modal
+    // dialog runs; the help would stay until the dialog it was opened from closes.
+    frame->SetExtraStyle(frame->GetExtraStyle() | wxTOPLEVEL_EX_DIALOG);
     nameTabs(frame->GetHelpWindow());
     widenContents(frame);
     // Laid out before it is first shown: GTK complains about the scroll bars of lists

@@ -7,7 +7,6 @@
 #include <wx/xrc/xmlres.h>
 
 #include "dialogs/answer_chart.h"
-#include "dialogs/help.h"
 
 tHistoryDialog::tHistoryDialog(wxWindow* parent, const tLearningFigures& figures)
     : tXrcDialog(parent, "1480"), figures_(figures) {
@@ -17,9 +16,7 @@ tHistoryDialog::tHistoryDialog(wxWindow* parent, const tLearningFigures& figures
   control<wxStaticText>(ID_STREAK)->SetLabel(wxString::Format("%d", figures_.streak));
   control<wxStaticText>(ID_LEARNING_DAYS)->SetLabel(wxString::Format("%d", figures_.learningDays));
   showWeeks();
-  Bind(
-      wxEVT_BUTTON,
-      [this](wxCommandEvent&) { callHelp(this, tHelpCommand::Keyword, "Lernverlauf"); }, ID_HELP);
+  offerHelp(ID_HELP, "Lernverlauf");
   SetEscapeId(wxID_CANCEL);
   GetSizer()->SetSizeHints(this);
 }

@@ -12,7 +12,6 @@
 
 #include "box/card_box.h"
 #include "dialogs/found_list.h"
-#include "dialogs/help.h"
 #include "dialogs/termel_dialog.h"
 #include "dialogs/wx_text.h"
 
@@ -38,9 +37,7 @@ tSearchDialog::tSearchDialog(wxWindow* parent, tAnswerHistory* history)
   Bind(wxEVT_CHAR_HOOK, &tSearchDialog::onCharHook, this);
   Bind(
       wxEVT_BUTTON, [this](wxCommandEvent&) { moveSelectedToFirst(); }, ID_TO_FIRST);
-  Bind(
-      wxEVT_BUTTON,
-      [this](wxCommandEvent&) { callHelp(this, tHelpCommand::Keyword, "Karte suchen"); }, ID_HELP);
+  offerHelp(ID_HELP, "Karte suchen");
   SetEscapeId(wxID_CANCEL);
   GetSizer()->SetSizeHints(this);
   field->SetFocus();

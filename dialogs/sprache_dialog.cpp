@@ -9,7 +9,7 @@
 
 namespace {
 
-enum : int { ID_CHOICE = 1511, ID_OTHER_CODE = 1512 };
+enum : int { ID_CHOICE = 1511, ID_OTHER_CODE = 1512, ID_HELP = 1513 };
 
 }  // namespace
 
@@ -24,9 +24,10 @@ tSpracheDialog::tSpracheDialog(wxWindow* parent, const std::string& code)
   if (listed == kListedLanguages) otherCode_->SetValue(wxString::FromUTF8(code));
   otherCode_->Enable(otherChosen());
   Bind(wxEVT_LISTBOX, &tSpracheDialog::onChoice, this, ID_CHOICE);
-  Bind(wxEVT_LISTBOX_DCLICK, &tSpracheDialog::onAccept, this, ID_CHOICE);
+  Bind(wxEVT_LISTBOX_DCLICK, &tSpracheDialog::onListChosen, this, ID_CHOICE);
   Bind(wxEVT_BUTTON, &tSpracheDialog::onAccept, this, wxID_OK);
   Bind(wxEVT_CHAR_HOOK, &tSpracheDialog::onKey, this);
+  offerHelp(ID_HELP, "Sprachcode");
 }
 
 // Enter means Ok wherever the focus is, except on Abbrechen: the list would take it
@@ -48,6 +49,17 @@ bool tSpracheDialog::otherChosen() const {
 
 void tSpracheDialog::onChoice(wxCommandEvent&) {
   otherCode_->Enable(otherChosen());
+}
+
+// Enter or a double click in the list. On "Andere…" it leads on to the code, which
+// is still to be typed.
+void tSpracheDialog::onListChosen(wxCommandEvent&) {
+  if (!otherChosen()) {
+    accept();
+    return;
+  }
+  otherCode_->SetFocus();
+  otherCode_->SelectAll();
 }
 
 void tSpracheDialog::onAccept(wxCommandEvent&) {

@@ -21,6 +21,7 @@ class tSpracheDialog : public tXrcDialog {
 
  private:
   void onChoice(wxCommandEvent& event);
+  void onListChosen(wxCommandEvent& event);
   void onAccept(wxCommandEvent& event);
   void onKey(wxKeyEvent& event);
   // Closes with the language chosen; a typed code that is none is refused.

@@ -1,9 +1,12 @@
 #include "dialogs/termel_dialog.h"
 
+#include <gtk/gtk.h>
 #include <wx/button.h>
+#include <wx/clipbrd.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -26,6 +29,12 @@ std::string expanded(std::string text) {
   return text;
 }
 
+wxString clipboardText() {
+  wxClipboardLocker lock;
+  wxTextDataObject data;
+  return !!lock && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
+}
+
 void warn(wxWindow* owner, const char* text) {
   wxMessageDialog message(owner, toWx(text), "Achtung", wxOK);
   message.ShowModal();
@@ -45,6 +54,8 @@ tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
   // imported path, say) is shown doubled, so storing the field gives it back.
   frontField->ChangeValue(toWx(doubleBackslashes(workFront)));
   backField->ChangeValue(toWx(doubleBackslashes(workBack)));
+  limitLength(frontField);
+  limitLength(backField);
   if (!newCardMode) {
     storeButton->SetLabel("Ok");
     closeButton->SetLabel("Abbruch");
@@ -55,6 +66,25 @@ tTermelDialog::tTermelDialog(wxWindow* parent, bool newCardMode)
   // land in the field that still has the focus instead of the next card's front.
   Bind(wxEVT_TEXT_ENTER, &tTermelDialog::onStore, this);
   offerHelp(303, "Eingabe");
+}
+
+void tTermelDialog::limitLength(wxTextCtrl* field) {
+  // A card's text with its backslashes doubled may be longer; it is kept whole. GTK
+  // counts characters, as the code page of the cards does; wx's own limit counts the
+  // bytes of UTF-8 and would stop an umlaut early.
+  const size_t limit = std::max<size_t>(tTermel::kTextSize - 1, field->GetValue().length());
+  gtk_entry_set_max_length(GTK_ENTRY(field->GetHandle()), static_cast<gint>(limit));
+  field->Bind(wxEVT_TEXT_PASTE, [this, field, limit](wxClipboardTextEvent& event) {
+    long from = 0, to = 0;
+    field->GetSelection(&from, &to);
+    if (field->GetValue().length() - (to - from) + clipboardText().length() <= limit) {
+      event.Skip();
+      return;
+    }
+    warn(this,
+         "Der eingef\xFCgte Text ist zu lang (h\xF6"
+         "chstens 63 Zeichen)");
+  });
 }
 
 void tTermelDialog::onStore(wxCommandEvent&) {

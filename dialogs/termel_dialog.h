@@ -29,6 +29,9 @@ class tTermelDialog : public tXrcDialog {
   // Stores the card in the working texts unless it repeats the last press or the
   // learner drops it as a duplicate.
   void storeNewCard();
+  // Typing stops when a field holds as much as a card; a pasted text too long for the
+  // rest of the field is refused whole, and the learner is told.
+  void limitLength(wxTextCtrl* field);
 
   wxTextCtrl* frontField;
   wxTextCtrl* backField;

@@ -12,15 +12,6 @@ void termelInitResources();
 
 namespace {
 
-// The application loads the resources at start; a program that did not (a tool, a
-// test) gets them on first use instead of an empty dialog.
-void ensureResources(const char* templateName) {
-  wxXmlResource* resources = wxXmlResource::Get();
-  if (resources->GetResourceNode(templateName) != nullptr) return;
-  resources->InitAllHandlers();
-  termelInitResources();
-}
-
 // A label's mnemonic ("&Deutsch") moves the keyboard to the control after it in the
 // template, which is the one it names.
 void linkLabels(wxWindow* dialog) {
@@ -35,10 +26,19 @@ void linkLabels(wxWindow* dialog) {
 
 }  // namespace
 
+void loadTermelResources() {
+  wxXmlResource* resources = wxXmlResource::Get();
+  resources->SetFlags(resources->GetFlags() & ~wxXRC_USE_LOCALE);
+  if (resources->GetResourceNode("100") != nullptr) return;  // the menu bar: loaded before
+  resources->InitAllHandlers();
+  termelInitResources();
+}
+
 tXrcDialog::tXrcDialog(wxWindow* parent, const char* templateName) : loaded_(false) {
   // Also where no application object put it in force, as in a tool or a test.
   holdTypedAheadKeys();
-  ensureResources(templateName);
+  // Also where no application loaded them, as in a tool or a test.
+  loadTermelResources();
   loaded_ = wxXmlResource::Get()->LoadDialog(this, parent, templateName);
   if (loaded_) linkLabels(this);
 }

@@ -8,6 +8,11 @@
 
 #include <wx/dialog.h>
 
+// Makes the program's windows and menus known to wxWidgets. Their labels are shown as
+// they stand: wx would otherwise pass each through its own catalog, which turns a
+// German "&Info" into "&Information".
+void loadTermelResources();
+
 class tXrcDialog : public wxDialog {
  public:
   // After construction loaded() tells whether the template was found and built.

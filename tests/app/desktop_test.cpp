@@ -2,9 +2,11 @@
 // file dialogs start.
 #include <wx/menu.h>
 #include <wx/stattext.h>
+#include <wx/statusbr.h>
 #include <wx/uiaction.h>
 
 #include <filesystem>
+#include <map>
 
 #include "app/haupt_fenster.h"
 #include "dialogs/help.h"
@@ -195,4 +197,46 @@ TEST_F(MainFrameTest, VerdictAtTheLargestTextSizeIsShownWhole) {
     EXPECT_EQ(overlaps(window_), (std::vector<std::pair<int, int>>{}));
     press(WXK_RETURN);
   }
+}
+
+// Labels read as the program names them, not as wxWidgets' own catalogue would
+// translate them ("&Info" would turn "&Information"), and in every menu each
+// underlined letter leads to exactly one item.
+TEST_F(MainFrameTest, MenusReadAsNamedAndEachLetterLeadsToOneItem) {
+  start(writeBox("haus.trm", kBox));
+  wxMenuBar* bar = frame_->GetMenuBar();
+  const std::pair<int, const char*> named[] = {
+      {CM_HILFE_INFO, "&Info"},
+      {CM_HILFE_INHALT, "&Inhalt"},
+      {CM_LERNVERLAUF, "Lern&verlauf..."},
+      {CM_SPRACHE_UEBERSETZUNG, "&Sprache der Übersetzung..."}};
+  for (const auto& [id, label] : named) {
+    ASSERT_NE(bar->FindItem(id), nullptr);
+    EXPECT_EQ(bar->FindItem(id)->GetItemLabel().BeforeFirst('\t').utf8_string(), label);
+  }
+  // Only the two help items have shared their letter from the start.
+  std::vector<std::string> shared;
+  for (size_t m = 0; m < bar->GetMenuCount(); ++m) {
+    std::map<wxChar, wxString> letters;
+    for (const wxMenuItem* item : bar->GetMenu(m)->GetMenuItems()) {
+      if (item->IsSeparator()) continue;
+      const wxString label = item->GetItemLabel().BeforeFirst('\t');
+      const int at = wxControl::FindAccelIndex(label);
+      ASSERT_NE(at, wxNOT_FOUND) << label.utf8_string();
+      const auto [first, fresh] =
+          letters.emplace(wxTolower(wxControl::RemoveMnemonics(label)[at]), label);
+      if (!fresh) shared.push_back(first->second.utf8_string() + " " + label.utf8_string());
+    }
+  }
+  EXPECT_EQ(shared, std::vector<std::string>{"&Inhalt &Info"});
+}
+
+// The size grip lies over the end of the last field; "NUM" must still fit beside it.
+TEST_F(MainFrameTest, NumLockIndicatorFitsBesideTheSizeGrip) {
+  start(writeBox("haus.trm", kBox));
+  wxStatusBar* bar = frame_->GetStatusBar();
+  wxRect field;
+  ASSERT_TRUE(bar->GetFieldRect(bar->GetFieldsCount() - 1, field));
+  const int gripLeft = bar->GetClientSize().x - bar->GetClientSize().y;
+  EXPECT_GE(gripLeft - field.x, bar->GetTextExtent("NUM").x + 8);
 }

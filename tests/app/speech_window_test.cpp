@@ -289,3 +289,30 @@ TEST_F(SpeechWindowTest, AServiceThatNeverAnswersIsReportedAndHoldsUpNeitherDril
 }
 
 }  // namespace
+
+// Enter on "Andere…" leads on to the code field instead of refusing a code not yet
+// typed, and the underlined letters move the keyboard to what they name.
+TEST_F(SpeechWindowTest, EnterOnAndereLeadsToTheCodeAndItsLabelsLetterLeadsBack) {
+  startWithBox();
+  menu(CM_VORLESEN);
+  said();
+  wxTEST_DIALOG(menu(CM_SPRACHE_UEBERSETZUNG),
+                wxExpectModal<tSpracheDialog>([this](tSpracheDialog* dialog) {
+                  wxWindow* list = dialog->FindWindow(1511);
+                  wxWindow* code = dialog->FindWindow(1512);
+                  for (int i = 0; i < 6; ++i) press(WXK_DOWN);
+                  press(WXK_RETURN);
+                  EXPECT_TRUE(dialog->IsShown());
+                  EXPECT_EQ(wxWindow::FindFocus(), code);
+                  press(WXK_TAB, wxMOD_SHIFT);  // back to the list
+                  EXPECT_EQ(wxWindow::FindFocus(), list);
+                  press('c', wxMOD_ALT);
+                  EXPECT_EQ(wxWindow::FindFocus(), code);
+                  wxUIActionSimulator().Text("pt");
+                  guitest::yield(100);
+                  press(WXK_RETURN);
+                  return dialog->GetReturnCode();
+                }));
+  press(WXK_RETURN);
+  EXPECT_EQ(said(), Spoken({"pt:the house"}));
+}

@@ -15,8 +15,11 @@
 
 #include "box/termel.h"
 #include "dialogs/bearb_dialog.h"
+#include "dialogs/history_dialog.h"
 #include "dialogs/kasten_dialog.h"
+#include "dialogs/search_dialog.h"
 #include "dialogs/show_dialog.h"
+#include "dialogs/sprache_dialog.h"
 #include "dialogs/termel_dialog.h"
 #include "gui_test.h"
 
@@ -58,6 +61,18 @@ class wxExpectModal<tKastenDialog> : public tDriveDialog<tKastenDialog> {
 };
 template <>
 class wxExpectModal<tBearbDialog> : public tDriveDialog<tBearbDialog> {
+  using tDriveDialog::tDriveDialog;
+};
+template <>
+class wxExpectModal<tSearchDialog> : public tDriveDialog<tSearchDialog> {
+  using tDriveDialog::tDriveDialog;
+};
+template <>
+class wxExpectModal<tHistoryDialog> : public tDriveDialog<tHistoryDialog> {
+  using tDriveDialog::tDriveDialog;
+};
+template <>
+class wxExpectModal<tSpracheDialog> : public tDriveDialog<tSpracheDialog> {
   using tDriveDialog::tDriveDialog;
 };
 

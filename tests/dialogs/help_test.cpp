@@ -259,7 +259,7 @@ TEST_F(HelpTest, FeaturePagesAreInContentsAndIndex) {
       {"CSV", "wortlisten.htm"},
       {"KVTML", "wortlisten.htm"},
       {"Spaltennamen", "wortlisten.htm"},
-      {"Sprache der Übersetzung", "vorlesen.htm"},
+      {"Sprache der Übersetzung", "vorlesen.htm#sprache"},
       {"Strg+L", "vorlesen.htm"},
       {"Absturz", "wiederherstellung.htm"},
       {"Wiederherstellen nach einem Absturz", "wiederherstellung.htm"}};
@@ -464,4 +464,27 @@ TEST_F(HelpTest, ContentsShowEveryTitleInFull) {
     EXPECT_LE(title.GetRight(), tree->GetClientSize().x) << u8(tree->GetItemText(item));
   }
   EXPECT_LE(wxGetTopLevelParent(tree)->GetSize().x, wxGetClientDisplayRect().width);
+}
+
+// A help window opened from a dialog in its real modal run closes with its close box
+// (as with Alt+F4, the window manager asks it to close) while the dialog stays open.
+TEST_F(HelpTest, HelpFromAModalDialogClosesAtOnce) {
+  std::string code = "en";
+  tSpracheDialog dialog(nullptr, code);
+  const guitest::tRealModalRuns realRun;
+  bool helpShown = false;
+  bool helpClosed = false;
+  dialog.CallAfter([&] {
+    guitest::waitFor([&] { return dialog.IsShownOnScreen(); });
+    dialogtest::click(&dialog, 1511);
+    dialogtest::pressKey(WXK_F1);
+    helpShown = guitest::waitFor([] { return helpFrame() != nullptr; });
+    if (helpShown) gtk_window_close(GTK_WINDOW(helpFrame()->GetHandle()));
+    helpClosed = guitest::waitFor([] { return helpFrame() == nullptr; }, 1500);
+    EXPECT_TRUE(dialog.IsShown());
+    dialog.EndModal(wxID_CANCEL);
+  });
+  dialog.ShowModal();
+  EXPECT_TRUE(helpShown);
+  EXPECT_TRUE(helpClosed) << "the help stayed open until the dialog closed";
 }

@@ -10,11 +10,6 @@
 #include "dialog_test.h"
 #include "dialogs/found_list.h"
 
-template <>
-class wxExpectModal<tSearchDialog> : public tDriveDialog<tSearchDialog> {
-  using tDriveDialog::tDriveDialog;
-};
-
 namespace {
 
 using dialogtest::fronts;
@@ -161,5 +156,32 @@ TEST_F(SearchDialogTest, FoundListColumnsHoldTheirTextsAndFillTheRow) {
       EXPECT_GT(list->GetColumnWidth(tFoundList::kFront),
                 list->GetColumnWidth(tFoundList::kCompartment));
     }
+  });
+}
+
+// Umschalt+Down and Up in the list grow and shrink the selection from the row the
+// keyboard came to; Entf then deletes exactly those cards.
+TEST_F(SearchDialogTest, UmschaltArrowsExtendTheSelectionFromTheFocusedRow) {
+  for (const char* front : {"eins", "zwei", "drei", "vier", "acht"}) {
+    dialogtest::addCard(1, front, "x");
+  }
+  run([](tSearchDialog* dialog) {
+    tFoundList* list = dialog->list();
+    ASSERT_TRUE(guitest::waitFor([&] { return list->IsShownOnScreen(); }));
+    dialogtest::click(dialog, tSearchDialog::ID_TEXT);
+    dialogtest::pressKey(WXK_DOWN);  // from the field: zwei
+    dialogtest::pressKey(WXK_TAB);   // into the list
+    ASSERT_EQ(wxWindow::FindFocus(), list);
+    const std::pair<int, std::vector<int32_t>> steps[] = {{WXK_DOWN, {1, 2}},
+                                                          {WXK_DOWN, {1, 2, 3}},
+                                                          {WXK_UP, {1, 2}},
+                                                          {WXK_UP, {1}},
+                                                          {WXK_UP, {0, 1}}};
+    for (const auto& [key, selected] : steps) {
+      dialogtest::pressKey(key, wxMOD_SHIFT);
+      EXPECT_EQ(list->selectedRows(), selected);
+    }
+    dialogtest::pressKey(WXK_DELETE);
+    EXPECT_EQ(fronts(1), (std::vector<std::string>{"drei", "vier", "acht"}));
   });
 }

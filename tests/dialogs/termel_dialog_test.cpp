@@ -1,6 +1,7 @@
 // The card entry dialog and the duplicate warning it opens.
 #include <gtk/gtk.h>
 #include <wx/button.h>
+#include <wx/clipbrd.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -209,8 +210,9 @@ TEST_F(TermelDialogTest, CharacterOutsideTheCodePageIsRefusedAndKept) {
 }
 
 TEST_F(TermelDialogTest, OverlongOrEscapedAwayTextIsRefusedNotCut) {
-  const std::string tooLong(64, 'x');
-  const std::string fitsOnceExpanded = std::string(62, 'y') + "\\\"u";
+  // Fits the field, but "…" is stored as "...".
+  const std::string tooLong = std::string(62, 'x') + "…";
+  const std::string fitsOnceExpanded = std::string(60, 'y') + "\\\"u";  // 63 typed
   wxTEST_DIALOG(runCardEntryDialog(nullptr, nullptr),
                 wxExpectModal<tTermelDialog>([&](tTermelDialog* dialog) {
                   storeCard(dialog, tooLong.c_str(), "long");
@@ -222,7 +224,7 @@ TEST_F(TermelDialogTest, OverlongOrEscapedAwayTextIsRefusedNotCut) {
                 tExpectMessage(wxString::FromUTF8("Text zu lang (h\u00f6chstens 63 Zeichen)"),
                                "Achtung", wxOK, wxID_OK),
                 tExpectMessage("Ein Feld ist leer", "Achtung", wxOK, wxID_OK));
-  EXPECT_EQ(fronts(1), Strings{std::string(62, 'y') + "\u00fc"});
+  EXPECT_EQ(fronts(1), Strings{std::string(60, 'y') + "\u00fc"});
 }
 
 // The duplicate warning shows a card's longest texts, 63 characters, in full.
@@ -366,4 +368,37 @@ TEST_F(TermelDialogTest, KeysTypedBeforeTheDuplicateWarningNeverAnswerIt) {
       }));
   EXPECT_EQ(dialogtest::cardsWithCounters(1),
             (Strings{"Hund/dog/0/0", "Katze/cat/0/0", "Maus/mouse/0/0"}));
+}
+
+// Typing stops when a field holds a card's 63 characters; a longer text pasted is
+// refused whole with a message, and one that fits is taken.
+TEST_F(TermelDialogTest, FieldsTakeACardsLengthAndALongerPasteIsRefusedWithAMessage) {
+  const auto paste = [](const std::string& text) {
+    {
+      wxClipboardLocker lock;
+      wxTheClipboard->SetData(new wxTextDataObject(text));
+    }
+    dialogtest::pressKey('v', wxMOD_CONTROL);
+    guitest::yield(200);
+  };
+  wxTEST_DIALOG(
+      runCardEntryDialog(nullptr, nullptr),
+      wxExpectModal<tTermelDialog>([&](tTermelDialog* dialog) {
+        EXPECT_TRUE(guitest::waitFor([&] { return dialog->IsShownOnScreen(); }));
+        dialogtest::click(dialog, 301);
+        wxUIActionSimulator().Text(std::string(66, 'a').c_str());
+        guitest::yield(200);
+        EXPECT_EQ(u8(valueOf(dialog, 301)), std::string(63, 'a'));
+        dialogtest::pressKey(WXK_TAB);
+        paste(std::string(64, 'b'));
+        EXPECT_EQ(u8(valueOf(dialog, 302)), "");
+        // Characters are counted, not the bytes of their UTF-8.
+        std::string umlauts;
+        for (int i = 0; i < 63; ++i) umlauts += "ü";
+        paste(umlauts);
+        EXPECT_EQ(u8(valueOf(dialog, 302)), umlauts);
+        return wxID_CANCEL;
+      }),
+      tExpectMessage(wxString::FromUTF8("Der eingefügte Text ist zu lang (höchstens 63 Zeichen)"),
+                     "Achtung", wxOK, wxID_OK));
 }

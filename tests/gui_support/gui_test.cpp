@@ -9,6 +9,22 @@
 namespace guitest {
 
 namespace {
+int realModalRuns = 0;
+}  // namespace
+
+tRealModalRuns::tRealModalRuns() {
+  ++realModalRuns;
+}
+
+tRealModalRuns::~tRealModalRuns() {
+  --realModalRuns;
+}
+
+bool realModalRunsAllowed() {
+  return realModalRuns > 0;
+}
+
+namespace {
 
 void runPending() {
   wxTheApp->ProcessPendingEvents();

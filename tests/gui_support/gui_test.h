@@ -24,6 +24,18 @@ wxString statusText(wxFrame* frame, int field);
 wxString labelOf(wxWindow* parent, int id);
 bool isEnabled(wxWindow* parent, int id);
 
+// While one lives, a dialog that no wxTEST_DIALOG expects runs really modal instead of
+// failing the test: for what wx does only inside a real modal run. The test ends the
+// run itself.
+class tRealModalRuns {
+ public:
+  tRealModalRuns();
+  ~tRealModalRuns();
+  tRealModalRuns(const tRealModalRuns&) = delete;
+  tRealModalRuns& operator=(const tRealModalRuns&) = delete;
+};
+bool realModalRunsAllowed();
+
 }  // namespace guitest
 
 // Style bits of a message box that tests compare: buttons, default button and icon.
