@@ -15,6 +15,7 @@
 
 #include "box/card_box.h"
 #include "box/card_text.h"
+#include "wordlists/card_intake.h"
 #include "wordlists/text_io.h"
 
 namespace {
@@ -80,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const tImportResult result =
       importTextStream(in, [](int code, const char* caption, const char* text, int line) {
         check(caption != nullptr && std::strlen(caption) > 0 && text != nullptr && line > 0);
-        check(code == kImportAlreadyPresent || (code >= kImportNoSeparator && code <= kImportCut));
+        check(code == kImportAlreadyPresent || code == kImportTabInText ||
+              (code >= kImportNoSeparator && code <= kImportCut));
       });
   std::fclose(in);
   checkCards(result);
