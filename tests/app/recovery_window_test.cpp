@@ -5,10 +5,6 @@
 // the test waits for the window it means to have the focus before it types.
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
-#include <wx/uiaction.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,37 +16,14 @@
 #include "kartei/box_merge_files.h"
 #include "kartei/card_file.h"
 #include "kartei/recovery_file.h"
-#include "x_focus.h"
+#include "real_program.h"
 
 namespace {
 
-void type(const char* text) {
-  wxUIActionSimulator simulator;
-  simulator.Text(text);
-  guitest::yield(50);
-}
-
-void press(int key, int modifiers = 0) {
-  wxUIActionSimulator simulator;
-  simulator.KeyDown(key, modifiers);
-  simulator.KeyUp(key, modifiers);
-  guitest::yield(50);
-}
-
-// Opens a menu of the menu bar by its mnemonic and waits until it is open, as the
-// learner sees it before choosing an item.
-void openMenu(int mnemonic) {
-  press(mnemonic, wxMOD_ALT);
-  guitest::yield(700);
-}
-
-class RecoveryWindowTest : public testing::Test {
+class RecoveryWindowTest : public RealProgramTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/termel-recovery-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    startWindowManager();
+    RealProgramTest::SetUp();
     theCardBox.clearAll();
     for (int i = 1; i <= 12; ++i) {
       const std::string front = "Wort" + std::to_string(i);
@@ -61,65 +34,6 @@ class RecoveryWindowTest : public testing::Test {
     theCardBox.clearAll();
     std::ofstream(dir_ + "/liste.txt") << "Apfel;apple\nBirne;pear\n";
   }
-  void TearDown() override {
-    if (pid_ > 0) end(SIGKILL);
-    if (wm_ > 0) {
-      kill(wm_, SIGTERM);
-      waitpid(wm_, nullptr, 0);
-    }
-    std::filesystem::remove_all(dir_);
-  }
-
-  // The program is used as on a desktop, where the window manager hands each new
-  // window, dialogs included, the keyboard.
-  void startWindowManager() {
-    wm_ = fork();
-    if (wm_ == 0) {
-      freopen("/dev/null", "w", stderr);
-      execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    guitest::yield(1000);
-    int status = 0;
-    ASSERT_EQ(waitpid(wm_, &status, WNOHANG), 0) << "openbox is missing (scripts/setup)";
-  }
-
-  std::string box(const std::string& name) {
-    const std::string path = dir_ + "/" + name + ".trm";
-    std::filesystem::copy_file(dir_ + "/start.trm", path);
-    std::filesystem::copy_file(dir_ + "/start.kas", dir_ + "/" + name + ".kas");
-    return path;
-  }
-
-  void start(const std::string& box) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      execl(TERMEL_PROGRAM, TERMEL_PROGRAM, box.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  // The exit status; -1 when the program did not end within the time.
-  int end(int signal) {
-    kill(pid_, signal);
-    int status = -1;
-    for (int i = 0; i < 100 && waitpid(pid_, &status, WNOHANG) == 0; ++i) guitest::yield(50);
-    pid_ = 0;
-    return status;
-  }
-
-  // Waits until a window whose title holds part has the keyboard.
-  void waitForFocus(const std::string& part) {
-    tFocus focus;
-    guitest::waitFor(
-        [&] {
-          focus = keyboardFocus();
-          return focus.title.find(part) != std::string::npos;
-        },
-        10000);
-    EXPECT_NE(focus.title.find(part), std::string::npos)
-        << "waiting for '" << part << "', focus is on '" << focus.title << "'";
-  }
-
   // What the learner does: 3 cards known, 2 unknown, a new card, the current card's
   // translation corrected, a word list imported.
   void work(const std::string& name) {
@@ -165,24 +79,6 @@ class RecoveryWindowTest : public testing::Test {
         },
         10000);
   }
-
-  void save(const std::string& name) {
-    press('S', wxMOD_CONTROL);
-    waitForFocus(name + ".trm");
-    EXPECT_TRUE(guitest::waitFor([&] { return keyboardFocus().title.rfind('*', 0) != 0; }, 5000))
-        << "still changed after Sichern";
-  }
-
-  static tPlacedCards cardsIn(const std::string& path) {
-    tPlacedCards cards;
-    tFileReport report;
-    EXPECT_TRUE(readCardList(path, &cards, &report)) << path;
-    return cards;
-  }
-
-  std::string dir_;
-  pid_t pid_ = 0;
-  pid_t wm_ = 0;
 };
 
 TEST_F(RecoveryWindowTest, KilledOrStoppedTheProgramGivesBackEveryChange) {

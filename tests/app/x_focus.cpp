@@ -1,7 +1,12 @@
 #include "x_focus.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <vector>
 
 namespace {
 
@@ -27,7 +32,59 @@ std::string titleOf(Display* d, Window window) {
   return title;
 }
 
+void sendKey(Display* d, KeySym key, bool down) {
+  XTestFakeKeyEvent(d, XKeysymToKeycode(d, key), down ? True : False, CurrentTime);
+}
+
+// Presses the keys in order and lets go of them in reverse, as a chord is typed.
+void chord(Display* d, const std::vector<KeySym>& keys) {
+  for (KeySym key : keys) sendKey(d, key, true);
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) sendKey(d, *key, false);
+}
+
+KeySym keyNamed(const std::string& name) {
+  if (name == "Alt") return XK_Alt_L;
+  if (name == "Shift") return XK_Shift_L;
+  if (name == "Control") return XK_Control_L;
+  return XStringToKeysym(name.c_str());
+}
+
+// "Alt+F4": the keys of a chord.
+std::vector<KeySym> chordNamed(const std::string& names) {
+  std::vector<KeySym> keys;
+  size_t from = 0;
+  for (size_t plus; (plus = names.find('+', from)) != std::string::npos; from = plus + 1) {
+    keys.push_back(keyNamed(names.substr(from, plus - from)));
+  }
+  keys.push_back(keyNamed(names.substr(from)));
+  return keys;
+}
+
+std::vector<KeySym> chordTyping(Display* d, char c) {
+  if (c == '\t') return {XK_Tab};
+  if (c == '\n') return {XK_Return};
+  const KeySym key = static_cast<unsigned char>(c);  // ASCII keysyms are the codes
+  const KeyCode code = XKeysymToKeycode(d, key);
+  if (XkbKeycodeToKeysym(d, code, 0, 0) == key) return {key};
+  return {XK_Shift_L, key};
+}
+
 }  // namespace
+
+void typeAtOnce(const std::string& text) {
+  Display* d = display();
+  if (d == nullptr) return;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const size_t close = text[i] == '{' ? text.find('}', i) : std::string::npos;
+    if (close != std::string::npos) {
+      chord(d, chordNamed(text.substr(i + 1, close - i - 1)));
+      i = close;
+    } else {
+      chord(d, chordTyping(d, text[i]));
+    }
+  }
+  XFlush(d);
+}
 
 tFocus keyboardFocus() {
   Display* d = display();
