@@ -19,6 +19,7 @@
 #include "app/accelerators.h"
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
+#include "app/session_client.h"
 #include "app/session_end.h"
 #include "app/settings.h"
 #include "app/window_title.h"
@@ -158,12 +159,17 @@ void TMyApp::watchSessionEnd(wxFrame* frame) {
   };
   sessionEnd_ = std::make_unique<tSessionEnd>(end);
   // Asked first, the learner may save as in any desktop program, or stop the logout.
-  Bind(wxEVT_QUERY_END_SESSION, [windowRef](wxCloseEvent& event) {
-    if (!windowRef) return;
+  tSessionClient::tActions actions;
+  actions.queryEnd = [windowRef] {
+    if (!windowRef) return true;
     windowRef->keepUnsaved();
-    if (!windowRef->queryClose() && event.CanVeto()) event.Veto();
-  });
-  Bind(wxEVT_END_SESSION, [end](wxCloseEvent&) { end(); });
+    return windowRef->queryClose();
+  };
+  actions.keep = [windowRef] {
+    if (windowRef) windowRef->keepUnsaved();
+  };
+  actions.die = end;
+  sessionClient_ = std::make_unique<tSessionClient>(std::move(actions));
 }
 
 bool TMyApp::OnInit() {

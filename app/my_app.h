@@ -11,6 +11,7 @@
 #include <memory>
 
 class wxFrame;
+class tSessionClient;
 class tSessionEnd;
 
 class TMyApp : public wxApp {
@@ -29,6 +30,7 @@ class TMyApp : public wxApp {
   // SIGTERM and the desktop's end of session keep what is unsaved and end the program.
   void watchSessionEnd(wxFrame* frame);
   std::unique_ptr<tSessionEnd> sessionEnd_;
+  std::unique_ptr<tSessionClient> sessionClient_;
   // The desktop's language for wxWidgets' and GTK's own texts (file dialogs, stock
   // buttons); lives as long as the application.
   std::unique_ptr<wxLocale> locale_;

@@ -94,7 +94,9 @@ tLockState tBoxLock::acquire(const tBoxIdentity& box) {
         sameFile(locked, named)) {
       fd_ = fd;
       lockPath_ = path;
-      return tLockState::kHeld;
+      if (lockCardFile(box)) return tLockState::kHeld;
+      release();
+      return fail(tLockState::kHeldElsewhere, box);
     }
     sysCalls().close(fd);  // locked a file its holder had just removed
   }
@@ -102,7 +104,32 @@ tLockState tBoxLock::acquire(const tBoxIdentity& box) {
   return fail(tLockState::kError, box);
 }
 
+// A hard-linked name in another folder has a lock file of its own, and nothing here
+// can find that name: the card file itself is locked as well, so a program that came
+// in through the other name finds the file taken. False only when another holds it;
+// a file that cannot be opened or is not there yet leaves the lock file to guard it.
+bool tBoxLock::lockCardFile(const tBoxIdentity& box) {
+  if (!box.exists()) return true;
+  const int fd = sysCalls().openat(AT_FDCWD, box.realPath().c_str(),
+                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+  if (fd < 0) return true;
+  struct stat st;
+  if (sysCalls().fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    sysCalls().close(fd);
+    return true;
+  }
+  if (sysCalls().flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const bool taken = errno == EWOULDBLOCK;
+    sysCalls().close(fd);
+    return !taken;
+  }
+  cardFd_ = fd;
+  return true;
+}
+
 void tBoxLock::release() {
+  if (cardFd_ >= 0) sysCalls().close(cardFd_);
+  cardFd_ = -1;
   if (fd_ < 0) return;
   sysCalls().unlinkat(AT_FDCWD, lockPath_.c_str(), 0);
   sysCalls().close(fd_);

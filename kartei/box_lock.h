@@ -3,7 +3,8 @@
 // ".NAME.lock", named by the box's identity (kartei/box_identity.h), so every path to
 // one box meets the same lock. The lock is on a file of its own because a save replaces
 // the card file by a rename, which would take a lock on the card file itself away with
-// the old file.
+// the old file. The card file is locked as well while the lock is held, for its
+// hard-linked names in other folders, which meet other lock files.
 //
 // A lock that cannot be taken (a lock file of another user that this one may not open,
 // a directory, FIFO or anything but a regular file in its place, a folder this user may
@@ -52,8 +53,10 @@ class tBoxLock {
  private:
   tLockState fail(tLockState state, const tBoxIdentity& box);
   int openLockFile(const std::string& path);
+  bool lockCardFile(const tBoxIdentity& box);
 
   int fd_;
+  int cardFd_ = -1;  // the card file as found when locked
   std::string lockPath_;
   int errno_;
   bool notRegular_;

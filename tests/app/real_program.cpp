@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <wx/uiaction.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "box/card_box.h"
@@ -12,10 +13,23 @@
 #include "kartei/box_merge_files.h"
 #include "x_focus.h"
 
+namespace {
+
+const char* const kXdgHomes[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"};
+
+}  // namespace
+
 void RealProgramTest::SetUp() {
   char pattern[] = "/tmp/termel-real-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   dir_ = pattern;
+  // Settings, journals and recovery data of its own: nothing an earlier test left
+  // behind asks a question here.
+  for (const char* variable : kXdgHomes) {
+    const char* value = std::getenv(variable);
+    savedXdg_.emplace_back(value != nullptr, value != nullptr ? value : "");
+    setenv(variable, (dir_ + "/" + variable).c_str(), 1);
+  }
   wm_ = fork();
   if (wm_ == 0) {
     freopen("/dev/null", "w", stderr);
@@ -32,6 +46,13 @@ void RealProgramTest::TearDown() {
   if (wm_ > 0) {
     kill(wm_, SIGTERM);
     waitpid(wm_, nullptr, 0);
+  }
+  for (size_t i = 0; i < savedXdg_.size(); ++i) {
+    if (savedXdg_[i].first) {
+      setenv(kXdgHomes[i], savedXdg_[i].second.c_str(), 1);
+    } else {
+      unsetenv(kXdgHomes[i]);
+    }
   }
   std::filesystem::remove_all(dir_);
 }

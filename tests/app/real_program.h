@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "kartei/box_merge.h"
 
@@ -40,6 +42,7 @@ class RealProgramTest : public testing::Test {
   static tPlacedCards cardsIn(const std::string& path);
 
   std::string dir_;
+  std::vector<std::pair<bool, std::string>> savedXdg_;  // set?, value
   pid_t pid_ = 0;
   pid_t wm_ = 0;
 };

@@ -252,6 +252,13 @@ TEST_F(BoxFilesTest, HardLinkedNamesAndRelativePathsNameOneBox) {
   tBoxLock first, second;
   ASSERT_EQ(first.acquire(box), tLockState::kHeld);
   EXPECT_EQ(second.acquire(alias), tLockState::kHeldElsewhere);
+  // A name in another folder meets another lock file, but the same card file.
+  ASSERT_EQ(mkdir(dir_.file("woanders").c_str(), 0700), 0);
+  ASSERT_EQ(link(path_.c_str(), dir_.file("woanders/fern.trm").c_str()), 0);
+  EXPECT_EQ(second.acquire(dir_.file("woanders/fern.trm")), tLockState::kHeldElsewhere);
+  EXPECT_FALSE(second.held());
+  ASSERT_EQ(unlink(dir_.file("woanders/fern.trm").c_str()), 0);
+  ASSERT_EQ(rmdir(dir_.file("woanders").c_str()), 0);
   // A save through one name leaves both names one box, keyed as before.
   fill(2, 1, "neu");
   tFileReport report;
