@@ -11,6 +11,7 @@
 #include "box/card_box.h"
 #include "gui_test.h"
 #include "kartei/box_merge_files.h"
+#include "kartei/card_file.h"
 #include "x_focus.h"
 
 namespace {
@@ -73,6 +74,13 @@ void RealProgramTest::press(int key, int modifiers) {
 void RealProgramTest::openMenu(int mnemonic) {
   press(mnemonic, wxMOD_ALT);
   guitest::yield(700);
+}
+
+void RealProgramTest::writeStartBox(const std::function<void()>& fill) {
+  theCardBox.clearAll();
+  fill();
+  EXPECT_TRUE(saveCardFile((dir_ + "/start.trm").c_str()));
+  theCardBox.clearAll();
 }
 
 std::string RealProgramTest::box(const std::string& name) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,9 @@ class RealProgramTest : public testing::Test {
   // learner sees it before choosing an item.
   static void openMenu(int mnemonic);
 
+  // Writes start.trm of the cards fill puts into the box in memory, which is empty
+  // before and after.
+  void writeStartBox(const std::function<void()>& fill);
   // A copy of start.trm (and its box file) named name.trm in the folder.
   std::string box(const std::string& name);
   void start(const std::string& box);

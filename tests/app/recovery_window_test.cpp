@@ -24,14 +24,13 @@ class RecoveryWindowTest : public RealProgramTest {
  protected:
   void SetUp() override {
     RealProgramTest::SetUp();
-    theCardBox.clearAll();
-    for (int i = 1; i <= 12; ++i) {
-      const std::string front = "Wort" + std::to_string(i);
-      theCardBox.addCardTo(makeCard(front.c_str(), ("word" + std::to_string(i)).c_str()), 1);
-    }
-    theCardBox.addCardTo(makeCard("Haus", "house"), 2);
-    ASSERT_TRUE(saveCardFile((dir_ + "/start.trm").c_str()));
-    theCardBox.clearAll();
+    writeStartBox([] {
+      for (int i = 1; i <= 12; ++i) {
+        const std::string front = "Wort" + std::to_string(i);
+        theCardBox.addCardTo(makeCard(front.c_str(), ("word" + std::to_string(i)).c_str()), 1);
+      }
+      theCardBox.addCardTo(makeCard("Haus", "house"), 2);
+    });
     std::ofstream(dir_ + "/liste.txt") << "Apfel;apple\nBirne;pear\n";
   }
   // What the learner does: 3 cards known, 2 unknown, a new card, the current card's

@@ -19,6 +19,7 @@
 #include "kartei/box_lock.h"
 #include "kartei/card_file.h"
 #include "main_frame_fixture.h"
+#include "tests/kartei/foreign_card_file.h"
 #include "wordlists/word_list_format.h"
 
 extern char** environ;
@@ -157,23 +158,7 @@ class tReadOnlyDir {
 
 TEST_F(MainFrameTest, FileWithColumnsOfItsOwnIsRewrittenOnlyAfterYesAskedOnce) {
   const std::string file = path("notizen.trm");
-  tCreateDBF table;
-  table.addField("DEUTSCH", 'C', 64, 0);
-  table.addField("NOTIZ", 'C', 20, 0);
-  table.addField("UEBERSETZT", 'C', 64, 0);
-  table.addField("KASTEN", 'C', 1, 0);
-  table.addField("ALTER", 'N', 4, 0);
-  table.addField("GEWUSST", 'N', 5, 0);
-  table.addField("UNBEKANNT", 'N', 5, 0);
-  ASSERT_TRUE(table.create(file.c_str()));
-  {
-    tTrmDB db;
-    ASSERT_TRUE(db.open(file.c_str()));
-    ASSERT_TRUE(db.append());
-    db.DEUTSCH.set("Haus");
-    db.UEBERSETZT.set("house");
-    db.KASTEN.set("A");
-  }
+  ASSERT_TRUE(writeForeignCardFile(file, 64, "NOTIZ", {{"Haus", "house"}}));
   const std::string before = readAll(file);
   start(file);
   press(WXK_RETURN);
@@ -218,24 +203,8 @@ TEST_F(MainFrameTest, RecordsWithoutUsableCompartmentAreReportedOnLoad) {
 // long text is asked about first.
 TEST_F(MainFrameTest, LongTextsAndDeletedRecordsAreToldAndTheCuttingSaveAsked) {
   const std::string file = path("breit.trm");
-  tCreateDBF table;
-  table.addField("DEUTSCH", 'C', 100, 0);
-  table.addField("UEBERSETZT", 'C', 100, 0);
-  table.addField("KASTEN", 'C', 1, 0);
-  table.addField("ALTER", 'N', 4, 0);
-  table.addField("GEWUSST", 'N', 5, 0);
-  table.addField("UNBEKANNT", 'N', 5, 0);
-  ASSERT_TRUE(table.create(file.c_str()));
-  {
-    tTrmDB db;
-    ASSERT_TRUE(db.open(file.c_str()));
-    for (const char* front : {"weg", "lang", "Haus"}) {
-      ASSERT_TRUE(db.append());
-      db.DEUTSCH.set(front);
-      db.UEBERSETZT.set(front[0] == 'l' ? std::string(80, 'x').c_str() : "house");
-      db.KASTEN.set("A");
-    }
-  }
+  ASSERT_TRUE(writeForeignCardFile(
+      file, 100, nullptr, {{"weg", "house"}, {"lang", std::string(80, 'x')}, {"Haus", "house"}}));
   std::string bytes = readAll(file);
   bytes[bytes.find("weg") - 1] = '*';
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;

@@ -25,10 +25,7 @@ class SessionEndWindowTest : public RealProgramTest, public testing::WithParamIn
  protected:
   void SetUp() override {
     RealProgramTest::SetUp();
-    theCardBox.clearAll();
-    theCardBox.addCardTo(makeCard("Haus", "house"), 1);
-    ASSERT_TRUE(saveCardFile((dir_ + "/start.trm").c_str()));
-    theCardBox.clearAll();
+    writeStartBox([] { theCardBox.addCardTo(makeCard("Haus", "house"), 1); });
   }
   void TearDown() override {
     unsetenv("SESSION_MANAGER");

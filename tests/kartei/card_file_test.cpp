@@ -16,6 +16,7 @@
 
 #include "storage/sys_calls.h"
 #include "tests/box/box_test_support.h"
+#include "tests/kartei/foreign_card_file.h"
 
 namespace {
 
@@ -461,26 +462,8 @@ TEST_F(CardFileTest, TextsLongerThanACardHoldsMakeTheRewriteLossy) {
     SCOPED_TRACE(std::to_string(c.width) + " " + std::to_string(c.length));
     theCardBox.clearAll();
     const std::string path = dir_.file("breit" + std::to_string(c.width) + ".trm");
-    tCreateDBF table;
-    table.addField("DEUTSCH", 'C', c.width, 0);
-    table.addField("UEBERSETZT", 'C', c.width, 0);
-    table.addField("KASTEN", 'C', 1, 0);
-    table.addField("ALTER", 'N', 4, 0);
-    table.addField("GEWUSST", 'N', 5, 0);
-    table.addField("UNBEKANNT", 'N', 5, 0);
-    ASSERT_TRUE(table.create(path.c_str()));
-    {
-      tTrmDB db;
-      ASSERT_TRUE(db.open(path.c_str()));
-      ASSERT_TRUE(db.append());
-      db.DEUTSCH.set("kurz");
-      db.UEBERSETZT.set(std::string(c.length, 'x').c_str());
-      db.KASTEN.set("A");
-      ASSERT_TRUE(db.append());
-      db.DEUTSCH.set("Haus");
-      db.UEBERSETZT.set("house");
-      db.KASTEN.set("A");
-    }
+    ASSERT_TRUE(writeForeignCardFile(path, c.width, nullptr,
+                                     {{"kurz", std::string(c.length, 'x')}, {"Haus", "house"}}));
     tFileReport report;
     loadCardFile(path.c_str(), &report);
     EXPECT_EQ(report.loaded, 2);
