@@ -35,6 +35,16 @@ tRecoveryWriter::~tRecoveryWriter() {
   thread_.join();
 }
 
+void tRecoveryWriter::prepare(const std::string& path, const tCardFileVersion& stamp) {
+  if (path.empty() || stamp.size < 0) return;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    preparePath_ = path;
+    prepareStamp_ = stamp;
+  }
+  changed_.notify_all();
+}
+
 void tRecoveryWriter::postBase(const std::string& file, std::unique_ptr<tRecoveryData> base) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -55,6 +65,8 @@ void tRecoveryWriter::postRecords(const std::string& records) {
 
 void tRecoveryWriter::wait(bool dropPending) {
   std::unique_lock<std::mutex> lock(mutex_);
+  // A hash not yet begun is taken again when a whole box needs it.
+  preparePath_.clear();
   if (dropPending) {
     base_.reset();
     records_.clear();
@@ -70,8 +82,20 @@ std::string tRecoveryWriter::takeError() {
 void tRecoveryWriter::run() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return pending() || stop_; });
-    if (!pending()) return;
+    changed_.wait(lock, [this] { return pending() || !preparePath_.empty() || stop_; });
+    if (stop_ && !pending()) return;
+    if (!pending()) {
+      const std::string path = std::move(preparePath_);
+      preparePath_.clear();
+      const tCardFileVersion stamp = prepareStamp_;
+      busy_ = true;
+      lock.unlock();
+      hashCardFile(path, stamp);
+      lock.lock();
+      busy_ = false;
+      changed_.notify_all();
+      continue;
+    }
     const std::string file = file_;
     std::unique_ptr<tRecoveryData> base = std::move(base_);
     const std::string records = std::move(records_);
@@ -97,29 +121,30 @@ void tRecoveryWriter::run() {
 
 bool tRecoveryWriter::writeBase(const std::string& file, tRecoveryData* base,
                                 const std::string& records, std::string* error) {
-  hashCardFile(base);
+  tCardFileVersion& version = base->fileVersion;
+  if (version.size >= 0) {
+    hashCardFile(base->boxPath, version);
+    version.hash = hashed_.hash;
+  }
   // The recovery file first: until the new log is in place, the old one names the
   // old recovery file and is left alone.
   return writeRecovery(file, encodeRecovery(*base), error) &&
          writeRecovery(recoveryLogOf(file), logStart(base->baseId) + records, error);
 }
 
-void tRecoveryWriter::hashCardFile(tRecoveryData* base) {
-  tCardFileVersion& version = base->fileVersion;
-  if (version.size < 0) return;
-  if (hashedPath_ != base->boxPath || hashed_.size != version.size ||
-      hashed_.mtimeNs != version.mtimeNs) {
-    tVersionId id;
-    if (!versionOfFile(base->boxPath, &id)) id.hash.clear();
-    // Written over since it was loaded: what the data was taken from is gone, and no
-    // hash is known for it.
-    const tCardFileVersion now = cardFileStamp(base->boxPath);
-    if (now.size != version.size || now.mtimeNs != version.mtimeNs) id.hash.clear();
-    hashedPath_ = base->boxPath;
-    hashed_ = version;
-    hashed_.hash = id.hash;
+void tRecoveryWriter::hashCardFile(const std::string& path, const tCardFileVersion& stamp) {
+  if (hashedPath_ == path && hashed_.size == stamp.size && hashed_.mtimeNs == stamp.mtimeNs) {
+    return;
   }
-  version.hash = hashed_.hash;
+  tVersionId id;
+  if (!versionOfFile(path, &id)) id.hash.clear();
+  // Written over since it was loaded: what the data was taken from is gone, and no
+  // hash is known for it.
+  const tCardFileVersion now = cardFileStamp(path);
+  if (now.size != stamp.size || now.mtimeNs != stamp.mtimeNs) id.hash.clear();
+  hashedPath_ = path;
+  hashed_ = stamp;
+  hashed_.hash = id.hash;
 }
 
 tRecoveryKeeper::tRecoveryKeeper(std::function<void(const std::string&)> report)
@@ -131,7 +156,7 @@ tRecoveryKeeper::tRecoveryKeeper(std::function<void(const std::string&)> report)
 }
 
 tRecoveryKeeper::~tRecoveryKeeper() {
-  theCardBox.setObserver(nullptr);
+  if (theCardBox.observer() == this) theCardBox.setObserver(nullptr);
   timer_.Stop();
   writer_.wait(false);
   release();
@@ -154,6 +179,7 @@ bool tRecoveryKeeper::attach(const std::string& cardPath, int64_t savedAt) {
   cardPath_ = cardPath;
   savedAt_ = savedAt;
   stamp_ = cardFileStamp(cardPath);
+  if (active()) writer_.prepare(cardPath, stamp_);
   baselineTotal_ = theCardBox.totalCount();
   counts_ = countsWritten_ = tRecoveryCounts();
   dirty_ = false;

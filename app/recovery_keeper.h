@@ -37,6 +37,9 @@ class tRecoveryWriter {
   tRecoveryWriter(const tRecoveryWriter&) = delete;
   tRecoveryWriter& operator=(const tRecoveryWriter&) = delete;
 
+  // Takes the hash of the card file at path, as stamp has it, while nothing else is to
+  // be written, so the first whole box written for it does not wait for the hash.
+  void prepare(const std::string& path, const tCardFileVersion& stamp);
   // Writes base as the recovery file, with a new, empty log.
   void postBase(const std::string& file, std::unique_ptr<tRecoveryData> base);
   // Appends records to the log of the last base handed over.
@@ -49,10 +52,10 @@ class tRecoveryWriter {
  private:
   void run();
   bool pending() const { return base_ != nullptr || !records_.empty(); }
+  // Hashes the card file that base was taken from unless that is done.
+  void hashCardFile(const std::string& path, const tCardFileVersion& stamp);
   bool writeBase(const std::string& file, tRecoveryData* base, const std::string& records,
                  std::string* error);
-  // Sets the card file's hash into base, taken when the file is still as base has it.
-  void hashCardFile(tRecoveryData* base);
 
   std::function<void()> failed_;
   std::mutex mutex_;
@@ -61,6 +64,8 @@ class tRecoveryWriter {
   std::unique_ptr<tRecoveryData> base_;
   std::string records_;
   std::string error_;
+  std::string preparePath_;  // a card file to hash, empty when none
+  tCardFileVersion prepareStamp_;
   // The log may end in a torn record: nothing is appended until the next base.
   bool logBroken_ = true;
   bool busy_ = false;

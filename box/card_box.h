@@ -72,6 +72,7 @@ class CardBox {
 
   // The one observer told of every change (box/box_change.h); none with nullptr.
   void setObserver(tBoxObserver* observer) { observer_ = observer; }
+  tBoxObserver* observer() const { return observer_; }
   // The caller changed the texts of a stored card through its pointer (a correction):
   // the observer is told where the card stands.
   void changedCard(const tTermel* card);
