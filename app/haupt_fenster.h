@@ -267,6 +267,9 @@ class tHauptFenster : public wxPanel {
   void setAsideDamagedRecovery(const std::string& error);
   void keepRecoveryData(const tRecoveryData& data);
   void keepDiscardedChanges();
+  // The card file, changed elsewhere, is about to be replaced by recovered cards: it
+  // is kept among the backups first.
+  void keepChangedFile();
   void closeUnchanged();
   void noteSaved();
   // Every change of the box other than an answer makes earlier answers final.

@@ -11,6 +11,7 @@
 #include "app/recovery_keeper.h"
 #include "box/card_box.h"
 #include "dialogs/wx_text.h"
+#include "kartei/backups.h"
 #include "kartei/recovery_backup.h"
 #include "storage/sys_calls.h"
 
@@ -67,7 +68,11 @@ void tHauptFenster::offerRecovery() {
     recovery_->remove();
     return;
   }
-  if (askYesNo(this, toWx(recoveryQuestion(data))) == wxID_YES) {
+  // Changed elsewhere since (merged, synced from another computer): the data is the
+  // whole box, so it can still be had, but only in place of the changed file.
+  const bool fileChanged = !sameCardFile(currentFileName, data.fileVersion);
+  if (askYesNo(this, toWx(recoveryQuestion(data, fileChanged))) == wxID_YES) {
+    if (fileChanged) keepChangedFile();
     fillBox(theCardBox, data.cards);
     forgetAnswers();
     modified_ = true;
@@ -101,7 +106,13 @@ void tHauptFenster::keepRecoveryData(const tRecoveryData& data) {
     return;
   }
   // A command that gave the changes up may still be cancelled: then they are kept again.
-  if (recovery_->remove()) recovery_->movedAway();
+  if (recovery_->remove()) recovery_->movedAway(modified_);
+}
+
+void tHauptFenster::keepChangedFile() {
+  std::vector<std::string> warnings;
+  keepBeforeSave(tBoxIdentity(currentFileName), &warnings);
+  if (!warnings.empty()) warn(this, toWx(joined(warnings).substr(1)));
 }
 
 void tHauptFenster::keepDiscardedChanges() {

@@ -14,6 +14,17 @@ void countOneMore(int32_t* counter) {
   if (*counter < std::numeric_limits<int32_t>::max()) ++*counter;
 }
 
+tBoxChange change(tBoxChange::tKind kind, int from, int to, int32_t position = 0,
+                  const tTermel* card = nullptr) {
+  tBoxChange c;
+  c.kind = kind;
+  c.from = static_cast<int16_t>(from);
+  c.to = static_cast<int16_t>(to);
+  c.position = position;
+  c.card = card;
+  return c;
+}
+
 }  // namespace
 
 CardBox::CardBox() : current_(0), compartmentCount_(kCompartments), iterCompartment_(0) {
@@ -28,12 +39,13 @@ CardBox::CardBox() : current_(0), compartmentCount_(kCompartments), iterCompartm
 }
 
 void CardBox::addCard(const tTermel& card) {
-  lists_[0].append(&card);
+  addCardTo(card, 1);
 }
 
 bool CardBox::addCardTo(const tTermel& card, int n) {
   if (!valid(n)) return false;
   lists_[n - 1].append(&card);
+  notify(change(tBoxChange::tKind::kAppend, 0, n, 0, &card));
   return true;
 }
 
@@ -54,8 +66,13 @@ tTermel* CardBox::chooseNext(int16_t* compartment) {
 // Moves the head card of list from to the end of list to, as a new record.
 void CardBox::moveHead(int from, int to) {
   const tTermel card = *lists_[from].head();
-  lists_[from].removeHead();
-  lists_[to].append(&card);
+  if (from == to) {
+    lists_[from].rotate();
+  } else {
+    lists_[from].removeHead();
+    lists_[to].append(&card);
+  }
+  notify(change(tBoxChange::tKind::kMoveHead, from + 1, to + 1, 0, &card));
 }
 
 int16_t CardBox::answerKnown() {
@@ -63,7 +80,7 @@ int16_t CardBox::answerKnown() {
   tTermel* card = list.head();
   if (card == nullptr) return 0;
   if (current_ == compartmentCount_ - 1) {
-    list.rotate();
+    moveHead(current_, current_);
     return static_cast<int16_t>(current_ + 1);
   }
   countOneMore(&card->timesKnown);
@@ -77,11 +94,7 @@ int16_t CardBox::answerUnknown() {
   tTermel* card = list.head();
   if (card == nullptr) return 0;
   countOneMore(&card->timesUnknown);
-  if (current_ == 0) {
-    list.rotate();
-  } else {
-    moveHead(current_, 0);
-  }
+  moveHead(current_, 0);
   return 1;
 }
 
@@ -89,8 +102,11 @@ int16_t CardBox::answerUnknown() {
 // of to; taking the end card out and putting the old record first reverses both.
 bool CardBox::takeBackAnswer(int from, int to, const tTermel& before) {
   if (!valid(from) || !valid(to) || lists_[to - 1].count() == 0) return false;
+  const int32_t last = lists_[to - 1].count() - 1;
   lists_[to - 1].remove(lists_[to - 1].tail());
+  notify(change(tBoxChange::tKind::kRemove, to, 0, last));
   lists_[from - 1].prepend(&before);
+  notify(change(tBoxChange::tKind::kInsert, 0, from, 0, &before));
   current_ = static_cast<int16_t>(from - 1);
   return true;
 }
@@ -102,6 +118,7 @@ void CardBox::resetArrangement() {
 void CardBox::swapLists(int i, int j) {
   lists_[i].swap(lists_[j]);
   std::swap(arrangement_[i], arrangement_[j]);
+  notify(change(tBoxChange::tKind::kSwap, i + 1, j + 1));
 }
 
 void CardBox::rearrange(const tArrangement& arrangement) {
@@ -116,7 +133,11 @@ tTermel* CardBox::deleteCurrent(int16_t* compartment) {
   if (compartment == nullptr) return nullptr;
   tTermel* result;
   if (valid(*compartment)) {
-    lists_[*compartment - 1].removeHead();
+    tTrmListe& list = lists_[*compartment - 1];
+    if (list.count() > 0) {
+      list.removeHead();
+      notify(change(tBoxChange::tKind::kRemove, *compartment, 0, 0));
+    }
     result = chooseNext(compartment);
   } else {
     result = lists_[current_].head();
@@ -127,7 +148,11 @@ tTermel* CardBox::deleteCurrent(int16_t* compartment) {
 
 bool CardBox::removeCard(const tTermel* card, int n) {
   if (!valid(n)) return false;
-  return lists_[n - 1].remove(card);
+  // Where it stood costs a walk from the head, so it is only sought for an observer.
+  const int32_t position = observer_ != nullptr ? lists_[n - 1].indexOf(card) : 0;
+  if (!lists_[n - 1].remove(card)) return false;
+  notify(change(tBoxChange::tKind::kRemove, n, 0, position));
+  return true;
 }
 
 int32_t CardBox::positionOf(const tTermel* card, int n) const {
@@ -135,21 +160,28 @@ int32_t CardBox::positionOf(const tTermel* card, int n) const {
 }
 
 tTermel* CardBox::insertCard(const tTermel& card, int n, int32_t position) {
-  return valid(n) ? lists_[n - 1].insertAt(position, &card) : nullptr;
+  if (!valid(n)) return nullptr;
+  tTermel* stored = lists_[n - 1].insertAt(position, &card);
+  notify(change(tBoxChange::tKind::kInsert, 0, n, std::max(position, 0), &card));
+  return stored;
 }
 
 void CardBox::clearCompartment(int n) {
-  if (valid(n)) lists_[n - 1].clear();
+  if (!valid(n)) return;
+  lists_[n - 1].clear();
+  notify(change(tBoxChange::tKind::kClear, n, 0));
 }
 
 void CardBox::clearAll() {
   for (tTrmListe& list : lists_) list.clear();
   resetArrangement();
+  notify(tBoxChange{});
 }
 
 void CardBox::allToFirst() {
   for (int k = 1; k < compartmentCount_; ++k) lists_[0].appendAll(lists_[k]);
   current_ = 0;
+  notify(change(tBoxChange::tKind::kAllToFirst, 0, 1));
 }
 
 void CardBox::shuffle(int n) {
@@ -158,6 +190,8 @@ void CardBox::shuffle(int n) {
   } else if (valid(n)) {
     lists_[n - 1].shuffle();
   }
+  // The new order would take as much to tell as the box itself.
+  notify(tBoxChange{});
 }
 
 bool CardBox::moveEmptyToEnd() {
@@ -172,6 +206,18 @@ bool CardBox::moveEmptyToEnd() {
     moved = true;
   }
   return moved;
+}
+
+void CardBox::changedCard(const tTermel* card) {
+  if (observer_ == nullptr) return;
+  for (int n = 1; n <= compartmentCount_; ++n) {
+    const int32_t position = lists_[n - 1].indexOf(card);
+    if (position >= 0) {
+      notify(change(tBoxChange::tKind::kCorrect, n, 0, position, card));
+      return;
+    }
+  }
+  notify(tBoxChange{});
 }
 
 int32_t CardBox::countIn(int n) const {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "box/box_change.h"
 #include "box/termel.h"
 #include "box/trm_liste.h"
 
@@ -69,6 +70,17 @@ class CardBox {
   int16_t current() const { return current_; }
   int16_t capacity(int index) const { return capacity_[index]; }
 
+  // The one observer told of every change (box/box_change.h); none with nullptr.
+  void setObserver(tBoxObserver* observer) { observer_ = observer; }
+  tBoxObserver* observer() const { return observer_; }
+  // The caller changed the texts of a stored card through its pointer (a correction):
+  // the observer is told where the card stands.
+  void changedCard(const tTermel* card);
+  // Tells the observer of change, when there is one.
+  void notify(const tBoxChange& change) {
+    if (observer_ != nullptr) observer_->boxChanged(change);
+  }
+
  private:
   bool valid(int n) const { return n >= 1 && n <= compartmentCount_; }
   void moveHead(int from, int to);
@@ -83,6 +95,7 @@ class CardBox {
   int16_t current_;
   int16_t compartmentCount_;
   int32_t iterCompartment_;
+  tBoxObserver* observer_ = nullptr;
 };
 
 extern CardBox theCardBox;

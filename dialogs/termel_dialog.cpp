@@ -162,6 +162,9 @@ int runCardEntryDialog(wxWindow* parent, tTermel* card) {
   tTermelDialog dialog(parent, card == nullptr);
   if (!dialog.loaded()) return -1;
   const int result = dialog.ShowModal();
-  if (result == wxID_OK && card != nullptr) card->set(workFront, workBack);
+  if (result == wxID_OK && card != nullptr) {
+    card->set(workFront, workBack);
+    theCardBox.changedCard(card);
+  }
   return result;
 }

@@ -1,6 +1,8 @@
 // The recovery file's layout, all numbers little-endian:
 //   "TERMELWH", version (u32)
 //   saved at, written at (each a u64: seconds since 1970, two's complement)
+//   id (u64), card file size and time in nanoseconds (u64 each, two's complement),
+//   card file hash: length (u8, at most 64) and hexadecimal digits
 //   answers, corrections, cards added, cards removed (u32 each), other changes (u8)
 //   box path: length (u32) and bytes
 //   cards per compartment (7 x u32)
@@ -25,6 +27,9 @@
 
 #include "box/card_box.h"
 #include "kartei/file_texts.h"
+#include "kartei/recovery_codec.h"
+#include "kartei/recovery_log.h"
+#include "kartei/version_record.h"
 #include "storage/file_status.h"
 #include "storage/little_endian.h"
 #include "storage/safe_replace.h"
@@ -34,7 +39,8 @@ namespace {
 
 constexpr char kMagic[] = "TERMELWH";
 constexpr size_t kMagicSize = 8;
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
+constexpr uint8_t kHashSize = 64;
 constexpr uint32_t kMaxPath = 4096;
 // The smallest card: two empty texts and two counters.
 constexpr size_t kMinCardSize = 10;
@@ -48,81 +54,14 @@ constexpr char kCannotRead[] = "Die Wiederherstellungsdaten %s k\xf6nnen nicht g
 constexpr char kDamaged[] =
     "Die Wiederherstellungsdaten %s sind besch\xe4"
     "digt.";
+constexpr char kFileChanged[] =
+    " Die Kartei wurde seitdem au\xdf"
+    "erhalb dieses Fensters ge\xe4ndert (etwa durch Zusammenf\xfchren oder auf einem anderen "
+    "Computer). Mit \"Ja\" treten die wiederhergestellten Karten an die Stelle der ge\xe4nderten "
+    "Kartei, die zuvor unter den Sicherungen aufbewahrt wird; mit \"Nein\" bleibt die Kartei, wie "
+    "sie jetzt ist, und die \xc4nderungen kommen zu den Sicherungen.";
 constexpr char kCannotWrite[] =
     "Die Wiederherstellungsdaten %s k\xf6nnen nicht geschrieben werden.";
-
-class tWriter {
- public:
-  void bytes(const void* data, size_t size) { out_.append(static_cast<const char*>(data), size); }
-  void u8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
-  void u32(uint32_t v) {
-    unsigned char b[4];
-    encodeFixed32(b, v);
-    bytes(b, 4);
-  }
-  void u64(uint64_t v) {
-    u32(static_cast<uint32_t>(v));
-    u32(static_cast<uint32_t>(v >> 32));
-  }
-  void text(const char* s) {
-    const size_t n = strnlen(s, tTermel::kTextSize - 1);
-    u8(static_cast<uint8_t>(n));
-    bytes(s, n);
-  }
-  void card(const tTermel& card) {
-    text(card.front);
-    text(card.back);
-    u32(static_cast<uint32_t>(card.timesKnown));
-    u32(static_cast<uint32_t>(card.timesUnknown));
-  }
-  std::string& out() { return out_; }
-
- private:
-  std::string out_;
-};
-
-class tReader {
- public:
-  tReader(const std::string& in, size_t end) : in_(in), end_(end) {}
-  bool ok() const { return ok_; }
-  size_t left() const { return ok_ ? end_ - pos_ : 0; }
-  const char* take(size_t n) {
-    if (!ok_ || end_ - pos_ < n) {
-      ok_ = false;
-      return nullptr;
-    }
-    const char* p = in_.data() + pos_;
-    pos_ += n;
-    return p;
-  }
-  uint8_t u8() {
-    const char* p = take(1);
-    return p != nullptr ? static_cast<uint8_t>(*p) : 0;
-  }
-  uint32_t u32() {
-    const char* p = take(4);
-    return p != nullptr ? decodeFixed32(reinterpret_cast<const unsigned char*>(p)) : 0;
-  }
-  uint64_t u64() {
-    const uint64_t low = u32();
-    return low | (uint64_t{u32()} << 32);
-  }
-  // A card text: at most 63 bytes, none of them NUL.
-  bool text(char* dest) {
-    const uint8_t n = u8();
-    const char* p = n < tTermel::kTextSize ? take(n) : nullptr;
-    if (p == nullptr || std::memchr(p, '\0', n) != nullptr) return ok_ = false;
-    std::memcpy(dest, p, n);
-    dest[n] = '\0';
-    return true;
-  }
-
- private:
-  const std::string& in_;
-  size_t end_;
-  size_t pos_ = 0;
-  bool ok_ = true;
-};
 
 constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;
 
@@ -130,14 +69,7 @@ uint64_t mixed(uint64_t hash, uint64_t value) {
   return (hash ^ (value + kMix + (hash << 6) + (hash >> 2))) * kMix;
 }
 
-uint32_t crcOf(const char* data, size_t size) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  // zlib takes at most 4 GiB a call; the file never gets that large.
-  return static_cast<uint32_t>(
-      crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
-}
-
-void encodeCounts(tWriter* w, const tRecoveryCounts& c) {
+void encodeCounts(tRecoveryEncoder* w, const tRecoveryCounts& c) {
   w->u32(static_cast<uint32_t>(c.answers));
   w->u32(static_cast<uint32_t>(c.corrections));
   w->u32(static_cast<uint32_t>(c.cardsAdded));
@@ -152,21 +84,27 @@ using tCompartmentCounts = std::array<uint32_t, CardBox::kCompartments>;
 template <typename PutCards>
 std::string encodeWith(const tRecoveryData& header, const tCompartmentCounts& counts,
                        PutCards putCards) {
-  tWriter w;
+  std::string out;
+  tRecoveryEncoder w(&out);
   w.bytes(kMagic, kMagicSize);
   w.u32(kVersion);
   w.u64(static_cast<uint64_t>(header.savedAt));
   w.u64(static_cast<uint64_t>(header.writtenAt));
+  w.u64(header.baseId);
+  w.u64(static_cast<uint64_t>(header.fileVersion.size));
+  w.u64(static_cast<uint64_t>(header.fileVersion.mtimeNs));
+  w.u8(static_cast<uint8_t>(header.fileVersion.hash.size()));
+  w.bytes(header.fileVersion.hash.data(), header.fileVersion.hash.size());
   encodeCounts(&w, header.counts);
   w.u32(static_cast<uint32_t>(header.boxPath.size()));
   w.bytes(header.boxPath.data(), header.boxPath.size());
   for (uint32_t count : counts) w.u32(count);
   putCards(&w);
-  w.u32(crcOf(w.out().data(), w.out().size()));
-  return std::move(w.out());
+  w.u32(recoveryCrc(out.data(), out.size()));
+  return out;
 }
 
-bool decodeCounts(tReader* r, tRecoveryCounts* c) {
+bool decodeCounts(tRecoveryReader* r, tRecoveryCounts* c) {
   c->answers = static_cast<int32_t>(r->u32());
   c->corrections = static_cast<int32_t>(r->u32());
   c->cardsAdded = static_cast<int32_t>(r->u32());
@@ -177,7 +115,7 @@ bool decodeCounts(tReader* r, tRecoveryCounts* c) {
          c->cardsRemoved >= 0;
 }
 
-bool decodeCards(tReader* r, tPlacedCards* cards) {
+bool decodeCards(tRecoveryReader* r, tPlacedCards* cards) {
   std::array<uint32_t, CardBox::kCompartments> counts;
   uint64_t total = 0;
   for (uint32_t& count : counts) total += count = r->u32();
@@ -190,14 +128,29 @@ bool decodeCards(tReader* r, tPlacedCards* cards) {
     for (uint32_t i = 0; i < counts[n - 1]; ++i) {
       tPlacedCard placed{};
       placed.compartment = n;
-      if (!r->text(placed.card.front) || !r->text(placed.card.back)) return false;
-      placed.card.timesKnown = static_cast<int32_t>(r->u32());
-      placed.card.timesUnknown = static_cast<int32_t>(r->u32());
-      if (!r->ok()) return false;
+      if (!r->card(&placed.card)) return false;
       cards->push_back(placed);
     }
   }
   return true;
+}
+
+bool readWhole(int fd, std::string* bytes);
+
+// Reads file whole; kNone when there is none.
+tRecoveryRead readFile(const std::string& file, std::string* bytes, std::string* error) {
+  // Never blocks: a FIFO in its place is refused by the check of the opened file.
+  const int fd = sysCalls().openat(AT_FDCWD, file.c_str(),
+                                   O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0);
+  if (fd < 0 && errno == ENOENT) return tRecoveryRead::kNone;
+  const bool read = fd >= 0 && readWhole(fd, bytes);
+  const int readErrno = errno;
+  if (fd >= 0) sysCalls().close(fd);
+  if (!read) {
+    if (error != nullptr) *error = withPathAndReason(kCannotRead, file, readErrno);
+    return tRecoveryRead::kDamaged;
+  }
+  return tRecoveryRead::kFound;
 }
 
 bool readWhole(int fd, std::string* bytes) {
@@ -290,7 +243,7 @@ void releaseRecoveryDir(int claim) {
 std::string encodeRecovery(const tRecoveryData& data) {
   tCompartmentCounts counts{};
   for (const tPlacedCard& placed : data.cards) ++counts.at(placed.compartment - 1);
-  return encodeWith(data, counts, [&data](tWriter* w) {
+  return encodeWith(data, counts, [&data](tRecoveryEncoder* w) {
     for (int n = 1; n <= CardBox::kCompartments; ++n) {
       for (const tPlacedCard& placed : data.cards) {
         if (placed.compartment == n) w->card(placed.card);
@@ -302,7 +255,7 @@ std::string encodeRecovery(const tRecoveryData& data) {
 std::string encodeBoxRecovery(const tRecoveryData& header) {
   tCompartmentCounts counts{};
   for (int n = 1; n <= CardBox::kCompartments; ++n) counts[n - 1] = theCardBox.countIn(n);
-  return encodeWith(header, counts, [](tWriter* w) {
+  return encodeWith(header, counts, [](tRecoveryEncoder* w) {
     tTermel card;
     for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) w->card(card);
   });
@@ -325,15 +278,22 @@ uint64_t cardBoxFingerprint() {
 bool decodeRecovery(const std::string& bytes, tRecoveryData* data) {
   if (bytes.size() < kMagicSize + 8 || bytes.compare(0, kMagicSize, kMagic) != 0) return false;
   const size_t body = bytes.size() - 4;
-  if (crcOf(bytes.data(), body) !=
+  if (recoveryCrc(bytes.data(), body) !=
       decodeFixed32(reinterpret_cast<const unsigned char*>(&bytes[body]))) {
     return false;
   }
-  tReader r(bytes, body);
+  tRecoveryReader r(bytes, 0, body);
   r.take(kMagicSize);
   if (r.u32() != kVersion) return false;
   data->savedAt = static_cast<int64_t>(r.u64());
   data->writtenAt = static_cast<int64_t>(r.u64());
+  data->baseId = r.u64();
+  data->fileVersion.size = static_cast<int64_t>(r.u64());
+  data->fileVersion.mtimeNs = static_cast<int64_t>(r.u64());
+  const uint8_t hashSize = r.u8();
+  const char* hash = hashSize <= kHashSize ? r.take(hashSize) : nullptr;
+  if (hash == nullptr) return false;
+  data->fileVersion.hash.assign(hash, hashSize);
   if (!decodeCounts(&r, &data->counts)) return false;
   const uint32_t pathSize = r.u32();
   const char* path = pathSize <= kMaxPath ? r.take(pathSize) : nullptr;
@@ -352,28 +312,34 @@ bool writeRecovery(const std::string& file, const std::string& bytes, std::strin
 
 tRecoveryRead readRecovery(const std::string& file, tRecoveryData* data, std::string* error) {
   if (file.empty()) return tRecoveryRead::kNone;
-  // Never blocks: a FIFO in its place is refused by the check of the opened file.
-  const int fd = sysCalls().openat(AT_FDCWD, file.c_str(),
-                                   O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0);
-  if (fd < 0 && errno == ENOENT) return tRecoveryRead::kNone;
   std::string bytes;
-  const bool read = fd >= 0 && readWhole(fd, &bytes);
-  const int readErrno = errno;
-  if (fd >= 0) sysCalls().close(fd);
-  if (!read) {
-    if (error != nullptr) *error = withPathAndReason(kCannotRead, file, readErrno);
-    return tRecoveryRead::kDamaged;
-  }
+  const tRecoveryRead base = readFile(file, &bytes, error);
+  if (base != tRecoveryRead::kFound) return base;
   if (!decodeRecovery(bytes, data)) {
     if (error != nullptr) *error = withPath(kDamaged, file);
     return tRecoveryRead::kDamaged;
+  }
+  const std::string log = recoveryLogOf(file);
+  switch (readFile(log, &bytes, error)) {
+    case tRecoveryRead::kNone:
+      return tRecoveryRead::kFound;
+    case tRecoveryRead::kDamaged:
+      // The recovery file alone would be older than the data: it is not offered as it.
+      return tRecoveryRead::kDamaged;
+    case tRecoveryRead::kFound:
+      // A log of another recovery file (one written over after the log) is left alone.
+      replayLog(bytes, data);
+      return tRecoveryRead::kFound;
   }
   return tRecoveryRead::kFound;
 }
 
 bool removeRecovery(const std::string& file) {
   if (file.empty()) return true;
+  // The recovery file first: a log left alone continues nothing.
   if (sysCalls().unlinkat(AT_FDCWD, file.c_str(), 0) != 0 && errno != ENOENT) return false;
+  const std::string log = recoveryLogOf(file);
+  if (sysCalls().unlinkat(AT_FDCWD, log.c_str(), 0) != 0 && errno != ENOENT) return false;
   // The removal reaches the disk, so a power cut cannot bring back what was saved.
   const int dir =
       sysCalls().openat(AT_FDCWD, directoryOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
@@ -384,7 +350,26 @@ bool removeRecovery(const std::string& file) {
   return true;
 }
 
-std::string recoveryQuestion(const tRecoveryData& data) {
+tCardFileVersion cardFileStamp(const std::string& path) {
+  tCardFileVersion version;
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return version;
+  version.size = static_cast<int64_t>(st.st_size);
+  version.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return version;
+}
+
+bool sameCardFile(const std::string& path, const tCardFileVersion& version) {
+  if (version.size < 0) return true;
+  const tCardFileVersion now = cardFileStamp(path);
+  if (now.size == version.size && now.mtimeNs == version.mtimeNs) return true;
+  // Copied back or touched: the same bytes are the same version.
+  tVersionId id;
+  return now.size == version.size && !version.hash.empty() && versionOfFile(path, &id) &&
+         id.hash == version.hash;
+}
+
+std::string recoveryQuestion(const tRecoveryData& data, bool fileChanged) {
   std::string since = "In der neuen, noch nie gesicherten Kartei";
   if (data.savedAt > 0) {
     const std::time_t when = static_cast<std::time_t>(data.savedAt);
@@ -394,6 +379,8 @@ std::string recoveryQuestion(const tRecoveryData& data) {
     std::strftime(text, sizeof text, "Seit dem letzten Sichern am %d.%m.%Y um %H:%M", &local);
     since = text;
   }
-  return since + " gab es " + changesText(data.counts) +
-         ", die nicht gesichert sind. Wiederherstellen?";
+  std::string question =
+      since + " gab es " + changesText(data.counts) + ", die nicht gesichert sind.";
+  if (fileChanged) question += kFileChanged;
+  return question + " Wiederherstellen?";
 }

@@ -5,11 +5,13 @@
 // One file per box, in the box's own folder below $XDG_STATE_HOME/termel/recovery
 // (~/.local/state/termel/recovery without it); an unnamed box has the folder
 // "unbenannt". The file holds the whole box, compartment by compartment in its order,
-// what changed since the last save (for the question asked at the next start) and a
-// CRC-32 of all of it. It is replaced atomically (storage/safe_replace.h), so it is
-// always either the previous version or the new one; a torn or foreign file is
-// reported as damaged and never restored. Every system call goes through
-// storage/sys_calls.h.
+// what changed since the last save (for the question asked at the next start), which
+// version of the card file the box was taken from, and a CRC-32 of all of it. It is
+// replaced atomically (storage/safe_replace.h), so it is always either the previous
+// version or the new one; a torn or foreign file is reported as damaged and never
+// restored. It is written rarely: the changes since go to the log beside it
+// (kartei/recovery_log.h), and reading the data brings it forward by the log. Every
+// system call goes through storage/sys_calls.h.
 #ifndef TERMEL_KARTEI_RECOVERY_FILE_H_
 #define TERMEL_KARTEI_RECOVERY_FILE_H_
 
@@ -28,12 +30,21 @@ struct tRecoveryCounts {
   bool otherChanges = false;  // moves, shuffles, merges and the like
 };
 
+// The card file a box was loaded from or saved to, as it was then.
+struct tCardFileVersion {
+  int64_t size = -1;  // -1: not known (no card file)
+  int64_t mtimeNs = 0;
+  std::string hash;  // its SHA-256 (kartei/version_record.h), empty when not known
+};
+
 struct tRecoveryData {
   std::string boxPath;  // the card file as opened; empty for an unnamed box
   int64_t savedAt = 0;  // when the box was last loaded or saved (Unix time), 0 never
   int64_t writtenAt = 0;
   tRecoveryCounts counts;
   tPlacedCards cards;
+  uint64_t baseId = 0;  // names this file to the log that continues it
+  tCardFileVersion fileVersion;
 };
 
 // Whether a and b are the same box: the same cards, counters and all, in the same
@@ -64,14 +75,23 @@ bool decodeRecovery(const std::string& bytes, tRecoveryData* data);
 // is as it was, and *error (code page 1252) says why.
 bool writeRecovery(const std::string& file, const std::string& bytes, std::string* error);
 enum class tRecoveryRead { kNone, kFound, kDamaged };
-// Reads the recovery file; kNone when there is none, kDamaged (with *error) when it
-// cannot be read or is not intact.
+// Reads the recovery file, brought forward by its log; kNone when there is none,
+// kDamaged (with *error) when it cannot be read or is not intact.
 tRecoveryRead readRecovery(const std::string& file, tRecoveryData* data, std::string* error);
-// Removes the recovery file; true when it is gone.
+// Removes the recovery file and its log; true when they are gone.
 bool removeRecovery(const std::string& file);
 
 // "Seit dem letzten Sichern am 08.12.2026 um 15:40 gab es 23 Antworten und 2 neue
 // Karten, die nicht gesichert sind. Wiederherstellen?" (code page 1252).
-std::string recoveryQuestion(const tRecoveryData& data);
+// When the card file is no longer the version the data was taken from, the question
+// says so and what either answer does with it.
+std::string recoveryQuestion(const tRecoveryData& data, bool fileChanged = false);
+
+// The version of the card file at path as the data records it, without its hash;
+// size -1 when there is none.
+tCardFileVersion cardFileStamp(const std::string& path);
+// Whether the card file at path is still the version the data was taken from: the
+// same size and time, or else the same bytes. True when the data knows no version.
+bool sameCardFile(const std::string& path, const tCardFileVersion& version);
 
 #endif  // TERMEL_KARTEI_RECOVERY_FILE_H_

@@ -1,6 +1,8 @@
 // Recovery data found when a box is opened: the learner is told what it holds, "Ja"
 // puts it in place of the box's cards, changed and not yet saved, "Nein" leaves the
-// box as its file has it and keeps the data among the box's backups.
+// box as its file has it and keeps the data among the box's backups. When the box's
+// file was changed elsewhere since the data was taken, the question says so, and "Ja"
+// keeps that file among the backups before the data takes its place.
 #include <ctime>
 #include <string>
 #include <vector>
@@ -31,9 +33,11 @@ TEST_F(MainFrameTest, RecoveryDataIsOfferedWhenTheBoxIsOpened) {
     Strings first, second, archive;
     bool modified;
     size_t backups;
+    bool changedElsewhere;
   } cases[] = {
-      {wxID_YES, {"Baum"}, {"Haus"}, {"Wolke"}, true, 0},
-      {wxID_NO, {"Haus"}, {}, {}, false, 1},
+      {wxID_YES, {"Baum"}, {"Haus"}, {"Wolke"}, true, 0, false},
+      {wxID_NO, {"Haus"}, {}, {}, false, 1, false},
+      {wxID_YES, {"Baum"}, {"Haus"}, {"Wolke"}, true, 1, true},
   };
   int run = 0;
   for (const Case& c : cases) {
@@ -48,19 +52,34 @@ TEST_F(MainFrameTest, RecoveryDataIsOfferedWhenTheBoxIsOpened) {
     data.cards = {{makeCard("Baum", "tree"), 1},
                   {makeCard("Haus", "house"), 2},
                   {makeCard("Wolke", "cloud"), 7}};
+    // Taken from a version of the file that is gone.
+    if (c.changedElsewhere) data.fileVersion = {7, 1, std::string(64, '0')};
     ASSERT_TRUE(writeRecovery(recoveryFileOf(box), encodeRecovery(data), nullptr));
-    wxTEST_DIALOG(start(box), tExpectBox(wxString::FromUTF8(
-                                             "Seit dem letzten Sichern am 08.12.2026 um 15:40 gab "
-                                             "es 23 Antworten und 2 neue Karten, die nicht "
-                                             "gesichert sind. Wiederherstellen?"),
-                                         "Achtung", wxYES_NO | wxICON_NONE, c.answer));
+    const std::string elsewhere =
+        c.changedElsewhere
+            ? " Die Kartei wurde seitdem außerhalb dieses Fensters geändert (etwa durch "
+              "Zusammenführen oder auf einem anderen Computer). Mit \"Ja\" treten die "
+              "wiederhergestellten Karten an die Stelle der geänderten Kartei, die zuvor unter "
+              "den Sicherungen aufbewahrt wird; mit \"Nein\" bleibt die Kartei, wie sie jetzt "
+              "ist, und die Änderungen kommen zu den Sicherungen."
+            : "";
+    wxTEST_DIALOG(start(box),
+                  tExpectBox(wxString::FromUTF8("Seit dem letzten Sichern am 08.12.2026 um 15:40 "
+                                                "gab es 23 Antworten und 2 neue Karten, die nicht "
+                                                "gesichert sind." +
+                                                elsewhere + " Wiederherstellen?"),
+                             "Achtung", wxYES_NO | wxICON_NONE, c.answer));
     EXPECT_EQ(frontsIn(1), c.first);
     EXPECT_EQ(frontsIn(2), c.second);
     EXPECT_EQ(frontsIn(7), c.archive);
     EXPECT_EQ(window_->modified(), c.modified);
     const std::vector<tBackup> backups = tBackupStore::forUser().list(box);
     ASSERT_EQ(backups.size(), c.backups);
-    for (const tBackup& backup : backups) EXPECT_TRUE(backup.adopted && backup.cards == 3);
+    // The recovery data not wanted back, or the file changed elsewhere, which has one card.
+    for (const tBackup& backup : backups) {
+      EXPECT_EQ(backup.adopted, !c.changedElsewhere);
+      EXPECT_EQ(backup.cards, c.changedElsewhere ? 1 : 3);
+    }
     // Kept until the box is saved, or gone into the backups.
     tRecoveryData left;
     EXPECT_EQ(readRecovery(recoveryFileOf(box), &left, nullptr) == tRecoveryRead::kFound,

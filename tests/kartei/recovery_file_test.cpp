@@ -27,6 +27,10 @@ void expectSame(const tRecoveryData& want, const tRecoveryData& got) {
   EXPECT_EQ(want.counts.cardsAdded, got.counts.cardsAdded);
   EXPECT_EQ(want.counts.cardsRemoved, got.counts.cardsRemoved);
   EXPECT_EQ(want.counts.otherChanges, got.counts.otherChanges);
+  EXPECT_EQ(want.baseId, got.baseId);
+  EXPECT_EQ(want.fileVersion.size, got.fileVersion.size);
+  EXPECT_EQ(want.fileVersion.mtimeNs, got.fileVersion.mtimeNs);
+  EXPECT_EQ(want.fileVersion.hash, got.fileVersion.hash);
   EXPECT_TRUE(sameBox(want.cards, got.cards));
 }
 
@@ -59,16 +63,24 @@ TEST_F(RecoveryFileTest, WhatIsWrittenReadsBackExactly) {
     const char* name;
     tRecoveryData data;
   } cases[] = {
-      {"unnamed and empty", {"", 0, 1796650000, {}, {}}},
+      {"unnamed and empty", {"", 0, 1796650000, {}, {}, 0, {}}},
       {"several compartments in order",
-       {"/home/a/Vokabeln.trm", 1796640000, 1796650000, {23, 1, 2, 0, true}, someCards(3, "w")}},
+       {"/home/a/Vokabeln.trm",
+        1796640000,
+        1796650000,
+        {23, 1, 2, 0, true},
+        someCards(3, "w"),
+        7,
+        {1234, 5678, std::string(64, 'a')}}},
       {"longest texts, extreme counters",
        {"/x.trm",
         -1,
         1,
         {0, 0, 0, 5, false},
         {{card("\x84Zitat\x93", "", -1, 0), 1},
-         {card(longest.c_str(), longest.c_str(), INT32_MAX, INT32_MIN), 7}}}},
+         {card(longest.c_str(), longest.c_str(), INT32_MAX, INT32_MIN), 7}},
+        UINT64_MAX,
+        {}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -85,7 +97,7 @@ TEST_F(RecoveryFileTest, WhatIsWrittenReadsBackExactly) {
 }
 
 TEST_F(RecoveryFileTest, TornOrAlteredDataIsNeverTaken) {
-  tRecoveryData data{"/b.trm", 5, 6, {1, 0, 0, 0, false}, someCards(1, "k")};
+  tRecoveryData data{"/b.trm", 5, 6, {1, 0, 0, 0, false}, someCards(1, "k"), 0, {}};
   const std::string bytes = encodeRecovery(data);
   tRecoveryData read;
   for (size_t size = 0; size < bytes.size(); ++size) {
@@ -110,8 +122,8 @@ TEST_F(RecoveryFileTest, AFaultAtAnyCallLeavesTheOldDataOrTheNewAndTheBoxAlone) 
   fill(1, 5, "karte");
   ASSERT_TRUE(saveCardFile(box.c_str()));
   const std::string boxBytes = readBytes(box);
-  const tRecoveryData old{box, 1, 2, {1, 0, 0, 0, false}, someCards(2, "alt")};
-  const tRecoveryData fresh{box, 1, 3, {40, 2, 3, 0, true}, someCards(300, "neu")};
+  const tRecoveryData old{box, 1, 2, {1, 0, 0, 0, false}, someCards(2, "alt"), 0, {}};
+  const tRecoveryData fresh{box, 1, 3, {40, 2, 3, 0, true}, someCards(300, "neu"), 0, {}};
   const std::string file = recoveryFileOf(box);
   const std::string oldBytes = encodeRecovery(old), newBytes = encodeRecovery(fresh);
   ASSERT_TRUE(writeRecovery(file, oldBytes, nullptr));
@@ -157,7 +169,7 @@ TEST_F(RecoveryFileTest, DataNotWantedBackIsKeptAmongTheBackups) {
   fill(2, 4, "eigen");
   ASSERT_TRUE(saveCardFile(box.c_str()));
   const tPlacedCards own = cardsOf(theCardBox);
-  const tRecoveryData data{box, 1, 1796650000, {3, 0, 1, 0, false}, someCards(2, "weg")};
+  const tRecoveryData data{box, 1, 1796650000, {3, 0, 1, 0, false}, someCards(2, "weg"), 0, {}};
   std::string kept;
   std::vector<std::string> warnings;
   ASSERT_TRUE(keepRecoveryAsBackup(data, &kept, &warnings));
