@@ -211,6 +211,7 @@ void tHauptFenster::showQuestion() {
   updateTexts();
   showScore();
   showCounts();
+  showUndoItem();
   readSide(false);
 }
 

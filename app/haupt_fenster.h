@@ -282,7 +282,8 @@ class tHauptFenster : public wxPanel {
   // Strg+Z on a step of undo_ rather than the history.
   void takeBackChange();
   // The Strg+Z menu item names what it takes back.
-  void showUndoItem(wxUpdateUIEvent& event);
+  wxString undoItemLabel();
+  void showUndoItem();
   // Answers the card shown through the history (kKnown or kUnknown) and journals it.
   void answer(tJournalEvent event);
   // Writes an answer or its taking back into the open box's journal; the first

@@ -1,6 +1,9 @@
 // The menu commands of the training window for cards, compartments, options and
 // help, and the dispatch of every command; the file commands are in
 // haupt_fenster_files.cpp.
+#include <wx/frame.h>
+#include <wx/menu.h>
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -138,14 +141,23 @@ void tHauptFenster::findCards() {
   refresh();
 }
 
-void tHauptFenster::showUndoItem(wxUpdateUIEvent& event) {
+wxString tHauptFenster::undoItemLabel() {
   const std::string what = undo_.nextLabel();
-  event.Enable(!what.empty());
-  const wxString label = wxString::FromUTF8(
-                             "&Zur\xC3\xBC"
-                             "cknehmen") +
-                         (what.empty() ? wxString() : ": " + toWx(what)) + "\tCtrl+Z";
-  event.SetText(label);
+  return wxString::FromUTF8(
+             "&Zur\xC3\xBC"
+             "cknehmen") +
+         (what.empty() ? wxString() : ": " + toWx(what)) + "\tCtrl+Z";
+}
+
+// Set as soon as the box changes, not only when the menu opens: GTK sizes an open menu
+// before the label grows, and would cut off the key.
+void tHauptFenster::showUndoItem() {
+  auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(this));
+  wxMenuBar* menuBar = frame != nullptr ? frame->GetMenuBar() : nullptr;
+  wxMenuItem* item = menuBar != nullptr ? menuBar->FindItem(CM_ZURUECKNEHMEN) : nullptr;
+  if (item == nullptr) return;
+  const wxString label = undoItemLabel();
+  if (item->GetItemLabel() != label) item->SetItemLabel(label);
 }
 
 void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
@@ -157,7 +169,8 @@ void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
       event.Check(emptyToEnd_);
       break;
     case CM_ZURUECKNEHMEN:
-      showUndoItem(event);
+      event.Enable(undo_.next() != tUndoStack::tNext::kNothing);
+      event.SetText(undoItemLabel());
       break;
     case CM_ANTWORT_EINTIPPEN:
       event.Check(settings_.typedAnswers);
