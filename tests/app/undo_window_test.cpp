@@ -1,6 +1,7 @@
 // Strg+Z after the commands that rearrange or fill the whole box: the menu item names
 // the command, and one Strg+Z puts every card back where it was, with its counters.
 #include <wx/menu.h>
+#include <wx/uiaction.h>
 
 #include <fstream>
 #include <functional>
@@ -40,11 +41,20 @@ std::vector<tBoxCard> spreadBox() {
 
 class UndoWindowTest : public MainFrameTest {
  protected:
-  // A key for the main window, once the X server has given it the keyboard again (a
-  // message box or the frame of the test before may still hold it).
+  // A key for the main window. When the X server has not given it the keyboard (the
+  // program of the test before may have had it last), the learner clicks into the
+  // window first, on the question.
   void pressInFrame(int keyCode, int modifiers = 0) {
-    EXPECT_TRUE(guitest::waitFor(
-        [&] { return keyboardFocus().title == frame_->GetTitle().utf8_string(); }));
+    const auto inFrame = [&] { return keyboardFocus().title == frame_->GetTitle().utf8_string(); };
+    if (!guitest::waitFor(inFrame, 500)) {
+      const wxRect question = window_->FindWindow(ID_QUESTION)->GetScreenRect();
+      wxUIActionSimulator simulator;
+      simulator.MouseMove(question.GetLeft() + question.GetWidth() / 2,
+                          question.GetTop() + question.GetHeight() / 2);
+      guitest::yield(20);
+      simulator.MouseClick();
+      guitest::waitFor(inFrame);
+    }
     press(keyCode, modifiers);
   }
 
