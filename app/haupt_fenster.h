@@ -278,7 +278,7 @@ class tHauptFenster : public wxPanel {
   }
   // The command named label (as its menu item, code page 1252) changed the box as
   // change says: kept for Strg+Z, the box marked changed and shown anew.
-  void changedBy(const char* label, std::unique_ptr<tBoxChange> change);
+  void changedBy(const char* label, std::unique_ptr<tUndoChange> change);
   // Strg+Z on a step of undo_ rather than the history.
   void takeBackChange();
   // The Strg+Z menu item names what it takes back.

@@ -29,7 +29,7 @@ void tHauptFenster::enterCards() {
   changedBy("Neu", differenceChange(&theCardBox, before));
 }
 
-void tHauptFenster::changedBy(const char* label, std::unique_ptr<tBoxChange> change) {
+void tHauptFenster::changedBy(const char* label, std::unique_ptr<tUndoChange> change) {
   undo_.record(label, std::move(change));
   modified_ = true;
   refresh();
@@ -61,7 +61,7 @@ void tHauptFenster::deleteCard() {
 }
 
 void tHauptFenster::allToFirst() {
-  std::unique_ptr<tBoxChange> change = allToFirstChange(&theCardBox);
+  std::unique_ptr<tUndoChange> change = allToFirstChange(&theCardBox);
   theCardBox.allToFirst();
   changedBy("In 1. Fach", std::move(change));
 }
@@ -80,7 +80,7 @@ void tHauptFenster::clearArchive() {
       wxID_OK) {
     return;
   }
-  std::unique_ptr<tBoxChange> change = clearChange(&theCardBox, archive);
+  std::unique_ptr<tUndoChange> change = clearChange(&theCardBox, archive);
   theCardBox.clearCompartment(archive);
   changedBy("L\xF6schen Ablage", std::move(change));
 }

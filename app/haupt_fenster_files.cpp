@@ -314,7 +314,7 @@ void tHauptFenster::importText() {
   if (!chooseWordListToImport(this, &chosen, &options)) return;
   tImportNotes notes;
   // An import only appends cards, so the counts before are enough to take it back.
-  std::unique_ptr<tBoxChange> change = appendChange(&theCardBox);
+  std::unique_ptr<tUndoChange> change = appendChange(&theCardBox);
   const tImportResult result = importWordList(chosen.c_str(), options, notes.reporter());
   if (!result.opened) warn(this, toWx(kCannotRead) + shownPath(chosen));
   if (result.added > 0) {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-void tUndoStack::record(const std::string& label, std::unique_ptr<tBoxChange> change) {
+void tUndoStack::record(const std::string& label, std::unique_ptr<tUndoChange> change) {
   if (change == nullptr) return;
   dropStale();
   tStep step;

@@ -1,7 +1,7 @@
 // tUndoStack: the commands that changed the box, newest last, so Strg+Z takes them back
 // one after the other together with the answers and deletions of tAnswerHistory, in
 // the order they happened. Each step is named for the menu ("In 1. Fach") and holds a
-// tBoxChange. The steps together hold at most their budget of bytes (and kMaxSteps steps); the
+// tUndoChange. The steps together hold at most their budget of bytes (and kMaxSteps steps); the
 // oldest go first, and a step bigger than the budget is not kept at all.
 //
 // A step is taken back only when the box stands exactly as the step left it: every
@@ -19,8 +19,8 @@
 #include <string>
 
 #include "box/answer_history.h"
-#include "box/box_change.h"
 #include "box/card_box.h"
+#include "box/undo_change.h"
 
 class tUndoStack {
  public:
@@ -34,7 +34,7 @@ class tUndoStack {
 
   // Keeps change, just made by the command named label (code page 1252), with the box
   // as the command left it. A null change (nothing changed) is not kept.
-  void record(const std::string& label, std::unique_ptr<tBoxChange> change);
+  void record(const std::string& label, std::unique_ptr<tUndoChange> change);
 
   // What Strg+Z takes back next: nothing, the history's newest answer or deletion, or
   // the newest step.
@@ -54,7 +54,7 @@ class tUndoStack {
  private:
   struct tStep {
     std::string label;
-    std::unique_ptr<tBoxChange> change;
+    std::unique_ptr<tUndoChange> change;
     uint64_t serial;  // the history's serial when the step was made
     CardBox::tArrangement arrangement;
     std::array<int32_t, CardBox::kCompartments> counts;

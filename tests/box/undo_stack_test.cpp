@@ -54,7 +54,7 @@ class UndoStackTest : public CardBoxTest {
 // Each kind of change, made as its command makes it, is taken back exactly, also when
 // the empty compartments were moved to the end in between.
 TEST_F(UndoStackTest, EveryChangeIsTakenBackExactly) {
-  using tCommand = std::function<std::unique_ptr<tBoxChange>()>;
+  using tCommand = std::function<std::unique_ptr<tUndoChange>()>;
   const struct {
     const char* name;
     tCommand command;

@@ -1,4 +1,4 @@
-// tBoxChange: what one command changed in the box, kept small enough that many of them
+// tUndoChange: what one command changed in the box, kept small enough that many of them
 // fit beside a box of a million cards, so the command can be taken back exactly (order,
 // counters, compartments). Each kind keeps only what it needs: the number of cards per
 // compartment when cards were only moved or appended as whole runs, the order dealt
@@ -7,8 +7,8 @@
 //
 // A change is made just before or after its command, as its maker says, and undone
 // on the box exactly as the command left it (tUndoStack makes sure of that).
-#ifndef TERMEL_BOX_BOX_CHANGE_H_
-#define TERMEL_BOX_BOX_CHANGE_H_
+#ifndef TERMEL_BOX_UNDO_CHANGE_H_
+#define TERMEL_BOX_UNDO_CHANGE_H_
 
 #include <array>
 #include <cstddef>
@@ -20,9 +20,9 @@
 #include "box/card_box.h"
 #include "box/termel.h"
 
-class tBoxChange {
+class tUndoChange {
  public:
-  virtual ~tBoxChange() = default;
+  virtual ~tUndoChange() = default;
   // Puts the box back as it was before the command; false when it cannot, and then
   // the box is as it was when undo was called.
   virtual bool undo(CardBox* box) const = 0;
@@ -55,20 +55,20 @@ struct tBoxSnapshot {
 tBoxSnapshot snapshotOf(CardBox* box);
 
 // Made before CardBox::allToFirst; none when no card would move.
-std::unique_ptr<tBoxChange> allToFirstChange(CardBox* box);
+std::unique_ptr<tUndoChange> allToFirstChange(CardBox* box);
 // Made before cards are only appended to compartments (import, new cards).
-std::unique_ptr<tBoxChange> appendChange(CardBox* box);
+std::unique_ptr<tUndoChange> appendChange(CardBox* box);
 // Made from the orders CardBox::shuffle dealt; none when nothing moved.
-std::unique_ptr<tBoxChange> shuffleChange(CardBox::tOrders orders);
+std::unique_ptr<tUndoChange> shuffleChange(CardBox::tOrders orders);
 // Made before compartment n is emptied; none when it is empty.
-std::unique_ptr<tBoxChange> clearChange(CardBox* box, int n);
+std::unique_ptr<tUndoChange> clearChange(CardBox* box, int n);
 // Made after the card at position of compartment n was changed from before; none
 // when it is the same.
-std::unique_ptr<tBoxChange> correctionChange(CardBox* box, int n, int32_t position,
-                                             const tTermel& before);
+std::unique_ptr<tUndoChange> correctionChange(CardBox* box, int n, int32_t position,
+                                              const tTermel& before);
 // Made after any change from the box as it was (before): the box before, rebuilt from
 // runs of cards that are still in the box and the cards that are not. None when the
 // box is the same.
-std::unique_ptr<tBoxChange> differenceChange(CardBox* box, const tBoxSnapshot& before);
+std::unique_ptr<tUndoChange> differenceChange(CardBox* box, const tBoxSnapshot& before);
 
-#endif  // TERMEL_BOX_BOX_CHANGE_H_
+#endif  // TERMEL_BOX_UNDO_CHANGE_H_

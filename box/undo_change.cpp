@@ -1,4 +1,4 @@
-#include "box/box_change.h"
+#include "box/undo_change.h"
 
 #include <cstring>
 #include <unordered_map>
@@ -31,7 +31,7 @@ std::vector<const tTermel*> cardsIn(CardBox* box, int n) {
 
 // All to compartment 1 appended compartments 2 to 7 to it in order: cutting the first
 // compartment at the old counts puts each run back.
-class tAllToFirst : public tBoxChange {
+class tAllToFirst : public tUndoChange {
  public:
   explicit tAllToFirst(const tCounts& counts) : counts_(counts) {}
   bool undo(CardBox* box) const override {
@@ -46,7 +46,7 @@ class tAllToFirst : public tBoxChange {
   tCounts counts_;
 };
 
-class tAppended : public tBoxChange {
+class tAppended : public tUndoChange {
  public:
   explicit tAppended(const tCounts& counts) : counts_(counts) {}
   bool undo(CardBox* box) const override {
@@ -68,7 +68,7 @@ std::vector<int32_t> inverse(const std::vector<int32_t>& order) {
   return back;
 }
 
-class tShuffled : public tBoxChange {
+class tShuffled : public tUndoChange {
  public:
   explicit tShuffled(CardBox::tOrders orders) : orders_(std::move(orders)) {}
   bool undo(CardBox* box) const override {
@@ -91,7 +91,7 @@ class tShuffled : public tBoxChange {
   CardBox::tOrders orders_;
 };
 
-class tCleared : public tBoxChange {
+class tCleared : public tUndoChange {
  public:
   tCleared(int n, tPackedCards cards) : n_(n), cards_(std::move(cards)) {}
   bool undo(CardBox* box) const override {
@@ -107,7 +107,7 @@ class tCleared : public tBoxChange {
   tPackedCards cards_;
 };
 
-class tCorrected : public tBoxChange {
+class tCorrected : public tUndoChange {
  public:
   tCorrected(int n, int32_t position, const tTermel& before)
       : n_(n), position_(position), before_(before) {}
@@ -180,7 +180,7 @@ class tCardFinder {
   std::unordered_multimap<uint64_t, tRun> places_;
 };
 
-class tDifference : public tBoxChange {
+class tDifference : public tUndoChange {
  public:
   tDifference(const tBoxSnapshot& before, const tAfter& after) : arrangement_(before.arrangement) {
     const tCardFinder finder(after);
@@ -292,24 +292,24 @@ tBoxSnapshot snapshotOf(CardBox* box) {
   return snapshot;
 }
 
-std::unique_ptr<tBoxChange> allToFirstChange(CardBox* box) {
+std::unique_ptr<tUndoChange> allToFirstChange(CardBox* box) {
   const tCounts counts = countsOf(*box);
   if (box->totalCount() == counts[0]) return nullptr;
   return std::make_unique<tAllToFirst>(counts);
 }
 
-std::unique_ptr<tBoxChange> appendChange(CardBox* box) {
+std::unique_ptr<tUndoChange> appendChange(CardBox* box) {
   return std::make_unique<tAppended>(countsOf(*box));
 }
 
-std::unique_ptr<tBoxChange> shuffleChange(CardBox::tOrders orders) {
+std::unique_ptr<tUndoChange> shuffleChange(CardBox::tOrders orders) {
   bool moved = false;
   for (const auto& order : orders) moved = moved || !order.empty();
   if (!moved) return nullptr;
   return std::make_unique<tShuffled>(std::move(orders));
 }
 
-std::unique_ptr<tBoxChange> clearChange(CardBox* box, int n) {
+std::unique_ptr<tUndoChange> clearChange(CardBox* box, int n) {
   if (box->countIn(n) == 0) return nullptr;
   tPackedCards cards;
   for (const tTermel* card : cardsIn(box, n)) cards.add(*card);
@@ -317,8 +317,8 @@ std::unique_ptr<tBoxChange> clearChange(CardBox* box, int n) {
   return std::make_unique<tCleared>(n, std::move(cards));
 }
 
-std::unique_ptr<tBoxChange> correctionChange(CardBox* box, int n, int32_t position,
-                                             const tTermel& before) {
+std::unique_ptr<tUndoChange> correctionChange(CardBox* box, int n, int32_t position,
+                                              const tTermel& before) {
   if (position < 0) return nullptr;
   const tTermel* card = box->firstIn(n, nullptr);
   for (int32_t i = 0; i < position && card != nullptr; ++i) card = box->nextIn(n, nullptr);
@@ -326,7 +326,7 @@ std::unique_ptr<tBoxChange> correctionChange(CardBox* box, int n, int32_t positi
   return std::make_unique<tCorrected>(n, position, before);
 }
 
-std::unique_ptr<tBoxChange> differenceChange(CardBox* box, const tBoxSnapshot& before) {
+std::unique_ptr<tUndoChange> differenceChange(CardBox* box, const tBoxSnapshot& before) {
   tAfter after;
   for (int k = 0; k < CardBox::kCompartments; ++k) after[k] = cardsIn(box, k + 1);
   auto change = std::make_unique<tDifference>(before, after);
