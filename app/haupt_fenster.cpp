@@ -25,6 +25,9 @@ bool answerShown = false;
 
 namespace {
 
+// Answers kept for Strg+Z (about 300 KB): a command taken back after a long drill
+// needs every answer since taken back first.
+constexpr size_t kAnswersKept = 1000;
 constexpr long kFieldStyle = wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE;
 // Below this size a text is no easier to read than cut off.
 constexpr int kSmallestPoints = 6;
@@ -79,7 +82,8 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
       sized_(false),
       learnerHeight_(0),
       fittedHeight_(0),
-      history_(&theCardBox),
+      history_(&theCardBox, kAnswersKept),
+      undo_(&theCardBox, &history_),
       journal_(std::string()),
       journalFailed_(false) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
@@ -207,6 +211,7 @@ void tHauptFenster::showQuestion() {
   updateTexts();
   showScore();
   showCounts();
+  showUndoItem();
   readSide(false);
 }
 
@@ -332,6 +337,10 @@ void tHauptFenster::checkTypedAnswer() {
 void tHauptFenster::takeBackAnswer() {
   // While the typed answer holds text, Strg+Z takes back typing, not the last answer.
   if (answerEntry_->IsShown() && typingUndo_->undo()) return;
+  if (undo_.next() == tUndoStack::tNext::kChange) {
+    takeBackChange();
+    return;
+  }
   int16_t compartment = 0;
   const bool deletion = history_.nextIsDeletion();
   const int16_t from = history_.nextFrom();

@@ -31,6 +31,7 @@
 #include "app/typing_undo.h"
 #include "app/vorlesen.h"
 #include "box/answer_history.h"
+#include "box/undo_stack.h"
 #include "kartei/box_merge.h"
 #include "kartei/learning_journal.h"
 
@@ -162,7 +163,8 @@ class tHauptFenster : public wxPanel {
   void toggleSwapSides();
   void toggleEmptyToEnd();
   void help(int command);
-  // Taking answers back, the overview, typed answers and the size of the card texts.
+  // Taking back (Strg+Z) typing, answers, deletions and every command that changed
+  // the box, newest first; the overview, typed answers and the size of the card texts.
   void takeBackAnswer();
   void showOverview();
   // "Karte suchen": finding, correcting, deleting cards and moving them to compartment 1.
@@ -272,8 +274,19 @@ class tHauptFenster : public wxPanel {
   void keepChangedFile();
   void closeUnchanged();
   void noteSaved();
-  // Every change of the box other than an answer makes earlier answers final.
-  void forgetAnswers() { history_.clear(); }
+  // A box replaced (new, opened, restored) makes every earlier change final.
+  void forgetAnswers() {
+    history_.clear();
+    undo_.clear();
+  }
+  // The command named label (as its menu item, code page 1252) changed the box as
+  // change says: kept for Strg+Z, the box marked changed and shown anew.
+  void changedBy(const char* label, std::unique_ptr<tUndoChange> change);
+  // Strg+Z on a step of undo_ rather than the history.
+  void takeBackChange();
+  // The Strg+Z menu item names what it takes back.
+  wxString undoItemLabel();
+  void showUndoItem();
   // Answers the card shown through the history (kKnown or kUnknown) and journals it.
   void answer(tJournalEvent event);
   // Writes an answer or its taking back into the open box's journal; the first
@@ -318,6 +331,7 @@ class tHauptFenster : public wxPanel {
   int fittedHeight_;
   tSettings settings_;
   tAnswerHistory history_;
+  tUndoStack undo_;  // the changes made by commands, taken back along with history_
   // The journal of the box in journalBox_, so its lines are counted once per box.
   tLearningJournal journal_;
   std::string journalBox_;

@@ -1,6 +1,13 @@
 // The menu commands of the training window for cards, compartments, options and
 // help, and the dispatch of every command; the file commands are in
 // haupt_fenster_files.cpp.
+#include <wx/frame.h>
+#include <wx/menu.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
 #include "app/recent_boxes.h"
@@ -12,19 +19,35 @@
 #include "dialogs/overview_dialog.h"
 #include "dialogs/search_dialog.h"
 #include "dialogs/termel_dialog.h"
+#include "dialogs/wx_text.h"
 
 void tHauptFenster::enterCards() {
+  // The duplicate warning may correct a card already in the box, so the whole box is
+  // compared, not only the cards appended.
+  const tBoxSnapshot before = snapshotOf(&theCardBox);
   runCardEntryDialog(this, nullptr);
-  forgetAnswers();
+  changedBy("Neu", differenceChange(&theCardBox, before));
+}
+
+void tHauptFenster::changedBy(const char* label, std::unique_ptr<tUndoChange> change) {
+  undo_.record(label, std::move(change));
+  modified_ = true;
+  refresh();
+}
+
+void tHauptFenster::takeBackChange() {
+  if (!undo_.undo()) return;
   modified_ = true;
   refresh();
 }
 
 void tHauptFenster::correctCard() {
   if (currentCard_ == nullptr) return;
+  const tTermel before = *currentCard_;
+  const int32_t position = theCardBox.positionOf(currentCard_, currentCompartment_);
   runCardEntryDialog(this, currentCard_);
   recovery_->noteCorrection();
-  forgetAnswers();
+  undo_.record("Korrigieren", correctionChange(&theCardBox, currentCompartment_, position, before));
   modified_ = true;
   updateTexts();
 }
@@ -38,17 +61,15 @@ void tHauptFenster::deleteCard() {
 }
 
 void tHauptFenster::allToFirst() {
+  std::unique_ptr<tUndoChange> change = allToFirstChange(&theCardBox);
   theCardBox.allToFirst();
-  forgetAnswers();
-  modified_ = true;
-  refresh();
+  changedBy("In 1. Fach", std::move(change));
 }
 
 void tHauptFenster::editCards() {
+  const tBoxSnapshot before = snapshotOf(&theCardBox);
   runCardEditingDialog(this);
-  forgetAnswers();
-  modified_ = true;
-  refresh();
+  changedBy("\xC4ndern", differenceChange(&theCardBox, before));
 }
 
 void tHauptFenster::clearArchive() {
@@ -59,23 +80,23 @@ void tHauptFenster::clearArchive() {
       wxID_OK) {
     return;
   }
+  std::unique_ptr<tUndoChange> change = clearChange(&theCardBox, archive);
   theCardBox.clearCompartment(archive);
-  forgetAnswers();
-  modified_ = true;
-  refresh();
+  changedBy("L\xF6schen Ablage", std::move(change));
 }
 
 void tHauptFenster::shuffleFirst() {
-  theCardBox.shuffle(1);
-  forgetAnswers();
+  CardBox::tOrders dealt;
+  theCardBox.shuffle(1, &dealt);
+  // The order alone is no change worth a question before closing.
+  undo_.record("Mischen", shuffleChange(std::move(dealt)));
   refresh();
 }
 
 void tHauptFenster::shuffleAll() {
-  modified_ = true;
-  theCardBox.shuffle(0);
-  forgetAnswers();
-  refresh();
+  CardBox::tOrders dealt;
+  theCardBox.shuffle(0, &dealt);
+  changedBy("Alle Mischen", shuffleChange(std::move(dealt)));
 }
 
 void tHauptFenster::toggleSwapSides() {
@@ -120,6 +141,25 @@ void tHauptFenster::findCards() {
   refresh();
 }
 
+wxString tHauptFenster::undoItemLabel() {
+  const std::string what = undo_.nextLabel();
+  return wxString::FromUTF8(
+             "&Zur\xC3\xBC"
+             "cknehmen") +
+         (what.empty() ? wxString() : ": " + toWx(what)) + "\tCtrl+Z";
+}
+
+// Set as soon as the box changes, not only when the menu opens: GTK sizes an open menu
+// before the label grows, and would cut off the key.
+void tHauptFenster::showUndoItem() {
+  auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(this));
+  wxMenuBar* menuBar = frame != nullptr ? frame->GetMenuBar() : nullptr;
+  wxMenuItem* item = menuBar != nullptr ? menuBar->FindItem(CM_ZURUECKNEHMEN) : nullptr;
+  if (item == nullptr) return;
+  const wxString label = undoItemLabel();
+  if (item->GetItemLabel() != label) item->SetItemLabel(label);
+}
+
 void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
   switch (event.GetId()) {
     case CM_ANTWORT_ALS_FRAGE:
@@ -129,7 +169,8 @@ void tHauptFenster::onUpdateUI(wxUpdateUIEvent& event) {
       event.Check(emptyToEnd_);
       break;
     case CM_ZURUECKNEHMEN:
-      event.Enable(history_.canTakeBack());
+      event.Enable(undo_.next() != tUndoStack::tNext::kNothing);
+      event.SetText(undoItemLabel());
       break;
     case CM_ANTWORT_EINTIPPEN:
       event.Check(settings_.typedAnswers);

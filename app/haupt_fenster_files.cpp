@@ -7,6 +7,8 @@
 #include <wx/menu.h>
 
 #include <filesystem>
+#include <memory>
+#include <utility>
 
 #include "app/file_dialogs.h"
 #include "app/haupt_fenster.h"
@@ -311,12 +313,16 @@ void tHauptFenster::importText() {
   tWordListOptions options;
   if (!chooseWordListToImport(this, &chosen, &options)) return;
   tImportNotes notes;
+  // An import only appends cards, so the counts before are enough to take it back.
+  std::unique_ptr<tUndoChange> change = appendChange(&theCardBox);
   const tImportResult result = importWordList(chosen.c_str(), options, notes.reporter());
   if (!result.opened) warn(this, toWx(kCannotRead) + shownPath(chosen));
-  // New cards exist nowhere but in memory: closing must offer to save them.
-  if (result.added > 0) modified_ = true;
-  forgetAnswers();
-  refresh();
+  if (result.added > 0) {
+    // New cards exist nowhere but in memory: closing must offer to save them.
+    changedBy("Import", std::move(change));
+  } else {
+    refresh();
+  }
   if (result.opened) notes.show(this, chosen, result);
 }
 

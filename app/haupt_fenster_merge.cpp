@@ -71,19 +71,22 @@ void tHauptFenster::mergeInto(const std::vector<std::string>& paths) {
     mergedVersions_.clear();
     return;
   }
+  const tBoxSnapshot snapshot = snapshotOf(&theCardBox);
   fillBox(theCardBox, cards);
-  forgetAnswers();
   modified_ = true;
   const bool saved = saveBox();
   mergedVersions_.clear();
   if (!saved) {
     // Whatever stood in the way, the copies are still there to be merged again.
     fillBox(theCardBox, before);
+    forgetAnswers();
     modified_ = wasModified;
     refresh();
     warn(this, toWx(kNotSaved));
     return;
   }
+  // Saved, and still one step back to the box as it was before.
+  undo_.record("Zusammenf\xFChren", differenceChange(&theCardBox, snapshot));
   refresh();
   keepMergedFiles(saveGuard_.box(), merged, &warnings);
   copiesAsked_ = findConflictCopies(currentFileName);

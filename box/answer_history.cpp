@@ -33,8 +33,18 @@ int16_t tAnswerHistory::record(Answer answer) {
 }
 
 void tAnswerHistory::remember(const Entry& entry) {
-  if (entries_.size() == kDepth) entries_.pop_front();
+  if (!entries_.empty() && entries_.size() >= depth_) {
+    forgotten_ = entries_.front().serial;
+    entries_.pop_front();
+  }
   entries_.push_back(entry);
+  entries_.back().serial = ++serial_;
+}
+
+// A serial of its own, so a change kept just before the clear counts as forgotten too.
+void tAnswerHistory::clear() {
+  entries_.clear();
+  forgotten_ = ++serial_;
 }
 
 bool tAnswerHistory::deleteCard(const tTermel* card, int n) {

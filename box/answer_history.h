@@ -6,9 +6,9 @@
 // A deleted card goes back to the compartment and place it was deleted from.
 //
 // The history only knows the answers and deletions. Whoever changes the box in any other way
-// (loading, new box, import, editing cards, shuffling, all to
-// compartment 1) must clear() it; moveEmptyToEnd is the exception, its exchanges of
-// lists are undone along with the answer. A take-back that no longer fits the box is
+// must either clear() it or keep that change where it can be taken back first, exactly
+// (tUndoStack); moveEmptyToEnd is the exception, its exchanges of lists are undone
+// along with the answer. A take-back that no longer fits the box is
 // refused and clears the history. The box must outlive the history.
 #ifndef TERMEL_BOX_ANSWER_HISTORY_H_
 #define TERMEL_BOX_ANSWER_HISTORY_H_
@@ -24,12 +24,13 @@ class tAnswerHistory {
  public:
   static constexpr size_t kDepth = 30;
 
-  explicit tAnswerHistory(CardBox* box) : box_(box) {}
+  // depth: how many answers and deletions are kept, about 300 bytes each.
+  explicit tAnswerHistory(CardBox* box, size_t depth = kDepth) : box_(box), depth_(depth) {}
   tAnswerHistory(const tAnswerHistory&) = delete;
   tAnswerHistory& operator=(const tAnswerHistory&) = delete;
 
   // CardBox::answerKnown / answerUnknown on the card being asked, remembered; the
-  // oldest answer is forgotten beyond kDepth. Without a card nothing is remembered.
+  // oldest answer is forgotten beyond the depth. Without a card nothing is remembered.
   int16_t answerKnown();
   int16_t answerUnknown();
 
@@ -52,7 +53,16 @@ class tAnswerHistory {
 
   bool canTakeBack() const { return !entries_.empty(); }
   size_t size() const { return entries_.size(); }
-  void clear() { entries_.clear(); }
+  void clear();
+
+  // Every entry remembered gets the next serial number, from 1. serial() is the last
+  // one handed out; newest() that of the entry takeBack() would take back (0: none);
+  // forgotten() the newest serial that is gone without being taken back (dropped
+  // beyond the depth or cleared), so a change made at serial s can still be taken back
+  // exactly while forgotten() <= s.
+  uint64_t serial() const { return serial_; }
+  uint64_t newest() const { return entries_.empty() ? 0 : entries_.back().serial; }
+  uint64_t forgotten() const { return forgotten_; }
 
  private:
   struct Entry {
@@ -63,6 +73,7 @@ class tAnswerHistory {
     tTermel after;   // the card as the answer left it, at the end of to
     bool deletion;   // before was deleted from compartment from, at position
     int32_t position;
+    uint64_t serial = 0;
   };
 
   template <typename Answer>
@@ -72,7 +83,10 @@ class tAnswerHistory {
   tTermel* restore(const Entry& entry);
 
   CardBox* box_;
+  size_t depth_;
   std::deque<Entry> entries_;
+  uint64_t serial_ = 0;
+  uint64_t forgotten_ = 0;
 };
 
 #endif  // TERMEL_BOX_ANSWER_HISTORY_H_

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 CardBox theCardBox;
 
@@ -184,14 +185,36 @@ void CardBox::allToFirst() {
   notify(change(tBoxChange::tKind::kAllToFirst, 0, 1));
 }
 
-void CardBox::shuffle(int n) {
-  if (n == 0) {
-    for (int k = 0; k < compartmentCount_; ++k) lists_[k].shuffle();
-  } else if (valid(n)) {
-    lists_[n - 1].shuffle();
+void CardBox::shuffle(int n, tOrders* dealt) {
+  for (int k = 0; k < compartmentCount_; ++k) {
+    if (n != 0 && n != k + 1) continue;
+    std::vector<int32_t> order = lists_[k].shuffle();
+    if (dealt != nullptr) (*dealt)[k] = std::move(order);
   }
   // The new order would take as much to tell as the box itself.
   notify(tBoxChange{});
+}
+
+bool CardBox::reorder(int n, const std::vector<int32_t>& order) {
+  if (!valid(n) || static_cast<int32_t>(order.size()) != lists_[n - 1].count()) return false;
+  lists_[n - 1].reorder(order);
+  notify(tBoxChange{});
+  return true;
+}
+
+bool CardBox::moveTail(int from, int32_t keep, int to) {
+  if (!valid(from) || !valid(to) || from == to || keep < 0 || keep > countIn(from)) return false;
+  lists_[from - 1].moveTail(keep, &lists_[to - 1]);
+  notify(tBoxChange{});
+  return true;
+}
+
+bool CardBox::cutTo(int n, int32_t keep) {
+  if (!valid(n) || keep < 0 || keep > countIn(n)) return false;
+  tTrmListe cut;
+  lists_[n - 1].moveTail(keep, &cut);
+  notify(tBoxChange{});
+  return true;
 }
 
 bool CardBox::moveEmptyToEnd() {

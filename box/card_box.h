@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "box/box_change.h"
 #include "box/termel.h"
@@ -54,7 +55,21 @@ class CardBox {
   void clearCompartment(int n);
   void clearAll();
   void allToFirst();
-  void shuffle(int n);
+  // The order each compartment was dealt in by shuffle (index: compartment - 1), as
+  // tTrmListe::reorder takes it; empty for a compartment whose order stayed.
+  using tOrders = std::array<std::vector<int32_t>, kCompartments>;
+  // Shuffles compartment n, or every compartment for 0; *dealt (when given) gets the
+  // orders dealt.
+  void shuffle(int n, tOrders* dealt = nullptr);
+  // Deals compartment n anew as tTrmListe::reorder does; false when n is out of range
+  // or order does not have one entry per card.
+  bool reorder(int n, const std::vector<int32_t>& order);
+  // Moves the cards of compartment from after its first keep to the end of
+  // compartment to; false (nothing moved) when a number is out of range, they are the
+  // same or from holds fewer than keep cards.
+  bool moveTail(int from, int32_t keep, int to);
+  // Removes the cards of compartment n after its first keep; false as moveTail.
+  bool cutTo(int n, int32_t keep);
   bool moveEmptyToEnd();
   int32_t countIn(int n) const;
   int32_t totalCount() const;

@@ -228,21 +228,26 @@ tTermel* tTrmListe::next() {
   return &cursorNode_->card;
 }
 
-void tTrmListe::shuffle() {
-  if (count_ < 3) return;
+std::vector<int32_t> tTrmListe::shuffle() {
+  std::vector<int32_t> order;
+  if (count_ < 3) return order;
   std::srand(static_cast<unsigned>(std::time(nullptr)));
+  order.resize(count_);
+  for (int32_t i = 0; i < count_; ++i) order[i] = i;
+  for (int32_t i = count_ - 1; i > 0; --i) std::swap(order[i], order[uniformBelow(i + 1)]);
+  reorder(order);
+  return order;
+}
+
+void tTrmListe::reorder(const std::vector<int32_t>& order) {
+  if (static_cast<int32_t>(order.size()) != count_) return;
   // The cards are dealt out anew over the nodes, which keep their ring: walking a
   // list in memory order stays cheap for long lists, and only the small index
   // array is touched at random.
   std::vector<tTermel> cards;
   cards.reserve(count_);
-  std::vector<int32_t> order(count_);
   Node* node = firstNode_;
-  for (int32_t i = 0; i < count_; ++i, node = node->next) {
-    cards.push_back(node->card);
-    order[i] = i;
-  }
-  for (int32_t i = count_ - 1; i > 0; --i) std::swap(order[i], order[uniformBelow(i + 1)]);
+  for (int32_t i = 0; i < count_; ++i, node = node->next) cards.push_back(node->card);
   // The cards are read in random order: fetch a few ahead, since a long list's copy is
   // far bigger than the caches.
   constexpr int32_t kAhead = 8;
@@ -256,6 +261,28 @@ void tTrmListe::shuffle() {
   }
   cursorNode_ = nullptr;
   cursorIndex_ = 0;
+}
+
+void tTrmListe::moveTail(int32_t keep, tTrmListe* into) {
+  if (into == this || keep < 0 || keep >= count_) return;
+  tTrmListe tail;
+  if (keep == 0) {
+    tail.swap(*this);
+  } else {
+    Node* last = firstNode_;
+    for (int32_t i = 1; i < keep; ++i) last = last->next;
+    tail.firstNode_ = last->next;
+    tail.lastNode_ = lastNode_;
+    tail.count_ = count_ - keep;
+    tail.lastNode_->next = tail.firstNode_;
+    last->next = firstNode_;
+    lastNode_ = last;
+    count_ = keep;
+    cursorNode_ = nullptr;
+    cursorIndex_ = 0;
+    searchFrom_ = nullptr;
+  }
+  into->appendAll(tail);
 }
 
 template <typename Match>

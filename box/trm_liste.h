@@ -6,6 +6,7 @@
 #define TERMEL_BOX_TRM_LISTE_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "box/termel.h"
 
@@ -43,7 +44,14 @@ class tTrmListe {
   int32_t count() const { return count_; }
   // Uniform random order in linear time; keeps every card and its counters. The
   // records are rewritten, so references taken before do not follow their cards.
-  void shuffle();
+  // Returns the order dealt, as reorder() takes it (empty when nothing moved).
+  std::vector<int32_t> shuffle();
+  // The card at position i becomes the one that stood at order[i]; ignored unless
+  // order has one entry per card. Records are rewritten as by shuffle().
+  void reorder(const std::vector<int32_t>& order);
+  // Moves the cards after the first keep to the end of into, in order, walking only
+  // the first keep cards.
+  void moveTail(int32_t keep, tTrmListe* into);
   tTermel* findEither(const tTermel& card) const;
   tTermel* findBoth(const tTermel& card) const;
   void clear();

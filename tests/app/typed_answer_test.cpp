@@ -194,11 +194,15 @@ TEST_F(TypedAnswerTest, TakingBackThreeAnswersRestoresTheBox) {
   EXPECT_EQ(frontsIn(1), (Fronts{"A", "B", "C", "D"}));
   EXPECT_EQ(focus(), control(ID_SEHEN));
 
-  // Shuffling makes the answers before it final.
+  // Shuffling is taken back first, then the answer before it.
   press(WXK_RETURN);
   press(WXK_RETURN);
   EXPECT_TRUE(menuEnabled(CM_ZURUECKNEHMEN));
   menu(CM_MISCHEN);
+  EXPECT_TRUE(menuEnabled(CM_ZURUECKNEHMEN));
+  press('Z', wxMOD_CONTROL);
+  press('Z', wxMOD_CONTROL);
+  EXPECT_EQ(frontsIn(1), (Fronts{"A", "B", "C", "D"}));
   EXPECT_FALSE(menuEnabled(CM_ZURUECKNEHMEN));
 }
 
