@@ -21,6 +21,7 @@
 #include "kartei/file_texts.h"
 #include "kartei/stale_temp_files.h"
 #include "kartei/version_record.h"
+#include "storage/charset.h"
 #include "storage/safe_replace.h"
 #include "storage/sys_calls.h"
 #include "storage/text_encoding.h"
@@ -193,8 +194,11 @@ void copyText(tCharField& field, char* dest, size_t size) {
 // Copies a card text; true when the field held more than a card does. Only a text
 // that fills the card is looked at whole, so our own files cost nothing more.
 bool copyCardText(tCharField& field, char* dest, size_t size) {
-  copyText(field, dest, size);
-  return field.index() >= 0 && std::strlen(dest) == size - 1 && std::strlen(field.get()) >= size;
+  if (field.index() < 0) {
+    dest[0] = '\0';
+    return false;
+  }
+  return field.copyTo(dest, size) == size - 1 && std::strlen(field.get()) >= size;
 }
 
 // The current record as a card, built where it is kept: a longer text of a foreign
@@ -426,19 +430,76 @@ void reportMissingColumns(tTrmDB& db, const std::string& path, std::vector<std::
   }
 }
 
+namespace {
+
+// Where the values of a card stand in a record of a card file laid out as this program
+// writes it: both texts exactly as wide as a card's buffer, counters numeric. Such
+// records are decoded straight from their bytes, without a call per field.
+struct tCardLayout {
+  int front = -1, back = -1, letter = -1, known = -1, unknown = -1;
+  size_t knownWidth = 0, unknownWidth = 0;
+  bool usable = false;
+};
+
+tCardLayout layoutOf(tTrmDB& db) {
+  tCardLayout layout;
+  const auto isText = [&db](const tCharField& field) {
+    return field.index() >= 0 && db.fieldLength(field.index()) == tTermel::kTextSize;
+  };
+  layout.usable = isText(db.DEUTSCH) && isText(db.UEBERSETZT) && db.KASTEN.index() >= 0 &&
+                  db.GEWUSST.type() == 'N' && db.UNBEKANNT.type() == 'N';
+  layout.front = db.fieldOffset(db.DEUTSCH.index());
+  layout.back = db.fieldOffset(db.UEBERSETZT.index());
+  layout.letter = db.fieldOffset(db.KASTEN.index());
+  layout.known = db.fieldOffset(db.GEWUSST.index());
+  layout.unknown = db.fieldOffset(db.UNBEKANNT.index());
+  layout.knownWidth = static_cast<size_t>(db.GEWUSST.length());
+  layout.unknownWidth = static_cast<size_t>(db.UNBEKANNT.length());
+  return layout;
+}
+
+// A text of a card-wide field into a card's buffer, as tCharField::copyTo gives it;
+// true when it was cut to the 63 characters a card holds.
+bool decodeCardText(const unsigned char* field, char* dest) {
+  const size_t length = dbfTextLength(field, tTermel::kTextSize);
+  std::memcpy(dest, field, tTermel::kTextSize);
+  toScreenCharset(dest, std::min<size_t>(length, tTermel::kTextSize - 1));
+  return length >= tTermel::kTextSize;
+}
+
+// The card of the current record and its compartment letter as the screen shows it
+// ('\0' for none); true when a text was cut.
+bool readCardAt(tTrmDB& db, const tCardLayout& layout, tTermel* card, char* letter) {
+  if (!layout.usable) {
+    char text[2];
+    copyText(db.KASTEN, text, sizeof text);
+    *letter = text[0];
+    return readCard(db, card);
+  }
+  const unsigned char* record = db.recordBytes();
+  const bool cut = decodeCardText(record + layout.front, card->front) |
+                   decodeCardText(record + layout.back, card->back);
+  card->timesKnown = parseInteger(record + layout.known, layout.knownWidth);
+  card->timesUnknown = parseInteger(record + layout.unknown, layout.unknownWidth);
+  const unsigned char c = record[layout.letter];
+  *letter = c == ' ' || c == '\0' ? '\0' : oemCharToAnsi(static_cast<char>(c));
+  return cut;
+}
+
 // Hands every card of the open card file to take, in file order, until the first record
 // that cannot be read.
-void takeCards(tTrmDB& db, const tCardTaker& take, tFileReport* report) {
+template <typename Take>
+void takeCards(tTrmDB& db, const Take& take, tFileReport* report) {
+  const tCardLayout layout = layoutOf(db);
   tTermel card;
+  char letter;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
     if (db.isDeleted()) {
       ++report->deletedSkipped;
       continue;
     }
-    if (readCard(db, &card)) ++report->longTexts;
-    char letter[2];
-    copyText(db.KASTEN, letter, sizeof letter);
-    if (!take(card, compartmentOfLetter(letter[0]))) {
+    if (readCardAt(db, layout, &card, &letter)) ++report->longTexts;
+    if (!take(card, compartmentOfLetter(letter))) {
       take(card, 1);
       ++report->placedInFirst;
     }
@@ -446,12 +507,24 @@ void takeCards(tTrmDB& db, const tCardTaker& take, tFileReport* report) {
   }
 }
 
+template <typename Take>
+void readCards(const char* path, const Take& take, tFileReport* report);
+
+}  // namespace
+
 void loadCardFile(const char* path, tFileReport* report) {
-  readCardFile(
+  readCards(
       path, [](const tTermel& card, int n) { return theCardBox.addCardTo(card, n); }, report);
 }
 
 void readCardFile(const char* path, const tCardTaker& take, tFileReport* report) {
+  readCards(path, take, report);
+}
+
+namespace {
+
+template <typename Take>
+void readCards(const char* path, const Take& take, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   const size_t errorsBefore = report->errors.size();
@@ -503,6 +576,8 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
   report->lossyRewrite =
       report->errors.size() > errorsBefore || report->foreignColumns > 0 || report->longTexts > 0;
 }
+
+}  // namespace
 
 bool saveCardFile(const char* path, tFileReport* report,
                   const std::vector<std::string>& alsoMadeFrom) {

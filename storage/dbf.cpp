@@ -162,15 +162,14 @@ size_t maskedTextLength(const unsigned char* bytes, size_t n) {
 }
 #endif
 
-// A field's text length: no trailing spaces, nothing from a NUL on.
-size_t textLength(const unsigned char* bytes, size_t n) {
+}  // namespace
+
+size_t dbfTextLength(const unsigned char* bytes, size_t n) {
 #if defined(__SSE2__)
   if (n >= 16 && n <= kMaskedMax) return maskedTextLength(bytes, n);
 #endif
   return lengthBeforeNul(bytes, trimmedLength(bytes, n));
 }
-
-}  // namespace
 
 tDBF::tDBF()
     : lastError_(0),
@@ -586,7 +585,7 @@ const unsigned char* tDBF::noCurrentField() {
 const unsigned char* tDBF::fieldText(int index, size_t* length) {
   const unsigned char* bytes = currentField(index, length);
   if (bytes == nullptr) return nullptr;
-  *length = textLength(bytes, *length);
+  *length = dbfTextLength(bytes, *length);
   return bytes;
 }
 
