@@ -20,6 +20,8 @@
 #ifndef TERMEL_KARTEI_VERSION_RECORD_H_
 #define TERMEL_KARTEI_VERSION_RECORD_H_
 
+#include <nettle/sha2.h>
+
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -33,6 +35,20 @@ struct tVersionId {
 
 // The version of the regular file at path; false when it is missing or cannot be read.
 bool versionOfFile(const std::string& path, tVersionId* version);
+
+// The version of bytes handed over piece by piece: a save learns the version of the
+// file it writes from the bytes as they go out, without reading the file back.
+class tVersionHash {
+ public:
+  tVersionHash();
+  void add(const void* data, size_t size);
+  // The version of all bytes added so far.
+  tVersionId version() const;
+
+ private:
+  sha256_ctx context_;
+  int64_t size_ = 0;
+};
 
 class tVersionRecord {
  public:
@@ -68,12 +84,12 @@ class tVersionRecord {
   std::unordered_map<std::string, int64_t> sizes_;
 };
 
-// The hook of a save: the card file that is about to replace cardPath (newFile) gets
-// its line, made from replaced (when that is known) and alsoMadeFrom, and the record
-// takes over its conflict copies (absorbCopies). A record that cannot be written only
-// warns: the save goes on, and a merge then finds no common version with this one and
-// deletes nothing.
-void recordNewVersion(const std::string& cardPath, const std::string& newFile,
+// The hook of a save: the card file that is about to replace cardPath, of version
+// (learnt from its bytes as the save wrote them), gets its line, made from replaced
+// (when that is known) and alsoMadeFrom, and the record takes over its conflict copies
+// (absorbCopies). A record that cannot be written only warns: the save goes on, and a
+// merge then finds no common version with this one and deletes nothing.
+void recordNewVersion(const std::string& cardPath, const tVersionId& version,
                       const tVersionId* replaced, const std::vector<std::string>& alsoMadeFrom,
                       std::vector<std::string>* warnings);
 

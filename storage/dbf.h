@@ -20,6 +20,9 @@
 
 #include "storage/little_endian.h"
 
+// The byte behind the last record of a table.
+constexpr unsigned char kDbfEndMark = 0x1A;
+
 // Error codes passed to tDBF::error.
 enum : int {
   kDbfShortHeader = 1,      // open: header unreadable, or inconsistent/truncated
@@ -209,6 +212,11 @@ class tCreateDBF {
   // local date, or the given date.
   bool create(const char* fileName) const;
   bool create(const char* fileName, const std::tm& date) const;
+  // The header, descriptors and terminator of a table of that many records, for a
+  // writer that streams the records behind them and the end mark (kDbfEndMark) last;
+  // with the given date or today's local date, or none when the clock cannot be read.
+  std::vector<unsigned char> header(uint32_t records, const std::tm& date) const;
+  std::vector<unsigned char> header(uint32_t records) const;
 
  private:
   int count_;
