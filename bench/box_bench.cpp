@@ -10,6 +10,7 @@
 // Storing one typed card is measured at 200,000 cards (goal: under 50 ms).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -35,7 +36,6 @@
 #include "kartei/box_file_name.h"
 #include "kartei/card_file.h"
 #include "kartei/learning_journal.h"
-#include "kartei/version_record.h"
 #include "wordlists/text_io.h"
 
 namespace {
@@ -47,18 +47,14 @@ class BenchFiles {
     char name[] = "/tmp/termel-bench-XXXXXX";
     dir_ = mkdtemp(name) != nullptr ? name : "/tmp";
   }
+  // Everything the benchmarks left in the scratch directory goes with it: card and box
+  // files, version records and the backups of the saves.
   ~BenchFiles() {
-    for (const auto& entry : written_) {
-      std::remove(entry.second.c_str());
-      if (entry.first[1] != 'r') continue;
-      std::remove(boxFileName(entry.second).c_str());
-      std::remove(tVersionRecord::fileOf(entry.second).c_str());
-    }
-    std::remove((dir_ + "/blocked").c_str());
-    for (const char* sub : {"/data/termel/backups", "/data/termel", "/data"}) {
-      rmdir((dir_ + sub).c_str());
-    }
-    rmdir(dir_.c_str());
+    if (dir_ == "/tmp") return;
+    nftw(
+        dir_.c_str(),
+        [](const char* path, const struct stat*, int, struct FTW*) { return std::remove(path); },
+        16, FTW_DEPTH | FTW_PHYS);
   }
 
   const std::string& cardFile(int n) {
