@@ -20,6 +20,7 @@
 #include "kartei/box_file_name.h"
 #include "kartei/box_lock.h"
 #include "kartei/file_texts.h"
+#include "kartei/hash_thread.h"
 #include "kartei/stale_temp_files.h"
 #include "kartei/version_record.h"
 #include "storage/charset.h"
@@ -292,12 +293,15 @@ void formatCardRecord(const tTermel& card, int n, int32_t position, unsigned cha
   putNumber(card.timesUnknown, record + kUnknownAt, kCardColumns[5].length);
 }
 
-// Bytes gathered into pieces that go out with one write each, every piece also handed
-// to the hash of the new version.
+// Called with every piece of the new file once it is written.
+using tPieceWritten = std::function<void(const unsigned char* piece, size_t size)>;
+
+// Bytes gathered into pieces that go out with one write each, every piece then handed
+// to written.
 class tPieceWriter {
  public:
-  tPieceWriter(int fd, tVersionHash* hash)
-      : fd_(fd), hash_(hash), bytes_(new unsigned char[kPieceSize + kCardRecordLength]) {}
+  tPieceWriter(int fd, const tPieceWritten& written)
+      : fd_(fd), written_(written), bytes_(new unsigned char[kPieceSize + kCardRecordLength]) {}
 
   // Room for size more bytes, which the caller fills; at most kCardRecordLength.
   unsigned char* room(size_t size) {
@@ -316,8 +320,8 @@ class tPieceWriter {
   // False (errno set) when any write failed.
   bool flush() {
     if (ok_ && used_ > 0) {
-      hash_->add(bytes_.get(), used_);
       ok_ = writeFully(fd_, bytes_.get(), used_);
+      if (ok_) written_(bytes_.get(), used_);
     }
     used_ = 0;
     return ok_;
@@ -325,7 +329,7 @@ class tPieceWriter {
 
  private:
   int fd_;
-  tVersionHash* hash_;
+  const tPieceWritten& written_;
   std::unique_ptr<unsigned char[]> bytes_;
   size_t used_ = 0;
   bool ok_ = true;
@@ -335,7 +339,7 @@ class tPieceWriter {
 // record count, a record per card, the end mark. Written straight, record by record
 // into pieces, as the table code would write it. An error text naming shown, or "".
 std::string writeCardTable(const std::string& path, const std::string& shown, tSaveTally* tally,
-                           tVersionHash* hash) {
+                           const tPieceWritten& written) {
   tCreateDBF table;
   for (const tColumn& column : kCardColumns)
     table.addField(column.name, column.type, column.length, 0);
@@ -345,17 +349,17 @@ std::string writeCardTable(const std::string& path, const std::string& shown, tS
   if (header.empty()) return writeErrorText(shown, errno);
   const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
   if (fd < 0) return writeErrorText(shown, errno);
-  tPieceWriter out(fd, hash);
+  tPieceWriter out(fd, written);
   out.add(header.data(), header.size());
   tTermel card;
-  int32_t written = 0;
-  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card), ++written) {
+  int32_t records = 0;
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card), ++records) {
     formatCardRecord(card, n, ++tally->count[n - 1], out.room(kCardRecordLength));
   }
   *out.room(1) = kDbfEndMark;
   bool ok = out.flush();
   int error = errno;
-  if (ok && written != theCardBox.totalCount()) {
+  if (ok && records != theCardBox.totalCount()) {
     ok = false;
     error = EIO;
   }
@@ -720,22 +724,38 @@ bool saveCardFile(const tBoxIdentity& box, tFileReport* report, const tBoxLock* 
     heldLock = &ownLock;
   }
   removeStaleTempFiles(box, heldLock);
-  // The version replaced, which the new one is made from.
-  tVersionId replaced;
-  const bool hadVersion = versionOfFile(box.realPath(), &replaced);
+  // The versions of the file replaced, which the new one is made from, and of the new
+  // one, hashed aside while the replaced file is read between the pieces written.
+  tHashThread hashes;
+  tVersionReader replacedFile(box.realPath());
+  std::vector<unsigned char> replacedPiece;
+  const auto readReplaced = [&] {
+    if (!replacedFile.next(&replacedPiece)) return false;
+    hashes.add(tHashThread::kReplaced, std::move(replacedPiece));
+    return true;
+  };
+  const tPieceWritten written = [&](const unsigned char* piece, size_t size) {
+    hashes.add(tHashThread::kWritten, std::vector<unsigned char>(piece, piece + size));
+    readReplaced();
+  };
   struct stat replacedStatus {};
   const bool linked = !box.linkedNames().empty() &&
                       sysCalls().fstatat(AT_FDCWD, box.realPath().c_str(), &replacedStatus, 0) == 0;
   keepBeforeSave(box, &report->warnings);
   tSaveTally tally;
-  tVersionHash hash;
   const bool saved = replaceFile(
       box.realPath(), tSafeReplace::tLinks::kFollow, report,
-      [&](const std::string& temp) { return writeCardTable(temp, box.realPath(), &tally, &hash); },
+      [&](const std::string& temp) {
+        return writeCardTable(temp, box.realPath(), &tally, written);
+      },
       &report->stamp,
       [&](const std::string&) {
-        recordNewVersion(box.keyPath(), hash.version(), hadVersion ? &replaced : nullptr,
-                         alsoMadeFrom, &report->warnings);
+        while (readReplaced()) {
+        }
+        const tVersionId replaced = hashes.version(tHashThread::kReplaced);
+        recordNewVersion(box.keyPath(), hashes.version(tHashThread::kWritten),
+                         replacedFile.whole() ? &replaced : nullptr, alsoMadeFrom,
+                         &report->warnings);
       });
   if (!saved) return false;
   if (linked) relinkOtherNames(box, replacedStatus, report);

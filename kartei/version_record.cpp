@@ -105,17 +105,19 @@ bool appendSynced(const std::string& path, std::string text) {
 
 }  // namespace
 
-tVersionHash::tVersionHash() {
-  sha256_init(&context_);
+tVersionHash::tVersionHash() : context_(new sha256_ctx) {
+  sha256_init(context_.get());
 }
 
+tVersionHash::~tVersionHash() = default;
+
 void tVersionHash::add(const void* data, size_t size) {
-  sha256_update(&context_, size, static_cast<const uint8_t*>(data));
+  sha256_update(context_.get(), size, static_cast<const uint8_t*>(data));
   size_ += static_cast<int64_t>(size);
 }
 
 tVersionId tVersionHash::version() const {
-  sha256_ctx context = context_;
+  sha256_ctx context = *context_;
   uint8_t digest[SHA256_DIGEST_SIZE];
   sha256_digest(&context, sizeof digest, digest);
   static const char kDigits[] = "0123456789abcdef";
@@ -128,17 +130,32 @@ tVersionId tVersionHash::version() const {
   return version;
 }
 
-bool versionOfFile(const std::string& path, tVersionId* version) {
-  const int fd = openRegular(path, O_RDONLY);
-  if (fd < 0) return false;
-  tVersionHash hash;
-  std::vector<uint8_t> chunk(kChunk);
-  ssize_t got;
-  while ((got = sysCalls().read(fd, chunk.data(), chunk.size())) > 0) {
-    hash.add(chunk.data(), static_cast<size_t>(got));
+tVersionReader::tVersionReader(const std::string& path) : fd_(openRegular(path, O_RDONLY)) {}
+
+tVersionReader::~tVersionReader() {
+  if (fd_ >= 0) sysCalls().close(fd_);
+}
+
+bool tVersionReader::next(std::vector<unsigned char>* piece) {
+  if (fd_ < 0) return false;
+  piece->resize(kChunk);
+  const ssize_t got = sysCalls().read(fd_, piece->data(), piece->size());
+  if (got > 0) {
+    piece->resize(static_cast<size_t>(got));
+    return true;
   }
-  sysCalls().close(fd);
-  if (got != 0) return false;
+  whole_ = got == 0;
+  sysCalls().close(fd_);
+  fd_ = -1;
+  return false;
+}
+
+bool versionOfFile(const std::string& path, tVersionId* version) {
+  tVersionReader reader(path);
+  tVersionHash hash;
+  std::vector<unsigned char> piece;
+  while (reader.next(&piece)) hash.add(piece.data(), piece.size());
+  if (!reader.whole()) return false;
   *version = hash.version();
   return true;
 }

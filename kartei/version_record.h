@@ -20,12 +20,13 @@
 #ifndef TERMEL_KARTEI_VERSION_RECORD_H_
 #define TERMEL_KARTEI_VERSION_RECORD_H_
 
-#include <nettle/sha2.h>
-
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+struct sha256_ctx;
 
 // One version of a card file: the hash of its bytes and their number.
 struct tVersionId {
@@ -41,13 +42,34 @@ bool versionOfFile(const std::string& path, tVersionId* version);
 class tVersionHash {
  public:
   tVersionHash();
+  ~tVersionHash();
+  tVersionHash(const tVersionHash&) = delete;
+  tVersionHash& operator=(const tVersionHash&) = delete;
   void add(const void* data, size_t size);
   // The version of all bytes added so far.
   tVersionId version() const;
 
  private:
-  sha256_ctx context_;
+  std::unique_ptr<sha256_ctx> context_;
   int64_t size_ = 0;
+};
+
+// A regular file read piece by piece, for a caller that hashes the pieces where it
+// likes: a save reads the file it replaces between the pieces it writes.
+class tVersionReader {
+ public:
+  explicit tVersionReader(const std::string& path);
+  ~tVersionReader();
+  tVersionReader(const tVersionReader&) = delete;
+  tVersionReader& operator=(const tVersionReader&) = delete;
+  // The next piece of the file into *piece; false once the file is read or unreadable.
+  bool next(std::vector<unsigned char>* piece);
+  // After next() has returned false: whether the whole file was read.
+  bool whole() const { return whole_; }
+
+ private:
+  int fd_;
+  bool whole_ = false;
 };
 
 class tVersionRecord {
