@@ -554,13 +554,14 @@ TEST_F(CardFileTest, UsualAndWiderLayoutsLoadTheSameCards) {
                             "7:Ende;end;0;7", "loaded 7, long 1, first 4, deleted 1"}));
 }
 
-// A save writes its card file in pieces and learns the new version from the bytes as
-// they go out: the version recorded must be that of the file on disk, for boxes of one
-// piece and of many, and a position too wide for its column is starred as the table
-// code stars it.
-TEST_F(CardFileTest, RecordedVersionIsTheSavedFilesAndWidePositionsAreStarred) {
+// A save writes its card file in pieces and learns the versions of the new file and of
+// the one it replaces from the bytes as they go by: both must be the files' on disk,
+// for boxes of one piece and of many, and a position too wide for its column is starred
+// as the table code stars it.
+TEST_F(CardFileTest, RecordedVersionsAreTheFilesAndWidePositionsAreStarred) {
   const std::string path = dir_.file("viele.trm");
-  for (int cards : {1, 10001}) {
+  std::string before;
+  for (int cards : {1, 10001, 2}) {
     theCardBox.clearAll();
     for (int i = 0; i < cards; ++i) {
       theCardBox.addCardTo(card(("W\xF6rter " + std::to_string(i)).c_str(), "words", i, 1), 1);
@@ -570,8 +571,14 @@ TEST_F(CardFileTest, RecordedVersionIsTheSavedFilesAndWidePositionsAreStarred) {
     ASSERT_EQ(bytes.size(), 225u + 144u * cards + 1);
     tVersionId version;
     ASSERT_TRUE(versionOfFile(path, &version));
-    EXPECT_EQ(tVersionRecord::read(path).sizeOf(version.hash), static_cast<int64_t>(bytes.size()));
+    const tVersionRecord record = tVersionRecord::read(path);
+    EXPECT_EQ(record.sizeOf(version.hash), static_cast<int64_t>(bytes.size()));
+    // Made from the version it replaced, and from nothing else.
+    const std::vector<std::string> common = record.lastCommon(before, version.hash);
+    EXPECT_EQ(common, before.empty() ? Strings() : Strings({before}));
     const size_t last = 225 + 144 * static_cast<size_t>(cards - 1);
-    EXPECT_EQ(bytes.substr(last + 129, 5), cards == 1 ? "A   1" : "A****");
+    EXPECT_EQ(bytes.substr(last + 129, 5),
+              cards < 10000 ? "A   " + std::to_string(cards) : "A****");
+    before = version.hash;
   }
 }
