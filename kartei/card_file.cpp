@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -19,8 +20,10 @@
 #include "kartei/box_file_name.h"
 #include "kartei/box_lock.h"
 #include "kartei/file_texts.h"
+#include "kartei/hash_thread.h"
 #include "kartei/stale_temp_files.h"
 #include "kartei/version_record.h"
+#include "storage/charset.h"
 #include "storage/safe_replace.h"
 #include "storage/sys_calls.h"
 #include "storage/text_encoding.h"
@@ -193,8 +196,11 @@ void copyText(tCharField& field, char* dest, size_t size) {
 // Copies a card text; true when the field held more than a card does. Only a text
 // that fills the card is looked at whole, so our own files cost nothing more.
 bool copyCardText(tCharField& field, char* dest, size_t size) {
-  copyText(field, dest, size);
-  return field.index() >= 0 && std::strlen(dest) == size - 1 && std::strlen(field.get()) >= size;
+  if (field.index() < 0) {
+    dest[0] = '\0';
+    return false;
+  }
+  return field.copyTo(dest, size) == size - 1 && std::strlen(field.get()) >= size;
 }
 
 // The current record as a card, built where it is kept: a longer text of a foreign
@@ -239,20 +245,129 @@ struct tSaveTally {
   int32_t count[CardBox::kCompartments] = {};
 };
 
-bool writeCards(tTrmDB& db, tSaveTally* tally) {
-  tTermel card;
-  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card)) {
-    if (!db.append()) return false;
-    const int32_t position = ++tally->count[n - 1];
-    const char letter[2] = {letterOfCompartment(n), '\0'};
-    db.DEUTSCH.set(card.front);
-    db.UEBERSETZT.set(card.back);
-    db.KASTEN.set(letter);
-    db.ALTER.set(position);
-    db.GEWUSST.set(card.timesKnown);
-    db.UNBEKANNT.set(card.timesUnknown);
+// The columns of a card table, in their order.
+struct tColumn {
+  const char* name;
+  char type;
+  int length;
+};
+constexpr tColumn kCardColumns[] = {{"DEUTSCH", 'C', tTermel::kTextSize},
+                                    {"UEBERSETZT", 'C', tTermel::kTextSize},
+                                    {"KASTEN", 'C', 1},
+                                    {"ALTER", 'N', 4},
+                                    {"GEWUSST", 'N', 5},
+                                    {"UNBEKANNT", 'N', 5}};
+// Where each column starts in a record (the deletion flag comes first), and the length.
+constexpr int kFrontAt = 1;
+constexpr int kBackAt = kFrontAt + kCardColumns[0].length;
+constexpr int kLetterAt = kBackAt + kCardColumns[1].length;
+constexpr int kPositionAt = kLetterAt + kCardColumns[2].length;
+constexpr int kKnownAt = kPositionAt + kCardColumns[3].length;
+constexpr int kUnknownAt = kKnownAt + kCardColumns[4].length;
+constexpr int kCardRecordLength = kUnknownAt + kCardColumns[5].length;
+// Records go out in pieces of about this size, each with one write.
+constexpr size_t kPieceSize = 1 << 16;
+
+// A text into a character field of width bytes, as tCharField::set stores it.
+void putText(const char* text, unsigned char* field, size_t width) {
+  char converted[tTermel::kTextSize + 1];
+  toFileCharsetOnly(text, converted, width);
+  std::memcpy(field, converted, std::strlen(converted));
+}
+
+// A number into a numeric field of width bytes, as tNumField::set stores it.
+void putNumber(int32_t value, unsigned char* field, int width) {
+  char text[16];
+  formatInteger(value, width, text);
+  std::memcpy(field, text, static_cast<size_t>(width));
+}
+
+// The card at position (from 1) of compartment n as a record of the card table.
+void formatCardRecord(const tTermel& card, int n, int32_t position, unsigned char* record) {
+  std::memset(record, ' ', kCardRecordLength);
+  putText(card.front, record + kFrontAt, kCardColumns[0].length);
+  putText(card.back, record + kBackAt, kCardColumns[1].length);
+  record[kLetterAt] = static_cast<unsigned char>(letterOfCompartment(n));
+  putNumber(position, record + kPositionAt, kCardColumns[3].length);
+  putNumber(card.timesKnown, record + kKnownAt, kCardColumns[4].length);
+  putNumber(card.timesUnknown, record + kUnknownAt, kCardColumns[5].length);
+}
+
+// Called with every piece of the new file once it is written.
+using tPieceWritten = std::function<void(const unsigned char* piece, size_t size)>;
+
+// Bytes gathered into pieces that go out with one write each, every piece then handed
+// to written.
+class tPieceWriter {
+ public:
+  tPieceWriter(int fd, const tPieceWritten& written)
+      : fd_(fd), written_(written), bytes_(new unsigned char[kPieceSize + kCardRecordLength]) {}
+
+  // Room for size more bytes, which the caller fills; at most kCardRecordLength.
+  unsigned char* room(size_t size) {
+    if (used_ + size > kPieceSize) flush();
+    unsigned char* at = bytes_.get() + used_;
+    used_ += size;
+    return at;
   }
-  return true;
+  void add(const void* data, size_t size) {
+    for (size_t done = 0; done < size;) {
+      const size_t part = std::min<size_t>(size - done, kCardRecordLength);
+      std::memcpy(room(part), static_cast<const unsigned char*>(data) + done, part);
+      done += part;
+    }
+  }
+  // False (errno set) when any write failed.
+  bool flush() {
+    if (ok_ && used_ > 0) {
+      ok_ = writeFully(fd_, bytes_.get(), used_);
+      if (ok_) written_(bytes_.get(), used_);
+    }
+    used_ = 0;
+    return ok_;
+  }
+
+ private:
+  int fd_;
+  const tPieceWritten& written_;
+  std::unique_ptr<unsigned char[]> bytes_;
+  size_t used_ = 0;
+  bool ok_ = true;
+};
+
+// The card table of theCardBox into the new, empty file at path: its header with the
+// record count, a record per card, the end mark. Written straight, record by record
+// into pieces, as the table code would write it. An error text naming shown, or "".
+std::string writeCardTable(const std::string& path, const std::string& shown, tSaveTally* tally,
+                           const tPieceWritten& written) {
+  tCreateDBF table;
+  for (const tColumn& column : kCardColumns)
+    table.addField(column.name, column.type, column.length, 0);
+  const std::vector<unsigned char> header =
+      table.header(static_cast<uint32_t>(theCardBox.totalCount()));
+  errno = 0;
+  if (header.empty()) return writeErrorText(shown, errno);
+  const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+  if (fd < 0) return writeErrorText(shown, errno);
+  tPieceWriter out(fd, written);
+  out.add(header.data(), header.size());
+  tTermel card;
+  int32_t records = 0;
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card), ++records) {
+    formatCardRecord(card, n, ++tally->count[n - 1], out.room(kCardRecordLength));
+  }
+  *out.room(1) = kDbfEndMark;
+  bool ok = out.flush();
+  int error = errno;
+  if (ok && records != theCardBox.totalCount()) {
+    ok = false;
+    error = EIO;
+  }
+  if (sysCalls().close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  return ok ? std::string() : writeErrorText(shown, error);
 }
 
 bool writeCompartments(tKastenDB& db, const tSaveTally& tally) {
@@ -271,33 +386,23 @@ bool writeCompartments(tKastenDB& db, const tSaveTally& tally) {
   return true;
 }
 
-// Writes one table into a temporary file and renames it over path only when the
-// whole table is on disk; a failure is reported in words naming path. *stamp gets the
-// stamp of the new file. beforeCommit is handed the finished temporary file.
-template <typename Table, typename Create, typename Fill>
-bool replaceTable(const std::string& path, tSafeReplace::tLinks links, tFileReport* report,
-                  Create create, Fill fill, tFileStamp* stamp,
-                  const std::function<void(const std::string&)>& beforeCommit = nullptr) {
+// Writes a file under a temporary name with write(tempPath), which returns an error
+// text or "", and renames it over path only when the whole file is on disk; a failure
+// is reported in words naming path. *stamp gets the stamp of the new file. beforeCommit
+// is handed the finished temporary file.
+template <typename Write>
+bool replaceFile(const std::string& path, tSafeReplace::tLinks links, tFileReport* report,
+                 Write write, tFileStamp* stamp,
+                 const std::function<void(const std::string&)>& beforeCommit = nullptr) {
   std::vector<std::string>* errors = &report->errors;
   tSafeReplace replace(path, links);
   if (!replace.begin()) {
     errors->push_back(replaceErrorText(replace, path));
     return false;
   }
-  errno = 0;
-  if (!create(replace.tempPath().c_str())) {
-    errors->push_back(writeErrorText(path, errno));
-    return false;
-  }
-  Table db;
-  if (!db.open(replace.tempPath().c_str())) {
-    errors->push_back(tableWriteErrorText(db, path, errno));
-    return false;
-  }
-  const bool filled = fill(db);
-  const bool closed = db.close();
-  if (!closed || !filled) {
-    errors->push_back(tableWriteErrorText(db, path, errno));
+  const std::string failure = write(replace.tempPath());
+  if (!failure.empty()) {
+    errors->push_back(failure);
     return false;
   }
   if (beforeCommit) beforeCommit(replace.tempPath());
@@ -308,6 +413,20 @@ bool replaceTable(const std::string& path, tSafeReplace::tLinks links, tFileRepo
   if (!replace.directorySynced()) report->warnings.push_back(withPath(kNotSynced, path));
   *stamp = replace.stamp();
   return true;
+}
+
+// A table made by create at temp and filled through the table code; an error text
+// naming path, or "".
+template <typename Table, typename Create, typename Fill>
+std::string writeTable(const std::string& temp, const std::string& path, Create create, Fill fill) {
+  errno = 0;
+  if (!create(temp.c_str())) return writeErrorText(path, errno);
+  Table db;
+  if (!db.open(temp.c_str())) return tableWriteErrorText(db, path, errno);
+  const bool filled = fill(db);
+  const bool closed = db.close();
+  if (!closed || !filled) return tableWriteErrorText(db, path, errno);
+  return std::string();
 }
 
 // The box file is only ever written, so what stands under its name loses nothing when
@@ -383,12 +502,8 @@ void tKastenDB::error(int code) {
 
 bool createCardTable(const char* path) {
   tCreateDBF table;
-  table.addField("DEUTSCH", 'C', 64, 0);
-  table.addField("UEBERSETZT", 'C', 64, 0);
-  table.addField("KASTEN", 'C', 1, 0);
-  table.addField("ALTER", 'N', 4, 0);
-  table.addField("GEWUSST", 'N', 5, 0);
-  table.addField("UNBEKANNT", 'N', 5, 0);
+  for (const tColumn& column : kCardColumns)
+    table.addField(column.name, column.type, column.length, 0);
   return table.create(path);
 }
 
@@ -426,19 +541,76 @@ void reportMissingColumns(tTrmDB& db, const std::string& path, std::vector<std::
   }
 }
 
+namespace {
+
+// Where the values of a card stand in a record of a card file laid out as this program
+// writes it: both texts exactly as wide as a card's buffer, counters numeric. Such
+// records are decoded straight from their bytes, without a call per field.
+struct tCardLayout {
+  int front = -1, back = -1, letter = -1, known = -1, unknown = -1;
+  size_t knownWidth = 0, unknownWidth = 0;
+  bool usable = false;
+};
+
+tCardLayout layoutOf(tTrmDB& db) {
+  tCardLayout layout;
+  const auto isText = [&db](const tCharField& field) {
+    return field.index() >= 0 && db.fieldLength(field.index()) == tTermel::kTextSize;
+  };
+  layout.usable = isText(db.DEUTSCH) && isText(db.UEBERSETZT) && db.KASTEN.index() >= 0 &&
+                  db.GEWUSST.type() == 'N' && db.UNBEKANNT.type() == 'N';
+  layout.front = db.fieldOffset(db.DEUTSCH.index());
+  layout.back = db.fieldOffset(db.UEBERSETZT.index());
+  layout.letter = db.fieldOffset(db.KASTEN.index());
+  layout.known = db.fieldOffset(db.GEWUSST.index());
+  layout.unknown = db.fieldOffset(db.UNBEKANNT.index());
+  layout.knownWidth = static_cast<size_t>(db.GEWUSST.length());
+  layout.unknownWidth = static_cast<size_t>(db.UNBEKANNT.length());
+  return layout;
+}
+
+// A text of a card-wide field into a card's buffer, as tCharField::copyTo gives it;
+// true when it was cut to the 63 characters a card holds.
+bool decodeCardText(const unsigned char* field, char* dest) {
+  const size_t length = dbfTextLength(field, tTermel::kTextSize);
+  std::memcpy(dest, field, tTermel::kTextSize);
+  toScreenCharset(dest, std::min<size_t>(length, tTermel::kTextSize - 1));
+  return length >= tTermel::kTextSize;
+}
+
+// The card of the current record and its compartment letter as the screen shows it
+// ('\0' for none); true when a text was cut.
+bool readCardAt(tTrmDB& db, const tCardLayout& layout, tTermel* card, char* letter) {
+  if (!layout.usable) {
+    char text[2];
+    copyText(db.KASTEN, text, sizeof text);
+    *letter = text[0];
+    return readCard(db, card);
+  }
+  const unsigned char* record = db.recordBytes();
+  const bool cut = decodeCardText(record + layout.front, card->front) |
+                   decodeCardText(record + layout.back, card->back);
+  card->timesKnown = parseInteger(record + layout.known, layout.knownWidth);
+  card->timesUnknown = parseInteger(record + layout.unknown, layout.unknownWidth);
+  const unsigned char c = record[layout.letter];
+  *letter = c == ' ' || c == '\0' ? '\0' : oemCharToAnsi(static_cast<char>(c));
+  return cut;
+}
+
 // Hands every card of the open card file to take, in file order, until the first record
 // that cannot be read.
-void takeCards(tTrmDB& db, const tCardTaker& take, tFileReport* report) {
+template <typename Take>
+void takeCards(tTrmDB& db, const Take& take, tFileReport* report) {
+  const tCardLayout layout = layoutOf(db);
   tTermel card;
+  char letter;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
     if (db.isDeleted()) {
       ++report->deletedSkipped;
       continue;
     }
-    if (readCard(db, &card)) ++report->longTexts;
-    char letter[2];
-    copyText(db.KASTEN, letter, sizeof letter);
-    if (!take(card, compartmentOfLetter(letter[0]))) {
+    if (readCardAt(db, layout, &card, &letter)) ++report->longTexts;
+    if (!take(card, compartmentOfLetter(letter))) {
       take(card, 1);
       ++report->placedInFirst;
     }
@@ -446,12 +618,24 @@ void takeCards(tTrmDB& db, const tCardTaker& take, tFileReport* report) {
   }
 }
 
+template <typename Take>
+void readCards(const char* path, const Take& take, tFileReport* report);
+
+}  // namespace
+
 void loadCardFile(const char* path, tFileReport* report) {
-  readCardFile(
+  readCards(
       path, [](const tTermel& card, int n) { return theCardBox.addCardTo(card, n); }, report);
 }
 
 void readCardFile(const char* path, const tCardTaker& take, tFileReport* report) {
+  readCards(path, take, report);
+}
+
+namespace {
+
+template <typename Take>
+void readCards(const char* path, const Take& take, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   const size_t errorsBefore = report->errors.size();
@@ -504,6 +688,8 @@ void readCardFile(const char* path, const tCardTaker& take, tFileReport* report)
       report->errors.size() > errorsBefore || report->foreignColumns > 0 || report->longTexts > 0;
 }
 
+}  // namespace
+
 bool saveCardFile(const char* path, tFileReport* report,
                   const std::vector<std::string>& alsoMadeFrom) {
   tFileReport local;
@@ -538,27 +724,50 @@ bool saveCardFile(const tBoxIdentity& box, tFileReport* report, const tBoxLock* 
     heldLock = &ownLock;
   }
   removeStaleTempFiles(box, heldLock);
-  // The version replaced, which the new one is made from.
-  tVersionId replaced;
-  const bool hadVersion = versionOfFile(box.realPath(), &replaced);
+  // The versions of the file replaced, which the new one is made from, and of the new
+  // one, hashed aside while the replaced file is read between the pieces written.
+  tHashThread hashes;
+  tVersionReader replacedFile(box.realPath());
+  std::vector<unsigned char> replacedPiece;
+  const auto readReplaced = [&] {
+    if (!replacedFile.next(&replacedPiece)) return false;
+    hashes.add(tHashThread::kReplaced, std::move(replacedPiece));
+    return true;
+  };
+  const tPieceWritten written = [&](const unsigned char* piece, size_t size) {
+    hashes.add(tHashThread::kWritten, std::vector<unsigned char>(piece, piece + size));
+    readReplaced();
+  };
   struct stat replacedStatus {};
   const bool linked = !box.linkedNames().empty() &&
                       sysCalls().fstatat(AT_FDCWD, box.realPath().c_str(), &replacedStatus, 0) == 0;
   keepBeforeSave(box, &report->warnings);
   tSaveTally tally;
-  const bool saved = replaceTable<tTrmDB>(
-      box.realPath(), tSafeReplace::tLinks::kFollow, report, createCardTable,
-      [&tally](tTrmDB& db) { return writeCards(db, &tally); }, &report->stamp,
-      [&](const std::string& newFile) {
-        recordNewVersion(box.keyPath(), newFile, hadVersion ? &replaced : nullptr, alsoMadeFrom,
+  const bool saved = replaceFile(
+      box.realPath(), tSafeReplace::tLinks::kFollow, report,
+      [&](const std::string& temp) {
+        return writeCardTable(temp, box.realPath(), &tally, written);
+      },
+      &report->stamp,
+      [&](const std::string&) {
+        while (readReplaced()) {
+        }
+        const tVersionId replaced = hashes.version(tHashThread::kReplaced);
+        recordNewVersion(box.keyPath(), hashes.version(tHashThread::kWritten),
+                         replacedFile.whole() ? &replaced : nullptr, alsoMadeFrom,
                          &report->warnings);
       });
   if (!saved) return false;
   if (linked) relinkOtherNames(box, replacedStatus, report);
   tFileStamp boxStamp;
-  replaceTable<tKastenDB>(
-      box.boxFile(), boxFileLinks(box), report, createBoxTable,
-      [&tally](tKastenDB& db) { return writeCompartments(db, tally); }, &boxStamp);
+  replaceFile(
+      box.boxFile(), boxFileLinks(box), report,
+      [&](const std::string& temp) {
+        return writeTable<tKastenDB>(temp, box.boxFile(), createBoxTable, [&tally](tKastenDB& db) {
+          return writeCompartments(db, tally);
+        });
+      },
+      &boxStamp);
   pruneAfterSave(box, &report->warnings);
   return true;
 }

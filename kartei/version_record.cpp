@@ -105,29 +105,58 @@ bool appendSynced(const std::string& path, std::string text) {
 
 }  // namespace
 
-bool versionOfFile(const std::string& path, tVersionId* version) {
-  const int fd = openRegular(path, O_RDONLY);
-  if (fd < 0) return false;
-  sha256_ctx context;
-  sha256_init(&context);
-  std::vector<uint8_t> chunk(kChunk);
-  int64_t size = 0;
-  ssize_t got;
-  while ((got = sysCalls().read(fd, chunk.data(), chunk.size())) > 0) {
-    sha256_update(&context, static_cast<size_t>(got), chunk.data());
-    size += got;
-  }
-  sysCalls().close(fd);
-  if (got != 0) return false;
+tVersionHash::tVersionHash() : context_(new sha256_ctx) {
+  sha256_init(context_.get());
+}
+
+tVersionHash::~tVersionHash() = default;
+
+void tVersionHash::add(const void* data, size_t size) {
+  sha256_update(context_.get(), size, static_cast<const uint8_t*>(data));
+  size_ += static_cast<int64_t>(size);
+}
+
+tVersionId tVersionHash::version() const {
+  sha256_ctx context = *context_;
   uint8_t digest[SHA256_DIGEST_SIZE];
   sha256_digest(&context, sizeof digest, digest);
   static const char kDigits[] = "0123456789abcdef";
-  version->hash.clear();
+  tVersionId version;
   for (uint8_t byte : digest) {
-    version->hash += kDigits[byte >> 4];
-    version->hash += kDigits[byte & 15];
+    version.hash += kDigits[byte >> 4];
+    version.hash += kDigits[byte & 15];
   }
-  version->size = size;
+  version.size = size_;
+  return version;
+}
+
+tVersionReader::tVersionReader(const std::string& path) : fd_(openRegular(path, O_RDONLY)) {}
+
+tVersionReader::~tVersionReader() {
+  if (fd_ >= 0) sysCalls().close(fd_);
+}
+
+bool tVersionReader::next(std::vector<unsigned char>* piece) {
+  if (fd_ < 0) return false;
+  piece->resize(kChunk);
+  const ssize_t got = sysCalls().read(fd_, piece->data(), piece->size());
+  if (got > 0) {
+    piece->resize(static_cast<size_t>(got));
+    return true;
+  }
+  whole_ = got == 0;
+  sysCalls().close(fd_);
+  fd_ = -1;
+  return false;
+}
+
+bool versionOfFile(const std::string& path, tVersionId* version) {
+  tVersionReader reader(path);
+  tVersionHash hash;
+  std::vector<unsigned char> piece;
+  while (reader.next(&piece)) hash.add(piece.data(), piece.size());
+  if (!reader.whole()) return false;
+  *version = hash.version();
   return true;
 }
 
@@ -246,14 +275,13 @@ int64_t tVersionRecord::sizeOf(const std::string& hash) const {
   return found == sizes_.end() ? -1 : found->second;
 }
 
-void recordNewVersion(const std::string& cardPath, const std::string& newFile,
+void recordNewVersion(const std::string& cardPath, const tVersionId& version,
                       const tVersionId* replaced, const std::vector<std::string>& alsoMadeFrom,
                       std::vector<std::string>* warnings) {
-  tVersionId version;
   std::vector<std::string> parents;
   if (replaced != nullptr) parents.push_back(replaced->hash);
   parents.insert(parents.end(), alsoMadeFrom.begin(), alsoMadeFrom.end());
-  if (!versionOfFile(newFile, &version) || !tVersionRecord::append(cardPath, version, parents)) {
+  if (!tVersionRecord::append(cardPath, version, parents)) {
     warnings->push_back(withPath(kNotRecorded, cardPath));
     return;
   }

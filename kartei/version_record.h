@@ -21,9 +21,12 @@
 #define TERMEL_KARTEI_VERSION_RECORD_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+struct sha256_ctx;
 
 // One version of a card file: the hash of its bytes and their number.
 struct tVersionId {
@@ -33,6 +36,41 @@ struct tVersionId {
 
 // The version of the regular file at path; false when it is missing or cannot be read.
 bool versionOfFile(const std::string& path, tVersionId* version);
+
+// The version of bytes handed over piece by piece: a save learns the version of the
+// file it writes from the bytes as they go out, without reading the file back.
+class tVersionHash {
+ public:
+  tVersionHash();
+  ~tVersionHash();
+  tVersionHash(const tVersionHash&) = delete;
+  tVersionHash& operator=(const tVersionHash&) = delete;
+  void add(const void* data, size_t size);
+  // The version of all bytes added so far.
+  tVersionId version() const;
+
+ private:
+  std::unique_ptr<sha256_ctx> context_;
+  int64_t size_ = 0;
+};
+
+// A regular file read piece by piece, for a caller that hashes the pieces where it
+// likes: a save reads the file it replaces between the pieces it writes.
+class tVersionReader {
+ public:
+  explicit tVersionReader(const std::string& path);
+  ~tVersionReader();
+  tVersionReader(const tVersionReader&) = delete;
+  tVersionReader& operator=(const tVersionReader&) = delete;
+  // The next piece of the file into *piece; false once the file is read or unreadable.
+  bool next(std::vector<unsigned char>* piece);
+  // After next() has returned false: whether the whole file was read.
+  bool whole() const { return whole_; }
+
+ private:
+  int fd_;
+  bool whole_ = false;
+};
 
 class tVersionRecord {
  public:
@@ -68,12 +106,12 @@ class tVersionRecord {
   std::unordered_map<std::string, int64_t> sizes_;
 };
 
-// The hook of a save: the card file that is about to replace cardPath (newFile) gets
-// its line, made from replaced (when that is known) and alsoMadeFrom, and the record
-// takes over its conflict copies (absorbCopies). A record that cannot be written only
-// warns: the save goes on, and a merge then finds no common version with this one and
-// deletes nothing.
-void recordNewVersion(const std::string& cardPath, const std::string& newFile,
+// The hook of a save: the card file that is about to replace cardPath, of version
+// (learnt from its bytes as the save wrote them), gets its line, made from replaced
+// (when that is known) and alsoMadeFrom, and the record takes over its conflict copies
+// (absorbCopies). A record that cannot be written only warns: the save goes on, and a
+// merge then finds no common version with this one and deletes nothing.
+void recordNewVersion(const std::string& cardPath, const tVersionId& version,
                       const tVersionId* replaced, const std::vector<std::string>& alsoMadeFrom,
                       std::vector<std::string>* warnings);
 

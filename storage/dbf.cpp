@@ -22,7 +22,7 @@ namespace {
 constexpr size_t kFixedHeader = 32;
 constexpr size_t kDescriptorSize = 32;
 constexpr unsigned char kHeaderTerminator = 0x0D;
-constexpr unsigned char kEndMark = 0x1A;
+constexpr unsigned char kEndMark = kDbfEndMark;
 // Offsets in the record are 16-bit signed, which bounds a record.
 constexpr int kMaxRecordLength = 32767;
 // Big enough that reading or writing a whole card file costs few system calls.
@@ -162,15 +162,14 @@ size_t maskedTextLength(const unsigned char* bytes, size_t n) {
 }
 #endif
 
-// A field's text length: no trailing spaces, nothing from a NUL on.
-size_t textLength(const unsigned char* bytes, size_t n) {
+}  // namespace
+
+size_t dbfTextLength(const unsigned char* bytes, size_t n) {
 #if defined(__SSE2__)
   if (n >= 16 && n <= kMaskedMax) return maskedTextLength(bytes, n);
 #endif
   return lengthBeforeNul(bytes, trimmedLength(bytes, n));
 }
-
-}  // namespace
 
 tDBF::tDBF()
     : lastError_(0),
@@ -586,7 +585,7 @@ const unsigned char* tDBF::noCurrentField() {
 const unsigned char* tDBF::fieldText(int index, size_t* length) {
   const unsigned char* bytes = currentField(index, length);
   if (bytes == nullptr) return nullptr;
-  *length = textLength(bytes, *length);
+  *length = dbfTextLength(bytes, *length);
   return bytes;
 }
 
@@ -643,17 +642,29 @@ int tCreateDBF::addField(const char* name, char type, int length, int decimals) 
   return 1;
 }
 
-bool tCreateDBF::create(const char* fileName) const {
+namespace {
+
+bool today(std::tm* local) {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return false;
-  return create(fileName, local);
+  return localtime_r(&now, local) != nullptr;
 }
 
-bool tCreateDBF::create(const char* fileName, const std::tm& date) const {
-  if (!fitsFileName(fileName)) return false;
+}  // namespace
+
+bool tCreateDBF::create(const char* fileName) const {
+  std::tm local{};
+  return today(&local) && create(fileName, local);
+}
+
+std::vector<unsigned char> tCreateDBF::header(uint32_t records) const {
+  std::tm local{};
+  if (!today(&local)) return {};
+  return header(records, local);
+}
+
+std::vector<unsigned char> tCreateDBF::header(uint32_t records, const std::tm& date) const {
   const size_t headerLen = kFixedHeader * (count_ + 1) + 1;
-  std::vector<unsigned char> bytes(headerLen + 1, 0);
+  std::vector<unsigned char> bytes(headerLen, 0);
   int recordLen = 1;
   for (int i = 0; i < count_; ++i) recordLen += entries_[i].length;
 
@@ -661,6 +672,7 @@ bool tCreateDBF::create(const char* fileName, const std::tm& date) const {
   bytes[1] = static_cast<unsigned char>(date.tm_year);
   bytes[2] = static_cast<unsigned char>(date.tm_mon + 1);
   bytes[3] = static_cast<unsigned char>(date.tm_mday);
+  encodeFixed32(&bytes[4], records);
   encodeFixed16(&bytes[8], static_cast<uint16_t>(headerLen));
   encodeFixed16(&bytes[10], static_cast<uint16_t>(recordLen));
   for (int i = 0; i < count_; ++i) {
@@ -672,7 +684,13 @@ bool tCreateDBF::create(const char* fileName, const std::tm& date) const {
     d[20] = 1;
   }
   bytes[headerLen - 1] = kHeaderTerminator;
-  bytes[headerLen] = kEndMark;
+  return bytes;
+}
+
+bool tCreateDBF::create(const char* fileName, const std::tm& date) const {
+  if (!fitsFileName(fileName)) return false;
+  std::vector<unsigned char> bytes = header(0, date);
+  bytes.push_back(kEndMark);
 
   const int fd =
       sysCalls().openat(AT_FDCWD, fileName, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);

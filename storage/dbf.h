@@ -20,6 +20,9 @@
 
 #include "storage/little_endian.h"
 
+// The byte behind the last record of a table.
+constexpr unsigned char kDbfEndMark = 0x1A;
+
 // Error codes passed to tDBF::error.
 enum : int {
   kDbfShortHeader = 1,      // open: header unreadable, or inconsistent/truncated
@@ -91,6 +94,10 @@ class tDBF {
   // The current record carries the deletion mark '*' that dBASE programs set instead of
   // removing a record at once.
   bool isDeleted() const { return hasRecord() && recordView_[0] == '*'; }
+  // The bytes of the current record where they stand (recordLength() of them), or null
+  // when no record is current. Valid until another record becomes current or a value
+  // is put; for readers that decode a known layout without a call per field.
+  const unsigned char* recordBytes() const { return hasRecord() ? recordView_ : nullptr; }
   const char* fileName() const { return fileName_; }
 
   // Field access by 0-based index; see fields.h for the handles.
@@ -104,6 +111,9 @@ class tDBF {
   // Both are asked once per value read, so they stay inline.
   char fieldType(int index) const { return validIndex(index) ? fields_[index].type : 'U'; }
   int fieldLength(int index) const { return validIndex(index) ? fields_[index].length : 0; }
+  // Where the field starts in the record's bytes (the deletion flag is byte 0); -1 for
+  // no field.
+  int fieldOffset(int index) const { return validIndex(index) ? fields_[index].offset : -1; }
 
  protected:
   // Called synchronously by every failing operation. The default stores the code
@@ -181,6 +191,10 @@ class tDBF {
   const unsigned char* recordView_;
 };
 
+// The length of a field's text among its n bytes: no trailing spaces, nothing from a
+// NUL on.
+size_t dbfTextLength(const unsigned char* bytes, size_t n);
+
 // A list of field definitions from which a new, empty table file is written.
 class tCreateDBF {
  public:
@@ -198,6 +212,11 @@ class tCreateDBF {
   // local date, or the given date.
   bool create(const char* fileName) const;
   bool create(const char* fileName, const std::tm& date) const;
+  // The header, descriptors and terminator of a table of that many records, for a
+  // writer that streams the records behind them and the end mark (kDbfEndMark) last;
+  // with the given date or today's local date, or none when the clock cannot be read.
+  std::vector<unsigned char> header(uint32_t records, const std::tm& date) const;
+  std::vector<unsigned char> header(uint32_t records) const;
 
  private:
   int count_;

@@ -19,9 +19,8 @@ bool isCSpace(unsigned char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// Leading white space, an optional sign, then digits up to the first other character
-// or the end of the n bytes. Values beyond the 32-bit range saturate instead of
-// overflowing.
+}  // namespace
+
 int32_t parseInteger(const unsigned char* text, size_t n) {
   const unsigned char* const end = text + n;
   while (text < end && *text == ' ') ++text;  // the padding of right-aligned numbers
@@ -45,8 +44,6 @@ int32_t parseInteger(const unsigned char* text, size_t n) {
   const int64_t value = negative ? -magnitude : magnitude;
   return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
 }
-
-}  // namespace
 
 tFeld::tFeld() : index_(-1), table_(nullptr) {}
 

@@ -61,5 +61,9 @@ class tNumField : public tFeld {
 // Writes v right-aligned in exactly width characters into dest (width + 1 bytes).
 // Returns 1, or 0 after filling the width with '*' when v does not fit.
 int formatInteger(int32_t v, int width, char* dest);
+// The value of a numeric field's n bytes as tNumField::get() reads it: leading white
+// space, an optional sign, then digits up to the first other character. Values beyond
+// the 32-bit range saturate instead of overflowing.
+int32_t parseInteger(const unsigned char* text, size_t n);
 
 #endif  // TERMEL_STORAGE_FIELDS_H_

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "kartei/version_record.h"
 #include "storage/sys_calls.h"
 #include "tests/box/box_test_support.h"
 #include "tests/kartei/foreign_card_file.h"
@@ -475,3 +476,92 @@ TEST_F(CardFileTest, TextsLongerThanACardHoldsMakeTheRewriteLossy) {
 }
 
 }  // namespace
+
+// Records of the usual layout are decoded straight from their bytes; the same records
+// with wider text columns go through the fields one by one. Both must give the same
+// cards, compartments and counts, whatever the bytes hold.
+TEST_F(CardFileTest, UsualAndWiderLayoutsLoadTheSameCards) {
+  struct Raw {
+    std::string flag, front850, back, letter, known, unknown;
+  };
+  const Raw raws[] = {
+      {" ",
+       "Gl\x81"
+       "ck",
+       "luck", "B", "-5", "12"},
+      {" ", std::string(64, 'x'), std::string("a\0b", 3) + "ccc", "A", "+7", " 1 2"},
+      {" ", "  vorn  ", "back", " ", "0", "0"},
+      {" ", "klein", "small", "b", "99999", "-9999"},
+      {" ",
+       "\x8E"
+       "rger",
+       "anger", "\x8E", "3", "x4"},
+      {"*", "weg", "gone", "A", "1", "1"},
+      {" ", "Ende", "end", "Z", "", "7"},
+      {" ", "nul", "zero", std::string(1, '\0'), "1", "2"},
+  };
+  const auto load = [&](int width) {
+    std::string bytes = header(static_cast<int>(std::size(raws)), 225, 16 + 2 * width) +
+                        descriptor("DEUTSCH", 'C', width) + descriptor("UEBERSETZT", 'C', width) +
+                        descriptor("KASTEN", 'C', 1) + descriptor("ALTER", 'N', 4) +
+                        descriptor("GEWUSST", 'N', 5) + descriptor("UNBEKANNT", 'N', 5) + "\x0D";
+    for (const Raw& r : raws) {
+      bytes += r.flag + padRight(r.front850, width) + padRight(r.back, width) + r.letter + "   1" +
+               padLeft(r.known, 5) + padLeft(r.unknown, 5);
+    }
+    const std::string path = dir_.file("breite" + std::to_string(width) + ".trm");
+    writeBytes(path, bytes + "\x1A");
+    theCardBox.clearAll();
+    tFileReport report;
+    loadCardFile(path.c_str(), &report);
+    std::vector<std::string> seen;
+    for (int n = 1; n <= CardBox::kCompartments; ++n) {
+      tTermel c;
+      for (tTermel* at = theCardBox.firstIn(n, &c); at != nullptr; at = theCardBox.nextIn(n, &c)) {
+        seen.push_back(std::to_string(n) + ":" + c.front + ";" + c.back + ";" +
+                       std::to_string(c.timesKnown) + ";" + std::to_string(c.timesUnknown));
+      }
+    }
+    seen.push_back("loaded " + std::to_string(report.loaded) + ", long " +
+                   std::to_string(report.longTexts) + ", first " +
+                   std::to_string(report.placedInFirst) + ", deleted " +
+                   std::to_string(report.deletedSkipped));
+    return seen;
+  };
+  const std::vector<std::string> usual = load(tTermel::kTextSize);
+  EXPECT_EQ(usual, load(70));
+  EXPECT_EQ(usual, Strings({"1:" + std::string(63, 'x') + ";a;7;1", "1:  vorn;back;0;0",
+                            "1:klein;small;99999;-9999", "1:\xC4rger;anger;3;0", "1:nul;zero;1;2",
+                            "2:Gl\xFC"
+                            "ck;luck;-5;12",
+                            "7:Ende;end;0;7", "loaded 7, long 1, first 4, deleted 1"}));
+}
+
+// A save writes its card file in pieces and learns the versions of the new file and of
+// the one it replaces from the bytes as they go by: both must be the files' on disk,
+// for boxes of one piece and of many, and a position too wide for its column is starred
+// as the table code stars it.
+TEST_F(CardFileTest, RecordedVersionsAreTheFilesAndWidePositionsAreStarred) {
+  const std::string path = dir_.file("viele.trm");
+  std::string before;
+  for (int cards : {1, 10001, 2}) {
+    theCardBox.clearAll();
+    for (int i = 0; i < cards; ++i) {
+      theCardBox.addCardTo(card(("W\xF6rter " + std::to_string(i)).c_str(), "words", i, 1), 1);
+    }
+    ASSERT_TRUE(saveCardFile(path.c_str()));
+    const std::string bytes = readBytes(path);
+    ASSERT_EQ(bytes.size(), 225u + 144u * cards + 1);
+    tVersionId version;
+    ASSERT_TRUE(versionOfFile(path, &version));
+    const tVersionRecord record = tVersionRecord::read(path);
+    EXPECT_EQ(record.sizeOf(version.hash), static_cast<int64_t>(bytes.size()));
+    // Made from the version it replaced, and from nothing else.
+    const std::vector<std::string> common = record.lastCommon(before, version.hash);
+    EXPECT_EQ(common, before.empty() ? Strings() : Strings({before}));
+    const size_t last = 225 + 144 * static_cast<size_t>(cards - 1);
+    EXPECT_EQ(bytes.substr(last + 129, 5),
+              cards < 10000 ? "A   " + std::to_string(cards) : "A****");
+    before = version.hash;
+  }
+}
