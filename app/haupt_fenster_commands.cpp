@@ -135,7 +135,7 @@ void tHauptFenster::showHistory() {
 
 void tHauptFenster::findCards() {
   bool changed = false;
-  runSearchDialog(this, &history_, &changed);
+  runSearchDialog(this, &history_, &undo_, &changed);
   if (!changed) return;
   modified_ = true;
   refresh();

@@ -77,13 +77,18 @@ void tCardSearch::refresh() {
   find(text_);
 }
 
-int32_t tCardSearch::moveToFirst(const std::vector<int32_t>& rows) {
+int32_t tCardSearch::moveToFirst(const std::vector<int32_t>& rows,
+                                 std::vector<tCardPlace>* places) {
   int32_t moved = 0;
   for (int32_t row : rows) {
     const tFoundCard found = at(row);
     if (found.card == nullptr || found.compartment == 1) continue;
     const tTermel copy = *found.card;
-    if (box_.removeCard(found.card, found.compartment) && box_.addCardTo(copy, 1)) ++moved;
+    const int32_t position = box_.positionOf(found.card, found.compartment);
+    if (!box_.removeCard(found.card, found.compartment)) continue;
+    box_.addCardTo(copy, 1);
+    ++moved;
+    if (places != nullptr) places->push_back({found.compartment, position});
   }
   refresh();
   return moved;

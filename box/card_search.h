@@ -14,6 +14,7 @@
 
 #include "box/card_box.h"
 #include "box/termel.h"
+#include "box/undo_change.h"
 
 struct tFoundCard {
   tTermel* card;
@@ -35,8 +36,9 @@ class tCardSearch {
   // After a change of the box: index() and the last find() again.
   void refresh();
   // Moves the cards of rows (each in range) that are not in compartment 1 to its end,
-  // in row order, counters and all, then refreshes. Returns how many moved.
-  int32_t moveToFirst(const std::vector<int32_t>& rows);
+  // in row order, counters and all, then refreshes. Returns how many moved; places
+  // (when given) gets where each moved card stood, for taking the move back.
+  int32_t moveToFirst(const std::vector<int32_t>& rows, std::vector<tCardPlace>* places = nullptr);
 
   const std::vector<tFoundCard>& found() const { return found_; }
   int32_t count() const { return static_cast<int32_t>(found_.size()); }

@@ -125,6 +125,28 @@ class tCorrected : public tUndoChange {
   tTermel before_;
 };
 
+// Each card goes back from the end of compartment 1 to its place, the last moved
+// first, so every position is taken in the compartment as it stood then.
+class tMovedToFirst : public tUndoChange {
+ public:
+  explicit tMovedToFirst(std::vector<tCardPlace> places) : places_(std::move(places)) {}
+  bool undo(CardBox* box) const override {
+    if (box->countIn(1) < static_cast<int32_t>(places_.size())) return false;
+    for (auto place = places_.rbegin(); place != places_.rend(); ++place) {
+      const tTermel card = *box->lastIn(1);
+      if (!box->removeCard(box->lastIn(1), 1) ||
+          box->insertCard(card, place->compartment, place->position) == nullptr) {
+        return false;
+      }
+    }
+    return true;
+  }
+  size_t bytes() const override { return sizeof *this + places_.capacity() * sizeof(tCardPlace); }
+
+ private:
+  std::vector<tCardPlace> places_;
+};
+
 uint64_t hashOf(const tTermel& card) {
   uint64_t hash = 14695981039346656037ull;
   const auto mix = [&hash](const void* data, size_t size) {
@@ -324,6 +346,11 @@ std::unique_ptr<tUndoChange> correctionChange(CardBox* box, int n, int32_t posit
   for (int32_t i = 0; i < position && card != nullptr; ++i) card = box->nextIn(n, nullptr);
   if (card == nullptr || sameCard(*card, before)) return nullptr;
   return std::make_unique<tCorrected>(n, position, before);
+}
+
+std::unique_ptr<tUndoChange> movedToFirstChange(std::vector<tCardPlace> places) {
+  if (places.empty()) return nullptr;
+  return std::make_unique<tMovedToFirst>(std::move(places));
 }
 
 std::unique_ptr<tUndoChange> differenceChange(CardBox* box, const tBoxSnapshot& before) {

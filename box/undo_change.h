@@ -66,6 +66,14 @@ std::unique_ptr<tUndoChange> clearChange(CardBox* box, int n);
 // when it is the same.
 std::unique_ptr<tUndoChange> correctionChange(CardBox* box, int n, int32_t position,
                                               const tTermel& before);
+// Where a card stood before it was moved: its compartment and its position there.
+struct tCardPlace {
+  int16_t compartment;
+  int32_t position;
+};
+// Made after cards were taken from places, one after the other in that order, and
+// each appended to compartment 1; none when none moved.
+std::unique_ptr<tUndoChange> movedToFirstChange(std::vector<tCardPlace> places);
 // Made after any change from the box as it was (before): the box before, rebuilt from
 // runs of cards that are still in the box and the cards that are not. None when the
 // box is the same.

@@ -15,9 +15,10 @@
 #include "dialogs/termel_dialog.h"
 #include "dialogs/wx_text.h"
 
-tSearchDialog::tSearchDialog(wxWindow* parent, tAnswerHistory* history)
+tSearchDialog::tSearchDialog(wxWindow* parent, tAnswerHistory* history, tUndoStack* undo)
     : tXrcDialog(parent, "1470"),
       history_(history),
+      undo_(undo),
       search_(theCardBox),
       list_(nullptr),
       unmatchable_(false),
@@ -90,10 +91,15 @@ void tSearchDialog::onListKey(wxListEvent& event) {
 }
 
 void tSearchDialog::onCharHook(wxKeyEvent& event) {
-  if (event.GetModifiers() == wxMOD_CONTROL && event.GetKeyCode() == 'Z' &&
-      history_->nextIsDeletion()) {
-    takeBackDeletion();
-    return;
+  if (event.GetModifiers() == wxMOD_CONTROL && event.GetKeyCode() == 'Z') {
+    if (undo_->next() == tUndoStack::tNext::kChange) {
+      takeBackChange();
+      return;
+    }
+    if (history_->nextIsDeletion()) {
+      takeBackDeletion();
+      return;
+    }
   }
   event.Skip();
 }
@@ -107,8 +113,11 @@ void tSearchDialog::boxChanged(int32_t row) {
 void tSearchDialog::correctSelected() {
   const int32_t row = list_->selectedRow();
   const tFoundCard found = search_.at(row);
-  if (found.card == nullptr || runCardEntryDialog(this, found.card) != wxID_OK) return;
-  history_->clear();
+  if (found.card == nullptr) return;
+  const tTermel before = *found.card;
+  const int32_t position = theCardBox.positionOf(found.card, found.compartment);
+  if (runCardEntryDialog(this, found.card) != wxID_OK) return;
+  undo_->record("Korrigieren", correctionChange(&theCardBox, found.compartment, position, before));
   boxChanged(row);
 }
 
@@ -133,17 +142,25 @@ void tSearchDialog::takeBackDeletion() {
   showFound(row < search_.count() ? row : 0);
 }
 
+void tSearchDialog::takeBackChange() {
+  if (!undo_->undo()) return;
+  changed_ = true;
+  search_.refresh();
+  showFound(0);
+}
+
 void tSearchDialog::moveSelectedToFirst() {
   const std::vector<int32_t> rows = list_->selectedRows();
   if (rows.empty()) return;
-  search_.moveToFirst(rows);
-  history_->clear();
+  std::vector<tCardPlace> places;
+  search_.moveToFirst(rows, &places);
+  undo_->record("In 1. Fach", movedToFirstChange(std::move(places)));
   changed_ = true;
   showFound(rows.front());
 }
 
-int runSearchDialog(wxWindow* parent, tAnswerHistory* history, bool* changed) {
-  tSearchDialog dialog(parent, history);
+int runSearchDialog(wxWindow* parent, tAnswerHistory* history, tUndoStack* undo, bool* changed) {
+  tSearchDialog dialog(parent, history, undo);
   if (!dialog.loaded()) return -1;
   const int result = dialog.ShowModal();
   if (changed != nullptr) *changed = dialog.changed();

@@ -4,8 +4,9 @@
 // cards (Strg+Z takes a deletion back, also later in the training window), "In 1.
 // Fach" moves them back to compartment 1. The learner's changes go to the box at once.
 //
-// Deletions go through the answer history given, which must outlive the dialog;
-// other changes clear it, as every change but an answer or a deletion does.
+// Deletions go through the answer history given, corrections and moves are steps of
+// the undo stack given; both must outlive the dialog. Strg+Z takes back the newest of
+// them here as in the training window.
 #ifndef TERMEL_DIALOGS_SEARCH_DIALOG_H_
 #define TERMEL_DIALOGS_SEARCH_DIALOG_H_
 
@@ -13,6 +14,7 @@
 
 #include "box/answer_history.h"
 #include "box/card_search.h"
+#include "box/undo_stack.h"
 #include "dialogs/xrc_dialog.h"
 
 class tFoundList;
@@ -29,7 +31,7 @@ class tSearchDialog : public tXrcDialog {
     ID_HELP = 1475,
   };
 
-  tSearchDialog(wxWindow* parent, tAnswerHistory* history);
+  tSearchDialog(wxWindow* parent, tAnswerHistory* history, tUndoStack* undo);
 
   // Whether the learner changed the box.
   bool changed() const { return changed_; }
@@ -47,6 +49,7 @@ class tSearchDialog : public tXrcDialog {
   void correctSelected();
   void deleteSelected();
   void takeBackDeletion();
+  void takeBackChange();
   void moveSelectedToFirst();
   // Shows the search's rows anew with only row selected.
   void showFound(int32_t row);
@@ -54,6 +57,7 @@ class tSearchDialog : public tXrcDialog {
   void boxChanged(int32_t row);
 
   tAnswerHistory* history_;
+  tUndoStack* undo_;
   tCardSearch search_;
   tFoundList* list_;
   bool unmatchable_;  // the search text holds a character no card can hold
@@ -62,6 +66,6 @@ class tSearchDialog : public tXrcDialog {
 
 // Runs the dialog on theCardBox; *changed (when given) tells whether the box changed.
 // Returns the dialog's result, -1 when it could not be created.
-int runSearchDialog(wxWindow* parent, tAnswerHistory* history, bool* changed);
+int runSearchDialog(wxWindow* parent, tAnswerHistory* history, tUndoStack* undo, bool* changed);
 
 #endif  // TERMEL_DIALOGS_SEARCH_DIALOG_H_

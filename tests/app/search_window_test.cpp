@@ -167,6 +167,10 @@ TEST_F(SearchWindowTest, InFirstCompartmentMovesTheChosenCardAndClosingUnchanged
   EXPECT_TRUE(window_->modified());
   EXPECT_EQ(frontsIn(1), (std::vector<std::string>{"Haus", "Maus"}));
   EXPECT_EQ(theCardBox.countIn(4), 0);
+  // The move is a step of its own: Strg+Z puts the card back where it was.
+  press('Z', wxMOD_CONTROL);
+  EXPECT_EQ(frontsIn(1), std::vector<std::string>{"Haus"});
+  EXPECT_EQ(frontsIn(4), std::vector<std::string>{"Maus"});
 }
 
 TEST_F(MainFrameTest, DeletingTheShownCardIsTakenBackWithStrgZ) {

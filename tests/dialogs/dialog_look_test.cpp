@@ -34,6 +34,7 @@ struct tDialogCase {
 std::vector<tDialogCase> everyDialog() {
   static tTermel card;
   static tAnswerHistory history(&theCardBox);
+  static tUndoStack undo(&theCardBox, &history);
   return {
       {"Termeln eingeben", [] { return new tTermelDialog(nullptr, true); }, 303, "eingabe.htm"},
       {"Verschieben nach", [] { return new tKastenDialog(nullptr); }, 402, "korrektur.htm"},
@@ -43,8 +44,8 @@ std::vector<tDialogCase> everyDialog() {
       {"Sicherungen", [] { return new tBackupsDialog(nullptr, {}); }, 703, "sicherungen.htm"},
       {"Übersicht", [] { return new tOverviewDialog(nullptr, tBoxStats()); }, 605,
        "uebersicht.htm"},
-      {"Karte suchen", [] { return new tSearchDialog(nullptr, &history); }, tSearchDialog::ID_HELP,
-       "suchen.htm"},
+      {"Karte suchen", [] { return new tSearchDialog(nullptr, &history, &undo); },
+       tSearchDialog::ID_HELP, "suchen.htm"},
       {"Lernverlauf", [] { return new tHistoryDialog(nullptr, tLearningFigures()); },
        tHistoryDialog::ID_HELP, "lernverlauf.htm"},
       {"Sprache der Übersetzung", [] { return new tSpracheDialog(nullptr, "en"); }, 1513,

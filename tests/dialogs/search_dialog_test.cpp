@@ -39,7 +39,7 @@ class SearchDialogTest : public testing::Test {
   // Runs the dialog with action in place of the learner.
   void run(std::function<void(tSearchDialog*)> action) {
     changed_ = false;
-    wxTEST_DIALOG(runSearchDialog(nullptr, &history_, &changed_),
+    wxTEST_DIALOG(runSearchDialog(nullptr, &history_, &undo_, &changed_),
                   wxExpectModal<tSearchDialog>([&](tSearchDialog* dialog) {
                     action(dialog);
                     return wxID_CANCEL;
@@ -47,6 +47,7 @@ class SearchDialogTest : public testing::Test {
   }
 
   tAnswerHistory history_{&theCardBox};
+  tUndoStack undo_{&theCardBox, &history_};
   bool changed_ = false;
 };
 
@@ -101,7 +102,7 @@ TEST_F(SearchDialogTest, ADoubleClickCorrectsTheCardAndAbbrechenLeavesItAsItWas)
   theCardBox.chooseNext();
   history_.answerKnown();
   changed_ = false;
-  wxTEST_DIALOG(runSearchDialog(nullptr, &history_, &changed_),
+  wxTEST_DIALOG(runSearchDialog(nullptr, &history_, &undo_, &changed_),
                 wxExpectModal<tSearchDialog>([](tSearchDialog* dialog) {
                   tFoundList* list = dialog->list();
                   EXPECT_TRUE(guitest::waitFor([&] { return list->IsShownOnScreen(); }));
