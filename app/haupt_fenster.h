@@ -243,6 +243,8 @@ class tHauptFenster : public wxPanel {
   void showRecentBoxes();
   void setField(wxStaticText* field, const char* cp1252);
   void setFieldText(wxStaticText* field, const wxString& text);
+  // What a screen reader calls the field: "Frage", "Antwort" or "Fach".
+  wxString fieldCaption(const wxStaticText* field) const;
   void focusNextStep();
   void fitFont(wxStaticText* field);
   void createTypedControls();

@@ -4,6 +4,7 @@
 #include <wx/settings.h>
 
 #include "box/card_box.h"
+#include "dialogs/accessible.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -23,6 +24,8 @@ tCardList::tCardList(wxWindow* parent, wxWindowID id)
       rowHeight_(GetCharHeight() + 2 * kTextMargin) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOX));
   Bind(wxEVT_KEY_DOWN, &tCardList::onKey, this);
+  setAccessibleRole(this, tAccessibleRole::List);
+  setAccessibleName(this, "Karten im Fach");
 }
 
 void tCardList::reload() {

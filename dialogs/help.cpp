@@ -6,10 +6,12 @@
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
 #include <wx/html/helpwnd.h>
+#include <wx/html/htmlproc.h>
 #include <wx/html/htmlwin.h>
 #include <wx/module.h>
 #include <wx/msgdlg.h>
 #include <wx/notebook.h>
+#include <wx/settings.h>
 #include <wx/splitter.h>
 #include <wx/stdpaths.h>
 #include <wx/sysopt.h>
@@ -19,8 +21,10 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
+#include "dialogs/readable_colour.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -116,6 +120,32 @@ void showSearchTab(wxHtmlHelpWindow* viewer) {
   }
 }
 
+// "#rrggbb", as HTML gives a colour.
+wxString htmlColour(const wxColour& colour) {
+  return colour.GetAsString(wxC2S_HTML_SYNTAX);
+}
+
+// The help pages in the desktop's colours: wx would draw every page black on white,
+// a glaring white sheet on a dark desktop. The colours go into each page's body before
+// it is laid out; the pages themselves name none.
+class tSystemColours : public wxHtmlProcessor {
+ public:
+  wxString Process(const wxString& page) const override {
+    const size_t body = page.Lower().find("<body");
+    if (body == wxString::npos) return page;
+    const wxColour background = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+    const wxColour link =
+        readableOn(wxSystemSettings::GetColour(wxSYS_COLOUR_HOTLIGHT), background);
+    const wxString colours =
+        wxString::Format(" text=\"%s\" bgcolor=\"%s\" link=\"%s\"",
+                         htmlColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT)),
+                         htmlColour(background), htmlColour(link));
+    wxString coloured = page;
+    coloured.insert(body + strlen("<body"), colours);
+    return coloured;
+  }
+};
+
 class tHelpController : public wxHtmlHelpController {
  public:
   tHelpController() : wxHtmlHelpController(wxHF_DEFAULT_STYLE) {}
@@ -171,6 +201,9 @@ wxHtmlHelpController* openController(wxWindow* owner) {
   // application/xhtml+xml, which the viewer shows as plain text, tags and all. wx's own
   // table knows .htm as HTML on every system.
   wxSystemOptions::SetOption("filesys.no-mimetypesmanager", 1);
+  static bool coloured = false;
+  if (!coloured) wxHtmlWindow::AddGlobalProcessor(new tSystemColours);
+  coloured = true;
   auto controller = std::make_unique<tHelpController>();
   // Closing the main window ends the program even while help is open.
   controller->SetShouldPreventAppExit(false);
