@@ -149,7 +149,7 @@ tHauptFenster::~tHauptFenster() {
     top->Unbind(wxEVT_ACTIVATE, &tHauptFenster::onActivate, this);
   }
   // The box open now is the one the next start without a file name comes back to.
-  settings_.lastBox = shownPath(currentFileName);
+  settings_.lastBox = lastBoxPath();
   settings_.lastFolder = lastFolder();
   saveSettings(settings_);
 }
@@ -368,6 +368,18 @@ void tHauptFenster::journal(tJournalEvent event, const tTermel& card, int from, 
   journalFailed_ = true;
   warn(this, wxString::FromUTF8("Der Lernverlauf kann nicht geschrieben werden: ") +
                  shownPath(journal_.path()) + "\n" + toWx(error));
+}
+
+void tHauptFenster::takeJournalAlong(const std::string& oldFileName) {
+  if (oldFileName.empty() || oldFileName == currentFileName) return;
+  const tLearningJournal old = tLearningJournal::forBox(saveGuard_.boxAt(oldFileName));
+  tLearningJournal taken = tLearningJournal::forBox(saveGuard_.boxAt(currentFileName));
+  // The next answer opens the journal anew and counts its lines.
+  journalBox_.clear();
+  std::string error;
+  if (old.copyTo(&taken, &error)) return;
+  warn(this, wxString::FromUTF8("Der Lernverlauf kann nicht mitgenommen werden: ") +
+                 shownPath(taken.path()) + "\n" + toWx(error));
 }
 
 void tHauptFenster::toggleTypedAnswers() {
