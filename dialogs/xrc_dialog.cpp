@@ -1,6 +1,7 @@
 #include "dialogs/xrc_dialog.h"
 
 #include <gtk/gtk.h>
+#include <wx/anybutton.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 
@@ -21,7 +22,8 @@ void linkLabels(wxWindow* dialog) {
     if (label == nullptr) continue;
     wxWindow* named = label->GetNextSibling();
     if (named == nullptr || !named->AcceptsFocus()) continue;
-    nameByLabel(label, named);
+    // A button says itself what it does; a label before it is about something else.
+    if (dynamic_cast<wxAnyButton*>(named) == nullptr) nameByLabel(label, named);
     if (wxControl::FindAccelIndex(label->GetLabel()) == wxNOT_FOUND) continue;
     gtk_label_set_mnemonic_widget(GTK_LABEL(label->GetHandle()), named->GetConnectWidget());
   }

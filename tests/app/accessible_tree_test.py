@@ -30,8 +30,9 @@ ANONYMOUS_ROLES = {"panel", "filler", "unknown", "redundant object", "drawing ar
 # Containers a screen reader passes over.
 CONTAINER_ROLES = {"scroll pane", "scroll bar"}
 
-# Per window: the keys that open it from the main window, its title, and controls
-# (role, pattern of the name, pattern of the description) that must be in it.
+# Per window: the keys that open it from the main window ("type:" types a text), its
+# title, and controls (role, pattern of the name, pattern of the description) that
+# must be in it.
 WINDOWS = [
     ("main window", [], r".*Deruvuvodiru", [
         ("label", r"Frage: \S", None),
@@ -49,6 +50,12 @@ WINDOWS = [
         ("push button", r"Schlie[ßs]en", None),
         ("push button", r"Hilfe", None),
     ]),
+    ("Karte schon im Kasten", ["alt+t", "n", "type:der Apfel", "Tab", "type:the apple",
+                               "Return"], r"Achtung", [
+        ("label", r"der Apfel", None),
+        ("push button", r"OK", None),
+        ("push button", r"Ändern", None),
+    ]),
     ("Korrigieren", ["alt+t", "k"], r"Termeln eingeben", [
         ("text", r"Deutsch", None),
         ("push button", r"Abbruch", None),
@@ -60,6 +67,7 @@ WINDOWS = [
     ("Karte suchen", ["ctrl+f"], r"Karte suchen", [
         ("text", r"Suchen", None),
         ("list", r"Gefundene Karten", r"Zeile 1 von \d+"),
+        ("push button", r"In 1\. Fach", None),
     ]),
     ("Übersicht", ["alt+f", "b"], r"Übersicht", [
         ("chart", r"Karten je Fach", r"1\. Fach: \d+ Karten"),
@@ -77,6 +85,9 @@ WINDOWS = [
         ("text", r"Sprachcode", None),
     ]),
 ]
+
+# Windows opened over another dialog close with one Esc for each.
+CLOSING = {"Karte schon im Kasten": ["Escape", "Escape"]}
 
 failures = []
 
@@ -202,7 +213,10 @@ def window_titled(app, pattern, timeout=10):
 
 def keys(*names):
     for name in names:
-        subprocess.run(["xdotool", "key", "--delay", "150", name], check=True)
+        if name.startswith("type:"):
+            subprocess.run(["xdotool", "type", "--delay", "50", name[5:]], check=True)
+        else:
+            subprocess.run(["xdotool", "key", "--delay", "150", name], check=True)
         time.sleep(0.6)
 
 
@@ -234,7 +248,7 @@ def main():
             check_window(title, window, expected)
             check_focus_order(title, window)
             if window != main_window:
-                keys("Escape")
+                keys(*CLOSING.get(title, ["Escape"]))
                 if window_titled(app, WINDOWS[0][2]) is None:
                     fail(title, "did not close with Esc")
                     break
