@@ -41,6 +41,10 @@ AtkRole atkRole(tAccessibleRole role) {
       return ATK_ROLE_TEXT;
     case tAccessibleRole::List:
       return ATK_ROLE_LIST;
+    case tAccessibleRole::Tree:
+      return ATK_ROLE_TREE;
+    case tAccessibleRole::Document:
+      return ATK_ROLE_DOCUMENT_FRAME;
   }
   return ATK_ROLE_UNKNOWN;
 }
@@ -102,6 +106,29 @@ void followRowsAmong(wxWindow* window) {
 }
 
 }  // namespace
+
+namespace {
+
+// data: the tooltip of the tool item around widget, if any.
+void nameByTooltip(GtkWidget* widget, gpointer data) {
+  gchar* tip = gtk_widget_get_tooltip_text(widget);
+  const char* shown = tip != nullptr ? tip : static_cast<const char*>(data);
+  if (GTK_IS_BUTTON(widget) && shown != nullptr) {
+    AtkObject* accessible = gtk_widget_get_accessible(widget);
+    const char* name = atk_object_get_name(accessible);
+    if (name == nullptr || *name == '\0') atk_object_set_name(accessible, shown);
+  }
+  if (GTK_IS_CONTAINER(widget)) {
+    gtk_container_forall(GTK_CONTAINER(widget), nameByTooltip, const_cast<char*>(shown));
+  }
+  g_free(tip);
+}
+
+}  // namespace
+
+void nameButtonsByTooltips(wxWindow* window) {
+  if (GtkWidget* widget = window->GetHandle()) nameByTooltip(widget, nullptr);
+}
 
 void readListsAloud(wxWindow* dialog) {
   followRowsAmong(dialog);

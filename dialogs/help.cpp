@@ -24,6 +24,7 @@
 #include <cstring>
 #include <memory>
 
+#include "dialogs/accessible.h"
 #include "dialogs/readable_colour.h"
 #include "dialogs/wx_text.h"
 
@@ -146,6 +147,39 @@ class tSystemColours : public wxHtmlProcessor {
   }
 };
 
+// A screen reader finds nothing in what wx draws itself: the page is announced by its
+// title with its text as description, the contents by the topic chosen.
+void describeForScreenReaders(wxHtmlHelpWindow* viewer) {
+  nameButtonsByTooltips(viewer);
+  const std::pair<int, const char*> fields[] = {{wxID_HTML_NOTEBOOK, "Inhalt, Index, Suchen"},
+                                                {wxID_HTML_BOOKMARKSLIST, "Lesezeichen"},
+                                                {wxID_HTML_INDEXTEXT, "Im Index suchen"},
+                                                {wxID_HTML_SEARCHTEXT, "Suchbegriff"}};
+  for (const auto& [id, name] : fields) {
+    if (wxWindow* field = viewer->FindWindow(id)) setAccessibleName(field, name);
+  }
+  wxHtmlWindow* page = viewer->GetHtmlWindow();
+  setAccessibleRole(page, tAccessibleRole::Document);
+  // Painted after every page it loads.
+  auto described = std::make_shared<wxString>();
+  page->Bind(wxEVT_PAINT, [page, described](wxPaintEvent& event) {
+    if (page->GetOpenedPage() != *described) {
+      *described = page->GetOpenedPage();
+      setAccessibleName(page, page->GetOpenedPageTitle());
+      setAccessibleDescription(page, page->ToText());
+    }
+    event.Skip();
+  });
+  wxTreeCtrl* contents = findAmong<wxTreeCtrl>(viewer);
+  if (contents == nullptr) return;
+  setAccessibleRole(contents, tAccessibleRole::Tree);
+  setAccessibleName(contents, "Inhalt");
+  contents->Bind(wxEVT_TREE_SEL_CHANGED, [contents](wxTreeEvent& event) {
+    setAccessibleDescription(contents, contents->GetItemText(event.GetItem()));
+    event.Skip();
+  });
+}
+
 class tHelpController : public wxHtmlHelpController {
  public:
   tHelpController() : wxHtmlHelpController(wxHF_DEFAULT_STYLE) {}
@@ -162,6 +196,7 @@ class tHelpController : public wxHtmlHelpController {
     // dialog runs; the help would stay until the dialog it was opened from closes.
     frame->SetExtraStyle(frame->GetExtraStyle() | wxTOPLEVEL_EX_DIALOG);
     nameTabs(frame->GetHelpWindow());
+    describeForScreenReaders(frame->GetHelpWindow());
     widenContents(frame);
     // Laid out before it is first shown: GTK complains about the scroll bars of lists
     // still at their tiny creation size.
