@@ -16,6 +16,7 @@
 #include "box/answer_check.h"
 #include "box/card_box.h"
 #include "box/termel.h"
+#include "dialogs/accessible.h"
 #include "dialogs/readable_colour.h"
 #include "dialogs/wx_text.h"
 #include "kartei/card_file.h"
@@ -97,6 +98,9 @@ tHauptFenster::tHauptFenster(wxWindow* parent)
   showButton_ = new wxButton(this, ID_SEHEN, "Sehen", wxPoint(245, 50), wxSize(100, 30));
   unknownButton_ = new wxButton(this, CM_UNBEKANNT, "Unbekannt", wxPoint(20, 160), wxSize(100, 30));
   knownButton_ = new wxButton(this, ID_GEWUSST, "Gewusst", wxPoint(470, 160), wxSize(100, 30));
+  for (wxStaticText* field : {questionField_, answerField_, compartmentField_}) {
+    setAccessibleName(field, fieldCaption(field));
+  }
   createTypedControls();
   createRecoveryKeeper();
 
@@ -135,6 +139,7 @@ void tHauptFenster::createTypedControls() {
   // Longer than any card side; keeps pasted text from slowing the check down.
   answerEntry_->SetMaxLength(2 * tTermel::kTextSize);
   answerEntry_->Hide();
+  setAccessibleName(answerEntry_, "Antwort eintippen");
   typingUndo_ = std::make_unique<tTypingUndo>(answerEntry_);
   typedField_ = new tMarkedText(this, ID_GETIPPT);
   typedField_->Hide();
@@ -148,7 +153,7 @@ tHauptFenster::~tHauptFenster() {
     top->Unbind(wxEVT_ACTIVATE, &tHauptFenster::onActivate, this);
   }
   // The box open now is the one the next start without a file name comes back to.
-  settings_.lastBox = shownPath(currentFileName);
+  settings_.lastBox = lastBoxPath();
   settings_.lastFolder = lastFolder();
   saveSettings(settings_);
 }
@@ -374,6 +379,18 @@ void tHauptFenster::journal(tJournalEvent event, const tTermel& card, int from, 
                  shownPath(journal_.path()) + "\n" + toWx(error));
 }
 
+void tHauptFenster::takeJournalAlong(const std::string& oldFileName) {
+  if (oldFileName.empty() || oldFileName == currentFileName) return;
+  const tLearningJournal old = tLearningJournal::forBox(saveGuard_.boxAt(oldFileName));
+  tLearningJournal taken = tLearningJournal::forBox(saveGuard_.boxAt(currentFileName));
+  // The next answer opens the journal anew and counts its lines.
+  journalBox_.clear();
+  std::string error;
+  if (old.copyTo(&taken, &error)) return;
+  warn(this, wxString::FromUTF8("Der Lernverlauf kann nicht mitgenommen werden: ") +
+                 shownPath(taken.path()) + "\n" + toWx(error));
+}
+
 void tHauptFenster::toggleTypedAnswers() {
   settings_.typedAnswers = !settings_.typedAnswers;
   saveSettings(settings_);
@@ -541,7 +558,15 @@ void tHauptFenster::setField(wxStaticText* field, const char* cp1252) {
 void tHauptFenster::setFieldText(wxStaticText* field, const wxString& text) {
   // Card texts may hold "&", which must show as typed and not become a mnemonic.
   field->SetLabelText(text);
+  // Read out with what the field is: "Frage: der Apfel".
+  const wxString caption = fieldCaption(field);
+  setAccessibleName(field, text.Strip(wxString::both).empty() ? caption : caption + ": " + text);
   fitFont(field);
+}
+
+wxString tHauptFenster::fieldCaption(const wxStaticText* field) const {
+  if (field == questionField_) return "Frage";
+  return field == answerField_ ? "Antwort" : "Fach";
 }
 
 // A text wider than its field would be cut off at both ends; it is drawn smaller

@@ -241,10 +241,14 @@ class tHauptFenster : public wxPanel {
   void rememberBox();
   // Writes the list as it stands to the settings and shows it.
   void keepRecentBoxes();
+  // The open box's path as the next start looks for it; empty without a box.
+  wxString lastBoxPath() const;
   // The recent boxes in the file menu of the frame's menu bar, once it has one.
   void showRecentBoxes();
   void setField(wxStaticText* field, const char* cp1252);
   void setFieldText(wxStaticText* field, const wxString& text);
+  // What a screen reader calls the field: "Frage", "Antwort" or "Fach".
+  wxString fieldCaption(const wxStaticText* field) const;
   void focusNextStep();
   void fitFont(wxStaticText* field);
   void createTypedControls();
@@ -292,6 +296,9 @@ class tHauptFenster : public wxPanel {
   // Writes an answer or its taking back into the open box's journal; the first
   // failure for a box is reported, the drill goes on regardless.
   void journal(tJournalEvent event, const tTermel& card, int from, int to);
+  // After the box was saved under a new name: its history goes along, a copy, as the
+  // box under the old name keeps its own.
+  void takeJournalAlong(const std::string& oldFileName);
   void rememberFrameSize();
   int neededClientHeight() const;
   void fitClientToFont();

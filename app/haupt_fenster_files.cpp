@@ -17,6 +17,7 @@
 #include "dialogs/help.h"
 #include "dialogs/wx_text.h"
 #include "kartei/box_file_name.h"
+#include "kartei/box_identity.h"
 #include "kartei/card_file.h"
 #include "kartei/card_file_probe.h"
 #include "wordlists/word_list_format.h"
@@ -244,8 +245,10 @@ bool tHauptFenster::saveBoxAs() {
     return false;
   }
   const std::string language = translationLanguage();
+  const std::string oldFileName = currentFileName;
   if (checkBeforeSave(chosen) == tSaveStep::kWrite && writeBox(chosen)) {
     keepTranslationLanguage(language);
+    takeJournalAlong(oldFileName);
     return true;
   }
   // Nothing reached the new file: the box stays with the file it had.
@@ -292,9 +295,14 @@ void tHauptFenster::rememberBox() {
   keepRecentBoxes();
 }
 
+// Absolute, so the next start finds the box from whatever folder it is started in.
+wxString tHauptFenster::lastBoxPath() const {
+  return shownPath(absolutePath(currentFileName));
+}
+
 void tHauptFenster::keepRecentBoxes() {
   settings_.recentBoxes = recentBoxes_.paths();
-  settings_.lastBox = shownPath(currentFileName);
+  settings_.lastBox = lastBoxPath();
   settings_.lastFolder = lastFolder();
   saveSettings(settings_);
   showRecentBoxes();

@@ -5,11 +5,23 @@
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 
+#include "dialogs/accessible.h"
 #include "dialogs/readable_colour.h"
 
 namespace {
 
 const wxColour kMarkColour(200, 0, 0);
+
+// What a screen reader says instead of the red letters: "4. Zeichen „x“, ...".
+wxString markedCharacters(const wxString& text, const std::vector<bool>& marks) {
+  wxString said;
+  for (size_t i = 0; i < marks.size(); ++i) {
+    if (!marks[i]) continue;
+    if (!said.empty()) said += ", ";
+    said += wxString::Format(wxString::FromUTF8("%zu. Zeichen „%s“"), i + 1, wxString(text[i]));
+  }
+  return said.empty() ? wxString("Nichts markiert") : "Markiert: " + said;
+}
 
 }  // namespace
 
@@ -17,12 +29,15 @@ tMarkedText::tMarkedText(wxWindow* parent, wxWindowID id)
     : wxWindow(parent, id, wxDefaultPosition, wxDefaultSize,
                wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE) {
   Bind(wxEVT_PAINT, &tMarkedText::onPaint, this);
+  setAccessibleRole(this, tAccessibleRole::Label);
 }
 
 void tMarkedText::setText(const wxString& text, const std::vector<bool>& marks) {
   text_ = text;
   marks_ = marks;
   marks_.resize(text_.length(), false);
+  setAccessibleName(this, "Getippte Antwort: " + text_);
+  setAccessibleDescription(this, markedCharacters(text_, marks_));
   Refresh();
 }
 

@@ -15,6 +15,8 @@ class tMarkedText : public wxWindow {
   void setText(const wxString& text, const std::vector<bool>& marks);
   const wxString& text() const { return text_; }
   const std::vector<bool>& marks() const { return marks_; }
+  // Only shown: the keyboard goes to the controls.
+  bool AcceptsFocus() const override { return false; }
 
  private:
   void onPaint(wxPaintEvent& event);

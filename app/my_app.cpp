@@ -23,6 +23,7 @@
 #include "app/session_end.h"
 #include "app/settings.h"
 #include "app/window_title.h"
+#include "dialogs/accessible.h"
 #include "dialogs/typed_ahead.h"
 #include "dialogs/xrc_dialog.h"
 #include "kartei/recovery_file.h"
@@ -51,6 +52,8 @@ class tStatusBar : public wxStatusBar {
       event.Skip();
     });
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { showLockStates(); });
+    setAccessibleRole(this, tAccessibleRole::StatusBar);
+    setAccessibleName(this, "Statusleiste");
     timer_.Start(kLockPollMs);
     showLockStates();
   }
@@ -58,6 +61,19 @@ class tStatusBar : public wxStatusBar {
   void showLockStates() {
     showIndicator(kCapsField, wxGetKeyState(WXK_CAPITAL), "CAPS");
     showIndicator(kNumField, wxGetKeyState(WXK_NUMLOCK), "NUM");
+  }
+
+ protected:
+  // A screen reader reads the bar as one text, its fields in order.
+  void DoUpdateStatusText(int field) override {
+    wxStatusBar::DoUpdateStatusText(field);
+    wxString said;
+    for (int i = 0; i < GetFieldsCount(); ++i) {
+      const wxString text = GetStatusText(i).Strip(wxString::both);
+      if (text.empty() || text == "---") continue;
+      said += (said.empty() ? "" : ", ") + text;
+    }
+    setAccessibleName(this, said.empty() ? wxString("Statusleiste") : said);
   }
 
  private:

@@ -83,7 +83,19 @@ void drawAnswerChart(wxDC& dc, const wxRect& area, const tLearningFigures& figur
   endChart(dc, area, baseline, kMargin);
 }
 
+wxString answerChartText(const tLearningFigures& figures) {
+  wxString text;
+  for (const tLearningFigures::Day& day : figures.days) {
+    if (day.known == 0 && day.unknown == 0) continue;
+    if (!text.empty()) text += "; ";
+    text += wxString::Format("%s: %d gewusst, %d unbekannt", day.date, day.known, day.unknown);
+  }
+  return text.empty() ? wxString("Keine Antworten in den letzten 30 Tagen") : text;
+}
+
 tAnswerChart::tAnswerChart(wxWindow* parent, wxWindowID id, const tLearningFigures* figures)
     : tDrawnChart(parent, id, [figures](wxDC& dc, const wxRect& area) {
         drawAnswerChart(dc, area, *figures);
-      }) {}
+      }) {
+  describe("Antworten der letzten 30 Tage", answerChartText(*figures));
+}

@@ -19,6 +19,9 @@ extern const wxColour kUnknownColour;
 // The strip of area that day index (0..29, today last) stands in.
 wxRect answerSlot(const wxRect& area, int index);
 void drawAnswerChart(wxDC& dc, const wxRect& area, const tLearningFigures& figures);
+// The chart's figures as text, the days with answers oldest first:
+// "05.03.: 4 gewusst, 1 unbekannt; ...".
+wxString answerChartText(const tLearningFigures& figures);
 
 class tAnswerChart : public tDrawnChart {
  public:

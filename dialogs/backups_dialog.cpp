@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "box/card_box.h"
+#include "dialogs/accessible.h"
 #include "kartei/card_file.h"
 
 namespace {
@@ -22,6 +23,7 @@ tBackupsDialog::tBackupsDialog(wxWindow* parent, std::vector<tBackup> backups)
       backups(std::move(backups)) {
   if (!loaded()) return;
   fillList();
+  setAccessibleName(backupList, "Sicherungen");
   updateButton();
   Bind(wxEVT_BUTTON, &tBackupsDialog::onRestore, this, 702);
   offerHelp(703, "Sicherungen");

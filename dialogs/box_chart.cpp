@@ -124,6 +124,24 @@ void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats) {
   endChart(dc, area, layout.baseline, kMargin);
 }
 
+wxString boxChartText(const tBoxStats& stats) {
+  wxString text;
+  for (int k = 0; k < CardBox::kCompartments; ++k) {
+    if (k > 0) text += ", ";
+    const int32_t count = stats.counts[k];
+    const wxString cards = wxString::Format(count == 1 ? "%d Karte" : "%d Karten", count);
+    if (k < tBoxStats::kLearning) {
+      text += wxString::Format("%s: %s (Grenze %d)", compartmentName(k + 1), cards,
+                               stats.thresholds[k]);
+    } else {
+      text += "Ablage: " + cards;
+    }
+  }
+  return text;
+}
+
 tBoxChart::tBoxChart(wxWindow* parent, wxWindowID id, const tBoxStats* stats)
     : tDrawnChart(parent, id,
-                  [stats](wxDC& dc, const wxRect& area) { drawBoxChart(dc, area, *stats); }) {}
+                  [stats](wxDC& dc, const wxRect& area) { drawBoxChart(dc, area, *stats); }) {
+  describe("Karten je Fach", boxChartText(*stats));
+}

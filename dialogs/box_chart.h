@@ -34,6 +34,8 @@ struct tChartLayout {
 tChartLayout layOutBoxChart(const wxDC& dc, const wxRect& area, const tBoxStats& stats);
 // Draws the chart of stats into area of dc.
 void drawBoxChart(wxDC& dc, const wxRect& area, const tBoxStats& stats);
+// The chart's figures as text: "1. Fach: 12 Karten (Grenze 10), ..., Ablage: 3 Karten".
+wxString boxChartText(const tBoxStats& stats);
 
 class tBoxChart : public tDrawnChart {
  public:

@@ -4,6 +4,7 @@
 #include <wx/settings.h>
 
 #include "box/card_box.h"
+#include "dialogs/accessible.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -23,6 +24,19 @@ tCardList::tCardList(wxWindow* parent, wxWindowID id)
       rowHeight_(GetCharHeight() + 2 * kTextMargin) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOX));
   Bind(wxEVT_KEY_DOWN, &tCardList::onKey, this);
+  setAccessibleRole(this, tAccessibleRole::List);
+  setAccessibleName(this, "Karten im Fach");
+  // A screen reader finds no rows in a list drawn by the program: it is told the card
+  // with the keyboard.
+  Bind(wxEVT_LISTBOX, [this](wxCommandEvent& event) {
+    const int current = event.GetInt();
+    if (current >= 0 && current < static_cast<int>(GetItemCount())) {
+      setAccessibleDescription(
+          this, textOf(current) + ", " + backOf(current) +
+                    wxString::Format(" (Zeile %d von %zu)", current + 1, GetItemCount()));
+    }
+    event.Skip();
+  });
 }
 
 void tCardList::reload() {

@@ -5,11 +5,20 @@
 
 #include <utility>
 
+#include "dialogs/accessible.h"
+
 tDrawnChart::tDrawnChart(wxWindow* parent, wxWindowID id, tDraw draw)
     : wxWindow(parent, id, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE),
       draw_(std::move(draw)) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &tDrawnChart::onPaint, this);
+}
+
+void tDrawnChart::describe(const wxString& name, const wxString& figures) {
+  setAccessibleRole(this, tAccessibleRole::Chart);
+  setAccessibleName(this, name);
+  setAccessibleDescription(this, figures);
+  SetToolTip(figures);
 }
 
 void tDrawnChart::onPaint(wxPaintEvent&) {

@@ -17,6 +17,10 @@ class tDrawnChart : public wxWindow {
 
   tDrawnChart(wxWindow* parent, wxWindowID id, tDraw draw);
 
+  // What stands in for the picture where it cannot be seen: a screen reader announces
+  // the chart by name with figures, its figures as text, which the tooltip shows too.
+  void describe(const wxString& name, const wxString& figures);
+
  private:
   void onPaint(wxPaintEvent& event);
 

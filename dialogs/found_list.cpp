@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "box/card_box.h"
+#include "dialogs/accessible.h"
 #include "dialogs/list_columns.h"
 #include "dialogs/wx_text.h"
 
@@ -18,6 +19,7 @@ tFoundList::tFoundList(wxWindow* parent, wxWindowID id, const tCardSearch* searc
   fitColumnTo(this, kCompartment,
               {compartmentText(1), compartmentText(theCardBox.compartmentCount())});
   keepSharing(this, {kFront, kBack});
+  setAccessibleName(this, "Gefundene Karten");
   Bind(wxEVT_KEY_DOWN, &tFoundList::onKey, this);
 }
 

@@ -6,10 +6,12 @@
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
 #include <wx/html/helpwnd.h>
+#include <wx/html/htmlproc.h>
 #include <wx/html/htmlwin.h>
 #include <wx/module.h>
 #include <wx/msgdlg.h>
 #include <wx/notebook.h>
+#include <wx/settings.h>
 #include <wx/splitter.h>
 #include <wx/stdpaths.h>
 #include <wx/sysopt.h>
@@ -19,8 +21,11 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
+#include "dialogs/accessible.h"
+#include "dialogs/readable_colour.h"
 #include "dialogs/wx_text.h"
 
 namespace {
@@ -116,6 +121,65 @@ void showSearchTab(wxHtmlHelpWindow* viewer) {
   }
 }
 
+// "#rrggbb", as HTML gives a colour.
+wxString htmlColour(const wxColour& colour) {
+  return colour.GetAsString(wxC2S_HTML_SYNTAX);
+}
+
+// The help pages in the desktop's colours: wx would draw every page black on white,
+// a glaring white sheet on a dark desktop. The colours go into each page's body before
+// it is laid out; the pages themselves name none.
+class tSystemColours : public wxHtmlProcessor {
+ public:
+  wxString Process(const wxString& page) const override {
+    const size_t body = page.Lower().find("<body");
+    if (body == wxString::npos) return page;
+    const wxColour background = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+    const wxColour link =
+        readableOn(wxSystemSettings::GetColour(wxSYS_COLOUR_HOTLIGHT), background);
+    const wxString colours =
+        wxString::Format(" text=\"%s\" bgcolor=\"%s\" link=\"%s\"",
+                         htmlColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT)),
+                         htmlColour(background), htmlColour(link));
+    wxString coloured = page;
+    coloured.insert(body + strlen("<body"), colours);
+    return coloured;
+  }
+};
+
+// A screen reader finds nothing in what wx draws itself: the page is announced by its
+// title with its text as description, the contents by the topic chosen.
+void describeForScreenReaders(wxHtmlHelpWindow* viewer) {
+  nameButtonsByTooltips(viewer);
+  const std::pair<int, const char*> fields[] = {{wxID_HTML_NOTEBOOK, "Inhalt, Index, Suchen"},
+                                                {wxID_HTML_BOOKMARKSLIST, "Lesezeichen"},
+                                                {wxID_HTML_INDEXTEXT, "Im Index suchen"},
+                                                {wxID_HTML_SEARCHTEXT, "Suchbegriff"}};
+  for (const auto& [id, name] : fields) {
+    if (wxWindow* field = viewer->FindWindow(id)) setAccessibleName(field, name);
+  }
+  wxHtmlWindow* page = viewer->GetHtmlWindow();
+  setAccessibleRole(page, tAccessibleRole::Document);
+  // Painted after every page it loads.
+  auto described = std::make_shared<wxString>();
+  page->Bind(wxEVT_PAINT, [page, described](wxPaintEvent& event) {
+    if (page->GetOpenedPage() != *described) {
+      *described = page->GetOpenedPage();
+      setAccessibleName(page, page->GetOpenedPageTitle());
+      setAccessibleDescription(page, page->ToText());
+    }
+    event.Skip();
+  });
+  wxTreeCtrl* contents = findAmong<wxTreeCtrl>(viewer);
+  if (contents == nullptr) return;
+  setAccessibleRole(contents, tAccessibleRole::Tree);
+  setAccessibleName(contents, "Inhalt");
+  contents->Bind(wxEVT_TREE_SEL_CHANGED, [contents](wxTreeEvent& event) {
+    setAccessibleDescription(contents, contents->GetItemText(event.GetItem()));
+    event.Skip();
+  });
+}
+
 class tHelpController : public wxHtmlHelpController {
  public:
   tHelpController() : wxHtmlHelpController(wxHF_DEFAULT_STYLE) {}
@@ -132,6 +196,7 @@ class tHelpController : public wxHtmlHelpController {
     // dialog runs; the help would stay until the dialog it was opened from closes.
     frame->SetExtraStyle(frame->GetExtraStyle() | wxTOPLEVEL_EX_DIALOG);
     nameTabs(frame->GetHelpWindow());
+    describeForScreenReaders(frame->GetHelpWindow());
     widenContents(frame);
     // Laid out before it is first shown: GTK complains about the scroll bars of lists
     // still at their tiny creation size.
@@ -171,6 +236,9 @@ wxHtmlHelpController* openController(wxWindow* owner) {
   // application/xhtml+xml, which the viewer shows as plain text, tags and all. wx's own
   // table knows .htm as HTML on every system.
   wxSystemOptions::SetOption("filesys.no-mimetypesmanager", 1);
+  static bool coloured = false;
+  if (!coloured) wxHtmlWindow::AddGlobalProcessor(new tSystemColours);
+  coloured = true;
   auto controller = std::make_unique<tHelpController>();
   // Closing the main window ends the program even while help is open.
   controller->SetShouldPreventAppExit(false);

@@ -1,9 +1,11 @@
 #include "dialogs/xrc_dialog.h"
 
 #include <gtk/gtk.h>
+#include <wx/anybutton.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 
+#include "dialogs/accessible.h"
 #include "dialogs/help.h"
 #include "dialogs/typed_ahead.h"
 
@@ -12,14 +14,17 @@ void termelInitResources();
 
 namespace {
 
-// A label's mnemonic ("&Deutsch") moves the keyboard to the control after it in the
-// template, which is the one it names.
+// A label names the control after it in the template: a screen reader announces the
+// control by it, and its mnemonic ("&Deutsch") moves the keyboard there.
 void linkLabels(wxWindow* dialog) {
   for (wxWindow* child : dialog->GetChildren()) {
     auto* label = dynamic_cast<wxStaticText*>(child);
-    if (label == nullptr || wxControl::FindAccelIndex(label->GetLabel()) == wxNOT_FOUND) continue;
+    if (label == nullptr) continue;
     wxWindow* named = label->GetNextSibling();
     if (named == nullptr || !named->AcceptsFocus()) continue;
+    // A button says itself what it does; a label before it is about something else.
+    if (dynamic_cast<wxAnyButton*>(named) == nullptr) nameByLabel(label, named);
+    if (wxControl::FindAccelIndex(label->GetLabel()) == wxNOT_FOUND) continue;
     gtk_label_set_mnemonic_widget(GTK_LABEL(label->GetHandle()), named->GetConnectWidget());
   }
 }
@@ -40,7 +45,13 @@ tXrcDialog::tXrcDialog(wxWindow* parent, const char* templateName) : loaded_(fal
   // Also where no application loaded them, as in a tool or a test.
   loadTermelResources();
   loaded_ = wxXmlResource::Get()->LoadDialog(this, parent, templateName);
-  if (loaded_) linkLabels(this);
+  if (!loaded_) return;
+  linkLabels(this);
+  // The dialog's own constructor adds its lists after this one has run.
+  Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
+    readListsAloud(this);
+    event.Skip();
+  });
 }
 
 void tXrcDialog::closeWith(int result) {

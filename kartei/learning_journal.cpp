@@ -385,16 +385,29 @@ bool tLearningJournal::summariseOldestHalf(std::string* error) {
   std::string kept;
   for (const auto& [day, counts] : older.days) kept += summaryLine(day, counts);
   kept.append(data, cut, std::string::npos);
+  return replaceWith(kept, error);
+}
 
+bool tLearningJournal::replaceWith(const std::string& bytes, std::string* error) {
   tSafeReplace replace(path_);
   if (!replace.begin()) return fail(error, replace.systemError());
   tFd fd(sysCalls().openat(AT_FDCWD, replace.tempPath().c_str(), O_WRONLY | O_CLOEXEC, 0));
-  if (fd.get() < 0 || !writeFully(fd.get(), kept.data(), kept.size()) || !fd.close()) {
+  if (fd.get() < 0 || !writeFully(fd.get(), bytes.data(), bytes.size()) || !fd.close()) {
     return fail(error, errno);
   }
   if (!replace.commit()) return fail(error, replace.systemError());
-  lines_ = std::count(kept.begin(), kept.end(), '\n');
+  lines_ = std::count(bytes.begin(), bytes.end(), '\n');
   return true;
+}
+
+bool tLearningJournal::copyTo(tLearningJournal* target, std::string* error) const {
+  if (path_.empty() || target->path_.empty() || target->path_ == path_) return true;
+  std::string data;
+  errno = 0;
+  // Not there, or no plain file: there is no history to take along.
+  if (!readAll(path_, &data)) return errno == 0 || errno == ENOENT ? true : fail(error, errno);
+  if (!makeDirectories(directoryOf(target->path_))) return fail(error, errno);
+  return target->replaceWith(data, error);
 }
 
 tLearningFigures tLearningJournal::figures(std::time_t now) const {

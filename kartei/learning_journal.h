@@ -78,12 +78,21 @@ class tLearningJournal {
   // and *error why in German (code page 1252), when it could not be written.
   bool append(tJournalEvent event, const tTermel& card, int from, int to, std::string* error);
 
+  // Makes target's journal a copy of this one: a box saved under another name takes its
+  // history along, while the box under the old name keeps its own. No journal to copy
+  // is no failure. False, and *error why in German (code page 1252), when the copy
+  // could not be written.
+  bool copyTo(tLearningJournal* target, std::string* error) const;
+
   // The figures as the journal stands, for the local day of now. A missing or
   // unreadable journal gives empty figures.
   tLearningFigures figures(std::time_t now) const;
 
  private:
   bool summariseOldestHalf(std::string* error);
+  // Replaces the whole journal with bytes, safely: the old one stays until the new one
+  // is complete.
+  bool replaceWith(const std::string& bytes, std::string* error);
 
   std::string path_;
   size_t maxLines_;

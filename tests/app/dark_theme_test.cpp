@@ -47,21 +47,38 @@ wxRect onScreen(const wxWindow* window) {
   return wxRect(window->GetScreenPosition(), window->GetSize());
 }
 
-// The contrast of the text in image against its background: the background is the
-// commonest colour, the text's colour the one furthest from it in brightness (the
-// glyphs' cores; their smoothed edges lie between, stray pixels of borders do not
-// count). 1 when nothing is drawn.
-double textContrast(const wxImage& image) {
+std::map<unsigned long, int> colourCounts(const wxImage& image) {
   std::map<unsigned long, int> counts;
   const unsigned char* data = image.GetData();
   const size_t pixels = static_cast<size_t>(image.GetWidth()) * image.GetHeight();
   for (size_t i = 0; i < pixels; ++i) {
     ++counts[(data[3 * i] << 16) | (data[3 * i + 1] << 8) | data[3 * i + 2]];
   }
+  return counts;
+}
+
+unsigned long commonestOf(std::map<unsigned long, int>& counts) {
   unsigned long commonest = 0;
   for (const auto& [colour, count] : counts) {
     if (count > counts[commonest]) commonest = colour;
   }
+  return commonest;
+}
+
+// What most of image is drawn in: the background of a text.
+wxColour backgroundOf(const wxImage& image) {
+  std::map<unsigned long, int> counts = colourCounts(image);
+  const unsigned long commonest = commonestOf(counts);
+  return wxColour((commonest >> 16) & 255, (commonest >> 8) & 255, commonest & 255);
+}
+
+// The contrast of the text in image against its background: the background is the
+// commonest colour, the text's colour the one furthest from it in brightness (the
+// glyphs' cores; their smoothed edges lie between, stray pixels of borders do not
+// count). 1 when nothing is drawn.
+double textContrast(const wxImage& image) {
+  std::map<unsigned long, int> counts = colourCounts(image);
+  const unsigned long commonest = commonestOf(counts);
   const wxColour background((commonest >> 16) & 255, (commonest >> 8) & 255, commonest & 255);
   double best = 1.0;
   for (const auto& [colour, count] : counts) {
@@ -158,7 +175,7 @@ std::function<wxRect()> firstRow(wxWindow* dialog, int id) {
   };
 }
 
-TEST_F(DarkThemeTest, ListsAndHelpPagesAreReadable) {
+TEST_F(DarkThemeTest, ListsAreReadable) {
   start(writeBox("listen.trm", {{1, "Baum", "tree", 3, 4}, {7, "Haus", "house", 9, 2}}));
   // Side by side on the screen, together: a window shown after another one closed is
   // not always drawn in time on a desktop without a window manager.
@@ -174,6 +191,10 @@ TEST_F(DarkThemeTest, ListsAndHelpPagesAreReadable) {
       // The first row is selected, in the theme's colours of a selection.
       {"found cards", firstRow(&search, tSearchDialog::ID_LIST)},
   });
+}
+
+TEST_F(DarkThemeTest, HelpPagesAreDarkAndReadable) {
+  start(writeBox("hilfe.trm", {{1, "Baum", "tree", 3, 4}}));
   callHelp(window_, tHelpCommand::Keyword, "Eingabe");
   ASSERT_TRUE(guitest::waitFor([] { return shownHelpPage() == "eingabe.htm"; }));
   wxWindow* help = nullptr;
@@ -181,6 +202,12 @@ TEST_F(DarkThemeTest, ListsAndHelpPagesAreReadable) {
     if (top->GetLabel().StartsWith("Hilfe")) help = top;
   }
   ASSERT_NE(help, nullptr);
+  // Drawn over the main window, not merely asked to be.
+  showNow(help);
   expectReadable({{"help page", [help] { return onScreen(htmlWindowIn(help)); }}});
+  // Not black on a glaring white sheet: the page is as dark as the desktop.
+  const wxRect page = onScreen(htmlWindowIn(help));
+  EXPECT_TRUE(guitest::waitFor([&] { return luminance(backgroundOf(shot(page))) < 0.2; }))
+      << backgroundOf(shot(page)).GetAsString(wxC2S_HTML_SYNTAX);
   callHelp(nullptr, tHelpCommand::Quit);
 }

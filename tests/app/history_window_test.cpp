@@ -139,6 +139,27 @@ TEST_F(HistoryWindowTest, ABoxWithoutFileShowsAnEmptyHistoryAndACardReachingTheA
                 }));
 }
 
+TEST_F(HistoryWindowTest, SavedUnderANewNameTheBoxTakesItsHistoryAlong) {
+  const std::string old = writeBox("alt.trm", {{1, "A", "a"}, {1, "B", "b"}, {1, "C", "c"}});
+  start(old);
+  clockNow = december(7, 9);
+  answer(true);
+  const std::string renamed = path("neu.trm");
+  wxTEST_DIALOG(menu(CM_SICHERN_ALS), tExpectFile(renamed));
+  ASSERT_EQ(currentFileName, renamed);
+  answer(false);
+  const auto answers = [](const tLearningFigures& figures) {
+    const tLearningFigures::Day& today = figures.days.back();
+    return std::to_string(today.known) + "/" + std::to_string(today.unknown);
+  };
+  wxTEST_DIALOG(menu(CM_LERNVERLAUF), tRaised<tHistoryDialog>([&](tHistoryDialog* dialog) {
+                  EXPECT_EQ(answers(dialog->figures()), "1/1");
+                  return wxID_CANCEL;
+                }));
+  EXPECT_EQ(answers(tLearningJournal::forBox(old).figures(clockNow)), "1/0")
+      << "the box under the old name keeps its own history";
+}
+
 TEST_F(HistoryWindowTest, AJournalThatCannotBeWrittenIsReportedOnceAndTheDrillGoesOn) {
   const std::string dataHome = std::getenv("XDG_DATA_HOME");
   const std::string blocked = path("blocked");

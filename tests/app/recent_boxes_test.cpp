@@ -88,6 +88,21 @@ TEST_F(RecentBoxesTest, StartWithoutFileNameShowsTheBoxOfTheLastCloseAndItsNextQ
   EXPECT_EQ(currentFileName, other);
 }
 
+TEST_F(RecentBoxesTest, ABoxNamedRelativeIsFoundAgainFromAnotherFolder) {
+  std::filesystem::create_directories(path("tv"));
+  const std::string file = writeBox("tv/box.trm", {{1, "Sender", "station"}});
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(path(""));
+  start("tv/box.trm");  // as "termel tv/box.trm" left it, had the argument stayed relative
+  EXPECT_EQ(label(ID_QUESTION), "Sender");
+  stop();
+  std::filesystem::current_path(path("tv"));
+  start();
+  EXPECT_EQ(currentFileName, file);
+  EXPECT_EQ(label(ID_QUESTION), "Sender");
+  std::filesystem::current_path(before);
+}
+
 TEST_F(RecentBoxesTest, StartWithoutFileNameAfterTheBoxWentAwayOrNoneWasOpenShowsTheEmptyWindow) {
   const std::string file = writeBox("weg.trm", {{1, "Haus", "house"}});
   start(file);

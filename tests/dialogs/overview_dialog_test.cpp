@@ -9,6 +9,7 @@
 #include "box/card_box.h"
 #include "chart_probe.h"
 #include "dialog_test.h"
+#include "dialogs/answer_chart.h"
 #include "dialogs/box_chart.h"
 #include "dialogs/overview_dialog.h"
 
@@ -208,4 +209,19 @@ TEST_F(OverviewDialogTest, MostMissedListKeepsEveryColumnInViewWhenItScrolls) {
     EXPECT_LE(cell.GetRight(), rows->GetClientSize().x);
     EXPECT_GE(widths, list->GetClientSize().x - 30) << "the texts use the room there is";
   }
+}
+
+// What a screen reader and the tooltip give instead of the bars.
+TEST(ChartTextTest, FiguresReadAsText) {
+  const wxString boxText = boxChartText(statsWithCounts({1, 12, 0, 0, 0, 0, 24}));
+  EXPECT_EQ(u8(boxText.BeforeFirst(',')), "1. Fach: 1 Karte (Grenze 10)");
+  EXPECT_TRUE(boxText.Contains("2. Fach: 12 Karten (Grenze 20)"));
+  EXPECT_TRUE(boxText.EndsWith("Ablage: 24 Karten"));
+
+  tLearningFigures figures;
+  EXPECT_EQ(u8(answerChartText(figures)), "Keine Antworten in den letzten 30 Tagen");
+  figures.days[3] = {"04.03.", 5, 0};
+  figures.days[29] = {"30.03.", 0, 2};
+  EXPECT_EQ(u8(answerChartText(figures)),
+            "04.03.: 5 gewusst, 0 unbekannt; 30.03.: 0 gewusst, 2 unbekannt");
 }

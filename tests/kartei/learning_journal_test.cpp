@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "kartei/box_key.h"
@@ -177,6 +178,38 @@ TEST_F(LearningJournalTest, AJournalThatCannotBeMadeIsReported) {
   EXPECT_FALSE(directory.append(tJournalEvent::kKnown, makeCard("a", "b"), 1, 2, &error));
   EXPECT_EQ(error, "An seiner Stelle steht ein Ordner.");
   EXPECT_EQ(blocked.figures(december(7)).learningDays, 0);
+}
+
+TEST_F(LearningJournalTest, ACopyTakesTheHistoryAlongAndBothGoOnApart) {
+  answer(&journal_, december(6), tJournalEvent::kKnown, 1, 2);
+  tLearningJournal copy(dir_.file("elsewhere/copy.verlauf"));
+  writeBytes(dir_.file("stale.verlauf"), "1765000000\tG\t1\t2\told\tbox\n");
+  tLearningJournal overwritten(dir_.file("stale.verlauf"));
+  tLearningJournal none(dir_.file("history/none.verlauf"));
+  tLearningJournal fromNone(dir_.file("fromnone.verlauf"));
+  std::string error;
+  ASSERT_TRUE(journal_.copyTo(&copy, &error)) << error;
+  ASSERT_TRUE(journal_.copyTo(&overwritten, &error)) << error;
+  ASSERT_TRUE(journal_.copyTo(&journal_, &error)) << error;  // onto itself: left as it is
+  ASSERT_TRUE(none.copyTo(&fromNone, &error)) << "no history is nothing to take along";
+  EXPECT_FALSE(std::filesystem::exists(fromNone.path()));
+  answer(&copy, december(7), tJournalEvent::kUnknown, 2, 1);
+  const struct {
+    tLearningJournal* journal;
+    std::vector<std::string> days;
+  } expected[] = {
+      {&journal_, {"06.12. 1/0"}},
+      {&copy, {"06.12. 1/0", "07.12. 0/1"}},
+      {&overwritten, {"06.12. 1/0"}},
+  };
+  for (const auto& [journal, days] : expected) {
+    SCOPED_TRACE(journal->path());
+    EXPECT_EQ(answeredDays(journal->figures(december(7))), days);
+  }
+  writeBytes(dir_.file("plain"), "a file, no directory");
+  tLearningJournal blocked(dir_.file("plain/history/box.verlauf"));
+  EXPECT_FALSE(journal_.copyTo(&blocked, &error));
+  EXPECT_EQ(error, "Sein Ordner kann nicht angelegt werden.");
 }
 
 TEST(BoxKeyTest, BoxesAreKeptApartByTheirRealPathNotTheirName) {
