@@ -182,7 +182,8 @@ TEST_F(DarkThemeTest, ListsAreReadable) {
   tOverviewDialog overview(window_, computeBoxStats(theCardBox));
   overview.Move(0, 0);
   tAnswerHistory history(&theCardBox);
-  tSearchDialog search(window_, &history);
+  tUndoStack undo(&theCardBox, &history);
+  tSearchDialog search(window_, &history, &undo);
   search.Move(overview.GetSize().x, 0);
   showNow(&overview);
   showNow(&search);

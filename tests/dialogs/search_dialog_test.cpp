@@ -120,7 +120,7 @@ TEST_F(SearchDialogTest, ADoubleClickCorrectsTheCardAndAbbrechenLeavesItAsItWas)
   EXPECT_TRUE(history_.canTakeBack()) << "nothing changed, so the answer stays";
 }
 
-TEST_F(SearchDialogTest, MovingToTheFirstCompartmentMakesEarlierAnswersFinal) {
+TEST_F(SearchDialogTest, MovingToTheFirstCompartmentIsTakenBackBeforeTheEarlierAnswer) {
   dialogtest::addCard(1, "eins", "one");
   dialogtest::addCard(5, "fuenf", "five");
   theCardBox.chooseNext();
@@ -133,8 +133,12 @@ TEST_F(SearchDialogTest, MovingToTheFirstCompartmentMakesEarlierAnswersFinal) {
     EXPECT_EQ(u8(dialog->list()->GetItemText(0, tFoundList::kCompartment)), "1");
   });
   EXPECT_TRUE(changed_);
-  EXPECT_FALSE(history_.canTakeBack());
   EXPECT_EQ(fronts(1), (std::vector<std::string>{"eins", "fuenf"}));
+  EXPECT_EQ(undo_.nextLabel(), "In 1. Fach");
+  ASSERT_TRUE(undo_.undo());
+  EXPECT_EQ(fronts(1), std::vector<std::string>{"eins"});
+  EXPECT_EQ(fronts(5), std::vector<std::string>{"fuenf"});
+  EXPECT_EQ(undo_.next(), tUndoStack::tNext::kHistory) << "the answer can still be taken back";
 }
 
 }  // namespace
