@@ -112,7 +112,7 @@ wxCoord tCardList::OnMeasureItem(size_t) const {
 }
 
 bool tCardList::AcceptsFocusFromKeyboard() const {
-  return false;
+  return true;
 }
 
 void tCardList::onKey(wxKeyEvent& event) {

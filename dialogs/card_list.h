@@ -4,7 +4,8 @@
 // for 200,000. It selects like an extended list box (Shift and Ctrl with the mouse and
 // the arrow keys, Ctrl+A for all) and reports selection changes and double clicks as a
 // wxListBox does.
-// Like the list box it replaces, it is reached by the mouse only, never by Tab.
+// Unlike the list box it replaces, Tab reaches it too (Umschalt+Tab from the chooser),
+// so the dialog can be used from the keyboard and with a screen reader.
 // The list owns its view.
 #ifndef TERMEL_DIALOGS_CARD_LIST_H_
 #define TERMEL_DIALOGS_CARD_LIST_H_
@@ -31,7 +32,7 @@ class tCardList : public wxVListBox {
   // The selected rows in ascending order.
   std::vector<int32_t> selectedRows() const;
   const tCardView& view() const { return view_; }
-  bool AcceptsFocusFromKeyboard() const override;
+  bool AcceptsFocusFromKeyboard() const override;  // a tab stop, see above
   // The texts of a row's two columns, front and back.
   wxString textOf(int32_t row) const;
   wxString backOf(int32_t row) const;

@@ -27,7 +27,8 @@ NAMED_ROLES = {
 ANONYMOUS_ROLES = {"panel", "filler", "unknown", "redundant object", "drawing area"}
 CONTAINER_ROLES = {"scroll pane", "scroll bar"}
 
-# Per window: the keys that open it from the main window ("type:" types a text), the
+# Per window: the keys that open it from the main window ("type:" types a text, "wait"
+# waits for a slow window), the
 # keys that close it, its title, and controls (role, name, description as patterns)
 # that must be in it.
 ESC = ["Escape"]
@@ -48,6 +49,8 @@ WINDOWS = [
         ("text", r"Deutsch", None), ("push button", r"Abbruch", None)]),
     ("Termeln ändern", ["alt+f", "d"], ESC, r"Termeln ändern", [
         ("combo box", r"Kasten", None), ("list", r"Karten im Fach", None)]),
+    ("Verschieben nach", ["alt+f", "d", "wait", "shift+Tab", "Down", "alt+w"], ESC * 2,
+     r"Verschieben nach", [("table", r"Zielkasten", None), ("push button", r"Ok", None)]),
     ("Karte suchen", ["ctrl+f"], ESC, r"Karte suchen", [
         ("text", r"Suchen", None), ("push button", r"In 1\. Fach", None),
         ("list", r"Gefundene Karten", r"Zeile 1 von \d+")]),
@@ -89,7 +92,9 @@ def walk(node, visit, depth=0):
 
 def keys(*names):
     for name in names:
-        if name.startswith("type:"):
+        if name == "wait":  # for a window that takes its time to come up
+            time.sleep(2)
+        elif name.startswith("type:"):
             subprocess.run(["xdotool", "type", "--delay", "50", name[5:]], check=True)
         else:
             subprocess.run(["xdotool", "key", "--delay", "150", name], check=True)

@@ -234,13 +234,19 @@ TEST_F(BearbDialogTest, MoveTargetListsEveryCompartmentAndStartsOnTheFirst) {
   EXPECT_EQ(moveTarget, 6);
 }
 
-TEST_F(BearbDialogTest, ChooserHasTheFocusFirstAndTheListIsNoTabStop) {
+// The list comes before the chooser, as it stands: Umschalt+Tab reaches it, and the
+// arrow keys there choose the card the buttons work on.
+TEST_F(BearbDialogTest, ChooserHasTheFocusFirstAndUmschaltTabReachesTheList) {
+  dialogtest::addCard(1, "Haus", "house");
   wxTEST_DIALOG(runCardEditingDialog(nullptr),
                 wxExpectModal<tBearbDialog>([](tBearbDialog* dialog) {
                   wxWindow* chooser = dialog->FindWindow(502);
                   EXPECT_TRUE(guitest::waitFor([&] { return wxWindow::FindFocus() == chooser; }));
-                  EXPECT_FALSE(cardListOf(dialog)->AcceptsFocusFromKeyboard());
-                  EXPECT_TRUE(chooser->AcceptsFocusFromKeyboard());
+                  pressKey(WXK_TAB, wxMOD_SHIFT);
+                  EXPECT_EQ(wxWindow::FindFocus(), cardListOf(dialog));
+                  EXPECT_FALSE(cardButtonsEnabled(dialog));
+                  pressKey(WXK_DOWN);
+                  EXPECT_TRUE(cardButtonsEnabled(dialog));
                   return wxID_OK;
                 }));
 }
