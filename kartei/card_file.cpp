@@ -582,6 +582,7 @@ tCardLayout layoutOf(tTrmDB& db) {
 // bytes is converted.
 bool decodeCardText(const unsigned char* field, char* dest) {
   uint64_t spaces = 0, nuls = 0, high = 0;
+#pragma GCC unroll 4
   for (size_t at = 0; at < tTermel::kTextSize; at += 16) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field + at));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + at), block);
