@@ -237,9 +237,6 @@ tTermel* tTrmListe::next() {
   if (cursorIndex_ >= count_ || cursorNode_ == nullptr) return nullptr;
   cursorNode_ = cursorNode_->next;
   ++cursorIndex_;
-  // A walk through a long list goes from node to node across the whole pool: the one
-  // after is fetched while this one is used.
-  __builtin_prefetch(cursorNode_->next);
   return &cursorNode_->card;
 }
 

@@ -354,13 +354,10 @@ std::string writeCardTable(const std::string& path, const std::string& shown, tS
   if (fd < 0) return writeErrorText(shown, errno);
   tPieceWriter out(fd, written);
   out.add(header.data(), header.size());
-  // The stored cards are read where they are, without a copy each.
+  tTermel card;
   int32_t records = 0;
-  for (int n = 1; n <= theCardBox.compartmentCount(); ++n) {
-    for (const tTermel* card = theCardBox.firstIn(n, nullptr); card != nullptr;
-         card = theCardBox.nextIn(n, nullptr), ++records) {
-      formatCardRecord(*card, n, ++tally->count[n - 1], out.room(kCardRecordLength));
-    }
+  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card), ++records) {
+    formatCardRecord(card, n, ++tally->count[n - 1], out.room(kCardRecordLength));
   }
   *out.room(1) = kDbfEndMark;
   bool ok = out.flush();
