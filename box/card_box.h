@@ -91,6 +91,30 @@ class CardBox {
   // The caller changed the texts of a stored card through its pointer (a correction):
   // the observer is told where the card stands.
   void changedCard(const tTermel* card);
+  // Puts many cards into the box, as a load does: each goes to the end of its
+  // compartment as by addCardTo, but the observer is told only once, when the filling
+  // ends, that the whole box changed.
+  class tBulkAppend {
+   public:
+    explicit tBulkAppend(CardBox& box) : box_(box) {}
+    ~tBulkAppend() {
+      if (added_) box_.notify(tBoxChange{});
+    }
+    tBulkAppend(const tBulkAppend&) = delete;
+    tBulkAppend& operator=(const tBulkAppend&) = delete;
+    // A new card at the end of compartment n, or of compartment 1 when n is out of
+    // range, for the caller to fill in place.
+    tTermel* add(int n) {
+      added_ = true;
+      return box_.lists_[box_.valid(n) ? n - 1 : 0].appendInPlace();
+    }
+    bool valid(int n) const { return box_.valid(n); }
+
+   private:
+    CardBox& box_;
+    bool added_ = false;
+  };
+
   // Tells the observer of change, when there is one.
   void notify(const tBoxChange& change) {
     if (observer_ != nullptr) observer_->boxChanged(change);

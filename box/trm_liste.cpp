@@ -33,6 +33,13 @@ class tTrmListe::NodePool {
   }
 
   Node* take(const tTermel& card) {
+    Node* node = takeUnset();
+    node->card = card;
+    return node;
+  }
+
+  // A node whose card the caller fills in.
+  Node* takeUnset() {
     Node* node = free_;
     if (node != nullptr) {
       free_ = node->next;
@@ -40,7 +47,6 @@ class tTrmListe::NodePool {
       node = carve();
     }
     TERMEL_UNPOISON(node, sizeof *node);
-    node->card = card;
     node->next = nullptr;
     ++live_;
     return node;
@@ -133,6 +139,12 @@ void tTrmListe::swap(tTrmListe& other) {
 void tTrmListe::append(const tTermel* card) {
   if (card == nullptr) return;
   linkAtEnd(NodePool::instance().take(*card));
+}
+
+tTermel* tTrmListe::appendInPlace() {
+  Node* node = NodePool::instance().takeUnset();
+  linkAtEnd(node);
+  return &node->card;
 }
 
 void tTrmListe::linkAtEnd(Node* node) {

@@ -23,6 +23,9 @@ class tTrmListe {
   void appendAll(tTrmListe& other);
 
   void append(const tTermel* card);
+  // Puts a new card at the end and returns it for the caller to fill in place; what it
+  // holds until then is unspecified.
+  tTermel* appendInPlace();
   // Puts a copy of card before the head, so it is the card asked next.
   void prepend(const tTermel* card);
   // Puts a copy of card at index (0 is the head; beyond the end appends) and returns

@@ -4,6 +4,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -569,73 +572,148 @@ tCardLayout layoutOf(tTrmDB& db) {
   return layout;
 }
 
+#if defined(__SSE2__)
 // A text of a card-wide field into a card's buffer, as tCharField::copyTo gives it;
-// true when it was cut to the 63 characters a card holds.
+// true when it was cut to the 63 characters a card holds. One pass over the field
+// copies it and finds its spaces, NULs and bytes outside ASCII; only a text with such
+// bytes is converted.
+bool decodeCardText(const unsigned char* field, char* dest) {
+  uint64_t spaces = 0, nuls = 0, high = 0;
+#pragma GCC unroll 4
+  for (size_t at = 0; at < tTermel::kTextSize; at += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field + at));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + at), block);
+    const auto mask = [](__m128i bytes) {
+      return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(bytes)));
+    };
+    spaces |= mask(_mm_cmpeq_epi8(block, _mm_set1_epi8(' '))) << at;
+    nuls |= mask(_mm_cmpeq_epi8(block, _mm_setzero_si128())) << at;
+    high |= mask(block) << at;
+  }
+  const uint64_t text = ~spaces;
+  const size_t trimmed = text == 0 ? 0 : 64 - static_cast<size_t>(__builtin_clzll(text));
+  const size_t beforeNul =
+      nuls == 0 ? tTermel::kTextSize : static_cast<size_t>(__builtin_ctzll(nuls));
+  const size_t length = std::min(trimmed, beforeNul);
+  const size_t kept = std::min<size_t>(length, tTermel::kTextSize - 1);
+  const uint64_t inText = kept == 64 ? ~uint64_t{0} : (uint64_t{1} << kept) - 1;
+  if ((high & inText) != 0) {
+    toScreenCharset(dest, kept);
+  } else {
+    dest[kept] = '\0';
+  }
+  return length >= tTermel::kTextSize;
+}
+#else
 bool decodeCardText(const unsigned char* field, char* dest) {
   const size_t length = dbfTextLength(field, tTermel::kTextSize);
   std::memcpy(dest, field, tTermel::kTextSize);
   toScreenCharset(dest, std::min<size_t>(length, tTermel::kTextSize - 1));
   return length >= tTermel::kTextSize;
 }
+#endif
 
-// The card of the current record and its compartment letter as the screen shows it
-// ('\0' for none); true when a text was cut.
-bool readCardAt(tTrmDB& db, const tCardLayout& layout, tTermel* card, char* letter) {
+// A counter of a right-aligned numeric field: digits behind blanks are read here, all
+// else as parseInteger reads it. Widths up to 9 digits cannot overflow.
+int32_t decodeCounter(const unsigned char* field, size_t width) {
+  if (width > 9) return parseInteger(field, width);
+  size_t i = 0;
+  while (i < width && field[i] == ' ') ++i;
+  int32_t value = 0;
+  for (; i < width; ++i) {
+    const unsigned digit = static_cast<unsigned>(field[i]) - '0';
+    if (digit > 9) return parseInteger(field, width);
+    value = value * 10 + static_cast<int32_t>(digit);
+  }
+  return value;
+}
+
+// The compartment letter of the current record as the screen shows it ('\0' for none).
+char letterAt(tTrmDB& db, const tCardLayout& layout) {
   if (!layout.usable) {
     char text[2];
     copyText(db.KASTEN, text, sizeof text);
-    *letter = text[0];
-    return readCard(db, card);
+    return text[0];
   }
+  const unsigned char c = db.recordBytes()[layout.letter];
+  return c == ' ' || c == '\0' ? '\0' : oemCharToAnsi(static_cast<char>(c));
+}
+
+// The card of the current record; true when a text was cut.
+bool readCardAt(tTrmDB& db, const tCardLayout& layout, tTermel* card) {
+  if (!layout.usable) return readCard(db, card);
   const unsigned char* record = db.recordBytes();
   const bool cut = decodeCardText(record + layout.front, card->front) |
                    decodeCardText(record + layout.back, card->back);
-  card->timesKnown = parseInteger(record + layout.known, layout.knownWidth);
-  card->timesUnknown = parseInteger(record + layout.unknown, layout.unknownWidth);
-  const unsigned char c = record[layout.letter];
-  *letter = c == ' ' || c == '\0' ? '\0' : oemCharToAnsi(static_cast<char>(c));
+  card->timesKnown = decodeCounter(record + layout.known, layout.knownWidth);
+  card->timesUnknown = decodeCounter(record + layout.unknown, layout.unknownWidth);
   return cut;
 }
 
-// Hands every card of the open card file to take, in file order, until the first record
-// that cannot be read.
-template <typename Take>
-void takeCards(tTrmDB& db, const Take& take, tFileReport* report) {
+// Where the cards of a card file go: at(n) is the card to fill for compartment n, and
+// keep(card, n) takes it there, false when n is refused.
+template <typename Sink>
+void takeCards(tTrmDB& db, Sink& sink, tFileReport* report) {
   const tCardLayout layout = layoutOf(db);
-  tTermel card;
-  char letter;
   for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
     if (db.isDeleted()) {
       ++report->deletedSkipped;
       continue;
     }
-    if (readCardAt(db, layout, &card, &letter)) ++report->longTexts;
-    if (!take(card, compartmentOfLetter(letter))) {
-      take(card, 1);
+    const int n = compartmentOfLetter(letterAt(db, layout));
+    tTermel* card = sink.at(n);
+    if (readCardAt(db, layout, card)) ++report->longTexts;
+    if (!sink.keep(*card, n)) {
+      sink.keep(*card, 1);
       ++report->placedInFirst;
     }
     ++report->loaded;
   }
 }
 
-template <typename Take>
-void readCards(const char* path, const Take& take, tFileReport* report);
+// Every card handed to a taker, built in a card of its own.
+class tTakerSink {
+ public:
+  explicit tTakerSink(const tCardTaker& take) : take_(take) {}
+  tTermel* at(int) { return &card_; }
+  bool keep(const tTermel& card, int n) { return take_(card, n); }
+
+ private:
+  const tCardTaker& take_;
+  tTermel card_;
+};
+
+// Every card built in place at the end of its compartment of theCardBox; one with a
+// compartment out of range is built in compartment 1.
+class tBoxSink {
+ public:
+  tBoxSink() : into_(theCardBox) {}
+  tTermel* at(int n) { return into_.add(n); }
+  bool keep(const tTermel&, int n) const { return into_.valid(n); }
+
+ private:
+  CardBox::tBulkAppend into_;
+};
+
+template <typename Sink>
+void readCards(const char* path, Sink& sink, tFileReport* report);
 
 }  // namespace
 
 void loadCardFile(const char* path, tFileReport* report) {
-  readCards(
-      path, [](const tTermel& card, int n) { return theCardBox.addCardTo(card, n); }, report);
+  tBoxSink sink;
+  readCards(path, sink, report);
 }
 
 void readCardFile(const char* path, const tCardTaker& take, tFileReport* report) {
-  readCards(path, take, report);
+  tTakerSink sink(take);
+  readCards(path, sink, report);
 }
 
 namespace {
 
-template <typename Take>
-void readCards(const char* path, const Take& take, tFileReport* report) {
+template <typename Sink>
+void readCards(const char* path, Sink& sink, tFileReport* report) {
   tFileReport local;
   if (report == nullptr) report = &local;
   const size_t errorsBefore = report->errors.size();
@@ -665,7 +743,7 @@ void readCards(const char* path, const Take& take, tFileReport* report) {
   const size_t failuresBeforeCards = db.failures().size();
   try {
     if (!fitsInMemory(recordsHeld(db, report->stamp))) throw std::bad_alloc();
-    takeCards(db, take, report);
+    takeCards(db, sink, report);
   } catch (const std::bad_alloc&) {
     report->errors.push_back(withPath(kNoMemory, shown));
     report->lossyRewrite = true;

@@ -236,4 +236,32 @@ TEST_F(CardBoxTest, ShuffleAllKeepsEveryCompartmentsCards) {
   EXPECT_EQ(theCardBox.totalCount(), 0);
 }
 
+// Cards built in place by a bulk append: the observer hears once, after the last card,
+// and the cards can then be removed and moved one by one like any other.
+TEST_F(CardBoxTest, BulkAppendFillsInPlaceAndNotifiesOnce) {
+  struct Kinds : tBoxObserver {
+    std::vector<tBoxChange::tKind> seen;
+    void boxChanged(const tBoxChange& change) override { seen.push_back(change.kind); }
+  } observer;
+  theCardBox.setObserver(&observer);
+  {
+    CardBox::tBulkAppend into(theCardBox);
+    const std::pair<const char*, int> cards[] = {{"a", 2}, {"b", 9}, {"c", 2}, {"d", 0}};
+    for (const auto& c : cards) *into.add(c.second) = card(c.first, "x", c.second, 1);
+    EXPECT_TRUE(observer.seen.empty());
+  }
+  EXPECT_EQ(observer.seen, std::vector<tBoxChange::tKind>({tBoxChange::tKind::kOther}));
+  theCardBox.setObserver(nullptr);
+  EXPECT_EQ(textsIn(1), Texts({"b;x", "d;x"}));
+  EXPECT_EQ(textsIn(2), Texts({"a;x", "c;x"}));
+  EXPECT_EQ(theCardBox.firstIn(1, nullptr)->timesKnown, 9);
+  EXPECT_TRUE(theCardBox.removeCard(theCardBox.firstIn(2, nullptr), 2));
+  theCardBox.chooseNext();
+  theCardBox.answerKnown();
+  EXPECT_EQ(textsIn(1), Texts({"d;x"}));
+  EXPECT_EQ(textsIn(2), Texts({"c;x", "b;x"}));
+  theCardBox.clearAll();
+  EXPECT_EQ(theCardBox.totalCount(), 0);
+}
+
 }  // namespace
