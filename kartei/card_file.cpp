@@ -643,11 +643,12 @@ char letterAt(tTrmDB& db, const tCardLayout& layout) {
 bool readCardAt(tTrmDB& db, const tCardLayout& layout, tTermel* card) {
   if (!layout.usable) return readCard(db, card);
   const unsigned char* record = db.recordBytes();
-  const bool cut = decodeCardText(record + layout.front, card->front) |
-                   decodeCardText(record + layout.back, card->back);
+  // Both texts are decoded, whichever was cut.
+  const bool frontCut = decodeCardText(record + layout.front, card->front);
+  const bool backCut = decodeCardText(record + layout.back, card->back);
   card->timesKnown = decodeCounter(record + layout.known, layout.knownWidth);
   card->timesUnknown = decodeCounter(record + layout.unknown, layout.unknownWidth);
-  return cut;
+  return frontCut || backCut;
 }
 
 // Where the cards of a card file go: at(n) is the card to fill for compartment n, and
