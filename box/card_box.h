@@ -109,6 +109,15 @@ class CardBox {
       return box_.lists_[box_.valid(n) ? n - 1 : 0].appendInPlace();
     }
     bool valid(int n) const { return box_.valid(n); }
+    // Cards read straight into fresh memory: see tTrmListe::takeSlots. keepSlots puts
+    // the cards of the first count slots, in order, each at the end of compartment
+    // compartments[i], or of compartment 1 when that is out of range; it returns how
+    // many went to compartment 1 that way, and compartments are overwritten.
+    unsigned char* takeSlots(int32_t wanted, int32_t* got) {
+      return tTrmListe::takeSlots(wanted, got);
+    }
+    int32_t keepSlots(unsigned char* run, int32_t count, int8_t* compartments);
+    void returnSlots(int32_t count) { tTrmListe::returnSlots(count); }
 
    private:
     CardBox& box_;

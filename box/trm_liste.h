@@ -5,6 +5,7 @@
 #ifndef TERMEL_BOX_TRM_LISTE_H_
 #define TERMEL_BOX_TRM_LISTE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +22,20 @@ class tTrmListe {
   // Moves every card of other to the end of this list, in order, in constant time;
   // the records are kept, so references to them stay valid.
   void appendAll(tTrmListe& other);
+
+  // Room for a card together with the list's link. Loading writes cards straight into
+  // runs of fresh slots (takeSlots), each kSlotBytes wide and starting with its tTermel.
+  static constexpr size_t kSlotBytes = sizeof(tTermel) + sizeof(void*);
+  // Up to wanted consecutive slots never handed out before, at least one; *got is set
+  // to how many. Their bytes are unspecified. Until the run is settled with appendSlots
+  // and returnSlots, no other card may be added to any list.
+  static unsigned char* takeSlots(int32_t wanted, int32_t* got);
+  // Puts the cards standing at the starts of the first count slots of the run taken
+  // last, in order, each at the end of lists[listOf[i]].
+  static void appendSlots(tTrmListe* lists, unsigned char* run, int32_t count,
+                          const int8_t* listOf);
+  // Gives back the last count slots of the run taken last, which no list holds.
+  static void returnSlots(int32_t count);
 
   void append(const tTermel* card);
   // Puts a new card at the end and returns it for the caller to fill in place; what it

@@ -4,12 +4,11 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include "kartei/backups.h"
 #include "kartei/box_file_name.h"
 #include "kartei/box_lock.h"
+#include "kartei/card_record.h"
 #include "kartei/file_texts.h"
 #include "kartei/hash_thread.h"
 #include "kartei/stale_temp_files.h"
@@ -546,88 +546,6 @@ void reportMissingColumns(tTrmDB& db, const std::string& path, std::vector<std::
 
 namespace {
 
-// Where the values of a card stand in a record of a card file laid out as this program
-// writes it: both texts exactly as wide as a card's buffer, counters numeric. Such
-// records are decoded straight from their bytes, without a call per field.
-struct tCardLayout {
-  int front = -1, back = -1, letter = -1, known = -1, unknown = -1;
-  size_t knownWidth = 0, unknownWidth = 0;
-  bool usable = false;
-};
-
-tCardLayout layoutOf(tTrmDB& db) {
-  tCardLayout layout;
-  const auto isText = [&db](const tCharField& field) {
-    return field.index() >= 0 && db.fieldLength(field.index()) == tTermel::kTextSize;
-  };
-  layout.usable = isText(db.DEUTSCH) && isText(db.UEBERSETZT) && db.KASTEN.index() >= 0 &&
-                  db.GEWUSST.type() == 'N' && db.UNBEKANNT.type() == 'N';
-  layout.front = db.fieldOffset(db.DEUTSCH.index());
-  layout.back = db.fieldOffset(db.UEBERSETZT.index());
-  layout.letter = db.fieldOffset(db.KASTEN.index());
-  layout.known = db.fieldOffset(db.GEWUSST.index());
-  layout.unknown = db.fieldOffset(db.UNBEKANNT.index());
-  layout.knownWidth = static_cast<size_t>(db.GEWUSST.length());
-  layout.unknownWidth = static_cast<size_t>(db.UNBEKANNT.length());
-  return layout;
-}
-
-#if defined(__SSE2__)
-// A text of a card-wide field into a card's buffer, as tCharField::copyTo gives it;
-// true when it was cut to the 63 characters a card holds. One pass over the field
-// copies it and finds its spaces, NULs and bytes outside ASCII; only a text with such
-// bytes is converted.
-bool decodeCardText(const unsigned char* field, char* dest) {
-  uint64_t spaces = 0, nuls = 0, high = 0;
-#pragma GCC unroll 4
-  for (size_t at = 0; at < tTermel::kTextSize; at += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field + at));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + at), block);
-    const auto mask = [](__m128i bytes) {
-      return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(bytes)));
-    };
-    spaces |= mask(_mm_cmpeq_epi8(block, _mm_set1_epi8(' '))) << at;
-    nuls |= mask(_mm_cmpeq_epi8(block, _mm_setzero_si128())) << at;
-    high |= mask(block) << at;
-  }
-  const uint64_t text = ~spaces;
-  const size_t trimmed = text == 0 ? 0 : 64 - static_cast<size_t>(__builtin_clzll(text));
-  const size_t beforeNul =
-      nuls == 0 ? tTermel::kTextSize : static_cast<size_t>(__builtin_ctzll(nuls));
-  const size_t length = std::min(trimmed, beforeNul);
-  const size_t kept = std::min<size_t>(length, tTermel::kTextSize - 1);
-  const uint64_t inText = kept == 64 ? ~uint64_t{0} : (uint64_t{1} << kept) - 1;
-  if ((high & inText) != 0) {
-    toScreenCharset(dest, kept);
-  } else {
-    dest[kept] = '\0';
-  }
-  return length >= tTermel::kTextSize;
-}
-#else
-bool decodeCardText(const unsigned char* field, char* dest) {
-  const size_t length = dbfTextLength(field, tTermel::kTextSize);
-  std::memcpy(dest, field, tTermel::kTextSize);
-  toScreenCharset(dest, std::min<size_t>(length, tTermel::kTextSize - 1));
-  return length >= tTermel::kTextSize;
-}
-#endif
-
-// A counter of a right-aligned numeric field: digits behind blanks are read here, all
-// else as parseInteger reads it. Widths up to 9 digits cannot overflow.
-int32_t decodeCounter(const unsigned char* field, size_t width) {
-  if (width > 9) return parseInteger(field, width);
-  size_t i = 0;
-  while (i < width && field[i] == ' ') ++i;
-  int32_t value = 0;
-  for (; i < width; ++i) {
-    const unsigned digit = static_cast<unsigned>(field[i]) - '0';
-    if (digit > 9) return parseInteger(field, width);
-    value = value * 10 + static_cast<int32_t>(digit);
-  }
-  return value;
-}
-
 // The compartment letter of the current record as the screen shows it ('\0' for none).
 char letterAt(tTrmDB& db, const tCardLayout& layout) {
   if (!layout.usable) {
@@ -651,12 +569,52 @@ bool readCardAt(tTrmDB& db, const tCardLayout& layout, tTermel* card) {
   return frontCut || backCut;
 }
 
+// The compartment of each byte that may stand in a record's letter column, as letterAt
+// and compartmentOfLetter read it; 0 for none.
+std::array<int8_t, 256> compartmentsOfLetterBytes() {
+  std::array<int8_t, 256> compartments{};
+  for (int c = 1; c < 256; ++c) {
+    if (c == ' ') continue;
+    const int n = compartmentOfLetter(oemCharToAnsi(static_cast<char>(c)));
+    if (n >= 1 && n <= CardBox::kCompartments) compartments[c] = static_cast<int8_t>(n);
+  }
+  return compartments;
+}
+
+// Takes the records of a card file of this program's own layout many at a time, read
+// straight into where the sink keeps its cards. Returns the number of the first record
+// not taken: one the file does not hold whole, or one that may be blank, from which the
+// caller goes on record by record, so every fault is found and named as there.
+template <typename Sink>
+uint32_t takeOwnRecords(tTrmDB& db, Sink& sink, tFileReport* report) {
+  const std::array<int8_t, 256> compartmentOf = compartmentsOfLetterBytes();
+  std::vector<int8_t> compartments;
+  uint32_t next = 0;
+  while (next < db.recordCount()) {
+    uint32_t room = 0;
+    unsigned char* const run = sink.takeRun(db.recordCount() - next, &room);
+    if (run == nullptr) break;
+    if (compartments.size() < room) compartments.resize(room);
+    const uint32_t read = db.readRecords(next, room, run);
+    const tOwnRun decoded = decodeOwnRun(run, read, compartmentOf.data(), compartments.data());
+    report->placedInFirst += sink.keepRun(run, decoded.kept, compartments.data());
+    sink.endRun(room - decoded.kept);
+    report->loaded += static_cast<int>(decoded.kept);
+    report->deletedSkipped += static_cast<int>(decoded.deleted);
+    report->longTexts += static_cast<int>(decoded.longTexts);
+    next += decoded.taken;
+    if (decoded.taken < room) break;
+  }
+  return next;
+}
+
 // Where the cards of a card file go: at(n) is the card to fill for compartment n, and
 // keep(card, n) takes it there, false when n is refused.
 template <typename Sink>
 void takeCards(tTrmDB& db, Sink& sink, tFileReport* report) {
   const tCardLayout layout = layoutOf(db);
-  for (uint32_t i = 0; db.goTo(i) && !db.atEnd(); ++i) {
+  const uint32_t first = layout.own ? takeOwnRecords(db, sink, report) : 0;
+  for (uint32_t i = first; db.goTo(i) && !db.atEnd(); ++i) {
     if (db.isDeleted()) {
       ++report->deletedSkipped;
       continue;
@@ -672,25 +630,65 @@ void takeCards(tTrmDB& db, Sink& sink, tFileReport* report) {
   }
 }
 
-// Every card handed to a taker, built in a card of its own.
+// Every card handed to a taker, built in a card of its own; runs of records are read
+// into cards of the sink's own.
 class tTakerSink {
  public:
   explicit tTakerSink(const tCardTaker& take) : take_(take) {}
   tTermel* at(int) { return &card_; }
   bool keep(const tTermel& card, int n) { return take_(card, n); }
 
+  unsigned char* takeRun(uint32_t wanted, uint32_t* got) {
+    if (run_.empty()) run_.resize(kRunRecords);
+    *got = std::min<uint32_t>(wanted, kRunRecords);
+    return reinterpret_cast<unsigned char*>(run_.data());
+  }
+  int keepRun(unsigned char* run, uint32_t count, const int8_t* compartments) {
+    int refused = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+      const tTermel& card = reinterpret_cast<tRecordCard*>(run)[i].card;
+      if (take_(card, compartments[i])) continue;
+      take_(card, 1);
+      ++refused;
+    }
+    return refused;
+  }
+  void endRun(uint32_t) {}
+
  private:
+  // A card where its record was read.
+  struct tRecordCard {
+    tTermel card;
+    unsigned char rest[kOwnRecordBytes - sizeof(tTermel)];
+  };
+  static_assert(sizeof(tRecordCard) == kOwnRecordBytes, "one card per record");
+  static constexpr uint32_t kRunRecords = 512;
   const tCardTaker& take_;
   tTermel card_;
+  std::vector<tRecordCard> run_;
 };
 
 // Every card built in place at the end of its compartment of theCardBox; one with a
-// compartment out of range is built in compartment 1.
+// compartment out of range is built in compartment 1. Runs of records are read
+// straight into fresh card records of the box, where each is decoded in place.
 class tBoxSink {
  public:
   tBoxSink() : into_(theCardBox) {}
   tTermel* at(int n) { return into_.add(n); }
   bool keep(const tTermel&, int n) const { return into_.valid(n); }
+
+  unsigned char* takeRun(uint32_t wanted, uint32_t* got) {
+    if (tTrmListe::kSlotBytes != kOwnRecordBytes) return nullptr;
+    int32_t slots = 0;
+    unsigned char* run =
+        into_.takeSlots(static_cast<int32_t>(std::min<uint32_t>(wanted, INT32_MAX)), &slots);
+    *got = static_cast<uint32_t>(slots);
+    return run;
+  }
+  int keepRun(unsigned char* run, uint32_t count, int8_t* compartments) {
+    return into_.keepSlots(run, static_cast<int32_t>(count), compartments);
+  }
+  void endRun(uint32_t unused) { into_.returnSlots(static_cast<int32_t>(unused)); }
 
  private:
   CardBox::tBulkAppend into_;

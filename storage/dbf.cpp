@@ -421,7 +421,7 @@ void tDBF::fillReadAhead(uint64_t offset) {
     readAheadCapacity_ = want;
   }
   size_t got = 0;
-  if (!readDirect(offset, want, &got)) {
+  if (!readDirect(offset, readAhead_.get(), want, &got)) {
     // Not a plain file: read through the stream instead.
     got = 0;
     if (seekFor(offset, tLastIo::kRead)) {
@@ -439,18 +439,27 @@ void tDBF::fillReadAhead(uint64_t offset) {
 // Fills the read-ahead bytes past the stream, which would copy every byte twice. The
 // stream is flushed first, so none of its writes are missed and it keeps no input
 // that could go stale; its next use seeks. False when the file cannot be read so.
-bool tDBF::readDirect(uint64_t offset, size_t want, size_t* got) {
+bool tDBF::readDirect(uint64_t offset, unsigned char* dest, size_t want, size_t* got) {
   if (std::fflush(file_) != 0) return true;  // nothing read, as from a failed seek
   lastIo_ = tLastIo::kNone;
   while (*got < want) {
-    const ssize_t n = sysCalls().pread(fd_, readAhead_.get() + *got, want - *got,
-                                       static_cast<off_t>(offset + *got));
+    const ssize_t n =
+        sysCalls().pread(fd_, dest + *got, want - *got, static_cast<off_t>(offset + *got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return *got > 0;
     if (n == 0) break;
     *got += static_cast<size_t>(n);
   }
   return true;
+}
+
+uint32_t tDBF::readRecords(uint32_t first, uint32_t count, unsigned char* dest) {
+  const size_t size = record_.size();
+  if (!isOpen() || dirty_ || size == 0 || first >= recordCount()) return 0;
+  count = std::min(count, recordCount() - first);
+  size_t got = 0;
+  if (!readDirect(recordOffset(first), dest, count * size, &got)) return 0;
+  return static_cast<uint32_t>(got / size);
 }
 
 // Copies a record read in place into the record buffer, before it is changed or the

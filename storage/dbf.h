@@ -99,6 +99,12 @@ class tDBF {
   // is put; for readers that decode a known layout without a call per field.
   const unsigned char* recordBytes() const { return hasRecord() ? recordView_ : nullptr; }
   const char* fileName() const { return fileName_; }
+  // Reads the bytes of count records from record first on, as they stand in the file,
+  // into dest (room for count * recordLength() bytes), for a reader that decodes a known
+  // layout itself; returns how many whole records it read. Nothing is reported and no
+  // record becomes current: a reader given fewer records than asked goes on with goTo,
+  // which says why.
+  uint32_t readRecords(uint32_t first, uint32_t count, unsigned char* dest);
 
   // Field access by 0-based index; see fields.h for the handles.
   int findField(const char* name);
@@ -151,7 +157,7 @@ class tDBF {
   bool readBytes(uint64_t offset, void* data, size_t size);
   bool readRecord(uint64_t offset);
   void fillReadAhead(uint64_t offset);
-  bool readDirect(uint64_t offset, size_t want, size_t* got);
+  bool readDirect(uint64_t offset, unsigned char* dest, size_t want, size_t* got);
   void patchReadAhead(uint64_t offset, const void* data, size_t size);
   void ownRecord();
   bool writeBytes(uint64_t offset, const void* data, size_t size);

@@ -480,11 +480,15 @@ TEST_F(CardFileTest, TextsLongerThanACardHoldsMakeTheRewriteLossy) {
 // Records of the usual layout are decoded straight from their bytes; the same records
 // with wider text columns go through the fields one by one. Both must give the same
 // cards, compartments and counts, whatever the bytes hold.
+// The usual layout is read many records at a time straight into the box, a wider one
+// field by field: both give the same cards and counts, over several runs of records, behind
+// a card already in the box, and to a taker as well. A record whose flag is a NUL ends the
+// reading in runs without losing a card.
 TEST_F(CardFileTest, UsualAndWiderLayoutsLoadTheSameCards) {
   struct Raw {
     std::string flag, front850, back, letter, known, unknown;
   };
-  const Raw raws[] = {
+  std::vector<Raw> raws = {
       {" ",
        "Gl\x81"
        "ck",
@@ -500,6 +504,8 @@ TEST_F(CardFileTest, UsualAndWiderLayoutsLoadTheSameCards) {
       {" ", "Ende", "end", "Z", "", "7"},
       {" ", "nul", "zero", std::string(1, '\0'), "1", "2"},
   };
+  for (int i = 0; i < 9000; ++i) raws.push_back({" ", "w", "v", "F", std::to_string(i), ""});
+  raws.insert(raws.begin() + 5000, {std::string(1, '\0'), "flag", "nul", "C", "4", "4"});
   const auto load = [&](int width) {
     std::string bytes = header(static_cast<int>(std::size(raws)), 225, 16 + 2 * width) +
                         descriptor("DEUTSCH", 'C', width) + descriptor("UEBERSETZT", 'C', width) +
@@ -511,30 +517,48 @@ TEST_F(CardFileTest, UsualAndWiderLayoutsLoadTheSameCards) {
     }
     const std::string path = dir_.file("breite" + std::to_string(width) + ".trm");
     writeBytes(path, bytes + "\x1A");
+    const auto shown = [](int n, const tTermel& c) {
+      return std::to_string(n) + ":" + c.front + ";" + c.back + ";" + std::to_string(c.timesKnown) +
+             ";" + std::to_string(c.timesUnknown);
+    };
+    std::vector<std::string> taken;
+    readCardFile(path.c_str(), [&](const tTermel& c, int n) {
+      if (n < 1 || n > CardBox::kCompartments) return false;
+      taken.push_back(shown(n, c));
+      return true;
+    });
+    std::stable_sort(taken.begin(), taken.end(),
+                     [](const std::string& a, const std::string& b) { return a[0] < b[0]; });
     theCardBox.clearAll();
+    theCardBox.addCardTo(card("vorher", "before"), 1);
     tFileReport report;
     loadCardFile(path.c_str(), &report);
     std::vector<std::string> seen;
     for (int n = 1; n <= CardBox::kCompartments; ++n) {
       tTermel c;
       for (tTermel* at = theCardBox.firstIn(n, &c); at != nullptr; at = theCardBox.nextIn(n, &c)) {
-        seen.push_back(std::to_string(n) + ":" + c.front + ";" + c.back + ";" +
-                       std::to_string(c.timesKnown) + ";" + std::to_string(c.timesUnknown));
+        seen.push_back(shown(n, c));
       }
     }
+    EXPECT_EQ(taken, std::vector<std::string>(seen.begin() + 1, seen.end()));
     seen.push_back("loaded " + std::to_string(report.loaded) + ", long " +
                    std::to_string(report.longTexts) + ", first " +
                    std::to_string(report.placedInFirst) + ", deleted " +
                    std::to_string(report.deletedSkipped));
     return seen;
   };
-  const std::vector<std::string> usual = load(tTermel::kTextSize);
+  std::vector<std::string> usual = load(tTermel::kTextSize);
   EXPECT_EQ(usual, load(70));
-  EXPECT_EQ(usual, Strings({"1:" + std::string(63, 'x') + ";a;7;1", "1:  vorn;back;0;0",
-                            "1:klein;small;99999;-9999", "1:\xC4rger;anger;3;0", "1:nul;zero;1;2",
-                            "2:Gl\xFC"
-                            "ck;luck;-5;12",
-                            "7:Ende;end;0;7", "loaded 7, long 1, first 4, deleted 1"}));
+  ASSERT_EQ(usual.size(), 9010u);
+  EXPECT_EQ(usual[9007], "6:w;v;8999;0");
+  usual.erase(usual.begin() + 8, usual.begin() + 9008);
+  EXPECT_EQ(
+      usual,
+      Strings({"1:vorher;before;0;0", "1:" + std::string(63, 'x') + ";a;7;1", "1:  vorn;back;0;0",
+               "1:klein;small;99999;-9999", "1:\xC4rger;anger;3;0", "1:nul;zero;1;2",
+               "2:Gl\xFC"
+               "ck;luck;-5;12",
+               "3:flag;nul;4;4", "7:Ende;end;0;7", "loaded 9008, long 1, first 4, deleted 1"}));
 }
 
 // A save writes its card file in pieces and learns the versions of the new file and of
