@@ -209,7 +209,10 @@ void saveReplacing(benchmark::State& state, bool backup) {
   const std::string dataHome = files().dir() + (backup ? "/data" : "/blocked");
   if (!backup) std::fclose(std::fopen(dataHome.c_str(), "w"));
   setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-  BenchFiles::fillBox(n);
+  // The box as the window has it: loaded from its card file, each compartment's cards
+  // one after the other in memory.
+  theCardBox.clearAll();
+  loadCardFile(files().cardFile(n).c_str());
   // Ten old versions, each a file of its own, so every save below prunes one.
   for (int i = 0; i <= tBackupStore::kNewestKept; ++i) {
     saveCardFile(path.c_str());

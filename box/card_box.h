@@ -77,6 +77,14 @@ class CardBox {
   tTermel* nextIn(int n, tTermel* buffer);
   // The card at the end of compartment n (the one added last), or none.
   tTermel* lastIn(int n) const;
+  // Calls visit(card, n) for every card, compartment by compartment from 1, each
+  // compartment head first: the order firstCard and nextCard give, without copies.
+  template <typename Visit>
+  void forEachCard(Visit visit) const {
+    for (int n = 1; n <= compartmentCount_; ++n) {
+      lists_[n - 1].forEach([&visit, n](const tTermel& card) { visit(card, n); });
+    }
+  }
   int firstCard(tTermel* buffer);
   int nextCard(tTermel* buffer);
   tTermel* findEither(const tTermel& card) const;

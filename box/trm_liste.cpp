@@ -16,11 +16,6 @@
 #define TERMEL_UNPOISON(address, size) ((void)(address), (void)(size))
 #endif
 
-struct tTrmListe::Node {
-  tTermel card;
-  Node* next;  // the ring while in a list, the free list while in the pool
-};
-
 // Nodes of all lists come from one pool, because swap and appendAll hand nodes from
 // list to list. Freed nodes are kept for the next cards: a box that is cleared and
 // loaded again reuses its memory instead of asking the system for fresh pages, and

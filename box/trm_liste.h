@@ -70,12 +70,21 @@ class tTrmListe {
   // Moves the cards after the first keep to the end of into, in order, walking only
   // the first keep cards.
   void moveTail(int32_t keep, tTrmListe* into);
+  // Calls visit(card) for every card, head first.
+  template <typename Visit>
+  void forEach(Visit visit) const {
+    const Node* node = firstNode_;
+    for (int32_t i = 0; i < count_; ++i, node = node->next) visit(node->card);
+  }
   tTermel* findEither(const tTermel& card) const;
   tTermel* findBoth(const tTermel& card) const;
   void clear();
 
  private:
-  struct Node;
+  struct Node {
+    tTermel card;
+    Node* next;  // the ring while in a list, the free list while in the pool
+  };
   class NodePool;
   void linkAtEnd(Node* node);
   void unlink(Node* prev, Node* node);

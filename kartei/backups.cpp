@@ -1,5 +1,6 @@
 // Keeping, listing, pruning and adopting the backups of a box in its own folder.
 #include "kartei/backups.h"
+#include "kartei/background_removal.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <set>
 #include <tuple>
+#include <utility>
 
 #include "kartei/box_file_name.h"
 #include "kartei/box_key.h"
@@ -353,6 +355,11 @@ bool tBackupStore::prune(const tBoxIdentity& box, std::time_t now,
   std::set<long> daysSeen;
   int kept = 0;
   bool ok = true;
+  // Card files of old versions are large: each is renamed to a leftover's name at once
+  // and removed on a thread of its own (a kill meanwhile leaves a leftover, removed by
+  // the next prune). The removals of the last prune are done first.
+  tBackgroundRemoval::ofProcess().finish();
+  std::vector<std::string> doomed;
   // Newest first, so the first backup seen of a day is that day's newest.
   const std::string folder = folderOf(box);
   for (const tBackup& backup : scan(folder)) {
@@ -360,10 +367,20 @@ bool tBackupStore::prune(const tBoxIdentity& box, std::time_t now,
     const long day = dayNumber(backup.year, backup.month, backup.day);
     const bool newOfRecentDay = today - day < kDaysKept && daysSeen.insert(day).second;
     if (kept++ < kNewestKept || newOfRecentDay) continue;
-    ok = removeFile(backup.cardPath) && ok;
+    const std::string part = backup.cardPath + kPartSuffix;
+    if (sysCalls().renameat(AT_FDCWD, backup.cardPath.c_str(), AT_FDCWD, part.c_str()) == 0) {
+      doomed.push_back(part);
+    } else {
+      ok = removeFile(backup.cardPath) && ok;
+    }
     ok = removeFile(backup.boxPath) && ok;
   }
-  for (const std::string& leftover : leftovers(folder)) ok = removeFile(leftover) && ok;
+  for (const std::string& leftover : leftovers(folder)) {
+    if (std::find(doomed.begin(), doomed.end(), leftover) == doomed.end()) {
+      ok = removeFile(leftover) && ok;
+    }
+  }
+  tBackgroundRemoval::ofProcess().remove(std::move(doomed));
   if (!ok) warn(warnings, kNotPruned);
   return ok;
 }

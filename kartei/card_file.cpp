@@ -26,6 +26,7 @@
 #include "kartei/hash_thread.h"
 #include "kartei/stale_temp_files.h"
 #include "kartei/version_record.h"
+#include "kartei/written_versions.h"
 #include "storage/charset.h"
 #include "storage/safe_replace.h"
 #include "storage/sys_calls.h"
@@ -260,56 +261,30 @@ constexpr tColumn kCardColumns[] = {{"DEUTSCH", 'C', tTermel::kTextSize},
                                     {"ALTER", 'N', 4},
                                     {"GEWUSST", 'N', 5},
                                     {"UNBEKANNT", 'N', 5}};
-// Where each column starts in a record (the deletion flag comes first), and the length.
-constexpr int kFrontAt = 1;
-constexpr int kBackAt = kFrontAt + kCardColumns[0].length;
-constexpr int kLetterAt = kBackAt + kCardColumns[1].length;
-constexpr int kPositionAt = kLetterAt + kCardColumns[2].length;
-constexpr int kKnownAt = kPositionAt + kCardColumns[3].length;
-constexpr int kUnknownAt = kKnownAt + kCardColumns[4].length;
-constexpr int kCardRecordLength = kUnknownAt + kCardColumns[5].length;
+// The deletion flag and the columns: the layout encodeOwnRecord writes.
+constexpr int kCardRecordLength = 1 + kCardColumns[0].length + kCardColumns[1].length +
+                                  kCardColumns[2].length + kCardColumns[3].length +
+                                  kCardColumns[4].length + kCardColumns[5].length;
+static_assert(kCardRecordLength == kOwnRecordBytes, "the columns make the own layout");
 // Records go out in pieces of about this size, each with one write.
 constexpr size_t kPieceSize = 1 << 16;
 
-// A text into a character field of width bytes, as tCharField::set stores it.
-void putText(const char* text, unsigned char* field, size_t width) {
-  char converted[tTermel::kTextSize + 1];
-  toFileCharsetOnly(text, converted, width);
-  std::memcpy(field, converted, std::strlen(converted));
-}
-
-// A number into a numeric field of width bytes, as tNumField::set stores it.
-void putNumber(int32_t value, unsigned char* field, int width) {
-  char text[16];
-  formatInteger(value, width, text);
-  std::memcpy(field, text, static_cast<size_t>(width));
-}
-
-// The card at position (from 1) of compartment n as a record of the card table.
-void formatCardRecord(const tTermel& card, int n, int32_t position, unsigned char* record) {
-  std::memset(record, ' ', kCardRecordLength);
-  putText(card.front, record + kFrontAt, kCardColumns[0].length);
-  putText(card.back, record + kBackAt, kCardColumns[1].length);
-  record[kLetterAt] = static_cast<unsigned char>(letterOfCompartment(n));
-  putNumber(position, record + kPositionAt, kCardColumns[3].length);
-  putNumber(card.timesKnown, record + kKnownAt, kCardColumns[4].length);
-  putNumber(card.timesUnknown, record + kUnknownAt, kCardColumns[5].length);
-}
-
-// Called with every piece of the new file once it is written.
-using tPieceWritten = std::function<void(const unsigned char* piece, size_t size)>;
+// Called with every piece of the new file once it is written; it may take the piece
+// and leave another buffer in its place.
+using tPieceWritten = std::function<void(std::vector<unsigned char>* piece)>;
 
 // Bytes gathered into pieces that go out with one write each, every piece then handed
 // to written.
 class tPieceWriter {
  public:
-  tPieceWriter(int fd, const tPieceWritten& written)
-      : fd_(fd), written_(written), bytes_(new unsigned char[kPieceSize + kCardRecordLength]) {}
+  tPieceWriter(int fd, const tPieceWritten& written) : fd_(fd), written_(written) {
+    bytes_.resize(kCapacity);
+  }
 
   // Room for size more bytes, which the caller fills; at most kCardRecordLength.
   unsigned char* room(size_t size) {
     if (used_ + size > kPieceSize) flush();
-    unsigned char* at = bytes_.get() + used_;
+    unsigned char* at = bytes_.data() + used_;
     used_ += size;
     return at;
   }
@@ -323,17 +298,37 @@ class tPieceWriter {
   // False (errno set) when any write failed.
   bool flush() {
     if (ok_ && used_ > 0) {
-      ok_ = writeFully(fd_, bytes_.get(), used_);
-      if (ok_) written_(bytes_.get(), used_);
+      ok_ = writeFully(fd_, bytes_.data(), used_);
+      if (ok_) {
+        bytes_.resize(used_);
+        written_(&bytes_);
+        bytes_.resize(kCapacity);
+        startWriteBack();
+      }
     }
     used_ = 0;
     return ok_;
   }
 
  private:
+  // Every few megabytes the disk is asked to start on what is written, so the fsync
+  // of the commit waits only for the last of it. Only a hint: the fsync alone decides
+  // whether the file is on disk, so a failure here is of no matter.
+  void startWriteBack() {
+    written_bytes_ += used_;
+    if (written_bytes_ - started_ < kWriteBackStep) return;
+    sync_file_range(fd_, static_cast<off_t>(started_),
+                    static_cast<off_t>(written_bytes_ - started_), SYNC_FILE_RANGE_WRITE);
+    started_ = written_bytes_;
+  }
+
+  static constexpr size_t kCapacity = kPieceSize + kCardRecordLength;
+  static constexpr uint64_t kWriteBackStep = 8 << 20;
   int fd_;
+  uint64_t written_bytes_ = 0;  // bytes of the file written so far
+  uint64_t started_ = 0;        // bytes the disk was asked to write
   const tPieceWritten& written_;
-  std::unique_ptr<unsigned char[]> bytes_;
+  std::vector<unsigned char> bytes_;
   size_t used_ = 0;
   bool ok_ = true;
 };
@@ -350,15 +345,18 @@ std::string writeCardTable(const std::string& path, const std::string& shown, tS
       table.header(static_cast<uint32_t>(theCardBox.totalCount()));
   errno = 0;
   if (header.empty()) return writeErrorText(shown, errno);
-  const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+  // The temporary file is new and empty. Truncating it anyway would make the file
+  // system write it all out when it is closed, before the fsync that follows.
+  const int fd = sysCalls().openat(AT_FDCWD, path.c_str(), O_WRONLY | O_CLOEXEC, 0);
   if (fd < 0) return writeErrorText(shown, errno);
   tPieceWriter out(fd, written);
   out.add(header.data(), header.size());
-  tTermel card;
   int32_t records = 0;
-  for (int n = theCardBox.firstCard(&card); n != 0; n = theCardBox.nextCard(&card), ++records) {
-    formatCardRecord(card, n, ++tally->count[n - 1], out.room(kCardRecordLength));
-  }
+  theCardBox.forEachCard([&](const tTermel& card, int n) {
+    encodeOwnRecord(card, letterOfCompartment(n), ++tally->count[n - 1],
+                    out.room(kCardRecordLength));
+    ++records;
+  });
   *out.room(1) = kDbfEndMark;
   bool ok = out.flush();
   int error = errno;
@@ -802,19 +800,24 @@ bool saveCardFile(const tBoxIdentity& box, tFileReport* report, const tBoxLock* 
   }
   removeStaleTempFiles(box, heldLock);
   // The versions of the file replaced, which the new one is made from, and of the new
-  // one, hashed aside while the replaced file is read between the pieces written.
+  // one, hashed aside while the replaced file is read between the pieces written. The
+  // replaced file is not read when this program wrote it and it is unchanged since.
   tHashThread hashes;
   tVersionReader replacedFile(box.realPath());
-  std::vector<unsigned char> replacedPiece;
+  tVersionId replaced;
+  const bool replacedKnown = replacedFile.known(&replaced);
   const auto readReplaced = [&] {
-    if (!replacedFile.next(&replacedPiece)) return false;
-    hashes.add(tHashThread::kReplaced, std::move(replacedPiece));
+    std::vector<unsigned char> piece = hashes.spare();
+    if (replacedKnown || !replacedFile.next(&piece)) return false;
+    hashes.add(tHashThread::kReplaced, std::move(piece));
     return true;
   };
-  const tPieceWritten written = [&](const unsigned char* piece, size_t size) {
-    hashes.add(tHashThread::kWritten, std::vector<unsigned char>(piece, piece + size));
+  const tPieceWritten written = [&](std::vector<unsigned char>* piece) {
+    hashes.add(tHashThread::kWritten, std::move(*piece));
+    *piece = hashes.spare();
     readReplaced();
   };
+  tVersionId version;
   struct stat replacedStatus {};
   const bool linked = !box.linkedNames().empty() &&
                       sysCalls().fstatat(AT_FDCWD, box.realPath().c_str(), &replacedStatus, 0) == 0;
@@ -829,13 +832,18 @@ bool saveCardFile(const tBoxIdentity& box, tFileReport* report, const tBoxLock* 
       [&](const std::string&) {
         while (readReplaced()) {
         }
-        const tVersionId replaced = hashes.version(tHashThread::kReplaced);
-        recordNewVersion(box.keyPath(), hashes.version(tHashThread::kWritten),
-                         replacedFile.whole() ? &replaced : nullptr, alsoMadeFrom,
+        if (!replacedKnown) replaced = hashes.version(tHashThread::kReplaced);
+        version = hashes.version(tHashThread::kWritten);
+        recordNewVersion(box.keyPath(), version,
+                         replacedKnown || replacedFile.whole() ? &replaced : nullptr, alsoMadeFrom,
                          &report->warnings);
       });
   if (!saved) return false;
   if (linked) relinkOtherNames(box, replacedStatus, report);
+  struct stat savedStatus;
+  if (sysCalls().fstatat(AT_FDCWD, box.realPath().c_str(), &savedStatus, 0) == 0) {
+    tWrittenVersions::ofProcess().remember(savedStatus, version);
+  }
   tFileStamp boxStamp;
   replaceFile(
       box.boxFile(), boxFileLinks(box), report,

@@ -152,3 +152,80 @@ tOwnRun decodeOwnRun(unsigned char* run, uint32_t count, const int8_t* compartme
 #endif
   return decodeRunWith<tRecord>(run, count, compartmentOfLetter, compartments);
 }
+
+namespace {
+
+// A text into a character field 64 wide, as tCharField::set stores it.
+void putText(const char* text, unsigned char* field) {
+  char converted[tTermel::kTextSize + 1];
+  toFileCharsetOnly(text, converted, tTermel::kTextSize);
+  const size_t length = std::strlen(converted);
+  std::memcpy(field, converted, length);
+  std::memset(field + length, ' ', tTermel::kTextSize - length);
+}
+
+#if defined(__SSE2__)
+// A text of plain ASCII, which the file's code page holds as it is, into its field in
+// one pass: the bytes before its NUL, blanks after. False, with nothing stored, for a
+// text with other bytes, which must be converted.
+bool putAsciiText(const char* text, unsigned char* field) {
+  const tFieldBytes bytes(reinterpret_cast<const unsigned char*>(text));
+  uint64_t nuls = 0, high = 0;
+#pragma GCC unroll 4
+  for (int i = 0; i < 4; ++i) {
+    const __m128i block = bytes.block[i];
+    const int nul = _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_setzero_si128()));
+    nuls |= static_cast<uint64_t>(static_cast<uint16_t>(nul)) << (16 * i);
+    high |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(block))) << (16 * i);
+  }
+  const int length = nuls == 0 ? 64 : __builtin_ctzll(nuls);
+  if (length < 64 && (high & ((uint64_t{1} << length) - 1)) != 0) return false;
+  if (length == 64 && high != 0) return false;
+  const __m128i end = _mm_set1_epi8(static_cast<char>(length));
+#pragma GCC unroll 4
+  for (int i = 0; i < 4; ++i) {
+    const __m128i at =
+        _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+                     _mm_set1_epi8(static_cast<char>(16 * i)));
+    const __m128i inText = _mm_cmplt_epi8(at, end);
+    const __m128i stored = _mm_or_si128(_mm_and_si128(inText, bytes.block[i]),
+                                        _mm_andnot_si128(inText, _mm_set1_epi8(' ')));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(field + 16 * i), stored);
+  }
+  return true;
+}
+#else
+bool putAsciiText(const char*, unsigned char*) {
+  return false;
+}
+#endif
+
+// A number into a numeric field of width bytes (at most 9), as tNumField::set stores it.
+void putNumber(int32_t value, unsigned char* field, int width) {
+  static constexpr int32_t kLimits[] = {1,      10,      100,      1000,      10000,
+                                        100000, 1000000, 10000000, 100000000, 1000000000};
+  if (value < 0 || value >= kLimits[width]) {
+    char text[16];
+    formatInteger(value, width, text);
+    std::memcpy(field, text, static_cast<size_t>(width));
+    return;
+  }
+  int at = width - 1;
+  do {
+    field[at--] = static_cast<unsigned char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (; at >= 0; --at) field[at] = ' ';
+}
+
+}  // namespace
+
+void encodeOwnRecord(const tTermel& card, char letter, int32_t position, unsigned char* record) {
+  record[0] = ' ';
+  if (!putAsciiText(card.front, record + 1)) putText(card.front, record + 1);
+  if (!putAsciiText(card.back, record + 65)) putText(card.back, record + 65);
+  record[kOwnLetterOffset] = static_cast<unsigned char>(letter);
+  putNumber(position, record + 130, 4);
+  putNumber(card.timesKnown, record + 134, 5);
+  putNumber(card.timesUnknown, record + 139, 5);
+}

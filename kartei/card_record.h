@@ -49,4 +49,11 @@ struct tOwnRun {
 tOwnRun decodeOwnRun(unsigned char* run, uint32_t count, const int8_t* compartmentOfLetter,
                      int8_t* compartments);
 
+struct tTermel;
+
+// card as a record of this program's own layout at record (kOwnRecordBytes), its flag
+// blank, in compartment letter at position: the texts as tCharField::set stores them,
+// the numbers as tNumField::set does.
+void encodeOwnRecord(const tTermel& card, char letter, int32_t position, unsigned char* record);
+
 #endif  // TERMEL_KARTEI_CARD_RECORD_H_

@@ -16,7 +16,7 @@ tHashThread::~tHashThread() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  changed_.notify_all();
+  work_.notify_all();
   thread_.join();
 }
 
@@ -26,31 +26,44 @@ void tHashThread::add(tStream stream, std::vector<unsigned char> piece) {
     return;
   }
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return waiting_.size() < kMostWaiting; });
+  room_.wait(lock, [this] { return waiting_.size() < kMostWaiting; });
   waiting_.emplace_back(stream, std::move(piece));
+  // The thread sleeps only when nothing waits: most pieces need no wake-up.
+  const bool wake = waiting_.size() == 1;
   lock.unlock();
-  changed_.notify_all();
+  if (wake) work_.notify_one();
+}
+
+std::vector<unsigned char> tHashThread::spare() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spares_.empty()) return {};
+  std::vector<unsigned char> piece = std::move(spares_.back());
+  spares_.pop_back();
+  return piece;
 }
 
 tVersionId tHashThread::version(tStream stream) {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return waiting_.empty() && !hashing_; });
+  room_.wait(lock, [this] { return waiting_.empty() && !hashing_; });
   return hashes_[stream].version();
 }
 
 void tHashThread::run() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return stop_ || !waiting_.empty(); });
+    work_.wait(lock, [this] { return stop_ || !waiting_.empty(); });
     if (waiting_.empty()) return;
     tPiece piece = std::move(waiting_.front());
+    const bool wasFull = waiting_.size() == kMostWaiting;
     waiting_.pop_front();
     hashing_ = true;
     lock.unlock();
-    changed_.notify_all();
+    // Only a save held up by a full queue is woken for room.
+    if (wasFull) room_.notify_all();
     hashes_[piece.first].add(piece.second.data(), piece.second.size());
     lock.lock();
+    if (spares_.size() < kMostWaiting) spares_.push_back(std::move(piece.second));
     hashing_ = false;
-    changed_.notify_all();
+    if (waiting_.empty()) room_.notify_all();
   }
 }

@@ -27,6 +27,9 @@ class tHashThread {
   // Hands over the next piece of stream; waits while many pieces are still unhashed,
   // so the pieces in flight take little memory.
   void add(tStream stream, std::vector<unsigned char> piece);
+  // A piece already hashed, to be filled again (an empty one when there is none yet):
+  // the pieces go round instead of being allocated anew.
+  std::vector<unsigned char> spare();
   // The version of all pieces of stream handed over, once they are hashed.
   tVersionId version(tStream stream);
 
@@ -37,8 +40,10 @@ class tHashThread {
   void run();
 
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable work_;  // a piece waits, or the thread is to stop
+  std::condition_variable room_;  // the queue has room again, or is done
   std::deque<tPiece> waiting_;
+  std::vector<std::vector<unsigned char>> spares_;
   bool hashing_ = false;  // a piece taken from waiting_ is being hashed
   bool stop_ = false;
   tVersionHash hashes_[2];

@@ -1,4 +1,5 @@
 #include "kartei/version_record.h"
+#include "kartei/written_versions.h"
 
 #include <fcntl.h>
 #include <nettle/sha2.h>
@@ -130,10 +131,23 @@ tVersionId tVersionHash::version() const {
   return version;
 }
 
-tVersionReader::tVersionReader(const std::string& path) : fd_(openRegular(path, O_RDONLY)) {}
+tVersionReader::tVersionReader(const std::string& path)
+    : path_(path), fd_(openRegular(path, O_RDONLY)) {}
 
 tVersionReader::~tVersionReader() {
   if (fd_ >= 0) sysCalls().close(fd_);
+}
+
+bool tVersionReader::known(tVersionId* version) {
+  stamped_ = fd_ >= 0 && sysCalls().fstat(fd_, &opened_) == 0;
+  return stamped_ && tWrittenVersions::ofProcess().find(opened_, version);
+}
+
+void tVersionReader::remember(const tVersionId& version) const {
+  struct stat now;
+  if (!whole_ || !stamped_ || sysCalls().fstatat(AT_FDCWD, path_.c_str(), &now, 0) != 0) return;
+  // Not when the file was changed while it was read, or another one took its name.
+  if (tWrittenVersions::same(opened_, now)) tWrittenVersions::ofProcess().remember(now, version);
 }
 
 bool tVersionReader::next(std::vector<unsigned char>* piece) {
@@ -152,11 +166,13 @@ bool tVersionReader::next(std::vector<unsigned char>* piece) {
 
 bool versionOfFile(const std::string& path, tVersionId* version) {
   tVersionReader reader(path);
+  if (reader.known(version)) return true;
   tVersionHash hash;
   std::vector<unsigned char> piece;
   while (reader.next(&piece)) hash.add(piece.data(), piece.size());
   if (!reader.whole()) return false;
   *version = hash.version();
+  reader.remember(*version);
   return true;
 }
 

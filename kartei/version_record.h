@@ -20,6 +20,8 @@
 #ifndef TERMEL_KARTEI_VERSION_RECORD_H_
 #define TERMEL_KARTEI_VERSION_RECORD_H_
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,14 +64,23 @@ class tVersionReader {
   ~tVersionReader();
   tVersionReader(const tVersionReader&) = delete;
   tVersionReader& operator=(const tVersionReader&) = delete;
+  // The version of the file opened, without reading it, when this program wrote or read
+  // it and it is unchanged since (kartei/written_versions.h).
+  bool known(tVersionId* version);
+  // After the whole file was read: remembers that it is of version, unless it was
+  // changed while it was read.
+  void remember(const tVersionId& version) const;
   // The next piece of the file into *piece; false once the file is read or unreadable.
   bool next(std::vector<unsigned char>* piece);
   // After next() has returned false: whether the whole file was read.
   bool whole() const { return whole_; }
 
  private:
+  std::string path_;
   int fd_;
   bool whole_ = false;
+  bool stamped_ = false;  // opened_ holds what fstat told when known() looked
+  struct stat opened_ {};
 };
 
 class tVersionRecord {

@@ -1,6 +1,7 @@
 // Backups of replaced card files: what a save keeps, how the backups are named and
 // listed, which ones pruning leaves, and that a failed backup never stops a save.
 #include "kartei/backups.h"
+#include "kartei/background_removal.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -267,6 +268,8 @@ TEST_F(BackupsTest, PruneKeepsTheTenNewestAndTheNewestOfEachOfThirtyDays) {
   std::vector<std::string> warnings;
   EXPECT_TRUE(store.prune(box_, now, &warnings));
   EXPECT_TRUE(warnings.empty());
+  // The old card files go on a thread of their own.
+  tBackgroundRemoval::ofProcess().finish();
   EXPECT_EQ(backupFiles(), expected);
   EXPECT_TRUE(fileExists(store_ + "/Vokabeln 7b-20200101-000000.trm"));
 }

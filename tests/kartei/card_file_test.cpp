@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -576,8 +577,9 @@ TEST_F(CardFileTest, RecordedVersionsAreTheFilesAndWidePositionsAreStarred) {
     ASSERT_TRUE(saveCardFile(path.c_str()));
     const std::string bytes = readBytes(path);
     ASSERT_EQ(bytes.size(), 225u + 144u * cards + 1);
-    tVersionId version;
-    ASSERT_TRUE(versionOfFile(path, &version));
+    tVersionHash hash;
+    hash.add(bytes.data(), bytes.size());
+    const tVersionId version = hash.version();
     const tVersionRecord record = tVersionRecord::read(path);
     EXPECT_EQ(record.sizeOf(version.hash), static_cast<int64_t>(bytes.size()));
     // Made from the version it replaced, and from nothing else.
@@ -587,5 +589,54 @@ TEST_F(CardFileTest, RecordedVersionsAreTheFilesAndWidePositionsAreStarred) {
     EXPECT_EQ(bytes.substr(last + 129, 5),
               cards < 10000 ? "A   " + std::to_string(cards) : "A****");
     before = version.hash;
+  }
+}
+
+// A save learns the version it replaces without reading the file when this program
+// wrote it and nothing touched it since. Whatever touched it, even with the same size
+// and modification time, the file is read again, so the new version is recorded as
+// made from what was really there.
+TEST_F(CardFileTest, AFileChangedSinceItWasWrittenIsHashedAgain) {
+  const std::string path = dir_.file("fremd.trm");
+  const auto hashOf = [](const std::string& bytes) {
+    tVersionHash hash;
+    hash.add(bytes.data(), bytes.size());
+    return hash.version().hash;
+  };
+  const auto sameTimes = [&path](const struct stat& st) {
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  };
+  const std::function<void()> changes[] = {
+      [] {},
+      [&] {  // the same number of bytes written in place, the old time put back
+        struct stat st;
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        std::string bytes = readBytes(path);
+        bytes[226] = 'X';
+        std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)
+            .write(bytes.data(), bytes.size());
+        sameTimes(st);
+      },
+      [&] {  // a copy of other bytes moved over it, with the old time
+        struct stat st;
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        std::string bytes = readBytes(path);
+        bytes[227] = 'Y';
+        writeBytes(path + ".neu", bytes);
+        ASSERT_EQ(std::rename((path + ".neu").c_str(), path.c_str()), 0);
+        sameTimes(st);
+      },
+  };
+  for (const auto& change : changes) {
+    theCardBox.clearAll();
+    theCardBox.addCardTo(card("Haus", "house"), 1);
+    ASSERT_TRUE(saveCardFile(path.c_str()));
+    change();
+    const std::string replaced = hashOf(readBytes(path));
+    theCardBox.addCardTo(card("Baum", "tree"), 1);
+    ASSERT_TRUE(saveCardFile(path.c_str()));
+    const std::string saved = hashOf(readBytes(path));
+    EXPECT_EQ(tVersionRecord::read(path).lastCommon(replaced, saved), Strings({replaced}));
   }
 }
