@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "box/termel.h"
 #include "wordlists/import_index.h"
@@ -104,6 +105,11 @@ class tCardIntake {
   // checks and makes the card and starts fetching its place in the index; commit
   // adds or reports it, and must follow in the order of the lines.
   void prepare(tWordCard card, const std::string& shown, tPreparedCard* prepared);
+  // prepare for texts that need no fitting: code page 1252 without a control
+  // character, as fitCardText leaves them (printable ASCII is). The card goes to
+  // compartment 1 with both counts 0.
+  void prepareFitted(std::string_view front, std::string_view back, int line,
+                     std::string_view shown, tPreparedCard* prepared);
   int commit(const tPreparedCard& prepared);
   // Reports a record that holds no card (counted as malformed); text is UTF-8.
   void refuse(int code, int line, const std::string& text);

@@ -8,19 +8,33 @@ namespace {
 
 constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
 
-// One NUL-terminated text, eight bytes at a time, continuing from h. The length goes
-// in with the last bytes, so texts that differ only in trailing NULs hash apart.
-uint64_t hashText(uint64_t h, const char* text) {
-  size_t n = std::strlen(text);
+// The last n bytes of a text (n below 8) as one word. Read in at most two loads
+// rather than byte by byte into memory, which would make the load of the word wait for
+// the stores to drain.
+uint64_t tailWord(const char* text, size_t n) {
+  if (n >= 4) {
+    uint32_t low, high;
+    std::memcpy(&low, text, sizeof low);
+    std::memcpy(&high, text + n - 4, sizeof high);  // overlaps low when n < 8
+    return low | static_cast<uint64_t>(high) << 32;
+  }
+  if (n == 0) return 0;
+  const auto byte = [text](size_t i) {
+    return static_cast<uint64_t>(static_cast<uint8_t>(text[i]));
+  };
+  return byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16;
+}
+
+// One text of n bytes, eight bytes at a time, continuing from h. The length goes in
+// with the last bytes, so texts that differ only in trailing NULs hash apart.
+uint64_t hashText(uint64_t h, const char* text, size_t n) {
   for (; n >= 8; n -= 8, text += 8) {
     uint64_t word;
     std::memcpy(&word, text, sizeof word);
     h = (h ^ word) * kMultiplier;
     h ^= h >> 32;
   }
-  uint64_t tail = 0;
-  std::memcpy(&tail, text, n);
-  h = (h ^ tail ^ (static_cast<uint64_t>(n) << 56)) * kMultiplier;
+  h = (h ^ tailWord(text, n) ^ (static_cast<uint64_t>(n) << 56)) * kMultiplier;
   return h ^ (h >> 32);
 }
 
@@ -51,9 +65,14 @@ tImportIndex::tImportIndex(CardBox& box) {
 }
 
 uint64_t tImportIndex::hashOf(const tTermel& card) {
+  return hashOf(card.front, std::strlen(card.front), card.back, std::strlen(card.back));
+}
+
+uint64_t tImportIndex::hashOf(const char* front, size_t frontSize, const char* back,
+                              size_t backSize) {
   // Each text's length is part of its hash, so ("ab", "c") and ("a", "bc") usually
   // hash apart; equal hashes are compared in full anyway.
-  return finish(hashText(hashText(0, card.front), card.back));
+  return finish(hashText(hashText(0, front, frontSize), back, backSize));
 }
 
 bool tImportIndex::contains(const tTermel& card, uint64_t hash) const {
