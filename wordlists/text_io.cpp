@@ -110,6 +110,60 @@ std::string_view withoutSpaces(const char* begin, const char* end) {
   return std::string_view(begin, static_cast<size_t>(end - begin));
 }
 
+// Plain bytes: the printable ASCII characters but the backslash.
+bool isPlain(unsigned char c) {
+  return c >= 0x20 && c <= 0x7E && c != '\\';
+}
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// The eight bytes at text as a word whose lowest byte is the first.
+uint64_t wordAt(const char* text) {
+  uint64_t word;
+  std::memcpy(&word, text, sizeof word);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return word;
+}
+
+// The high bit set in the first zero byte of word, and maybe in later ones; 0 when it
+// holds none. A borrow only runs towards later bytes, so the first is exact.
+uint64_t zeroBytes(uint64_t word) {
+  return (word - kOnes) & ~word & kHighBits;
+}
+
+// Nonzero when a byte of word is not plain.
+uint64_t notPlain(uint64_t word) {
+  const uint64_t control = (word - kOnes * 0x20) & ~word & kHighBits;
+  const uint64_t aboveTilde = ((word + kOnes) | word) & kHighBits;
+  return control | aboveTilde | zeroBytes(word ^ kOnes * '\\');
+}
+
+// The first ';' of a line of plain bytes only; nullptr for a line without one or with
+// any other byte. Eight bytes at a time, as nearly every line of a word list is plain.
+const char* plainSeparator(const char* line, size_t size) {
+  const char* separator = nullptr;
+  if (size < 8) {
+    for (const char* c = line; c < line + size; ++c) {
+      if (!isPlain(static_cast<unsigned char>(*c))) return nullptr;
+      if (*c == ';' && separator == nullptr) separator = c;
+    }
+    return separator;
+  }
+  for (size_t at = 0;; at += 8) {
+    if (at + 8 > size) at = size - 8;  // the last word overlaps the one before
+    const uint64_t word = wordAt(line + at);
+    if (notPlain(word) != 0) return nullptr;
+    const uint64_t semicolons = zeroBytes(word ^ kOnes * ';');
+    if (separator == nullptr && semicolons != 0) {
+      separator = line + at + __builtin_ctzll(semicolons) / 8;
+    }
+    if (at + 8 == size) return separator;
+  }
+}
+
 bool isBlankLine(const char* line, size_t size) {
   for (size_t i = 0; i < size; ++i) {
     if (!isBlank(line[i])) return false;
@@ -178,12 +232,7 @@ class tImportRun {
   // it gives the card and the reports parseLine and prepare would give. False for any
   // other line, which goes the general way.
   bool takePlainLine(const char* line, size_t size, int number) {
-    const char* separator = nullptr;
-    for (size_t i = 0; i < size; ++i) {
-      const unsigned char c = static_cast<unsigned char>(line[i]);
-      if (c < 0x20 || c > 0x7E || c == '\\') return false;
-      if (c == ';' && separator == nullptr) separator = line + i;
-    }
+    const char* separator = plainSeparator(line, size);
     if (separator == nullptr) return false;
     const std::string_view front = withoutSpaces(line, separator);
     const std::string_view back = withoutSpaces(separator + 1, line + size);
