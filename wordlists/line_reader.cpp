@@ -57,6 +57,7 @@ bool tLineReader::next(const char** line, size_t* size, bool* cut) {
     } else {
       return false;
     }
+    lineStart_ = start_;
     *line = buffer_.get() + start_;
     *size = length;
     start_ += length + endLength;
@@ -118,6 +119,7 @@ void tLineReader::passOverRest() {
 // grows beyond twice that.
 void tLineReader::refill() {
   if (start_ > 0) {
+    dropped_ += start_;
     std::memmove(buffer_.get(), buffer_.get() + start_, end_ - start_);
     end_ -= start_;
     start_ = 0;

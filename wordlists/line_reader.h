@@ -7,6 +7,7 @@
 #define TERMEL_WORDLISTS_LINE_READER_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -26,6 +27,9 @@ class tLineReader {
   void passOverEmptyLines();
   // The number of the line last given, counted from 1.
   int lineNumber() const { return lineNumber_; }
+  // How many bytes of the stream came before the line last given, from where the
+  // reader started.
+  uint64_t lineOffset() const { return dropped_ + lineStart_; }
   // A read of the stream failed; the lines before were delivered.
   bool failed() const { return failed_; }
 
@@ -44,8 +48,10 @@ class tLineReader {
   int lineNumber_ = 0;
   std::unique_ptr<char[]> buffer_;  // not cleared: only bytes read are ever looked at
   size_t capacity_;
-  size_t start_ = 0;  // first byte not yet delivered
-  size_t end_ = 0;    // behind the last byte read
+  size_t start_ = 0;      // first byte not yet delivered
+  size_t lineStart_ = 0;  // where the line last given starts
+  uint64_t dropped_ = 0;  // bytes of the stream moved out of the buffer's front
+  size_t end_ = 0;        // behind the last byte read
 };
 
 #endif  // TERMEL_WORDLISTS_LINE_READER_H_

@@ -179,24 +179,33 @@ class tImportRun {
   tImportRun(const tImportReporter& report, tImportResult* result, bool utf8)
       : intake_(report, result), utf8_(utf8) {}
 
+  // The stream's encoding is left open until a line needs it (decideEncodingLater).
+  void deferEncoding() { decided_ = false; }
+
   void importAll(std::FILE* in) {
+    in_ = in;
+    if (!decided_) streamStart_ = ftello(in);
     tLineReader reader(in);
     const char* line;
     size_t size;
     bool cut;
-    while (reader.next(&line, &size, &cut)) {
+    while (!stopped_ && reader.next(&line, &size, &cut)) {
+      lineOffset_ = reader.lineOffset();
       if (reader.lineNumber() == 1 && size >= 3 && std::memcmp(line, kUtf8Bom, 3) == 0) {
+        if (!settleEncoding()) break;  // the mark is UTF-8 itself
         line += 3;
         size -= 3;
       }
       takeLine(line, size, cut, reader.lineNumber());
     }
     flush();
-    readFailed_ = reader.failed();
+    readFailed_ = readFailed_ || reader.failed();
   }
 
   // Returns the code of a line refused; a card is only prepared (see flush).
   int takeLine(const char* line, size_t size, bool cut, int number) {
+    // The rest of a line cut short is passed over unseen, so it is decided on here.
+    if (cut && !settleEncoding()) return kImportAdded;
     if (isBlankLine(line, size) || (size == 1 && line[0] == kDosEnd)) return kImportAdded;
     if (cut) {
       const std::string start(line, kShownOfLongLine);
@@ -204,6 +213,9 @@ class tImportRun {
                     decodedForReport(start.data(), start.size()) + "...");
     }
     if (takePlainLine(line, size, number)) return kImportAdded;
+    if (!decided_ && asciiPrefixLength(line, size) != size && !settleEncoding()) {
+      return kImportAdded;  // nothing more is read
+    }
     if (utf8_ && !isWholeUtf8(line, size)) {
       return refuse(kImportNotUtf8, number, decodedForReport(line, size));
     }
@@ -254,6 +266,18 @@ class tImportRun {
   bool readFailed() const { return readFailed_; }
 
  private:
+  // Decides an encoding left open from the start of the line being taken on: every
+  // byte before it was ASCII, which counts for neither encoding. False when the stream
+  // could not be read for it; the import stops there.
+  bool settleEncoding() {
+    if (decided_) return true;
+    decided_ = true;
+    if (mostlyUtf8From(in_, streamStart_ + static_cast<off_t>(lineOffset_), &utf8_)) return true;
+    readFailed_ = true;
+    stopped_ = true;
+    return false;
+  }
+
   // Decodes the line into text_, each character without a code page 1252 form as '?';
   // false when there was one.
   bool decode(const char* line, size_t size) {
@@ -309,7 +333,12 @@ class tImportRun {
   tCardIntake intake_;
   std::unique_ptr<tPreparedCard[]> pending_{new tPreparedCard[kBatch]};
   size_t pendingCount_ = 0;
-  const bool utf8_;
+  bool utf8_;
+  bool decided_ = true;
+  std::FILE* in_ = nullptr;
+  off_t streamStart_ = 0;    // where the stream stood when the run began reading it
+  uint64_t lineOffset_ = 0;  // where the line being taken starts, from streamStart_
+  bool stopped_ = false;
   bool readFailed_ = false;
   std::string text_;  // reused from line to line, so a line costs no allocation
 };
@@ -372,13 +401,14 @@ tImportResult importTextFile(const char* path, const tImportReporter& report) {
 tImportResult importTextStream(std::FILE* in, const tImportReporter& report) {
   tImportResult result;
   if (in == nullptr) return result;
-  // The encoding is decided for the whole stream before its first line is imported.
+  // The encoding is decided for the whole stream, before the first line that needs it.
   // A directory opens, but its first read fails: it is refused like a file that
   // cannot be read.
   tDecidedStream decided;
-  if (decideEncoding(in, &decided)) {
+  if (decideEncodingLater(in, &decided)) {
     result.opened = true;
     tImportRun run(report, &result, decided.utf8);
+    if (decided.deferred) run.deferEncoding();
     run.importAll(decided.file);
     result.readFailed = run.readFailed();
   }

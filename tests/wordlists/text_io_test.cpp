@@ -333,6 +333,37 @@ TEST_F(TextIoTest, MostlyUtf8FileIsReadAsUtf8AndItsOtherLinesReported) {
                                             "d"));
 }
 
+// The encoding is that of the whole file, though it is settled only at the first
+// byte that is not ASCII: far behind the first read, or in the passed-over rest of a
+// line too long.
+TEST_F(TextIoTest, EncodingIsThatOfTheWholeFileWhereverItsFirstOtherByteStands) {
+  std::string filler;
+  for (int i = 0; i < 5000; ++i) filler += "x;y\n";
+  const struct {
+    std::string bytes;
+    Texts cards;
+    int malformed;
+  } cases[] = {
+      {filler + "Gr\xC3\xB6\xC3\x9F"
+                "e;size\nS\xFC"
+                "d;south\n",
+       {"x;y",
+        "Gr\xF6\xDF"
+        "e;size"},
+       1},
+      {std::string(3 * tLineReader::kMaxLine, 'a') + "\xC3\xB6\xC3\xB6\nS\xFC"
+                                                     "d;s\xFC"
+                                                     "d\n",
+       {},
+       2},
+  };
+  for (const auto& c : cases) {
+    theCardBox.clearAll();
+    EXPECT_EQ(importFile(c.bytes).malformed, c.malformed) << c.bytes.substr(c.bytes.size() - 20);
+    EXPECT_EQ(textsIn(1), c.cards) << c.bytes.substr(c.bytes.size() - 20);
+  }
+}
+
 // A spreadsheet's "Unicode text": the same list in either byte order.
 TEST_F(TextIoTest, Utf16WithByteOrderMarkInEitherOrder) {
   for (const char* name : {"tabelle-utf16le.txt", "tabelle-utf16be.txt"}) {
