@@ -37,7 +37,10 @@ class tLineReader {
   // Where the line starting at start_ ends, searching at most limit bytes: its length
   // and the length of its line end in *endLength. False when more bytes must be read
   // first to tell (no end yet, or a carriage return as the last byte read).
-  bool findEnd(size_t limit, size_t* length, size_t* endLength) const;
+  bool findEnd(size_t limit, size_t* length, size_t* endLength);
+  // The first carriage return at or after start_ among the bytes read, or end_. Looked
+  // for once per read in a file without them, rather than once per line.
+  size_t nextReturn();
   void passOverRest();
   void refill();
 
@@ -52,6 +55,8 @@ class tLineReader {
   size_t lineStart_ = 0;  // where the line last given starts
   uint64_t dropped_ = 0;  // bytes of the stream moved out of the buffer's front
   size_t end_ = 0;        // behind the last byte read
+  size_t returnAt_ = 0;   // what nextReturn gives, while returnKnown_
+  bool returnKnown_ = false;
 };
 
 #endif  // TERMEL_WORDLISTS_LINE_READER_H_
