@@ -140,7 +140,7 @@ TEST_F(TextIoTest, PlainLinesGiveWhatTheGeneralWayGives) {
                        std::string(62, 'x') + "   yy;z",
                        "a;" + std::string(63, 'b') + " ",
                        "a;" + std::string(64, 'b'),
-                       "~;DEL\x7F",
+                       "Tilde~;DEL\x7F",
                        "a\\;b",
                        "Haus;house",
                        "x;y",
