@@ -198,13 +198,16 @@ void tCardIntake::prepare(tWordCard card, const std::string& shown, tPreparedCar
     if (!fit.fits || hasControlCharacter(*text)) code = kImportNotEncodable;
     replaced = replaced || fit.replaced;
   }
+  // Assigned, not constructed: a reader's prepared cards are reused, so their copies
+  // keep their memory from line to line.
+  prepared->kept = shown;
   if (code != kImportAdded) {
-    prepared->shown = shown;
+    prepared->shown = prepared->kept;
     prepared->line = card.line;
     prepared->code = code;
     return;
   }
-  prepareFitted(card.front, card.back, card.line, shown, prepared);
+  prepareFitted(card.front, card.back, card.line, prepared->kept, prepared);
   prepared->compartment = card.compartment;
   prepared->replaced = replaced;
   prepared->made.timesKnown = card.timesKnown;
@@ -213,9 +216,7 @@ void tCardIntake::prepare(tWordCard card, const std::string& shown, tPreparedCar
 
 void tCardIntake::prepareFitted(std::string_view front, std::string_view back, int line,
                                 std::string_view shown, tPreparedCard* prepared) {
-  // Assigned, not constructed: the prepared cards are reused, so their texts keep
-  // their memory from line to line.
-  prepared->shown.assign(shown.data(), shown.size());
+  prepared->shown = shown;
   prepared->line = line;
   prepared->compartment = 1;
   prepared->replaced = false;
@@ -240,12 +241,12 @@ void tCardIntake::prepareFitted(std::string_view front, std::string_view back, i
 
 int tCardIntake::commit(const tPreparedCard& prepared) {
   if (prepared.code != kImportAdded) {
-    refuseCp1252(prepared.code, prepared.line, prepared.shown);
+    refuseCp1252(prepared.code, prepared.line, std::string(prepared.shown));
     return prepared.code;
   }
   if (index_.contains(prepared.made, prepared.hash)) {
     ++result_->alreadyPresent;
-    tell(kImportAlreadyPresent, prepared.line, prepared.shown);
+    tell(kImportAlreadyPresent, prepared.line, std::string(prepared.shown));
     return kImportAlreadyPresent;
   }
   const int archive = theCardBox.compartmentCount();
@@ -258,7 +259,7 @@ int tCardIntake::commit(const tPreparedCard& prepared) {
   if (prepared.replaced) ++result_->replaced;
   if (prepared.cut) {
     ++result_->cut;
-    tell(kImportCut, prepared.line, prepared.shown);
+    tell(kImportCut, prepared.line, std::string(prepared.shown));
   }
   return kImportAdded;
 }

@@ -1,6 +1,7 @@
 #include "wordlists/line_reader.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -10,8 +11,11 @@ constexpr size_t kFirstBufferSize = 1 << 14;
 
 }  // namespace
 
-tLineReader::tLineReader(std::FILE* in)
-    : in_(in), buffer_(new char[kFirstBufferSize]), capacity_(kFirstBufferSize) {}
+tLineReader::tLineReader(std::FILE* in, std::function<void()> beforeMove)
+    : in_(in),
+      beforeMove_(std::move(beforeMove)),
+      buffer_(new char[kFirstBufferSize]),
+      capacity_(kFirstBufferSize) {}
 
 size_t tLineReader::nextReturn() {
   if (!returnKnown_ || returnAt_ < start_) {
@@ -129,6 +133,7 @@ void tLineReader::passOverRest() {
 // behind it. Only called with at most kMaxLine + 1 bytes left, so the buffer never
 // grows beyond twice that.
 void tLineReader::refill() {
+  if (beforeMove_) beforeMove_();
   returnKnown_ = false;
   if (start_ > 0) {
     dropped_ += start_;

@@ -9,13 +9,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 class tLineReader {
  public:
   static constexpr size_t kMaxLine = 64 * 1024;
 
-  explicit tLineReader(std::FILE* in);
+  // beforeMove, when given, is called before the bytes of lines already given are
+  // moved or overwritten, so a caller may keep views of lines until then.
+  explicit tLineReader(std::FILE* in, std::function<void()> beforeMove = nullptr);
   tLineReader(const tLineReader&) = delete;
   tLineReader& operator=(const tLineReader&) = delete;
 
@@ -45,6 +48,7 @@ class tLineReader {
   void refill();
 
   std::FILE* in_;
+  std::function<void()> beforeMove_;
   bool atEnd_ = false;
   bool failed_ = false;
   bool skipRest_ = false;  // the line last given was cut; its rest is still to come

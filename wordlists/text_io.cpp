@@ -185,7 +185,8 @@ class tImportRun {
   void importAll(std::FILE* in) {
     in_ = in;
     if (!decided_) streamStart_ = ftello(in);
-    tLineReader reader(in);
+    // The cards prepared view their lines in the reader's buffer.
+    tLineReader reader(in, [this] { flush(); });
     const char* line;
     size_t size;
     bool cut;
