@@ -1,5 +1,6 @@
 #include "wordlists/import_index.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "box/card_box.h"
@@ -104,10 +105,14 @@ void tImportIndex::place(uint64_t hash, const tTermel* record) {
 }
 
 void tImportIndex::grow() {
-  // A small table grows fourfold, so an import into an empty box moves its entries
-  // half as often; past a million slots it only doubles, to keep its memory in step.
-  const size_t factor = slots_.size() < (size_t{1} << 20) ? 4 : 2;
-  std::vector<Slot> old(slots_.size() * factor, Slot{0, nullptr});
+  // Doubling would move each entry of an import into an empty box about once: a table
+  // below 64k slots (1 MB) grows sixteenfold, up to that size, a larger one fourfold,
+  // and past a million slots it only doubles, to keep its memory in step.
+  constexpr size_t kSmall = size_t{1} << 16, kLarge = size_t{1} << 20;
+  const size_t size = slots_.size();
+  size_t larger = size < kLarge ? size * 4 : size * 2;
+  if (larger < kSmall) larger = std::min(size * 16, kSmall);
+  std::vector<Slot> old(larger);  // value-initialised: all free
   old.swap(slots_);
   for (const Slot& slot : old) {
     if (slot.record != nullptr) place(slot.hash, slot.record);
