@@ -1,6 +1,8 @@
 #include "wordlists/card_intake.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "box/card_box.h"
@@ -10,21 +12,23 @@
 
 namespace {
 
-void trimTrailingSpaces(std::string* text) {
-  const size_t end = text->find_last_not_of(' ');
-  text->erase(end == std::string::npos ? 0 : end + 1);
+// The length of text as a card holds it: without trailing spaces, cut to 63
+// characters, and without trailing spaces after the cut too, so a card never ends in
+// one and reads back the same from any export. *cut is set when the cut took characters.
+size_t cardLength(std::string_view text, bool* cut) {
+  size_t size = text.size();
+  while (size > 0 && text[size - 1] == ' ') --size;
+  const size_t room = static_cast<size_t>(tTermel::kTextSize - 1);
+  *cut = size > room;
+  if (!*cut) return size;
+  size = room;
+  while (size > 0 && text[size - 1] == ' ') --size;
+  return size;
 }
 
-// The text as a card holds it: cut to 63 characters, and without trailing spaces
-// after the cut too, so a card never ends in one and reads back the same from any
-// export. True when the cut took characters.
-bool fitToCard(std::string* text) {
-  trimTrailingSpaces(text);
-  const size_t room = static_cast<size_t>(tTermel::kTextSize - 1);
-  if (text->size() <= room) return false;
-  text->resize(room);
-  trimTrailingSpaces(text);
-  return true;
+void putCardText(char* field, std::string_view text) {
+  std::memcpy(field, text.data(), text.size());
+  field[text.size()] = '\0';
 }
 
 // A record may spread a text over several lines; a card shows one line.
@@ -187,37 +191,62 @@ int tCardIntake::addCp1252(tWordCard card, const std::string& shown) {
 }
 
 void tCardIntake::prepare(tWordCard card, const std::string& shown, tPreparedCard* prepared) {
-  prepared->shown = shown;
-  prepared->line = card.line;
-  prepared->compartment = card.compartment;
-  prepared->replaced = card.replaced;
-  prepared->code = kImportAdded;
+  int code = kImportAdded;
+  bool replaced = card.replaced;
   for (std::string* text : {&card.front, &card.back}) {
     const tCardTextFit fit = fitCardText(text);
-    if (!fit.fits || hasControlCharacter(*text)) prepared->code = kImportNotEncodable;
-    prepared->replaced = prepared->replaced || fit.replaced;
+    if (!fit.fits || hasControlCharacter(*text)) code = kImportNotEncodable;
+    replaced = replaced || fit.replaced;
   }
-  const bool frontCut = fitToCard(&card.front);
-  const bool backCut = fitToCard(&card.back);
-  prepared->cut = frontCut || backCut;
-  if (prepared->code == kImportAdded && card.front.empty()) prepared->code = kImportNoFirstTerm;
-  if (prepared->code == kImportAdded && card.back.empty()) prepared->code = kImportNoSecondTerm;
-  if (prepared->code != kImportAdded) return;
-  prepared->made = makeCard(card.front.c_str(), card.back.c_str());
+  // Assigned, not constructed: a reader's prepared cards are reused, so their copies
+  // keep their memory from line to line.
+  prepared->kept = shown;
+  if (code != kImportAdded) {
+    prepared->shown = prepared->kept;
+    prepared->line = card.line;
+    prepared->code = code;
+    return;
+  }
+  prepareFitted(card.front, card.back, card.line, prepared->kept, prepared);
+  prepared->compartment = card.compartment;
+  prepared->replaced = replaced;
   prepared->made.timesKnown = card.timesKnown;
   prepared->made.timesUnknown = card.timesUnknown;
-  prepared->hash = tImportIndex::hashOf(prepared->made);
+}
+
+void tCardIntake::prepareFitted(std::string_view front, std::string_view back, int line,
+                                std::string_view shown, tPreparedCard* prepared) {
+  prepared->shown = shown;
+  prepared->line = line;
+  prepared->compartment = 1;
+  prepared->replaced = false;
+  bool frontCut = false, backCut = false;
+  const size_t frontSize = cardLength(front, &frontCut);
+  const size_t backSize = cardLength(back, &backCut);
+  prepared->cut = frontCut || backCut;
+  prepared->code = frontSize == 0  ? kImportNoFirstTerm
+                   : backSize == 0 ? kImportNoSecondTerm
+                                   : kImportAdded;
+  if (prepared->code != kImportAdded) return;
+  tTermel& made = prepared->made;
+  putCardText(made.front, front.substr(0, frontSize));
+  putCardText(made.back, back.substr(0, backSize));
+  made.timesKnown = 0;
+  made.timesUnknown = 0;
+  // From the line, not from the card just written, whose bytes may still be on their
+  // way to memory.
+  prepared->hash = tImportIndex::hashOf(front.data(), frontSize, back.data(), backSize);
   index_.prefetch(prepared->hash);
 }
 
 int tCardIntake::commit(const tPreparedCard& prepared) {
   if (prepared.code != kImportAdded) {
-    refuseCp1252(prepared.code, prepared.line, prepared.shown);
+    refuseCp1252(prepared.code, prepared.line, std::string(prepared.shown));
     return prepared.code;
   }
   if (index_.contains(prepared.made, prepared.hash)) {
     ++result_->alreadyPresent;
-    tell(kImportAlreadyPresent, prepared.line, prepared.shown);
+    tell(kImportAlreadyPresent, prepared.line, std::string(prepared.shown));
     return kImportAlreadyPresent;
   }
   const int archive = theCardBox.compartmentCount();
@@ -230,7 +259,7 @@ int tCardIntake::commit(const tPreparedCard& prepared) {
   if (prepared.replaced) ++result_->replaced;
   if (prepared.cut) {
     ++result_->cut;
-    tell(kImportCut, prepared.line, prepared.shown);
+    tell(kImportCut, prepared.line, std::string(prepared.shown));
   }
   return kImportAdded;
 }

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "box/termel.h"
 #include "wordlists/import_index.h"
@@ -75,6 +76,11 @@ struct tWordCard {
 
 // A card checked and made by tCardIntake::prepare, waiting to be added.
 struct tPreparedCard {
+  tPreparedCard() = default;
+  // shown may view kept, which a copy would not take along.
+  tPreparedCard(const tPreparedCard&) = delete;
+  tPreparedCard& operator=(const tPreparedCard&) = delete;
+
   tTermel made;
   uint64_t hash = 0;
   int code = 0;  // kImportAdded, or the code that refuses it
@@ -82,7 +88,11 @@ struct tPreparedCard {
   int compartment = 1;
   bool replaced = false;
   bool cut = false;
-  std::string shown;  // code page 1252
+  // What a report shows of the line (code page 1252), only read when one is made: a
+  // view of the line itself, which must stay valid until commit (prepareFitted), or
+  // of its copy in kept (prepare).
+  std::string_view shown;
+  std::string kept;
 };
 
 class tCardIntake {
@@ -104,6 +114,12 @@ class tCardIntake {
   // checks and makes the card and starts fetching its place in the index; commit
   // adds or reports it, and must follow in the order of the lines.
   void prepare(tWordCard card, const std::string& shown, tPreparedCard* prepared);
+  // prepare for texts that need no fitting: code page 1252 without a control
+  // character, as fitCardText leaves them (printable ASCII is). The card goes to
+  // compartment 1 with both counts 0. shown is not copied: it must stay valid until
+  // commit.
+  void prepareFitted(std::string_view front, std::string_view back, int line,
+                     std::string_view shown, tPreparedCard* prepared);
   int commit(const tPreparedCard& prepared);
   // Reports a record that holds no card (counted as malformed); text is UTF-8.
   void refuse(int code, int line, const std::string& text);

@@ -19,6 +19,8 @@ class tImportIndex {
   // that adds few cards costs little however long its file.
   explicit tImportIndex(CardBox& box);
   static uint64_t hashOf(const tTermel& card);
+  // The same for the texts of a card not yet made, with their lengths (no NUL inside).
+  static uint64_t hashOf(const char* front, size_t frontSize, const char* back, size_t backSize);
   // Same matching as CardBox::findBoth: exact bytes of both texts. hash is
   // hashOf(card).
   bool contains(const tTermel& card) const { return contains(card, hashOf(card)); }

@@ -1,6 +1,7 @@
 #include "wordlists/line_reader.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -10,23 +11,37 @@ constexpr size_t kFirstBufferSize = 1 << 14;
 
 }  // namespace
 
-tLineReader::tLineReader(std::FILE* in)
-    : in_(in), buffer_(new char[kFirstBufferSize]), capacity_(kFirstBufferSize) {}
+tLineReader::tLineReader(std::FILE* in, std::function<void()> beforeMove)
+    : in_(in),
+      beforeMove_(std::move(beforeMove)),
+      buffer_(new char[kFirstBufferSize]),
+      capacity_(kFirstBufferSize) {}
 
-bool tLineReader::findEnd(size_t limit, size_t* length, size_t* endLength) const {
+size_t tLineReader::nextReturn() {
+  if (!returnKnown_ || returnAt_ < start_) {
+    const void* found = std::memchr(buffer_.get() + start_, '\r', end_ - start_);
+    returnAt_ = found != nullptr
+                    ? static_cast<size_t>(static_cast<const char*>(found) - buffer_.get())
+                    : end_;
+    returnKnown_ = true;
+  }
+  return returnAt_;
+}
+
+bool tLineReader::findEnd(size_t limit, size_t* length, size_t* endLength) {
   const char* from = buffer_.get() + start_;
   const size_t available = end_ - start_;
   const size_t searched = available < limit ? available : limit;
   const char* feed = static_cast<const char*>(std::memchr(from, '\n', searched));
   const size_t beforeFeed = feed != nullptr ? static_cast<size_t>(feed - from) : searched;
-  const char* ret = static_cast<const char*>(std::memchr(from, '\r', beforeFeed));
-  if (ret == nullptr) {
+  const size_t ret = nextReturn() - start_;
+  if (ret >= beforeFeed) {
     if (feed == nullptr) return false;
     *length = beforeFeed;
     *endLength = 1;
     return true;
   }
-  *length = static_cast<size_t>(ret - from);
+  *length = ret;
   if (*length + 1 < available) {
     *endLength = from[*length + 1] == '\n' ? 2 : 1;
     return true;
@@ -57,6 +72,7 @@ bool tLineReader::next(const char** line, size_t* size, bool* cut) {
     } else {
       return false;
     }
+    lineStart_ = start_;
     *line = buffer_.get() + start_;
     *size = length;
     start_ += length + endLength;
@@ -117,7 +133,10 @@ void tLineReader::passOverRest() {
 // behind it. Only called with at most kMaxLine + 1 bytes left, so the buffer never
 // grows beyond twice that.
 void tLineReader::refill() {
+  if (beforeMove_) beforeMove_();
+  returnKnown_ = false;
   if (start_ > 0) {
+    dropped_ += start_;
     std::memmove(buffer_.get(), buffer_.get() + start_, end_ - start_);
     end_ -= start_;
     start_ = 0;

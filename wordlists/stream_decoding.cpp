@@ -127,13 +127,20 @@ void tUtf16Decoder::finish(std::string* out) {
   haveByte_ = false;
 }
 
-bool decideEncoding(std::FILE* in, tDecidedStream* decided) {
+namespace {
+
+bool decide(std::FILE* in, tDecidedStream* decided, bool mayDefer) {
   const off_t start = ftello(in);
   const bool seekable = start >= 0 && fseeko(in, start, SEEK_SET) == 0;
   char chunk[1 << 14];
   size_t n = std::fread(chunk, 1, sizeof chunk, in);
   if (std::ferror(in) != 0) return false;
   const bool utf16 = tUtf16Decoder::startsWithMark(chunk, n);
+  if (mayDefer && seekable && !utf16) {
+    decided->file = in;
+    decided->deferred = true;
+    return fseeko(in, start, SEEK_SET) == 0;
+  }
   if (!seekable || utf16) {
     decided->file = std::tmpfile();
     decided->isCopy = decided->file != nullptr;
@@ -167,6 +174,29 @@ bool decideEncoding(std::FILE* in, tDecidedStream* decided) {
     return fseeko(in, start, SEEK_SET) == 0;
   }
   return std::fflush(decided->file) == 0 && fseeko(decided->file, 0, SEEK_SET) == 0;
+}
+
+}  // namespace
+
+bool decideEncoding(std::FILE* in, tDecidedStream* decided) {
+  return decide(in, decided, false);
+}
+
+bool decideEncodingLater(std::FILE* in, tDecidedStream* decided) {
+  return decide(in, decided, true);
+}
+
+bool mostlyUtf8From(std::FILE* in, off_t offset, bool* utf8) {
+  const off_t at = ftello(in);
+  if (at < 0 || fseeko(in, offset, SEEK_SET) != 0) return false;
+  tUtf8Census census;
+  char chunk[1 << 14];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) census.feed(chunk, n);
+  const bool read = std::ferror(in) == 0;
+  census.finish();
+  *utf8 = census.mostlyUtf8();
+  // Also forgets the end reached, which is not the reader's.
+  return fseeko(in, at, SEEK_SET) == 0 && read;
 }
 
 std::FILE* openRegularFile(const char* path) {

@@ -4,6 +4,8 @@
 #ifndef TERMEL_WORDLISTS_STREAM_DECODING_H_
 #define TERMEL_WORDLISTS_STREAM_DECODING_H_
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -63,12 +65,22 @@ struct tDecidedStream {
   std::FILE* file = nullptr;
   bool utf8 = false;
   bool isCopy = false;
+  // utf8 is not known yet: see decideEncodingLater.
+  bool deferred = false;
 };
 
 // Reads in to its end (once, whatever its size), from its first bytes in chunk, to decide its
 // encoding; a stream that cannot seek back, and UTF-16, which is turned into UTF-8, are read into a
 // temporary copy. False on a read or write error.
 bool decideEncoding(std::FILE* in, tDecidedStream* decided);
+// The same, but a stream that can seek back and is not UTF-16 is left where it was,
+// undecided (deferred): ASCII reads alike either way and counts for neither, so a
+// reader decides only when it meets the first other byte, by mostlyUtf8From from the
+// start of its line, and a file of nothing but ASCII is read once.
+bool decideEncodingLater(std::FILE* in, tDecidedStream* decided);
+// Whether the bytes of in from offset to its end are mostly UTF-8 (tUtf8Census) into
+// *utf8; in reads on from where it was. False on a read error.
+bool mostlyUtf8From(std::FILE* in, off_t offset, bool* utf8);
 
 // Opens path for reading when it is a regular file; nullptr for anything else (a
 // directory, a FIFO without a writer, a device), which would never end or mean

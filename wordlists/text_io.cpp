@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "box/card_box.h"
@@ -102,6 +103,67 @@ int parseLine(std::string* line, std::string* front, std::string* back, tLineNot
   return kImportAdded;
 }
 
+// The text from begin to end without spaces at either end.
+std::string_view withoutSpaces(const char* begin, const char* end) {
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  return std::string_view(begin, static_cast<size_t>(end - begin));
+}
+
+// Plain bytes: the printable ASCII characters but the backslash.
+bool isPlain(unsigned char c) {
+  return c >= 0x20 && c <= 0x7E && c != '\\';
+}
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// The eight bytes at text as a word whose lowest byte is the first.
+uint64_t wordAt(const char* text) {
+  uint64_t word;
+  std::memcpy(&word, text, sizeof word);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return word;
+}
+
+// The high bit set in the first zero byte of word, and maybe in later ones; 0 when it
+// holds none. A borrow only runs towards later bytes, so the first is exact.
+uint64_t zeroBytes(uint64_t word) {
+  return (word - kOnes) & ~word & kHighBits;
+}
+
+// Nonzero when a byte of word is not plain.
+uint64_t notPlain(uint64_t word) {
+  const uint64_t control = (word - kOnes * 0x20) & ~word & kHighBits;
+  const uint64_t aboveTilde = ((word + kOnes) | word) & kHighBits;
+  return control | aboveTilde | zeroBytes(word ^ kOnes * '\\');
+}
+
+// The first ';' of a line of plain bytes only; nullptr for a line without one or with
+// any other byte. Eight bytes at a time, as nearly every line of a word list is plain.
+const char* plainSeparator(const char* line, size_t size) {
+  const char* separator = nullptr;
+  if (size < 8) {
+    for (const char* c = line; c < line + size; ++c) {
+      if (!isPlain(static_cast<unsigned char>(*c))) return nullptr;
+      if (*c == ';' && separator == nullptr) separator = c;
+    }
+    return separator;
+  }
+  for (size_t at = 0;; at += 8) {
+    if (at + 8 > size) at = size - 8;  // the last word overlaps the one before
+    const uint64_t word = wordAt(line + at);
+    if (notPlain(word) != 0) return nullptr;
+    const uint64_t semicolons = zeroBytes(word ^ kOnes * ';');
+    if (separator == nullptr && semicolons != 0) {
+      separator = line + at + __builtin_ctzll(semicolons) / 8;
+    }
+    if (at + 8 == size) return separator;
+  }
+}
+
 bool isBlankLine(const char* line, size_t size) {
   for (size_t i = 0; i < size; ++i) {
     if (!isBlank(line[i])) return false;
@@ -117,29 +179,43 @@ class tImportRun {
   tImportRun(const tImportReporter& report, tImportResult* result, bool utf8)
       : intake_(report, result), utf8_(utf8) {}
 
+  // The stream's encoding is left open until a line needs it (decideEncodingLater).
+  void deferEncoding() { decided_ = false; }
+
   void importAll(std::FILE* in) {
-    tLineReader reader(in);
+    in_ = in;
+    if (!decided_) streamStart_ = ftello(in);
+    // The cards prepared view their lines in the reader's buffer.
+    tLineReader reader(in, [this] { flush(); });
     const char* line;
     size_t size;
     bool cut;
-    while (reader.next(&line, &size, &cut)) {
+    while (!stopped_ && reader.next(&line, &size, &cut)) {
+      lineOffset_ = reader.lineOffset();
       if (reader.lineNumber() == 1 && size >= 3 && std::memcmp(line, kUtf8Bom, 3) == 0) {
+        if (!settleEncoding()) break;  // the mark is UTF-8 itself
         line += 3;
         size -= 3;
       }
       takeLine(line, size, cut, reader.lineNumber());
     }
     flush();
-    readFailed_ = reader.failed();
+    readFailed_ = readFailed_ || reader.failed();
   }
 
   // Returns the code of a line refused; a card is only prepared (see flush).
   int takeLine(const char* line, size_t size, bool cut, int number) {
+    // The rest of a line cut short is passed over unseen, so it is decided on here.
+    if (cut && !settleEncoding()) return kImportAdded;
     if (isBlankLine(line, size) || (size == 1 && line[0] == kDosEnd)) return kImportAdded;
     if (cut) {
       const std::string start(line, kShownOfLongLine);
       return refuse(kImportLineTooLong, number,
                     decodedForReport(start.data(), start.size()) + "...");
+    }
+    if (takePlainLine(line, size, number)) return kImportAdded;
+    if (!decided_ && asciiPrefixLength(line, size) != size && !settleEncoding()) {
+      return kImportAdded;  // nothing more is read
     }
     if (utf8_ && !isWholeUtf8(line, size)) {
       return refuse(kImportNotUtf8, number, decodedForReport(line, size));
@@ -164,6 +240,22 @@ class tImportRun {
     return kImportAdded;
   }
 
+  // Takes the usual line, "term;translation" in printable ASCII with both texts there,
+  // in one pass: decoding, escapes, replacements and tabs would leave it as it is, so
+  // it gives the card and the reports parseLine and prepare would give. False for any
+  // other line, which goes the general way.
+  bool takePlainLine(const char* line, size_t size, int number) {
+    const char* separator = plainSeparator(line, size);
+    if (separator == nullptr) return false;
+    const std::string_view front = withoutSpaces(line, separator);
+    const std::string_view back = withoutSpaces(separator + 1, line + size);
+    if (front.empty() || back.empty()) return false;
+    intake_.prepareFitted(front, back, number, std::string_view(line, size),
+                          &pending_[pendingCount_++]);
+    if (pendingCount_ == kBatch) flush();
+    return true;
+  }
+
   // Adds or reports the cards prepared so far, in line order; the code of the last.
   int flush() {
     int code = kImportAdded;
@@ -175,6 +267,18 @@ class tImportRun {
   bool readFailed() const { return readFailed_; }
 
  private:
+  // Decides an encoding left open from the start of the line being taken on: every
+  // byte before it was ASCII, which counts for neither encoding. False when the stream
+  // could not be read for it; the import stops there.
+  bool settleEncoding() {
+    if (decided_) return true;
+    decided_ = true;
+    if (mostlyUtf8From(in_, streamStart_ + static_cast<off_t>(lineOffset_), &utf8_)) return true;
+    readFailed_ = true;
+    stopped_ = true;
+    return false;
+  }
+
   // Decodes the line into text_, each character without a code page 1252 form as '?';
   // false when there was one.
   bool decode(const char* line, size_t size) {
@@ -230,7 +334,12 @@ class tImportRun {
   tCardIntake intake_;
   std::unique_ptr<tPreparedCard[]> pending_{new tPreparedCard[kBatch]};
   size_t pendingCount_ = 0;
-  const bool utf8_;
+  bool utf8_;
+  bool decided_ = true;
+  std::FILE* in_ = nullptr;
+  off_t streamStart_ = 0;    // where the stream stood when the run began reading it
+  uint64_t lineOffset_ = 0;  // where the line being taken starts, from streamStart_
+  bool stopped_ = false;
   bool readFailed_ = false;
   std::string text_;  // reused from line to line, so a line costs no allocation
 };
@@ -293,13 +402,14 @@ tImportResult importTextFile(const char* path, const tImportReporter& report) {
 tImportResult importTextStream(std::FILE* in, const tImportReporter& report) {
   tImportResult result;
   if (in == nullptr) return result;
-  // The encoding is decided for the whole stream before its first line is imported.
+  // The encoding is decided for the whole stream, before the first line that needs it.
   // A directory opens, but its first read fails: it is refused like a file that
   // cannot be read.
   tDecidedStream decided;
-  if (decideEncoding(in, &decided)) {
+  if (decideEncodingLater(in, &decided)) {
     result.opened = true;
     tImportRun run(report, &result, decided.utf8);
+    if (decided.deferred) run.deferEncoding();
     run.importAll(decided.file);
     result.readFailed = run.readFailed();
   }

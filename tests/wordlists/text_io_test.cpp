@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kartei/card_file.h"
@@ -115,6 +116,62 @@ TEST_F(TextIoTest, EveryLineNotTakenIsReportedWithItsNumber) {
                                {11, "Steuerzeichen am Zeilenanfang", "\x01;y"},
                                {12, "Karte schon vorhanden", "\xC4pfel;apple"}}));
   EXPECT_EQ(importFile("\xC4pfel;apple\nletzte;zeile").added, 0) << "a second import adds nothing";
+}
+
+// Plain ASCII lines take a shorter way than the rest; a tab at the end of each line,
+// which the import trims, sends them the general way, so both must give the same cards,
+// counts and reports, in a file of code page 1252 and in one of UTF-8 alike. The lines
+// come many times over, so cards that wait to be added, whose reports show their lines
+// from the reader's buffer, meet every point at which it reads on.
+TEST_F(TextIoTest, PlainLinesGiveWhatTheGeneralWayGives) {
+  const Texts lines = {"Haus;house",
+                       "  Haus  ;  house  ",
+                       "a;b;c",
+                       ";leer",
+                       "leer;",
+                       "   ;   ",
+                       "kein Trennzeichen",
+                       "abc;def",
+                       "abcd;efg",
+                       "abcd;efgh",
+                       "abcdefgh;",
+                       "abcdefghij;k",
+                       "ab;cdefghij;kl",
+                       "1234567890123456;x",
+                       std::string(70, 'l') + ";r",
+                       std::string(62, 'x') + "   yy;z",
+                       "a;" + std::string(63, 'b') + " ",
+                       "a;" + std::string(64, 'b'),
+                       "Tilde~;DEL\x7F",
+                       "a\\;b",
+                       "Haus;house",
+                       "x;y",
+                       "x;y "};
+  const auto run = [this, &lines](const std::string& first, const std::string& end) {
+    theCardBox.clearAll();
+    std::string bytes = first;
+    for (int copy = 0; copy < 400; ++copy) {
+      for (const std::string& line : lines) bytes += line + end + "\n";
+    }
+    const tImportResult result = importFile(bytes);
+    for (Report& report : reports_) {
+      if (!report.text.empty() && report.text.back() == '\t') report.text.pop_back();
+    }
+    Texts cards;  // front and back apart, as ';' may stand in either
+    tTermel buffer;
+    for (tTermel* c = theCardBox.firstIn(1, &buffer); c; c = theCardBox.nextIn(1, &buffer)) {
+      cards.insert(cards.end(), {buffer.front, buffer.back});
+    }
+    return std::make_tuple(cards, reports_, result.added, result.malformed, result.alreadyPresent,
+                           result.cut);
+  };
+  for (const std::string first : {"",
+                                  "Gr\xC3\xB6\xC3\x9F"
+                                  "e;size\n"}) {
+    const auto plain = run(first, "");
+    EXPECT_EQ(plain, run(first, "\t")) << first;
+    EXPECT_EQ(std::get<2>(plain), first.empty() ? 13 : 14) << first;
+  }
 }
 
 // LF, CRLF and the CR of old Mac files each end one line, however the reads cut them.
@@ -278,6 +335,37 @@ TEST_F(TextIoTest, MostlyUtf8FileIsReadAsUtf8AndItsOtherLinesReported) {
              "d;south\n");
   EXPECT_EQ(cardAt(1, 1).front, std::string("S\xFC"
                                             "d"));
+}
+
+// The encoding is that of the whole file, though it is settled only at the first
+// byte that is not ASCII: far behind the first read, or in the passed-over rest of a
+// line too long.
+TEST_F(TextIoTest, EncodingIsThatOfTheWholeFileWhereverItsFirstOtherByteStands) {
+  std::string filler;
+  for (int i = 0; i < 5000; ++i) filler += "x;y\n";
+  const struct {
+    std::string bytes;
+    Texts cards;
+    int malformed;
+  } cases[] = {
+      {filler + "Gr\xC3\xB6\xC3\x9F"
+                "e;size\nS\xFC"
+                "d;south\n",
+       {"x;y",
+        "Gr\xF6\xDF"
+        "e;size"},
+       1},
+      {std::string(3 * tLineReader::kMaxLine, 'a') + "\xC3\xB6\xC3\xB6\nS\xFC"
+                                                     "d;s\xFC"
+                                                     "d\n",
+       {},
+       2},
+  };
+  for (const auto& c : cases) {
+    theCardBox.clearAll();
+    EXPECT_EQ(importFile(c.bytes).malformed, c.malformed) << c.bytes.substr(c.bytes.size() - 20);
+    EXPECT_EQ(textsIn(1), c.cards) << c.bytes.substr(c.bytes.size() - 20);
+  }
 }
 
 // A spreadsheet's "Unicode text": the same list in either byte order.
