@@ -165,10 +165,10 @@ void putText(const char* text, unsigned char* field) {
 }
 
 #if defined(__SSE2__)
-// A text of plain ASCII, which the file's code page holds as it is, into its field in
-// one pass: the bytes before its NUL, blanks after. False, with nothing stored, for a
-// text with other bytes, which must be converted.
-bool putAsciiText(const char* text, unsigned char* field) {
+// A text into its field in one pass: the bytes before its NUL, blanks after, and the
+// bytes outside ASCII converted one by one to the file's code page. False when a byte
+// has no place in the file's code page but a NUL, which putText handles.
+bool putTextFast(const char* text, unsigned char* field) {
   const tFieldBytes bytes(reinterpret_cast<const unsigned char*>(text));
   uint64_t nuls = 0, high = 0;
 #pragma GCC unroll 4
@@ -179,8 +179,6 @@ bool putAsciiText(const char* text, unsigned char* field) {
     high |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(block))) << (16 * i);
   }
   const int length = nuls == 0 ? 64 : __builtin_ctzll(nuls);
-  if (length < 64 && (high & ((uint64_t{1} << length) - 1)) != 0) return false;
-  if (length == 64 && high != 0) return false;
   const __m128i end = _mm_set1_epi8(static_cast<char>(length));
 #pragma GCC unroll 4
   for (int i = 0; i < 4; ++i) {
@@ -192,10 +190,17 @@ bool putAsciiText(const char* text, unsigned char* field) {
                                         _mm_andnot_si128(inText, _mm_set1_epi8(' ')));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(field + 16 * i), stored);
   }
+  if (length < 64) high &= (uint64_t{1} << length) - 1;
+  for (; high != 0; high &= high - 1) {
+    const int at = __builtin_ctzll(high);
+    const char converted = ansiCharToOem(text[at]);
+    if (converted == '\0') return false;
+    field[at] = static_cast<unsigned char>(converted);
+  }
   return true;
 }
 #else
-bool putAsciiText(const char*, unsigned char*) {
+bool putTextFast(const char*, unsigned char*) {
   return false;
 }
 #endif
@@ -204,7 +209,11 @@ bool putAsciiText(const char*, unsigned char*) {
 void putNumber(int32_t value, unsigned char* field, int width) {
   static constexpr int32_t kLimits[] = {1,      10,      100,      1000,      10000,
                                         100000, 1000000, 10000000, 100000000, 1000000000};
-  if (value < 0 || value >= kLimits[width]) {
+  if (value >= kLimits[width]) {
+    std::memset(field, '*', static_cast<size_t>(width));
+    return;
+  }
+  if (value < 0) {
     char text[16];
     formatInteger(value, width, text);
     std::memcpy(field, text, static_cast<size_t>(width));
@@ -222,8 +231,8 @@ void putNumber(int32_t value, unsigned char* field, int width) {
 
 void encodeOwnRecord(const tTermel& card, char letter, int32_t position, unsigned char* record) {
   record[0] = ' ';
-  if (!putAsciiText(card.front, record + 1)) putText(card.front, record + 1);
-  if (!putAsciiText(card.back, record + 65)) putText(card.back, record + 65);
+  if (!putTextFast(card.front, record + 1)) putText(card.front, record + 1);
+  if (!putTextFast(card.back, record + 65)) putText(card.back, record + 65);
   record[kOwnLetterOffset] = static_cast<unsigned char>(letter);
   putNumber(position, record + 130, 4);
   putNumber(card.timesKnown, record + 134, 5);

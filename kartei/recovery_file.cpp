@@ -10,6 +10,7 @@
 //   times unknown (u32 each, two's complement)
 //   CRC-32 of everything before it (u32)
 #include "kartei/recovery_file.h"
+#include "kartei/background_removal.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -48,6 +49,8 @@ constexpr size_t kMinCardSize = 10;
 constexpr off_t kMaxFileSize = off_t{1} << 30;
 constexpr char kUnnamedFolder[] = "unbenannt";
 constexpr char kFileName[] = "ungesichert.wdh";
+// A recovery file on its way out (see removeRecovery).
+constexpr char kGoneSuffix[] = ".weg";
 constexpr char kClaimName[] = "sperre";
 
 constexpr char kCannotRead[] = "Die Wiederherstellungsdaten %s k\xf6nnen nicht gelesen werden: %s";
@@ -336,8 +339,16 @@ tRecoveryRead readRecovery(const std::string& file, tRecoveryData* data, std::st
 
 bool removeRecovery(const std::string& file) {
   if (file.empty()) return true;
-  // The recovery file first: a log left alone continues nothing.
-  if (sysCalls().unlinkat(AT_FDCWD, file.c_str(), 0) != 0 && errno != ENOENT) return false;
+  // The recovery file first: a log left alone continues nothing. It may hold a whole
+  // box, which takes a while to free: it is moved out of its name at once and removed
+  // on a thread of its own (a kill meanwhile leaves it, to be replaced at the next
+  // removal).
+  const std::string gone = file + kGoneSuffix;
+  if (sysCalls().renameat(AT_FDCWD, file.c_str(), AT_FDCWD, gone.c_str()) == 0) {
+    tBackgroundRemoval::ofProcess().remove({gone});
+  } else if (errno != ENOENT) {
+    return false;
+  }
   const std::string log = recoveryLogOf(file);
   if (sysCalls().unlinkat(AT_FDCWD, log.c_str(), 0) != 0 && errno != ENOENT) return false;
   // The removal reaches the disk, so a power cut cannot bring back what was saved.
