@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -589,6 +590,47 @@ TEST_F(CardFileTest, RecordedVersionsAreTheFilesAndWidePositionsAreStarred) {
     EXPECT_EQ(bytes.substr(last + 129, 5),
               cards < 10000 ? "A   " + std::to_string(cards) : "A****");
     before = version.hash;
+  }
+}
+
+// A save formats its records itself, in one pass per card: they must be the bytes the
+// table code writes for the same cards, whatever their texts and numbers, before and
+// after the positions outgrow their column.
+TEST_F(CardFileTest, SavedRecordsAreWhatTheTableCodeWrites) {
+  const std::vector<tTermel> tricky = {
+      card("Gl\xFC"
+           "ck",
+           "luck", 0, 1),
+      card(std::string(63, 'z').c_str(), "", 9999, 10000),
+      card("\xC4\xD6\xDC\xE4\xF6\xFC\xDF", "\x80\x85\x96\x97 \xA0", 99999, 100000),
+      card("", "leer", -1, INT32_MIN),
+      card(" vorn", "hinten ", -9999, -10000),
+  };
+  std::vector<tTermel> cards = tricky;
+  for (int i = 0; i < 10000; ++i) cards.push_back(card("w", "v", i, i));
+  cards.insert(cards.end(), tricky.begin(), tricky.end());
+  for (const tTermel& c : cards) theCardBox.addCardTo(c, 3);
+  const std::string saved = dir_.file("gesichert.trm"), table = dir_.file("tabelle.trm");
+  ASSERT_TRUE(saveCardFile(saved.c_str()));
+  ASSERT_TRUE(createCardTable(table.c_str()));
+  tTrmDB db;
+  ASSERT_TRUE(db.open(table.c_str()));
+  int position = 0;
+  for (const tTermel& c : cards) {
+    ASSERT_TRUE(db.append());
+    db.DEUTSCH.set(c.front);
+    db.UEBERSETZT.set(c.back);
+    db.KASTEN.set("C");
+    db.ALTER.set(++position);
+    db.GEWUSST.set(c.timesKnown);
+    db.UNBEKANNT.set(c.timesUnknown);
+  }
+  ASSERT_TRUE(db.close());
+  const std::string savedBytes = readBytes(saved), tableBytes = readBytes(table);
+  ASSERT_EQ(savedBytes.size(), tableBytes.size());
+  for (size_t at = 225; at < savedBytes.size(); at += 144) {
+    ASSERT_EQ(savedBytes.substr(at, 144), tableBytes.substr(at, 144))
+        << "record " << (at - 225) / 144;
   }
 }
 

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "kartei/background_removal.h"
 #include "kartei/backups.h"
 #include "kartei/box_merge.h"
 #include "kartei/card_file.h"
 #include "kartei/recovery_backup.h"
 #include "kartei/recovery_file.h"
+#include "kartei/recovery_log.h"
 #include "tests/box/box_test_support.h"
 #include "tests/kartei/sys_call_faults.h"
 
@@ -149,6 +151,23 @@ TEST_F(RecoveryFileTest, AFaultAtAnyCallLeavesTheOldDataOrTheNewAndTheBoxAlone) 
       EXPECT_EQ(readRecovery(file, &read, nullptr), tRecoveryRead::kFound);
     }
   }
+}
+
+// The data of a saved box leaves its name at once and is freed aside; what a removal
+// cut short by a kill left is taken along by the next.
+TEST_F(RecoveryFileTest, RemovedDataIsGoneAlsoWhereARemovalWasCutShort) {
+  const std::string box = boxes_.file("weg.trm");
+  const std::string file = recoveryFileOf(box);
+  const tRecoveryData data{box, 1, 2, {1, 0, 0, 0, false}, someCards(2, "x"), 0, {}};
+  ASSERT_TRUE(writeRecovery(file, encodeRecovery(data), nullptr));
+  writeBytes(file + ".weg", "left by a kill");
+  EXPECT_TRUE(removeRecovery(file));
+  tRecoveryData read;
+  EXPECT_NE(readRecovery(file, &read, nullptr), tRecoveryRead::kFound);
+  tBackgroundRemoval::ofProcess().finish();
+  EXPECT_FALSE(fileExists(file));
+  EXPECT_FALSE(fileExists(file + ".weg"));
+  EXPECT_FALSE(fileExists(recoveryLogOf(file)));
 }
 
 TEST_F(RecoveryFileTest, OneProcessAtATimeHoldsABoxsFolder) {
