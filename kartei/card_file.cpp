@@ -315,18 +315,18 @@ class tPieceWriter {
   // of the commit waits only for the last of it. Only a hint: the fsync alone decides
   // whether the file is on disk, so a failure here is of no matter.
   void startWriteBack() {
-    written_bytes_ += used_;
-    if (written_bytes_ - started_ < kWriteBackStep) return;
-    sync_file_range(fd_, static_cast<off_t>(started_),
-                    static_cast<off_t>(written_bytes_ - started_), SYNC_FILE_RANGE_WRITE);
-    started_ = written_bytes_;
+    writtenBytes_ += used_;
+    if (writtenBytes_ - started_ < kWriteBackStep) return;
+    sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(writtenBytes_ - started_),
+                    SYNC_FILE_RANGE_WRITE);
+    started_ = writtenBytes_;
   }
 
   static constexpr size_t kCapacity = kPieceSize + kCardRecordLength;
   static constexpr uint64_t kWriteBackStep = 8 << 20;
   int fd_;
-  uint64_t written_bytes_ = 0;  // bytes of the file written so far
-  uint64_t started_ = 0;        // bytes the disk was asked to write
+  uint64_t writtenBytes_ = 0;  // bytes of the file written so far
+  uint64_t started_ = 0;       // bytes the disk was asked to write
   const tPieceWritten& written_;
   std::vector<unsigned char> bytes_;
   size_t used_ = 0;
