@@ -312,15 +312,3 @@ tTermel* CardBox::findEither(const tTermel& card) const {
 tTermel* CardBox::findBoth(const tTermel& card) const {
   return findInAll(&tTrmListe::findBoth, card);
 }
-
-int32_t CardBox::tBulkAppend::keepSlots(unsigned char* run, int32_t count, int8_t* compartments) {
-  int32_t refused = 0;
-  for (int32_t i = 0; i < count; ++i) {
-    const bool valid = box_.valid(compartments[i]);
-    refused += valid ? 0 : 1;
-    compartments[i] = static_cast<int8_t>(valid ? compartments[i] - 1 : 0);
-  }
-  if (count > 0) added_ = true;
-  tTrmListe::appendSlots(box_.lists_, run, count, compartments);
-  return refused;
-}

@@ -118,13 +118,17 @@ class CardBox {
     }
     bool valid(int n) const { return box_.valid(n); }
     // Cards read straight into fresh memory: see tTrmListe::takeSlots. keepSlots puts
-    // the cards of the first count slots, in order, each at the end of compartment
-    // compartments[i], or of compartment 1 when that is out of range; it returns how
-    // many went to compartment 1 that way, and compartments are overwritten.
+    // the cards of the first count slots, in order, each at the end of the list
+    // lists[i] names, as listOf(n) names compartment n; it returns how many went to
+    // compartment 1 because their compartment was out of range.
     unsigned char* takeSlots(int32_t wanted, int32_t* got) {
       return tTrmListe::takeSlots(wanted, got);
     }
-    int32_t keepSlots(unsigned char* run, int32_t count, int8_t* compartments);
+    int8_t listOf(int n) const { return static_cast<int8_t>(valid(n) ? n - 1 : -1); }
+    int32_t keepSlots(unsigned char* run, int32_t count, const int8_t* lists) {
+      if (count > 0) added_ = true;
+      return tTrmListe::appendSlots(box_.lists_, run, count, lists);
+    }
     void returnSlots(int32_t count) { tTrmListe::returnSlots(count); }
 
    private:

@@ -162,12 +162,34 @@ unsigned char* tTrmListe::takeSlots(int32_t wanted, int32_t* got) {
   return reinterpret_cast<unsigned char*>(run);
 }
 
-void tTrmListe::appendSlots(tTrmListe* lists, unsigned char* run, int32_t count,
-                            const int8_t* listOf) {
+int32_t tTrmListe::appendSlots(tTrmListe* lists, unsigned char* run, int32_t count,
+                               const int8_t* listOf) {
   NodePool::instance().taken(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) {
-    lists[listOf[i]].linkAtEnd(reinterpret_cast<Node*>(run + static_cast<size_t>(i) * kSlotBytes));
+  Node* const nodes = reinterpret_cast<Node*>(run);
+  // A file lists each compartment's cards together, so the run is linked a stretch of
+  // one list at a time: inside a stretch each node simply points at the next.
+  int32_t elsewhere = 0;
+  for (int32_t i = 0; i < count;) {
+    const int8_t list = listOf[i];
+    int32_t end = i + 1;
+    for (; end < count && listOf[end] == list; ++end) nodes[end - 1].next = &nodes[end];
+    lists[list < 0 ? 0 : list].linkStretch(&nodes[i], &nodes[end - 1], end - i);
+    if (list < 0) elsewhere += end - i;
+    i = end;
   }
+  return elsewhere;
+}
+
+// Puts the nodes first..last, already linked in order, at the end of the list.
+void tTrmListe::linkStretch(Node* first, Node* last, int32_t count) {
+  if (lastNode_ == nullptr) {
+    firstNode_ = first;
+  } else {
+    lastNode_->next = first;
+  }
+  last->next = firstNode_;
+  lastNode_ = last;
+  count_ += count;
 }
 
 void tTrmListe::returnSlots(int32_t count) {

@@ -31,9 +31,10 @@ class tTrmListe {
   // and returnSlots, no other card may be added to any list.
   static unsigned char* takeSlots(int32_t wanted, int32_t* got);
   // Puts the cards standing at the starts of the first count slots of the run taken
-  // last, in order, each at the end of lists[listOf[i]].
-  static void appendSlots(tTrmListe* lists, unsigned char* run, int32_t count,
-                          const int8_t* listOf);
+  // last, in order, each at the end of lists[listOf[i]], or of lists[0] where listOf[i]
+  // is negative; returns how many went there that way.
+  static int32_t appendSlots(tTrmListe* lists, unsigned char* run, int32_t count,
+                             const int8_t* listOf);
   // Gives back the last count slots of the run taken last, which no list holds.
   static void returnSlots(int32_t count);
 
@@ -87,6 +88,7 @@ class tTrmListe {
   };
   class NodePool;
   void linkAtEnd(Node* node);
+  void linkStretch(Node* first, Node* last, int32_t count);
   void unlink(Node* prev, Node* node);
   template <typename Match>
   tTermel* findFirst(Match match) const;

@@ -127,7 +127,11 @@ uint32_t recordsHeld(const tDBF& db, const tFileStamp& stamp) {
 bool fitsInMemory(uint32_t records) {
   // A card in memory, with what its container takes beside it.
   constexpr uint64_t kBytesPerCard = sizeof(tTermel) + 16;
+  // A smaller box is simply read, sparing a small load the system calls: should memory
+  // run out all the same, the allocation says so and the load is refused as here.
+  constexpr uint64_t kAlwaysTried = uint64_t{16} << 20;
   const uint64_t wanted = uint64_t{records} * kBytesPerCard;
+  if (wanted <= kAlwaysTried) return true;
   uint64_t available = UINT64_MAX;
   const long pages = sysconf(_SC_PHYS_PAGES);
   const long pageSize = sysconf(_SC_PAGE_SIZE);
@@ -568,14 +572,18 @@ bool readCardAt(tTrmDB& db, const tCardLayout& layout, tTermel* card) {
 }
 
 // The compartment of each byte that may stand in a record's letter column, as letterAt
-// and compartmentOfLetter read it; 0 for none.
-std::array<int8_t, 256> compartmentsOfLetterBytes() {
-  std::array<int8_t, 256> compartments{};
-  for (int c = 1; c < 256; ++c) {
-    if (c == ' ') continue;
-    const int n = compartmentOfLetter(oemCharToAnsi(static_cast<char>(c)));
-    if (n >= 1 && n <= CardBox::kCompartments) compartments[c] = static_cast<int8_t>(n);
-  }
+// and compartmentOfLetter read it; 0 for none. Made once: a load of a small box would
+// otherwise spend a good part of its time on it.
+const std::array<int8_t, 256>& compartmentsOfLetterBytes() {
+  static const std::array<int8_t, 256> compartments = [] {
+    std::array<int8_t, 256> table{};
+    for (int c = 1; c < 256; ++c) {
+      if (c == ' ') continue;
+      const int n = compartmentOfLetter(oemCharToAnsi(static_cast<char>(c)));
+      if (n >= 1 && n <= CardBox::kCompartments) table[c] = static_cast<int8_t>(n);
+    }
+    return table;
+  }();
   return compartments;
 }
 
@@ -585,17 +593,17 @@ std::array<int8_t, 256> compartmentsOfLetterBytes() {
 // caller goes on record by record, so every fault is found and named as there.
 template <typename Sink>
 uint32_t takeOwnRecords(tTrmDB& db, Sink& sink, tFileReport* report) {
-  const std::array<int8_t, 256> compartmentOf = compartmentsOfLetterBytes();
-  std::vector<int8_t> compartments;
+  const std::array<int8_t, 256> placeOf = sink.placesOf(compartmentsOfLetterBytes());
+  std::vector<int8_t> places;
   uint32_t next = 0;
   while (next < db.recordCount()) {
     uint32_t room = 0;
     unsigned char* const run = sink.takeRun(db.recordCount() - next, &room);
     if (run == nullptr) break;
-    if (compartments.size() < room) compartments.resize(room);
+    if (places.size() < room) places.resize(room);
     const uint32_t read = db.readRecords(next, room, run);
-    const tOwnRun decoded = decodeOwnRun(run, read, compartmentOf.data(), compartments.data());
-    report->placedInFirst += sink.keepRun(run, decoded.kept, compartments.data());
+    const tOwnRun decoded = decodeOwnRun(run, read, placeOf.data(), places.data());
+    report->placedInFirst += sink.keepRun(run, decoded.kept, places.data());
     sink.endRun(room - decoded.kept);
     report->loaded += static_cast<int>(decoded.kept);
     report->deletedSkipped += static_cast<int>(decoded.deleted);
@@ -636,6 +644,10 @@ class tTakerSink {
   tTermel* at(int) { return &card_; }
   bool keep(const tTermel& card, int n) { return take_(card, n); }
 
+  // Where keepRun is told a card goes: its compartment.
+  static std::array<int8_t, 256> placesOf(const std::array<int8_t, 256>& compartments) {
+    return compartments;
+  }
   unsigned char* takeRun(uint32_t wanted, uint32_t* got) {
     if (run_.empty()) run_.resize(kRunRecords);
     *got = std::min<uint32_t>(wanted, kRunRecords);
@@ -675,6 +687,12 @@ class tBoxSink {
   tTermel* at(int n) { return into_.add(n); }
   bool keep(const tTermel&, int n) const { return into_.valid(n); }
 
+  // Where keepRun is told a card goes: the list of its compartment, as keepSlots takes it.
+  std::array<int8_t, 256> placesOf(const std::array<int8_t, 256>& compartments) const {
+    std::array<int8_t, 256> lists{};
+    for (size_t c = 0; c < lists.size(); ++c) lists[c] = into_.listOf(compartments[c]);
+    return lists;
+  }
   unsigned char* takeRun(uint32_t wanted, uint32_t* got) {
     if (tTrmListe::kSlotBytes != kOwnRecordBytes) return nullptr;
     int32_t slots = 0;
@@ -683,8 +701,8 @@ class tBoxSink {
     *got = static_cast<uint32_t>(slots);
     return run;
   }
-  int keepRun(unsigned char* run, uint32_t count, int8_t* compartments) {
-    return into_.keepSlots(run, static_cast<int32_t>(count), compartments);
+  int keepRun(unsigned char* run, uint32_t count, const int8_t* lists) {
+    return into_.keepSlots(run, static_cast<int32_t>(count), lists);
   }
   void endRun(uint32_t unused) { into_.returnSlots(static_cast<int32_t>(unused)); }
 

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "box/termel.h"
 #include "kartei/card_file.h"
 #include "kartei/card_record_run.h"
@@ -32,7 +36,49 @@ tCardLayout layoutOf(tTrmDB& db) {
 
 namespace {
 
+// Ends a text whose 64 field bytes were stored at dest and whose last non-blank byte
+// is at lastText (-1 for none): the text stops before a NUL, is cut to the 63
+// characters a card holds and converted when it has bytes outside ASCII. True when it
+// was cut.
+bool endText(char* dest, int lastText, bool anyNul, bool anyHigh) {
+  size_t length = static_cast<size_t>(lastText + 1);
+  if (anyNul) {
+    const void* nul = std::memchr(dest, '\0', length);
+    if (nul != nullptr) length = static_cast<size_t>(static_cast<const char*>(nul) - dest);
+  }
+  const size_t kept = length < tTermel::kTextSize ? length : tTermel::kTextSize - 1;
+  if (anyHigh) {
+    toScreenCharset(dest, kept);
+  } else {
+    dest[kept] = '\0';
+  }
+  return length >= tTermel::kTextSize;
+}
+
 #if defined(__SSE2__)
+// The record's last 16 bytes hold GEWUSST from byte 6 and UNBEKANNT from byte 11, five
+// bytes each. Given which of them are digits and which blanks (bit i for byte i): both
+// are digits behind blanks, the common case that is read here.
+inline __attribute__((always_inline)) bool plainCounters(unsigned digits, unsigned blanks) {
+  const unsigned known = (blanks >> 6) & 0x1F, unknown = (blanks >> 11) & 0x1F;
+  return ((digits | blanks) & 0xFFC0) == 0xFFC0 && (known & (known + 1)) == 0 &&
+         (unknown & (unknown + 1)) == 0;
+}
+
+// The masks of digits and blanks among the tail's bytes and the digits' values (blanks
+// 0), as plainCounters takes them.
+struct tCounterBytes {
+  __m128i values;
+  unsigned digits, blanks;
+  explicit tCounterBytes(__m128i tail) {
+    const __m128i value = _mm_sub_epi8(tail, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(value, _mm_set1_epi8(9)), value);
+    values = _mm_and_si128(value, isDigit);
+    digits = static_cast<unsigned>(_mm_movemask_epi8(isDigit));
+    blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(tail, _mm_set1_epi8(' '))));
+  }
+};
+
 // A field's 64 bytes, loaded.
 struct tFieldBytes {
   __m128i block[4];
@@ -84,7 +130,7 @@ void decodeCounters(__m128i tail, tTermel* card) {
 }
 
 struct tSse2Record {
-  static bool decode(const unsigned char* record, tTermel* card) {
+  bool decode(const unsigned char* record, tTermel* card) const {
     const tFieldBytes front(record + 1), back(record + 65);
     const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + 128));
     const bool frontCut = storeText(front, card->front);
@@ -109,7 +155,7 @@ bool storeText(const tFieldBytes& field, char* dest) {
 }
 
 struct tPlainRecord {
-  static bool decode(const unsigned char* record, tTermel* card) {
+  bool decode(const unsigned char* record, tTermel* card) const {
     unsigned char bytes[kOwnRecordBytes];
     std::memcpy(bytes, record, sizeof bytes);
     const bool frontCut = storeText(tFieldBytes(bytes + 1), card->front);
@@ -143,14 +189,14 @@ int32_t decodeCounter(const unsigned char* field, size_t width) {
   return value;
 }
 
-tOwnRun decodeOwnRun(unsigned char* run, uint32_t count, const int8_t* compartmentOfLetter,
-                     int8_t* compartments) {
+tOwnRun decodeOwnRun(unsigned char* run, uint32_t count, const int8_t* placeOfLetter,
+                     int8_t* places) {
 #if defined(TERMEL_AVX2_RUN)
   if (__builtin_cpu_supports("avx2")) {
-    return decodeOwnRunAvx2(run, count, compartmentOfLetter, compartments);
+    return decodeOwnRunAvx2(run, count, placeOfLetter, places);
   }
 #endif
-  return decodeRunWith<tRecord>(run, count, compartmentOfLetter, compartments);
+  return decodeRunWith<tRecord>(run, count, placeOfLetter, places);
 }
 
 namespace {

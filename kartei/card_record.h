@@ -43,11 +43,11 @@ struct tOwnRun {
 
 // Decodes count records of this program's own layout standing kOwnRecordBytes apart
 // from run on, in place: card i is written as the tTermel that starts at
-// run + i * kOwnRecordBytes (so tTermel objects must live there), and compartments[i]
-// gets compartmentOfLetter[its letter byte]. Stops before a record whose deletion flag
+// run + i * kOwnRecordBytes (so tTermel objects must live there), and places[i]
+// gets placeOfLetter[its letter byte]. Stops before a record whose deletion flag
 // is a NUL, which may be a hole in the file rather than a record.
-tOwnRun decodeOwnRun(unsigned char* run, uint32_t count, const int8_t* compartmentOfLetter,
-                     int8_t* compartments);
+tOwnRun decodeOwnRun(unsigned char* run, uint32_t count, const int8_t* placeOfLetter,
+                     int8_t* places);
 
 struct tTermel;
 
