@@ -100,13 +100,16 @@ class tOtherProgram {
       pid_ = -1;
       return;
     }
-    // Held once a lock of our own is refused.
+    // Held once a lock of our own is refused; on a busy machine starting the other
+    // program can take longer than a window takes to answer.
     tBoxLock probe;
-    guitest::waitFor([&] {
-      const tLockState state = probe.acquire(cardFile);
-      probe.release();
-      return state == tLockState::kHeldElsewhere;
-    });
+    guitest::waitFor(
+        [&] {
+          const tLockState state = probe.acquire(cardFile);
+          probe.release();
+          return state == tLockState::kHeldElsewhere;
+        },
+        20000);
   }
   ~tOtherProgram() {
     if (pid_ <= 0) return;
