@@ -208,14 +208,7 @@ tTermel* tTrmListe::appendInPlace() {
 }
 
 void tTrmListe::linkAtEnd(Node* node) {
-  if (lastNode_ == nullptr) {
-    firstNode_ = node;
-  } else {
-    lastNode_->next = node;
-  }
-  node->next = firstNode_;
-  lastNode_ = node;
-  ++count_;
+  linkStretch(node, node, 1);
 }
 
 void tTrmListe::appendAll(tTrmListe& other) {

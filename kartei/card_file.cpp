@@ -825,8 +825,9 @@ bool saveCardFile(const tBoxIdentity& box, tFileReport* report, const tBoxLock* 
   tVersionId replaced;
   const bool replacedKnown = replacedFile.known(&replaced);
   const auto readReplaced = [&] {
+    if (replacedKnown) return false;
     std::vector<unsigned char> piece = hashes.spare();
-    if (replacedKnown || !replacedFile.next(&piece)) return false;
+    if (!replacedFile.next(&piece)) return false;
     hashes.add(tHashThread::kReplaced, std::move(piece));
     return true;
   };
